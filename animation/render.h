@@ -1,0 +1,7 @@
+// One whole frame: clear, camera, level, figure, cursor, present.
+#pragma once
+
+const unsigned int CLEAR_COLOUR = 0xFF008080;
+const int CURSOR_PART = 12;
+
+void RenderScene();

@@ -1,0 +1,4 @@
+// vecanim.dat: the animation frames.
+#pragma once
+
+int LoadVectorAnim();

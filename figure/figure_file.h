@@ -1,0 +1,4 @@
+// vecman.dat: the player figure.
+#pragma once
+
+int InitVectorMan();

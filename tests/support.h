@@ -1,0 +1,23 @@
+// Helpers shared by the tests.
+#pragma once
+#include <string>
+
+// Makes a fresh empty directory the working directory for one test, and goes back
+// (removing it) at the end.
+class ScopedTempDir {
+public:
+    ScopedTempDir();
+    ~ScopedTempDir();
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+    std::string previous_;
+};
+
+std::string ReadWholeFile(const std::string& path);
+void WriteWholeFile(const std::string& path, const std::string& text);
+// Copies every regular file of a directory into the working directory.
+void CopyDirectoryFiles(const std::string& from);
+// Runs a command line through the shell; returns its exit code.
+int RunCommand(const std::string& commandLine);

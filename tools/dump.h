@@ -1,0 +1,14 @@
+// The runner's state dump: every value named as the game names it.
+#pragma once
+#include <cstdint>
+#include "tools/json_writer.h"
+
+// The whole dump: pass, tick, globals, figure, parts, frames, level.
+std::string DumpState(int pass, uint32_t tick);
+
+// Sections, each written as one value (an object, an array or null).
+void DumpGlobals(JsonWriter& json);
+void DumpFigure(JsonWriter& json);
+void DumpParts(JsonWriter& json);
+void DumpFrames(JsonWriter& json);
+void DumpLevel(JsonWriter& json);

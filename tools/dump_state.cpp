@@ -1,0 +1,89 @@
+#include "tools/dump.h"
+
+#include "game/state.h"
+
+std::string DumpState(int pass, uint32_t tick)
+{
+    JsonWriter json;
+    json.BeginObject();
+    json.Member("pass", pass);
+    json.Member("tick", static_cast<int64_t>(tick));
+    json.Key("globals");
+    DumpGlobals(json);
+    json.Key("figure");
+    DumpFigure(json);
+    json.Key("parts");
+    DumpParts(json);
+    json.Key("frames");
+    DumpFrames(json);
+    json.Key("level");
+    DumpLevel(json);
+    json.EndObject();
+    return json.Text();
+}
+
+static void DumpKeyState(JsonWriter& json, const char* name, const KeyState& state)
+{
+    json.Key(name);
+    json.BeginObject();
+    json.Member("lastState", static_cast<int>(state.lastState));
+    json.Member("heldTime", state.heldTime);
+    json.MemberBool("changed", state.changed != 0);
+    json.MemberBool("down", state.down != 0);
+    json.EndObject();
+}
+
+void DumpGlobals(JsonWriter& json)
+{
+    json.BeginObject();
+    json.Member("g_screenWidth", g_screenWidth);
+    json.Member("g_screenHeight", g_screenHeight);
+    json.Member("g_maxTextureWidth", static_cast<int64_t>(g_maxTextureWidth));
+    json.Member("g_maxTextureHeight", static_cast<int64_t>(g_maxTextureHeight));
+    json.Member("g_mouseX", g_mouseX);
+    json.Member("g_mouseY", g_mouseY);
+    json.Key("g_cursorPos");
+    json.BeginObject();
+    json.Member("x", static_cast<int>(g_cursorPos.x));
+    json.Member("y", static_cast<int>(g_cursorPos.y));
+    json.EndObject();
+    json.Member("g_lastTick", static_cast<int64_t>(g_lastTick));
+    json.Member("g_cameraX", g_cameraX);
+    json.Member("g_cameraY", g_cameraY);
+    json.Member("g_cameraDistance", g_cameraDistance);
+    json.Member("g_cameraPitch", g_cameraPitch);
+    json.Member("g_cameraYaw", g_cameraYaw);
+    json.MemberBool("g_cameraFollows", g_cameraFollows != 0);
+    json.MemberBool("g_showHitBoxes", g_showHitBoxes != 0);
+    json.Member("g_editMode", g_editMode);
+    json.Member("g_selectedPart", g_selectedPart);
+    json.MemberBool("g_leftButtonDown", g_leftButtonDown != 0);
+    json.Member("g_moveDir", g_moveDir);
+    json.MemberBool("g_jumping", g_jumping != 0);
+    json.MemberBool("g_onGround", g_onGround != 0);
+    json.MemberBool("g_jumpKeyHeld", g_jumpKeyHeld != 0);
+    json.MemberBool("g_charging", g_charging != 0);
+    json.Member("g_numParts", g_numParts);
+    json.Member("g_numFrames", g_numFrames);
+
+    json.Key("g_keyStates");
+    json.BeginObject();
+    DumpKeyState(json, "LEFT", g_keyStates[DIK_LEFT]);
+    DumpKeyState(json, "RIGHT", g_keyStates[DIK_RIGHT]);
+    DumpKeyState(json, "UP", g_keyStates[DIK_UP]);
+    DumpKeyState(json, "DOWN", g_keyStates[DIK_DOWN]);
+    DumpKeyState(json, "NEXT", g_keyStates[DIK_NEXT]);
+    json.EndObject();
+    json.Key("g_mouseButtons");
+    json.BeginArray();
+    for (const KeyState& button : g_mouseButtons) {
+        json.BeginObject();
+        json.Member("lastState", static_cast<int>(button.lastState));
+        json.Member("heldTime", button.heldTime);
+        json.MemberBool("changed", button.changed != 0);
+        json.MemberBool("down", button.down != 0);
+        json.EndObject();
+    }
+    json.EndArray();
+    json.EndObject();
+}

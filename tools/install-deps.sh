@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the game, its tools and its tests need, where missing.
+set -euo pipefail
+packages=(cmake ninja-build g++ clang pkg-config libsdl2-dev libepoxy-dev libpng-dev zlib1g-dev
+          libjpeg62-turbo-dev libgtest-dev libbenchmark-dev libgl1-mesa-dri libegl-mesa0 libegl1
+          xvfb xauth)
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
