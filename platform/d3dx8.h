@@ -21,12 +21,15 @@ enum _D3DXERR {
     D3DXERR_LOADEDMESHASNODATA = MAKE_DDHRESULT(2906),
 };
 
+// The platform's own windows.h brings this record with its GDI part.
+#ifndef _WINGDI_
 typedef struct tagPALETTEENTRY {
     BYTE peRed;
     BYTE peGreen;
     BYTE peBlue;
     BYTE peFlags;
 } PALETTEENTRY;
+#endif
 
 typedef enum _D3DXIMAGE_FILEFORMAT {
     D3DXIFF_BMP = 0,

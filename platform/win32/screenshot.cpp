@@ -1,0 +1,97 @@
+// Screenshots from the real device's back buffer, which scripted runs create lockable and
+// kept through Present (direct3d.cpp), so it still holds the last presented frame.
+#include <d3d8.h>
+
+#include <stand_in.h>
+
+#include <png.h>
+
+#include <cstdio>
+#include <vector>
+
+IDirect3DDevice8* PlatformLastDevice();
+
+namespace {
+
+bool WritePng(const char* path, unsigned width, unsigned height, const std::vector<png_byte>& rgb)
+{
+    FILE* file = std::fopen(path, "wb");
+    if (!file) return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!png || !info || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        std::fclose(file);
+        std::remove(path);
+        return false;
+    }
+    png_init_io(png, file);
+    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (unsigned y = 0; y < height; ++y) png_write_row(png, &rgb[size_t(y) * width * 3]);
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return std::fclose(file) == 0;
+}
+
+// One pixel of a display format as red, green and blue; false for formats a back buffer
+// of this game never has.
+bool ToRgb(D3DFORMAT format, const BYTE* row, unsigned x, png_byte* out)
+{
+    switch (format) {
+    case D3DFMT_X8R8G8B8:
+    case D3DFMT_A8R8G8B8:
+        // Blue, green, red, then the unused or alpha byte.
+        out[0] = row[x * 4 + 2];
+        out[1] = row[x * 4 + 1];
+        out[2] = row[x * 4];
+        return true;
+    case D3DFMT_R5G6B5: {
+        const unsigned p = row[x * 2] | row[x * 2 + 1] << 8;
+        out[0] = static_cast<png_byte>(((p >> 11) & 31) * 255 / 31);
+        out[1] = static_cast<png_byte>(((p >> 5) & 63) * 255 / 63);
+        out[2] = static_cast<png_byte>((p & 31) * 255 / 31);
+        return true;
+    }
+    case D3DFMT_X1R5G5B5:
+    case D3DFMT_A1R5G5B5: {
+        const unsigned p = row[x * 2] | row[x * 2 + 1] << 8;
+        out[0] = static_cast<png_byte>(((p >> 10) & 31) * 255 / 31);
+        out[1] = static_cast<png_byte>(((p >> 5) & 31) * 255 / 31);
+        out[2] = static_cast<png_byte>((p & 31) * 255 / 31);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+bool PlatformScreenshot(const char* pngPath)
+{
+    IDirect3DDevice8* device = PlatformLastDevice();
+    if (!pngPath || !device) return false;
+    IDirect3DSurface8* back = nullptr;
+    if (FAILED(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back)) || !back) return false;
+    D3DSURFACE_DESC desc = {};
+    D3DLOCKED_RECT locked = {};
+    std::vector<png_byte> rgb;
+    bool read = false;
+    if (SUCCEEDED(back->GetDesc(&desc)) && SUCCEEDED(back->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
+        rgb.resize(size_t(desc.Width) * desc.Height * 3);
+        read = true;
+        for (unsigned y = 0; read && y < desc.Height; ++y) {
+            const BYTE* row = static_cast<const BYTE*>(locked.pBits) + size_t(y) * locked.Pitch;
+            for (unsigned x = 0; read && x < desc.Width; ++x)
+                read = ToRgb(desc.Format, row, x, &rgb[(size_t(y) * desc.Width + x) * 3]);
+        }
+        back->UnlockRect();
+    }
+    back->Release();
+    return read && WritePng(pngPath, desc.Width, desc.Height, rgb);
+}
+
+// Present has already waited for the frame on this platform.
+void PlatformFinishFrame() {}
