@@ -1,0 +1,161 @@
+#!/usr/bin/env bash
+# The Windows job: builds vantrel.exe and vantrel-replay.exe with mingw-w64, runs the game
+# under Wine on Xvfb with the bundled data, and checks it against the Linux build in
+# build-test/ (built by tools/test.sh): exit codes, log, state dump and screenshot.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+out="$root/build-win"
+jobs=$(( $(nproc) < 2 ? $(nproc) : 2 ))
+started=$(date +%s)
+step() { echo "== $(( $(date +%s) - started ))s: $*"; }
+
+# Installs what is missing, as tools/install-deps.sh does.
+packages=(cmake ninja-build g++ libpng-dev g++-mingw-w64-x86-64-posix wine64 xvfb xauth dpkg-dev)
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  step "installing ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+linux_replay="$root/build-test/vantrel-replay"
+if [ ! -x "$linux_replay" ]; then
+  echo "test-windows: $linux_replay is missing; run tools/test.sh first" >&2
+  exit 1
+fi
+
+step "libraries for Windows"
+bash "$root/tools/windows/build-deps.sh" "$out/deps"
+
+step "vantrel.exe and vantrel-replay.exe"
+cmake -S "$root" -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DVANTREL_WIN_DEPS="$out/deps" >/dev/null
+cmake --build "$out" -j "$jobs"
+g++ -std=c++17 -O2 -Wall -Wextra "$root/tools/windows/image_diff.cpp" -lpng -o "$out/image-diff"
+
+# A display of our own for Wine, on whatever number is free.
+step "Xvfb and the Wine prefix"
+display_file="$(mktemp)"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+xvfb_pid=$!
+export WINEPREFIX="$out/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wine=/usr/lib/wine/wine64
+cleanup() {
+  WINEPREFIX="$WINEPREFIX" /usr/lib/wine/wineserver -k 2>/dev/null || true
+  kill "$xvfb_pid" 2>/dev/null || true
+  rm -f "$display_file"
+}
+trap cleanup EXIT
+for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
+[ -s "$display_file" ] || { echo "test-windows: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -n 1 "$display_file")"
+# The first start of a prefix sets it up (about ten seconds); later runs reuse it.
+"$wine" wineboot -i >/dev/null 2>&1
+
+# run_in DIR COMMAND...: a fresh copy of the bundled data and the script in DIR, then COMMAND there.
+run_in() {
+  local dir="$1"
+  shift
+  rm -rf "$dir"
+  mkdir -p "$dir"
+  cp "$root"/data/* "$dir/"
+  cp "$root/tools/windows/fall-land-tab.script" "$dir/script.txt"
+  (cd "$dir" && "$@")
+}
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+
+step "the script on both builds"
+status=0
+run_in "$out/run-linux" env SDL_VIDEODRIVER=offscreen "$linux_replay" --frames 100 script.txt || status=$?
+[ "$status" -eq 0 ] && pass "Linux build exits 0" || fail "Linux build exits $status"
+status=0
+run_in "$out/run-windows" timeout 300 "$wine" "$out/vantrel-replay.exe" --frames 100 script.txt || status=$?
+[ "$status" -eq 0 ] && pass "Windows build exits 0" || fail "Windows build exits $status"
+
+# The log: text mode gives CR LF on Windows; the lines are the Linux build's, but for
+# what the adapter itself reports.
+win_log="$out/run-windows/log.log"
+lin_log="$out/run-linux/log.log"
+if [ -s "$win_log" ] && [ "$(grep -c $'\r$' "$win_log")" -eq "$(wc -l <"$win_log")" ]; then
+  pass "every line of the Windows log ends in CR LF"
+else
+  fail "the Windows log is missing or has lines without CR LF"
+fi
+adapter_free() { tr -d '\r' <"$1" | grep -v -e '^Adapter Description: ' -e '^Max Texture Size: ' || true; }
+if diff <(adapter_free "$lin_log") <(adapter_free "$win_log"); then
+  pass "log lines match ($(wc -l <"$win_log") lines)"
+else
+  fail "log lines differ (above: < Linux, > Windows)"
+fi
+
+# The game state after the pass is the same on both.
+texture_free() { tr -d '\r' <"$1" | sed -E 's/"g_maxTexture(Width|Height)":[0-9]+,?//g'; }
+if [ -s "$out/run-windows/dump.json" ] &&
+   cmp -s <(texture_free "$out/run-linux/dump.json") <(texture_free "$out/run-windows/dump.json"); then
+  pass "state dumps match"
+else
+  fail "state dumps differ"
+fi
+
+# Both builds draw with Mesa's software renderer, so matching pixels are expected to be
+# equal; 2 per channel allows for rounding in the two shader paths. The hit-box outlines
+# take their colours from the C runtime's rand(), whose sequence differs between glibc and
+# the Windows runtime: their pixels (under 900 in this scene) fit in the 2000 allowed.
+if "$out/image-diff" "$out/run-linux/shot.png" "$out/run-windows/shot.png" --channel 2 --pixels 2000 \
+     --mask "$out/shot-difference.png"; then
+  pass "screenshots match"
+else
+  fail "screenshots differ (see $out/shot-difference.png)"
+fi
+
+# The program itself, entered through the real WinMain as a GUI program. Xvfb's screen
+# has the one mode 1024x768, so "/640" meets the failure path of the device set-up on the
+# real platform: the Linux build must log the same when its device creation fails.
+step "vantrel.exe /640 on a screen without that mode"
+status=0
+run_in "$out/run-game-640" timeout 120 "$wine" "$out/vantrel.exe" /640 || status=$?
+run_in "$out/run-linux-640" env SDL_VIDEODRIVER=offscreen VANTREL_FAIL=createdevice "$linux_replay" \
+  --cmdline /640 --frames 1 script.txt >/dev/null 2>&1 || true
+if [ "$status" -eq 1 ] && tr -d '\r' <"$out/run-game-640/log.log" | tail -n 2 |
+     diff - <(printf '%s\n' 'Error creating device:' 'D3DERR_NOTAVAILABLE') >/dev/null &&
+   diff <(adapter_free "$out/run-linux-640/log.log") <(adapter_free "$out/run-game-640/log.log"); then
+  pass "vantrel.exe /640 ends with code 1 and the device error, as the Linux build logs it"
+else
+  fail "vantrel.exe /640 exits $status with an unexpected log"
+fi
+
+# It runs until stopped, so it is stopped once its start-up is logged.
+step "vantrel.exe"
+game_dir="$out/run-game"
+rm -rf "$game_dir"
+mkdir -p "$game_dir"
+cp "$root"/data/* "$game_dir/"
+(cd "$game_dir" && exec "$wine" "$out/vantrel.exe") &
+game_pid=$!
+for _ in $(seq 600); do
+  grep -q 'DirectInput initialized' "$game_dir/log.log" 2>/dev/null && break
+  kill -0 "$game_pid" 2>/dev/null || break
+  sleep 0.1
+done
+WINEPREFIX="$WINEPREFIX" /usr/lib/wine/wineserver -k 2>/dev/null || true
+wait "$game_pid" 2>/dev/null || true
+if diff <(adapter_free "$lin_log") <(adapter_free "$game_dir/log.log") >/dev/null; then
+  pass "vantrel.exe starts up as the runner does"
+else
+  fail "vantrel.exe start-up log differs from the runner's"
+fi
+
+step "done"
+if [ "$failures" -gt 0 ]; then
+  echo "$failures failed"
+  exit 1
+fi
+echo "all Windows checks passed"
