@@ -41,11 +41,11 @@ void DrawScene(IDirect3DDevice8* device)
     for (size_t i = 0; i < g_quads.size(); ++i) {
         D3DXMatrixTranslation(&world, float(int(i % 10) * 64 - 320), float(int(i / 10) * 64 - 320), 0);
         device->SetTransform(D3DTS_WORLD, &world);
-        device->SetTexture(0, getenv("NOTEX") ? nullptr : g_textures[getenv("SAMETEX") ? 0 : i % g_textures.size()]);
+        device->SetTexture(0, g_textures[i % g_textures.size()]);
         BindQuadBuffer(device, g_quads[i]);
         device->DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2);
     }
-    for (int i = 0; i < (getenv("NOWIRE") ? 0 : 10); ++i) {
+    for (int i = 0; i < 10; ++i) {
         D3DXMatrixTranslation(&world, float(i * 60 - 300), 0, 0);
         device->SetTransform(D3DTS_WORLD, &world);
         BindQuadBuffer(device, g_outline);
