@@ -222,3 +222,28 @@ TEST(MemoryDevice, ReleasedAndNullObjectsAreRefusedNotFollowed)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DeviceSetupOpenGl, CreatesTheDeviceAndLogsTheRenderer)
+{
+    ResetGameState();
+    ScopedTempDir dir;
+    PlatformSetFailures(nullptr);
+    PlatformSetDeviceBackend("opengl");
+    ResetLog();
+    ASSERT_EQ(InitD3D(nullptr), S_OK);
+    const std::string log = ReadWholeFile("log.log");
+    EXPECT_EQ(log.rfind("Adapter count: 1\nAdapter Description: ", 0), 0u) << log;
+    EXPECT_NE(log.find("\nMax Texture Size: "), std::string::npos);
+    EXPECT_NE(log.find("\nCompleted initializing d3d\n"), std::string::npos);
+    EXPECT_GE(g_maxTextureWidth, 256u);
+    ASSERT_NE(g_device, nullptr);
+    D3DVIEWPORT8 viewport;
+    g_device->GetViewport(&viewport);
+    EXPECT_EQ(viewport.Width, static_cast<DWORD>(g_screenWidth));
+    g_device->Release();
+    g_d3d->Release();
+}
+
+}  // namespace
