@@ -149,7 +149,7 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD, i
     HWND handle = reinterpret_cast<HWND>(g_nextHandle);
     g_nextHandle += 0x10;
     g_windows[handle] = WindowRecord{found->second.description.lpfnWndProc, sdlWindow, 0, 0};
-    if (!g_mainWindow) g_mainWindow = handle;
+    g_mainWindow = handle;
     return handle;
 }
 
