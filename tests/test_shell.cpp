@@ -233,6 +233,18 @@ TEST(MainWindow, ResourcesCarryTheMenuAndIcons)
     EXPECT_EQ(FindModuleMenu(110, &count), nullptr);
     EXPECT_EQ(count, 0);
 
+    // Built in from the PNG files, sized 32 and 16 pixels as the PNG headers say.
+    const struct { int id; unsigned char side; } icons[] = {{IDI_VANTREL, 32}, {IDI_SMALL, 16}};
+    for (const auto& expected : icons) {
+        const ModuleIcon* icon = FindModuleIcon(expected.id);
+        ASSERT_NE(icon, nullptr);
+        ASSERT_NE(icon->png, nullptr);
+        ASSERT_GT(icon->size, 24u);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(icon->png) + 1, 3), "PNG");
+        EXPECT_EQ(icon->png[19], expected.side);  // width, big-endian
+        EXPECT_EQ(icon->png[23], expected.side);  // height
+    }
+
     HINSTANCE instance = GetModuleHandleA(nullptr);
     EXPECT_NE(LoadIconA(instance, MAKEINTRESOURCEA(IDI_VANTREL)), nullptr);
     EXPECT_NE(LoadIconA(instance, MAKEINTRESOURCEA(IDI_SMALL)), nullptr);
