@@ -105,6 +105,13 @@ TEST(Messages, QuitComesAfterWaitingMessagesAndCarriesItsCode)
     ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
     EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
     EXPECT_EQ(msg.wParam, 7u);
+
+    // Alt+F4 arrives as a system key, which the default procedure turns into a close request.
+    HWND second = MakeWindow();
+    g_seen.clear();
+    DefWindowProcA(second, WM_SYSKEYDOWN, VK_F4, 1 << 29);
+    EXPECT_EQ(g_seen, (std::vector<UINT>{WM_CLOSE, WM_DESTROY}));
+    EXPECT_FALSE(DestroyWindow(second));
 }
 
 TEST(Messages, VirtualClockAdvancesPerPassAndWraps)

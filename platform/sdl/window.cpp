@@ -5,6 +5,7 @@
 #include <png.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -39,6 +40,8 @@ bool EnsureVideo()
         std::fprintf(stderr, "vantrel: SDL video start failed: %s\n", SDL_GetError());
         return false;
     }
+    // Gives the desktop its own display mode back however the program ends.
+    std::atexit(SDL_Quit);
     return true;
 }
 
@@ -148,7 +151,7 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD, i
 
     HWND handle = reinterpret_cast<HWND>(g_nextHandle);
     g_nextHandle += 0x10;
-    g_windows[handle] = WindowRecord{found->second.description.lpfnWndProc, sdlWindow, 0, 0};
+    g_windows[handle] = WindowRecord{found->second.description.lpfnWndProc, sdlWindow, 0, 0, false};
     g_mainWindow = handle;
     return handle;
 }
@@ -173,7 +176,8 @@ BOOL WINAPI UpdateWindow(HWND window) { return FindWindowRecord(window) ? TRUE :
 BOOL WINAPI DestroyWindow(HWND window)
 {
     WindowRecord* record = FindWindowRecord(window);
-    if (!record) return FALSE;
+    if (!record || record->destroying) return FALSE;
+    record->destroying = true;
     const WNDPROC procedure = record->procedure;
     SDL_Window* sdlWindow = record->sdlWindow;
     procedure(window, WM_DESTROY, 0, 0);
