@@ -5,7 +5,6 @@
 #include <png.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -40,8 +39,6 @@ bool EnsureVideo()
         std::fprintf(stderr, "vantrel: SDL video start failed: %s\n", SDL_GetError());
         return false;
     }
-    // Gives the desktop its own display mode back however the program ends.
-    std::atexit(SDL_Quit);
     return true;
 }
 
