@@ -250,6 +250,19 @@ TEST(Messages, LiveEventsBecomeMessagesAndDeviceState)
     messages = Drain();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].message, static_cast<UINT>(WM_CLOSE));
+
+    // An interrupt asks for the same close, once, whatever else asked already.
+    SDL_Event quit = {};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&close);
+    SDL_PushEvent(&quit);
+    messages = Drain();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].message, static_cast<UINT>(WM_CLOSE));
+    SDL_PushEvent(&quit);
+    messages = Drain();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].message, static_cast<UINT>(WM_CLOSE));
 }
 
 TEST(Messages, CursorIsReportedInBackBufferPixels)
