@@ -11,8 +11,6 @@ HRESULT InitD3D(HWND) { return PlatformFailureRequested("d3dcreate") ? E_FAIL : 
 
 HRESULT InitDirectInput(HWND, HINSTANCE) { return PlatformFailureRequested("dinput") ? E_FAIL : S_OK; }
 
-void PollInput(float) {}
-
 int UpdateFrame() { return 0; }
 
 void OnWindowKeyDown(WPARAM) {}
