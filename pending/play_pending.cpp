@@ -3,6 +3,7 @@
 #include <stand_in.h>
 
 #include "animation/render.h"
+#include "graphics/device_setup.h"
 #include "figure/records.h"
 #include "level/level.h"
 #include "shell/log.h"
@@ -112,3 +113,5 @@ LevelNeighbourhood GetLevelNeighbourhood(float px, float py)
 }
 
 void RenderScene() {}
+
+HRESULT InitD3D(HWND) { return E_FAIL; }
