@@ -172,7 +172,7 @@ TEST_F(Actions, ResetWhileFacingLeftFacesRightWithBoxesMirroredBack)
 
 TEST_F(Actions, AddFramesRefusesAMismatchAndKeepsSlotsWithoutAList)
 {
-    AnimKey* kept = NewKeyList(1);
+    AnimKey* kept = KeyList(1);
     man->currentKeys[0] = kept;
     AnimKey* key = GiveFrameKey(1, 2);
     key->turned = 33.0f;

@@ -246,7 +246,7 @@ TEST(MissingData, ActionsAndFramesDoNothingInsteadOfCrashing)
     OnWindowKeyDown(VK_UP);
     g_editMode = 0;
 
-    AnimKey* key = NewKeyList(1);
+    AnimKey* key = KeyList(1);
     key->rotSpeed = 1000.0f;
     key->destAngle = 10.0f;
     key->useChangePart = 1;

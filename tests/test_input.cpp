@@ -181,6 +181,17 @@ TEST_F(Input, LostFocusFreezesInputUntilTheWindowIsBackInFront)
     EXPECT_EQ(ReadWholeFile("log.log"), "DirectInput initialized\nPAGEDOWN DOWN\nPAGEDOWN UP\n");
 }
 
+// What a failed set-up leaves is released by the shut-down, as the program does.
+static void ReleaseInput()
+{
+    for (LPDIRECTINPUTDEVICE8* device : {&g_keyboard, &g_mouse}) {
+        if (*device) (*device)->Release();
+        *device = nullptr;
+    }
+    if (g_directInput) g_directInput->Release();
+    g_directInput = nullptr;
+}
+
 TEST(InputDevices, FailuresOfCreationAndAcquireEndTheSetUp)
 {
     ResetGameState();
@@ -188,12 +199,15 @@ TEST(InputDevices, FailuresOfCreationAndAcquireEndTheSetUp)
     for (const char* what : {"dinput", "keyboard", "mouse", "acquire"}) {
         PlatformSetFailures(what);
         EXPECT_LT(InitDirectInput(nullptr, nullptr), 0) << what;
+        ReleaseInput();
     }
     PlatformSetFailures(nullptr);
     PlatformInput().foreground = false;
     EXPECT_EQ(InitDirectInput(nullptr, nullptr), DIERR_OTHERAPPHASPRIO) << "not in the foreground";
+    ReleaseInput();
     PlatformInput().foreground = true;
     EXPECT_EQ(InitDirectInput(nullptr, nullptr), 0);
+    ReleaseInput();
 }
 
 TEST(InputDevices, DevicesCheckSizesAndCountReferences)

@@ -23,7 +23,7 @@ protected:
         StartPlayWorld();
         MakeParts(13);
         man = MakeFigure(8);
-        key = NewKeyList(1);
+        key = KeyList(1);
         man->currentKeys[0] = key;
     }
     ManPart& slot() { return man->parts[0]; }
@@ -92,7 +92,7 @@ TEST_F(Step, EndedAnglesAreWrappedIntoOneTurn)
 
 TEST_F(Step, ListsWalkOnLoopAndApplyTheirEndActions)
 {
-    AnimKey* list = NewKeyList(2);
+    AnimKey* list = KeyList(2);
     man->currentKeys[0] = list;
     list[0].destAngle = 10.0f;
     list[0].rotSpeed = 1000.0f;

@@ -57,7 +57,7 @@ TEST_F(WindowKeys, FrameKeysWaitForTheirGuardSlotButWAlwaysStarts)
     AnimKey* frame0 = GiveFrameKey(0, 0);
     AnimKey* frame1 = GiveFrameKey(1, 1);
     AnimKey* frame2 = GiveFrameKey(2, 2);
-    AnimKey* busy = NewKeyList(1);
+    AnimKey* busy = KeyList(1);
 
     man->currentKeys[5] = busy;
     OnWindowChar('k');
