@@ -2,26 +2,6 @@
 #include <windows.h>
 #include <d3dx8.h>
 
-#include <cstdio>
-
-#include "shell/log.h"
-
-void ResetLog()
-{
-    if (FILE* f = std::fopen("log.log", "w")) std::fclose(f);
-}
-
-void WriteLog(const char* message)
-{
-    if (FILE* f = std::fopen("log.log", "a")) {
-        std::fprintf(f, "%s\n", message);
-        std::fclose(f);
-    }
-}
-
-HMODULE GetModuleHandleA(LPCSTR) { return nullptr; }
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
-
 HRESULT WINAPI D3DXCreateTexture(LPDIRECT3DDEVICE8, UINT, UINT, UINT, DWORD, D3DFORMAT, D3DPOOL, LPDIRECT3DTEXTURE8*)
 {
     return E_FAIL;
