@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <functional>
 
 #include "data_files_support.h"
 #include "figure/parts_file.h"
@@ -15,44 +14,6 @@
 #include "shell/log.h"
 
 namespace {
-
-typedef std::function<uint32_t(int x, int y)> PixelColour;  // 0xRRGGBB
-
-// An uncompressed 24-bit image file, bottom row first as the format wants.
-void WriteBmp(const std::string& path, int width, int height, const PixelColour& colour)
-{
-    const int rowBytes = (width * 3 + 3) & ~3;
-    const uint32_t dataSize = static_cast<uint32_t>(rowBytes * height);
-    std::string file(54 + dataSize, '\0');
-    auto put = [&](size_t at, uint32_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i) file[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    put(2, 54 + dataSize, 4);
-    put(10, 54, 4);
-    put(14, 40, 4);
-    put(18, static_cast<uint32_t>(width), 4);
-    put(22, static_cast<uint32_t>(height), 4);
-    put(26, 1, 2);
-    put(28, 24, 2);
-    put(34, dataSize, 4);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            uint32_t rgb = colour(x, y);
-            size_t at = 54 + static_cast<size_t>(height - 1 - y) * rowBytes + x * 3;
-            put(at, rgb & 0xFF, 1);
-            put(at + 1, (rgb >> 8) & 0xFF, 1);
-            put(at + 2, (rgb >> 16) & 0xFF, 1);
-        }
-    }
-    WriteWholeFile(path, file);
-}
-
-void WriteBmp(const std::string& path, int width, int height)
-{
-    WriteBmp(path, width, height, [](int, int) { return 0xFFFFFFu; });
-}
 
 // First texel of a tile texture (A1R5G5B5).
 uint16_t FirstTexel(IDirect3DTexture8* texture)
