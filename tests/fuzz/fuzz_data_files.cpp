@@ -18,6 +18,7 @@
 #include "game/state.h"
 #include "level/level.h"
 #include "shell/log.h"
+#include "../data_files_support.h"
 
 namespace {
 
@@ -80,6 +81,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     // libFuzzer reads its corpus relative to the start directory, so each input
     // visits the work directory only while the loaders run.
     if (!mkdtemp(s_workDir) || !getcwd(s_startDir, sizeof s_startDir)) std::abort();
+    // Images the seeds name: one that needs 2 x 2 tiles, one of 5 x 1, one too wide.
+    const std::string dir = std::string(s_workDir) + "/";
+    WriteBmp(dir + "t.bmp", 100, 40, [](int x, int y) { return static_cast<uint32_t>(x * 2551 + y * 77); });
+    WriteBmp(dir + "w.bmp", 300, 20);
+    WriteBmp(dir + "big.bmp", 400, 10);
     CreateMemoryDevice();
     return 0;
 }
