@@ -15,6 +15,8 @@ void SetDataLineObserver(DataLineObserver observer);
 
 // Largest count (parts, points, frames, keys) a data file may ask for; more is refused.
 const long MAX_DATA_COUNT = 4096;
+// Most keys of all lists, or points of all parts, one file may ask for in all.
+const long MAX_DATA_TOTAL = 65536;
 
 // Value parsers shared by the file handlers.
 long ParseInteger(const char* value);

@@ -301,3 +301,15 @@ TEST_F(PartsFile, LinesOutsideThePartsAreIgnored)
     EXPECT_TRUE(LogHas("texture: no such part"));
     EXPECT_TRUE(LogHas("points: more pairs than numpoints"));
 }
+
+TEST_F(PartsFile, PointsOfAllPartsTogetherAreBounded)
+{
+    std::string text = "numparts=20\n";
+    for (int i = 0; i < 20; ++i) text += "part=" + std::to_string(i) + "\nnumpoints=4096\n";
+    Load(text + "part=0\nnumpoints=0\npart=19\nnumpoints=4096\n");
+    EXPECT_EQ(g_parts[15].numpoints, 4096);
+    EXPECT_EQ(g_parts[16].numpoints, 0);
+    // Room given back by a smaller count can be used again.
+    EXPECT_EQ(g_parts[19].numpoints, 4096);
+    EXPECT_TRUE(LogHas("numpoints: too many points in all"));
+}
