@@ -18,7 +18,6 @@ void WriteLog(const char* message)
     }
 }
 
-void InitSceneResources() {}
 
 HMODULE GetModuleHandleA(LPCSTR) { return nullptr; }
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
