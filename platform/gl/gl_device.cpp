@@ -1,0 +1,2 @@
+#include "gl/gl_device.h"
+IDirect3D8* CreateGlDirect3D() { return nullptr; }
