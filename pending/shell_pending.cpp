@@ -1,0 +1,27 @@
+// Stand-ins for functions of other branches, until they land.
+#include <stand_in.h>
+#include <windows.h>
+
+#include "game/frame.h"
+#include "graphics/device_setup.h"
+#include "input/input_devices.h"
+#include "shell/window_keys.h"
+
+HRESULT InitD3D(HWND) { return PlatformFailureRequested("d3dcreate") ? E_FAIL : S_OK; }
+
+HRESULT InitDirectInput(HWND, HINSTANCE) { return PlatformFailureRequested("dinput") ? E_FAIL : S_OK; }
+
+void PollInput(float) {}
+
+int UpdateFrame() { return 0; }
+
+void OnWindowKeyDown(WPARAM) {}
+
+void OnWindowKeyUp(WPARAM) {}
+
+void OnWindowChar(WPARAM character)
+{
+    if (character == 27 || character == 'q') PostQuitMessage(0);
+}
+
+bool PlatformScreenshot(const char*) { return false; }
