@@ -7,7 +7,6 @@
 #include "input/input_devices.h"
 #include "shell/window_keys.h"
 
-HRESULT InitD3D(HWND) { return PlatformFailureRequested("d3dcreate") ? E_FAIL : S_OK; }
 
 HRESULT InitDirectInput(HWND, HINSTANCE) { return PlatformFailureRequested("dinput") ? E_FAIL : S_OK; }
 

@@ -54,8 +54,8 @@ protected:
     }
     void SetJoint(int image, int x, int y)
     {
-        joints[image] = {x, y};
-        g_parts[image].points = &joints[image];
+        delete[] g_parts[image].points;
+        g_parts[image].points = new PartPoint[1]{{x, y}};
         g_parts[image].numpoints = 1;
     }
     void Draw()
@@ -91,7 +91,6 @@ protected:
     VectorMan man = {};
     ManPart slots[MAX_FRAME_KEYS] = {};
     int count = 0;
-    PartPoint joints[IMAGES] = {};
 };
 
 TEST_F(Pose, DrawsBackLayerFirstAndOnlyLayersOneToSix)
