@@ -2,16 +2,21 @@
 #include <d3dx8.h>
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "game/state.h"
 #include "graphics/scene_resources.h"
 #include "recording_device.h"
+#include "shell/log.h"
+#include "support.h"
 
 namespace {
 
 TEST(SceneResources, SetsTheFixedStateInOrderAndTheStartValues)
 {
+    ScopedTempDir dir;
+    ResetLog();
     ResetGameState();
     RecordingDevice device;
     g_device = &device;
@@ -52,6 +57,15 @@ TEST(SceneResources, SetsTheFixedStateInOrderAndTheStartValues)
     EXPECT_FLOAT_EQ(g_cameraDistance, 800.0f);
     EXPECT_FLOAT_EQ(g_cameraPitch, 0.0f);
     EXPECT_EQ(g_mouseX, 0);
+
+    // Each loader runs to its end before the next: parts, figure, animation (the level logs nothing).
+    const std::string log = ReadWholeFile("log.log");
+    const size_t parts = log.find("Parts Data file done"), figure = log.find("InitVectorMan done"),
+                 animation = log.find("Animation Data file done");
+    ASSERT_NE(animation, std::string::npos);
+    EXPECT_LT(parts, figure);
+    EXPECT_LT(figure, animation);
+    ASSERT_NE(g_level, nullptr);
 }
 
 }  // namespace
