@@ -23,4 +23,3 @@ void OnWindowChar(WPARAM character)
     if (character == 27 || character == 'q') PostQuitMessage(0);
 }
 
-bool PlatformScreenshot(const char*) { return false; }
