@@ -77,6 +77,71 @@ void EmptyFrame()
     g_device->Present(nullptr, nullptr, nullptr, nullptr);
 }
 
+// Accepts every call and does nothing, so only the game's own work is timed.
+class NullDevice : public IDirect3DDevice8 {
+public:
+    HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+    ULONG AddRef() override { return 1; }
+    ULONG Release() override { return 1; }
+    HRESULT TestCooperativeLevel() override { return S_OK; }
+    HRESULT GetDirect3D(IDirect3D8**) override { return E_FAIL; }
+    HRESULT GetDeviceCaps(D3DCAPS8*) override { return E_FAIL; }
+    HRESULT GetDisplayMode(D3DDISPLAYMODE*) override { return E_FAIL; }
+    HRESULT Present(CONST RECT*, CONST RECT*, HWND, CONST RGNDATA*) override { return S_OK; }
+    HRESULT GetBackBuffer(UINT, D3DBACKBUFFER_TYPE, IDirect3DSurface8**) override { return E_FAIL; }
+    HRESULT CreateTexture(UINT, UINT, UINT, DWORD, D3DFORMAT, D3DPOOL, IDirect3DTexture8**) override { return E_FAIL; }
+    HRESULT CreateVertexBuffer(UINT, DWORD, DWORD, D3DPOOL, IDirect3DVertexBuffer8**) override { return E_FAIL; }
+    HRESULT BeginScene() override { return S_OK; }
+    HRESULT EndScene() override { return S_OK; }
+    HRESULT Clear(DWORD, CONST D3DRECT*, DWORD, D3DCOLOR, float, DWORD) override { return S_OK; }
+    HRESULT SetTransform(D3DTRANSFORMSTATETYPE, CONST D3DMATRIX*) override { return S_OK; }
+    HRESULT GetTransform(D3DTRANSFORMSTATETYPE, D3DMATRIX* m) override
+    {
+        *m = D3DMATRIX{};
+        m->_11 = m->_22 = m->_33 = m->_44 = 1.0f;
+        return S_OK;
+    }
+    HRESULT SetViewport(CONST D3DVIEWPORT8*) override { return S_OK; }
+    HRESULT GetViewport(D3DVIEWPORT8* v) override
+    {
+        *v = {0, 0, 1024, 768, 0.0f, 1.0f};
+        return S_OK;
+    }
+    HRESULT SetRenderState(D3DRENDERSTATETYPE, DWORD) override { return S_OK; }
+    HRESULT GetRenderState(D3DRENDERSTATETYPE, DWORD* value) override
+    {
+        *value = 0;
+        return S_OK;
+    }
+    HRESULT GetTexture(DWORD, IDirect3DBaseTexture8** texture) override
+    {
+        *texture = nullptr;
+        return S_OK;
+    }
+    HRESULT SetTexture(DWORD, IDirect3DBaseTexture8*) override { return S_OK; }
+    HRESULT GetTextureStageState(DWORD, D3DTEXTURESTAGESTATETYPE, DWORD* value) override
+    {
+        *value = 0;
+        return S_OK;
+    }
+    HRESULT SetTextureStageState(DWORD, D3DTEXTURESTAGESTATETYPE, DWORD) override { return S_OK; }
+    HRESULT DrawPrimitive(D3DPRIMITIVETYPE, UINT, UINT) override { return S_OK; }
+    HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE, UINT, CONST void*, UINT) override { return S_OK; }
+    HRESULT SetVertexShader(DWORD) override { return S_OK; }
+    HRESULT GetVertexShader(DWORD* handle) override
+    {
+        *handle = 0;
+        return S_OK;
+    }
+    HRESULT SetStreamSource(UINT, IDirect3DVertexBuffer8*, UINT) override { return S_OK; }
+    HRESULT GetStreamSource(UINT, IDirect3DVertexBuffer8** data, UINT* stride) override
+    {
+        *data = nullptr;
+        *stride = 0;
+        return S_OK;
+    }
+};
+
 void RenderMemory(benchmark::State& state)
 {
     if (!LoadScene("memory")) {
@@ -85,11 +150,23 @@ void RenderMemory(benchmark::State& state)
     }
     for (auto _ : state) {
         RenderScene();
-        // The device keeps a record of every call; it is not the game's cost.
-        state.PauseTiming();
-        MemoryDeviceClearRecord();
-        state.ResumeTiming();
+        // The device keeps a record of every call; dropping it now and then keeps memory flat.
+        if (MemoryDeviceRecord().size() > 100000) MemoryDeviceClearRecord();
     }
+}
+
+// The bundled scene loaded on the memory device, drawn on a device that does nothing.
+void RenderGameOnly(benchmark::State& state)
+{
+    if (!LoadScene("memory")) {
+        state.SkipWithError("the bundled data did not load on the memory device");
+        return;
+    }
+    NullDevice null;
+    IDirect3DDevice8* memory = g_device;
+    g_device = &null;
+    for (auto _ : state) RenderScene();
+    g_device = memory;
 }
 
 void EmptyFrameOpenGL(benchmark::State& state)
@@ -117,6 +194,7 @@ void RenderOpenGL(benchmark::State& state)
 }
 
 BENCHMARK(RenderMemory)->Unit(benchmark::kMicrosecond);
+BENCHMARK(RenderGameOnly)->Unit(benchmark::kMicrosecond);
 BENCHMARK(EmptyFrameOpenGL)->Unit(benchmark::kMicrosecond);
 BENCHMARK(RenderOpenGL)->Unit(benchmark::kMicrosecond);
 
@@ -128,9 +206,13 @@ public:
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs)
             if (!run.error_occurred && run.iterations > 0)
+            {
                 microseconds[run.benchmark_name()] = run.GetAdjustedRealTime();
+                cpuMicroseconds[run.benchmark_name()] = run.GetAdjustedCPUTime();
+            }
     }
     std::map<std::string, double> microseconds;
+    std::map<std::string, double> cpuMicroseconds;
 };
 
 }  // namespace
@@ -140,9 +222,12 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto memory = reporter.microseconds.find("RenderMemory");
-    if (memory != reporter.microseconds.end())
-        std::printf("game CPU cost per frame: %.2f us (aim: under 20)\n", memory->second);
+    // CPU time: the wall clock of a shared machine counts other people's work too.
+    for (const char* name : {"RenderMemory", "RenderGameOnly"}) {
+        const auto cpu = reporter.cpuMicroseconds.find(name);
+        if (cpu != reporter.cpuMicroseconds.end())
+            std::printf("%s: %.2f us CPU per frame (aim for the game's own cost: under 20)\n", name, cpu->second);
+    }
     const auto empty = reporter.microseconds.find("EmptyFrameOpenGL");
     const auto full = reporter.microseconds.find("RenderOpenGL");
     if (empty != reporter.microseconds.end() && full != reporter.microseconds.end() && empty->second > 0)
