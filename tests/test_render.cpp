@@ -8,7 +8,13 @@
 #include "figure/records.h"
 #include "game/state.h"
 #include "level/level.h"
+#include <stand_in.h>
+
+#include "graphics/device_setup.h"
+#include "platform/memory/memory_device.h"
 #include "recording_device.h"
+#include "shell/log.h"
+#include "support.h"
 
 namespace {
 
@@ -139,6 +145,51 @@ TEST_F(Render, MissingFigureLevelOrCursorImageStillMakesAFrame)
     g_level = nullptr;
     RenderScene();
     EXPECT_EQ(Ops(), (std::vector<std::string>{"Clear", "SetTransform", "BeginScene", "EndScene", "Present"}));
+}
+
+TEST(RenderBundledScene, EditorPicksTheHeadUnderTheCursorAndTheCursorIsDrawnLast)
+{
+    ScopedTempDir dir;
+    CopyDirectoryFiles(VANTREL_DATA_DIR);
+    ResetLog();
+    ResetGameState();
+    PlatformSetDeviceBackend("memory");
+    MemoryResetConfig();
+    ASSERT_EQ(InitD3D(nullptr), S_OK);
+    ASSERT_NE(g_vectorMan, nullptr);
+    ASSERT_GT(g_vectorMan->numparts, 8);
+    const int head = 8;
+    g_vectorMan->parts[head].tracked = 1;
+    RenderScene();
+
+    D3DVIEWPORT8 viewport;
+    D3DXMATRIX projection, view, identity;
+    g_device->GetViewport(&viewport);
+    g_device->GetTransform(D3DTS_PROJECTION, &projection);
+    g_device->GetTransform(D3DTS_VIEW, &view);
+    D3DXMatrixIdentity(&identity);
+    const D3DXVECTOR3 centre(g_vectorMan->parts[head].worldX, g_vectorMan->parts[head].worldY, 0.0f);
+    D3DXVECTOR3 screen;
+    D3DXVec3Project(&screen, &centre, &viewport, &projection, &view, &identity);
+    g_cursorPos.x = static_cast<LONG>(screen.x);
+    g_cursorPos.y = static_cast<LONG>(screen.y);
+    g_editMode = 1;
+    MemoryDeviceClearRecord();
+    RenderScene();
+    EXPECT_EQ(g_selectedPart, head);
+
+    const int sprite = MemoryDeviceFind("DrawPrimitiveUP");
+    ASSERT_GE(sprite, 0);
+    int lastDraw = -1;
+    for (size_t i = 0; i < MemoryDeviceRecord().size(); ++i)
+        if (MemoryDeviceRecord()[i].method == "DrawPrimitive") lastDraw = static_cast<int>(i);
+    EXPECT_GT(sprite, lastDraw);
+    EXPECT_LT(sprite, MemoryDeviceFind("EndScene"));
+
+    g_device->Release();
+    g_d3d->Release();
+    g_device = nullptr;
+    g_d3d = nullptr;
 }
 
 }  // namespace
