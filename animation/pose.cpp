@@ -125,7 +125,8 @@ bool CursorOverSlot(IDirect3DDevice8* device, const VectorPart& image, const D3D
     buffer->Unlock();
 
     device->SetTransform(D3DTS_WORLD, &world);
-    D3DXVECTOR3 nearPoint, farPoint;
+    // A view that cannot be inverted leaves the ray at the eye: nothing is hit.
+    D3DXVECTOR3 nearPoint(0.0f, 0.0f, 0.0f), farPoint(0.0f, 0.0f, 0.0f);
     GetPickRay(&nearPoint, &farPoint);
 
     // In view space the eye sits at the origin, so the far point doubles as the direction.
