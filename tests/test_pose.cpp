@@ -137,6 +137,13 @@ TEST_F(Pose, ChildHangsFromItsParentWhateverTheSlotOrder)
     Draw();
     EXPECT_NEAR(slots[0].worldX, 80.0f, 1e-3f);
     EXPECT_NEAR(slots[0].worldY, 215.0f, 1e-3f);
+
+    // A parent outside the drawn layers is not drawn, but its child still hangs from it.
+    slots[1].layer = 0;
+    Draw();
+    EXPECT_EQ(DrawnImages(), (std::vector<int>{0}));
+    EXPECT_NEAR(slots[0].worldX, 80.0f, 1e-3f);
+    EXPECT_NEAR(slots[0].worldY, 215.0f, 1e-3f);
 }
 
 TEST_F(Pose, FigureTurnsThenMoves)
