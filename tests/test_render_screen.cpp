@@ -12,6 +12,7 @@
 #include "figure/records.h"
 #include "game/state.h"
 #include "graphics/device_setup.h"
+#include "level/level.h"
 #include "platform/d3dx/image_decode.h"
 #include "shell/log.h"
 #include "support.h"
@@ -79,6 +80,8 @@ protected:
         SetPartTexture(GREEN, g_parts[GREEN], "green.bmp");
         SetPartTexture(BLUE, g_parts[BLUE], "blue.bmp");
         SetPartTexture(CURSOR_PART, g_parts[CURSOR_PART], "cursor.bmp");
+        loadedMan = g_vectorMan;
+        loadedLevel = g_level;
         g_vectorMan = &man;
         g_level = nullptr;
         g_cameraDistance = PIXEL_DISTANCE;
@@ -89,6 +92,9 @@ protected:
     {
         delete[] g_parts;
         g_parts = nullptr;
+        // What the loaders built stays reachable: records live until the process ends.
+        g_vectorMan = loadedMan;
+        g_level = loadedLevel;
         if (g_device) g_device->Release();
         if (g_d3d) g_d3d->Release();
         g_device = nullptr;
@@ -130,6 +136,8 @@ protected:
 
     ScopedTempDir dir;
     bool ready = true;
+    VectorMan* loadedMan = nullptr;
+    Level* loadedLevel = nullptr;
     VectorMan man = {};
     ManPart slots[MAX_FRAME_KEYS] = {};
     DecodedImage shot;
