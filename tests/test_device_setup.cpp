@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <d3d8.h>
+#include <d3dx8.h>
 #include <stand_in.h>
 
 #include <cstring>
@@ -143,6 +144,54 @@ TEST_F(DeviceSetup, QuadBufferAndOutlineCalls)
     EXPECT_EQ(MemoryObjectRefCount(buffer), 0);
 }
 
+TEST_F(DeviceSetup, SpriteDrawsPretransformedAndPutsEveryStateBack)
+{
+    ASSERT_EQ(InitD3D(nullptr), S_OK);
+    IDirect3DTexture8* texture = nullptr;
+    ASSERT_EQ(g_device->CreateTexture(16, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), S_OK);
+    g_device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    g_device->SetRenderState(D3DRS_ALPHAREF, 2);
+    g_device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    g_device->SetVertexShader(0x142);
+
+    LPD3DXSPRITE sprite = nullptr;
+    ASSERT_EQ(D3DXCreateSprite(g_device, &sprite), S_OK);
+    const D3DXVECTOR2 at(100, 50);
+    ASSERT_EQ(sprite->Draw(texture, nullptr, nullptr, nullptr, 0, &at, 0x80ffffff), S_OK);
+
+    const int draw = MemoryDeviceFind("DrawPrimitiveUP");
+    ASSERT_GE(draw, 0);
+    const int shader = MemoryDeviceFind("SetVertexShader", MemoryDeviceFind("Texture::GetLevelDesc"));
+    EXPECT_EQ(MemoryDeviceRecord()[shader].args[0], 0x144);
+    const std::vector<BYTE>& bytes = MemoryDeviceLastUserVertices();
+    ASSERT_EQ(bytes.size(), 4u * 28u);
+    float corner[4];
+    std::memcpy(corner, bytes.data(), sizeof corner);
+    EXPECT_EQ(corner[0], 100.0f);
+    EXPECT_EQ(corner[1], 50.0f);
+    std::memcpy(corner, bytes.data() + 2 * 28, sizeof corner);
+    EXPECT_EQ(corner[0], 116.0f);
+    EXPECT_EQ(corner[1], 58.0f);
+    DWORD colour = 0;
+    std::memcpy(&colour, bytes.data() + 16, 4);
+    EXPECT_EQ(colour, 0x80ffffffu);
+
+    DWORD value = 0;
+    g_device->GetRenderState(D3DRS_ZENABLE, &value);
+    EXPECT_EQ(value, static_cast<DWORD>(D3DZB_TRUE));
+    g_device->GetRenderState(D3DRS_ALPHAREF, &value);
+    EXPECT_EQ(value, 2u);
+    g_device->GetTextureStageState(0, D3DTSS_ALPHAOP, &value);
+    EXPECT_EQ(value, static_cast<DWORD>(D3DTOP_MODULATE));
+    g_device->GetVertexShader(&value);
+    EXPECT_EQ(value, 0x142u);
+    IDirect3DBaseTexture8* bound = nullptr;
+    g_device->GetTexture(0, &bound);
+    EXPECT_EQ(bound, nullptr);
+    sprite->Release();
+    EXPECT_EQ(texture->Release(), 0u);
+}
+
 TEST(MemoryDevice, ReleasedAndNullObjectsAreRefusedNotFollowed)
 {
     PlatformSetDeviceBackend("memory");
@@ -172,6 +221,31 @@ TEST(MemoryDevice, ReleasedAndNullObjectsAreRefusedNotFollowed)
     EXPECT_EQ(device->BeginScene(), D3DERR_INVALIDCALL);
     EXPECT_EQ(d3d->Release(), 0u);
     EXPECT_EQ(d3d->GetAdapterCount(), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DeviceSetupOpenGl, CreatesTheDeviceAndLogsTheRenderer)
+{
+    ResetGameState();
+    ScopedTempDir dir;
+    PlatformSetFailures(nullptr);
+    PlatformSetDeviceBackend("opengl");
+    ResetLog();
+    ASSERT_EQ(InitD3D(nullptr), S_OK);
+    const std::string log = ReadWholeFile("log.log");
+    EXPECT_EQ(log.rfind("Adapter count: 1\nAdapter Description: ", 0), 0u) << log;
+    EXPECT_NE(log.find("\nMax Texture Size: "), std::string::npos);
+    EXPECT_NE(log.find("\nCompleted initializing d3d\n"), std::string::npos);
+    EXPECT_GE(g_maxTextureWidth, 256u);
+    ASSERT_NE(g_device, nullptr);
+    D3DVIEWPORT8 viewport;
+    g_device->GetViewport(&viewport);
+    EXPECT_EQ(viewport.Width, static_cast<DWORD>(g_screenWidth));
+    g_device->Release();
+    g_d3d->Release();
 }
 
 }  // namespace

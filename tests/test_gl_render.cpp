@@ -219,6 +219,38 @@ TEST_F(GlRender, ScreenshotIsTheLastPresentedFrameTopRowFirst)
     EXPECT_EQ(image.argb[(H - 2) * W + 3], 0xff102030u);
 }
 
+TEST_F(GlRender, OneBitAlphaTexelsVanishAndWriteNoDepth)
+{
+    IDirect3DTexture8* texture = nullptr;
+    ASSERT_EQ(device_->CreateTexture(2, 1, 1, 0, D3DFMT_A1R5G5B5, D3DPOOL_MANAGED, &texture), S_OK);
+    D3DLOCKED_RECT locked;
+    texture->LockRect(0, &locked, nullptr, 0);
+    const WORD texels[2] = {0xfc00, 0x7c00};  // opaque red, transparent red
+    std::memcpy(locked.pBits, texels, sizeof texels);
+    texture->UnlockRect(0);
+    device_->SetTexture(0, texture);
+    Quad(-1, -1, 1, 1, 0.2f, 0xffffffff);
+    device_->SetTexture(0, nullptr);
+    Quad(-1, -1, 1, 1, 0.6f, 0xff0000ff);  // farther: shows only through the transparent half
+    std::vector<uint32_t> pixels = Pixels();
+    EXPECT_EQ(At(pixels, 10, 24), 0xff0000u);
+    EXPECT_EQ(At(pixels, 50, 24), 0x0000ffu);
+    texture->Release();
+}
+
+TEST_F(GlRender, TextureLimitCanBeLowered)
+{
+    setenv("VANTREL_MAX_TEXTURE", "512x256", 1);
+    D3DCAPS8 caps;
+    ASSERT_EQ(d3d_->GetDeviceCaps(0, D3DDEVTYPE_HAL, &caps), S_OK);
+    unsetenv("VANTREL_MAX_TEXTURE");
+    EXPECT_EQ(caps.MaxTextureWidth, 512u);
+    EXPECT_EQ(caps.MaxTextureHeight, 256u);
+    D3DADAPTER_IDENTIFIER8 identifier;
+    ASSERT_EQ(d3d_->GetAdapterIdentifier(0, D3DENUM_NO_WHQL_LEVEL, &identifier), S_OK);
+    EXPECT_STRNE(identifier.Description, "");
+}
+
 TEST_F(GlRender, StaleAndNullObjectsAreRefused)
 {
     IDirect3DTexture8* texture = Texture(1, 1, {0xffffffff});

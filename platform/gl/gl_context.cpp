@@ -2,6 +2,7 @@
 #include "gl/gl_context.h"
 
 #include <SDL.h>
+#include <malloc.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +20,12 @@ bool GlEnsureContext()
     if (g_context) return true;
     if (g_tried) return false;
     g_tried = true;
+    // The software rasteriser allocates and frees scene memory for every frame; keeping
+    // freed memory in the heap instead of handing it back to the system spares the page
+    // faults of touching it afresh each frame.
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+    mallopt(M_TOP_PAD, 16 << 20);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);

@@ -135,6 +135,7 @@ public:
             height = std::max(1u, height / 2);
         }
         glGenTextures(1, &name_);
+        glActiveTexture(GL_TEXTURE0);
         glBindTexture(GL_TEXTURE_2D, name_);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels_.size() - 1));
         const GlFormat f = FormatFor(format_);
@@ -186,6 +187,8 @@ public:
     }
     GLuint Name() const { return name_; }
     D3DFORMAT Format() const { return format_; }
+    // Sampler settings last given to GL; changing them costs a texture revalidation.
+    GLint sampling[4] = {-1, -1, -1, -1};
     GlDevice* Device() const { return device_; }
 
 private:
@@ -193,6 +196,7 @@ private:
     {
         const GlFormat f = FormatFor(format_);
         const Level& l = levels_[level];
+        glActiveTexture(GL_TEXTURE0);
         glBindTexture(GL_TEXTURE_2D, name_);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         // Row 0 of the pixels is the image's top row and becomes texture coordinate v = 0.
@@ -458,6 +462,7 @@ public:
 
         MakeTarget(fbo_, colour_, depth_, true);
         MakeTarget(presentedFbo_, presentedColour_, presentedDepth_, false);
+        glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
 
         viewport_ = {0, 0, width_, height_, 0.0f, 1.0f};
         renderStates_[D3DRS_ZENABLE] = parameters.EnableAutoDepthStencil ? D3DZB_TRUE : D3DZB_FALSE;
@@ -584,7 +589,6 @@ public:
     HRESULT Clear(DWORD, CONST D3DRECT*, DWORD flags, D3DCOLOR color, float z, DWORD) override
     {
         if (!Alive()) return D3DERR_INVALIDCALL;
-        glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
         ApplyViewport();
         glEnable(GL_SCISSOR_TEST);
         GLbitfield mask = 0;
@@ -786,6 +790,8 @@ private:
 
     void ApplyViewport()
     {
+        if (std::memcmp(&appliedViewport_, &viewport_, sizeof viewport_) == 0) return;
+        appliedViewport_ = viewport_;
         // The viewport counts rows from the top, the framebuffer from the bottom.
         const GLint y = static_cast<GLint>(height_) - static_cast<GLint>(viewport_.Y + viewport_.Height);
         glViewport(static_cast<GLint>(viewport_.X), y, static_cast<GLsizei>(viewport_.Width),
@@ -806,9 +812,10 @@ private:
         return it == stageStates_[0].end() ? 0 : it->second;
     }
 
+    // The drawing framebuffer stays bound between calls: rebinding it, even to itself,
+    // makes software drivers resolve every pending tile, which dominates frame time.
     void ApplyState(bool pretransformed)
     {
-        glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
         ApplyViewport();
         glUseProgram(program_);
         glBindVertexArray(vao_);
@@ -860,10 +867,14 @@ private:
             GLint minFilter = linearMin ? GL_LINEAR : GL_NEAREST;
             if (mip == D3DTEXF_POINT) minFilter = linearMin ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
             if (mip >= D3DTEXF_LINEAR) minFilter = linearMin ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, linearMag ? GL_LINEAR : GL_NEAREST);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, AddressMode(StageState(D3DTSS_ADDRESSU)));
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, AddressMode(StageState(D3DTSS_ADDRESSV)));
+            const GLint wanted[4] = {linearMag ? GL_LINEAR : GL_NEAREST, minFilter,
+                                     AddressMode(StageState(D3DTSS_ADDRESSU)), AddressMode(StageState(D3DTSS_ADDRESSV))};
+            const GLenum names[4] = {GL_TEXTURE_MAG_FILTER, GL_TEXTURE_MIN_FILTER, GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T};
+            for (int i = 0; i < 4; ++i) {
+                if (texture->sampling[i] == wanted[i]) continue;
+                glTexParameteri(GL_TEXTURE_2D, names[i], wanted[i]);
+                texture->sampling[i] = wanted[i];
+            }
         }
         glUniform1i(uHasTexture_, hasTexture ? 1 : 0);
         glUniform3i(uColourStage_, static_cast<GLint>(StageState(D3DTSS_COLOROP)),
@@ -957,6 +968,7 @@ private:
     GLint uColourStage_ = -1, uAlphaStage_ = -1, uAlphaTest_ = -1;
     bool presentedOnce_ = false;
     D3DVIEWPORT8 viewport_;
+    D3DVIEWPORT8 appliedViewport_ = {};
     std::map<DWORD, DWORD> renderStates_;
     std::map<DWORD, DWORD> stageStates_[kStages];
     std::map<DWORD, D3DMATRIX> transforms_;
