@@ -12,6 +12,7 @@ namespace {
 int s_frame = 0;
 int s_list = 0;
 int s_key = 0;
+long s_keysInUse = 0;  // keeps many modest numkeys lines from adding up without bound
 
 void LogRefused(const char* key, const char* why)
 {
@@ -44,6 +45,7 @@ void FreeFrames()
     delete[] g_frames;
     g_frames = nullptr;
     g_numFrames = 0;
+    s_keysInUse = 0;
 }
 
 void SetNumFrames(long n)
@@ -68,6 +70,14 @@ void SetNumKeys(long n)
         LogRefused("numkeys", "count out of range");
         return;
     }
+    long old = 0;
+    for (const AnimKey* k = frame->keys[s_list]; k; k = k->next) ++old;
+    long inUse = s_keysInUse - old + n;
+    if (inUse > MAX_DATA_TOTAL) {
+        LogRefused("numkeys", "too many keys in all");
+        return;
+    }
+    s_keysInUse = inUse < 0 ? 0 : inUse;
     delete[] frame->keys[s_list];
     frame->keys[s_list] = NewKeyList(static_cast<int>(n));
 }
@@ -186,5 +196,6 @@ int LoadVectorAnim()
     s_frame = 0;
     s_list = 0;
     s_key = 0;
+    s_keysInUse = 0;
     return ReadDataFile("vecanim.dat", HandleAnimKey, "Animation Data file done");
 }

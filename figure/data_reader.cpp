@@ -11,6 +11,8 @@
 
 namespace {
 
+DataLineObserver s_observer = nullptr;
+
 // Reads one character the way a text-mode stream on the game's home platform does:
 // a CR LF pair arrives as a single LF, so files saved there read the same here.
 int GetTextChar(FILE* file)
@@ -24,16 +26,20 @@ int GetTextChar(FILE* file)
 }
 
 // Fills line with at most MAX_DATA_LINE - 1 characters up to the next line feed,
-// which is consumed. Returns false when nothing at all was left to read.
-bool ReadLine(FILE* file, char* line)
+// which is consumed (endsLine tells). Returns false when nothing was left to read.
+bool ReadLine(FILE* file, char* line, bool& endsLine)
 {
+    endsLine = false;
     int length = 0;
     bool readSomething = false;
     while (length < MAX_DATA_LINE - 1) {
         int c = GetTextChar(file);
         if (c == EOF) break;
         readSomething = true;
-        if (c == '\n') break;
+        if (c == '\n') {
+            endsLine = true;
+            break;
+        }
         line[length++] = static_cast<char>(c);
     }
     line[length] = '\0';
@@ -47,7 +53,7 @@ FILE* OpenOrCreate(const char* fileName)
     return std::fopen(fileName, "a+");
 }
 
-void HandleLine(char* line, DataKeyHandler handler)
+void HandleLine(char* line, int lineNumber, DataKeyHandler handler)
 {
     char* p = line;
     while (*p == '=') ++p;
@@ -68,7 +74,9 @@ void HandleLine(char* line, DataKeyHandler handler)
     }
     *keyEnd = '\0';
 
-    if (!handler(key, value)) WriteLog(line);  // from the line's start: "=abc" logs as written
+    bool recognised = handler(key, value);
+    if (!recognised) WriteLog(line);  // from the line's start: "=abc" logs as written
+    if (s_observer) s_observer(lineNumber, key, value, recognised);
 }
 
 }  // namespace
@@ -78,16 +86,23 @@ int ReadDataFile(const char* fileName, DataKeyHandler handler, const char* doneL
     FILE* file = fileName ? OpenOrCreate(fileName) : nullptr;
     if (file) {
         char line[MAX_DATA_LINE];
+        int lineNumber = 1;  // where the piece now read began; a cut line keeps its number
         // A read error ends the file as the end would; a stream in error never reaches it.
         while (!std::feof(file) && !std::ferror(file)) {
-            if (!ReadLine(file, line)) break;
-            if (line[0] == '\0') continue;
-            HandleLine(line, handler);
+            bool endsLine = false;
+            if (!ReadLine(file, line, endsLine)) break;
+            if (line[0] != '\0') HandleLine(line, lineNumber, handler);
+            if (endsLine) ++lineNumber;
         }
         std::fclose(file);
     }
     if (doneLine) WriteLog(doneLine);
     return 0;
+}
+
+void SetDataLineObserver(DataLineObserver observer)
+{
+    s_observer = observer;
 }
 
 long ParseInteger(const char* value)

@@ -14,6 +14,7 @@
 namespace {
 
 int s_currentPart = 0;
+long s_pointsInUse = 0;  // keeps many modest numpoints lines from adding up without bound
 
 void LogRefused(const char* key, const char* why)
 {
@@ -60,6 +61,7 @@ void SetNumParts(long n)
     delete[] g_parts;
     g_parts = new VectorPart[n];
     g_numParts = static_cast<int>(n);
+    s_pointsInUse = 0;
 }
 
 void SetNumPoints(VectorPart& part, long n)
@@ -68,6 +70,12 @@ void SetNumPoints(VectorPart& part, long n)
         LogRefused("numpoints", "count out of range");
         return;
     }
+    long inUse = s_pointsInUse - part.numpoints + n;
+    if (inUse > MAX_DATA_TOTAL) {
+        LogRefused("numpoints", "too many points in all");
+        return;
+    }
+    s_pointsInUse = inUse < 0 ? 0 : inUse;
     delete[] part.points;
     part.points = n > 0 ? new PartPoint[n]() : nullptr;
     part.numpoints = static_cast<int>(n);
@@ -112,6 +120,7 @@ bool HandlePartsKey(const char* key, const char* value)
     }
 
     if (std::strcmp(key, "texture") == 0) {
+        s_pointsInUse = s_pointsInUse > part->numpoints ? s_pointsInUse - part->numpoints : 0;
         SetPartTexture(s_currentPart, *part, value);
     } else if (std::strcmp(key, "numpoints") == 0) {
         SetNumPoints(*part, ParseInteger(value));
@@ -130,6 +139,7 @@ bool HandlePartsKey(const char* key, const char* value)
 int LoadVectorParts()
 {
     s_currentPart = 0;
+    s_pointsInUse = 0;
     return ReadDataFile("vecparts.dat", HandlePartsKey, "Parts Data file done");
 }
 

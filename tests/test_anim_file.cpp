@@ -152,3 +152,16 @@ TEST_F(AnimFile, MissingFileIsLeftBehindEmptyWithNoFrames)
     EXPECT_EQ(ReadWholeFile("vecanim.dat"), "");
     EXPECT_EQ(LogLines(), std::vector<std::string>{"Animation Data file done"});
 }
+
+TEST_F(AnimFile, KeysOfAllListsTogetherAreBounded)
+{
+    std::string text = "numframes=2\n";
+    for (int f = 0; f < 2; ++f) {
+        for (int k = 0; k < 10; ++k)
+            text += "frame=" + std::to_string(f) + "\nkey_part=" + std::to_string(k) + "\nnumkeys=4096\n";
+    }
+    Load(text);
+    EXPECT_NE(g_frames[1].keys[5], nullptr);
+    EXPECT_EQ(g_frames[1].keys[6], nullptr);
+    EXPECT_TRUE(LogHas("numkeys: too many keys in all"));
+}

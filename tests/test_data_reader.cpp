@@ -171,3 +171,20 @@ TEST(DataParsers, ListsSkipEmptyItemsAndStopAtTheLimit)
     EXPECT_EQ(ParseList("x,7", items, 5), 2);
     EXPECT_EQ(items[0], 0);
 }
+
+namespace {
+std::vector<std::pair<int, bool>> g_observed;
+void Observer(int line, const char*, const char*, bool recognised)
+{
+    g_observed.push_back({line, recognised});
+}
+}  // namespace
+
+TEST_F(DataReader, ObserverSeesTheFileLineOfEveryKeyLine)
+{
+    SetDataLineObserver(Observer);
+    Read("part=1\n\n// c\nx\r\n" + std::string(1000, 'k') + "\r\npart=2");
+    SetDataLineObserver(nullptr);
+    std::vector<std::pair<int, bool>> expected = {{1, true}, {4, false}, {5, false}, {5, false}, {6, true}};
+    EXPECT_EQ(g_observed, expected);
+}

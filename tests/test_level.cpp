@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <set>
 #include <sys/stat.h>
 #include <cstdio>
 
@@ -47,6 +48,19 @@ void ExpectPieces(const LevelCell* cell, const std::vector<Expected>& pieces)
         EXPECT_EQ(p.visible, 0);
     }
     for (size_t i = pieces.size(); i < MAX_CELL_PIECES; ++i) EXPECT_EQ(cell->pieces[i], nullptr);
+}
+
+// The game never frees its level; tests that build several do.
+void FreeLevel()
+{
+    if (!g_level) return;
+    std::set<LevelCell*> cells(std::begin(g_level->slots), std::end(g_level->slots));
+    for (LevelCell* cell : cells) {
+        for (int i = 0; cell && i < cell->count; ++i) delete cell->pieces[i];
+        delete cell;
+    }
+    delete g_level;
+    g_level = nullptr;
 }
 
 void ExpectNeighbourhood(float x, float y, int c0, int c1, int r0, int r1)
@@ -96,16 +110,18 @@ TEST_F(LevelFile, AnyFileOrNoneGivesTheSameLevel)
 {
     for (std::string content : {std::string(), std::string(1000, 'x'), std::string(2500, '\0')}) {
         WriteWholeFile("veclevel.dat", content);
-        g_level = nullptr;
+        FreeLevel();
         InitLevel();
         ASSERT_NE(g_level, nullptr);
         EXPECT_EQ(At(0, 1)->count, 13);
     }
     std::remove("veclevel.dat");
+    FreeLevel();
     InitLevel();
     EXPECT_EQ(At(1, 1)->count, 6);
     // A name that opens but cannot be read must not hold the loader up.
     ASSERT_EQ(mkdir("veclevel.dat", 0700), 0);
+    FreeLevel();
     InitLevel();
     EXPECT_EQ(At(0, 0)->count, 1);
 }

@@ -73,9 +73,10 @@ KeyDef Loop(KeyDef k)
     return k;
 }
 
-// Turning clockwise (negative speed) is only measured the short way when the
-// destination is written as 0 or below, and turning counter-clockwise only
-// when it is written in 0..359; every key below keeps to that.
+// The game measures a clockwise turn (negative speed) to a positive destination
+// at or below its start as a full turn too long, so clockwise keys that pass
+// downwards write their destination as 0 or below; counter-clockwise keys keep
+// theirs in 0..359.
 // A looping list comes back to its first key at the angle where it began, so
 // that first key may pin its start without a visible jump.
 std::vector<FrameDef> Frames()

@@ -95,7 +95,7 @@ void DrawArm(Sheet& s, Vec2 shoulder, bool back, Hand hand)
     Sdf sleeve = TaperShape(L(0, 0), L(0, -19), 7.3, 6.6);
     s.Outlined(sleeve, shirt, pal::kInk, kLw);
     s.Band(sleeve, RightOf(shoulder.x + 2.5), Shade(shirt, -0.22), kLw);
-    s.Band(sleeve, Below(shoulder.y - 16), pal::kWhite, kLw);
+    s.Band(sleeve, Below(shoulder.y - 16), Shade(shirt, -0.3), kLw);
 
     Vec2 palm = L(0, -kHandDrop);
     if (hand == Hand::Open) {
@@ -160,13 +160,13 @@ void DrawFlash(Sheet& s, Vec2 hand)
 void DrawSpear(Sheet& s, Vec2 grip)
 {
     Local L{grip};
-    Sdf shaft = CapsuleShape(L(0, 58), L(0, -54), 2.6);
+    Sdf shaft = CapsuleShape(L(0, 48), L(0, -54), 2.6);
     s.Outlined(shaft, pal::kWood, pal::kInk, 1.0);
     s.Band(shaft, RightOf(grip.x + 0.6), Shade(pal::kWood, -0.25), 1.0);
-    s.Outlined(Box(grip.x - 3, grip.y + 56, grip.x + 3, grip.y + 61.5, 1.2), pal::kSteel,
+    s.Outlined(Box(grip.x - 3, grip.y + 46, grip.x + 3, grip.y + 51.5, 1.2), pal::kSteel,
                pal::kInk, 1.0);
-    Sdf tassel = CapsuleShape(L(2.5, -52), L(5.2, -44), 1.3);
-    s.Outlined(tassel, pal::kShirt, pal::kInk, 0.8);
+    s.Outlined(Box(grip.x - 3, grip.y - 50, grip.x + 3, grip.y - 45, 0.8), pal::kShirt, pal::kInk,
+               0.9);
     Sdf head = PolygonShape({L(0, -71.5), L(-5.6, -62), L(-3.4, -56), L(3.4, -56),
                              L(5.6, -62)});
     s.Outlined(head, pal::kSteel, pal::kInk, 1.0);
@@ -204,10 +204,10 @@ std::vector<ImageDef> FigureImages()
                  kFrontHand.x + 16, kFrontHand.y + 4, {},
                  [](Sheet& s) { DrawFlash(s, kFrontHand); }});
     v.push_back({8, "head.png", kNeck, -9, 53, 23, 87, {}, DrawHead});
-    // The shaft runs far back past the grip so that a full thrust (50 units out
-    // along the arm) still leaves it in the fist.
+    // The shaft runs back past the grip, up the arm and short of the shoulder, so
+    // that a full thrust (50 units out along the arm) still leaves it in the fist.
     v.push_back({13, "spear.png", kFrontHand, kFrontHand.x - 7, kFrontHand.y - 72,
-                 kFrontHand.x + 7, kFrontHand.y + 62, {},
+                 kFrontHand.x + 7, kFrontHand.y + 52, {},
                  [](Sheet& s) { DrawSpear(s, kFrontHand); }});
     return v;
 }

@@ -18,6 +18,7 @@ static std::vector<uint8_t> DrawIcon(int size)
     c.Capsule(P(13, 11), P(10, 19), 2.2 * s, Shade(pal::kShirt, -0.3), pal::kInk, lw);
     c.RoundRect(10 * s, 9 * s, 21 * s, 21 * s, 3 * s, pal::kShirt, pal::kInk, lw);
     c.FillRoundRect(10.5 * s, 18 * s, 20.5 * s, 20 * s, 0, pal::kBelt);
+    if (size >= 32) c.FillRoundRect(11 * s, 13 * s, 20 * s, 14.6 * s, 0, pal::kWhite);
     c.Capsule(P(17, 11), P(26, 14), 2.2 * s, Shade(pal::kShirt, 0.15), pal::kInk, lw);
     c.FillEllipse(27 * s, 14.5 * s, 2.2 * s, 2.2 * s, pal::kSkin);
     // Head with hair.

@@ -195,7 +195,7 @@ Pose PoseAfter(const Data& data, int frame, int upTo)
 
 class Picture {
 public:
-    Picture(int w, int h, double scale) : w_(w), h_(h), scale_(scale), rgb_(size_t(w) * h * 4, 255)
+    Picture(int w, int h) : w_(w), h_(h), rgb_(size_t(w) * h * 4, 255)
     {
         for (size_t i = 0; i < rgb_.size(); i += 4) {
             rgb_[i] = 0;
@@ -204,15 +204,16 @@ public:
         }
     }
 
-    // Draws an image under matrix m into the panel whose world rectangle starts at origin.
-    void Draw(const Image& im, const Affine& m, int px0, int py0, int pw, int ph, Vec2 worldTopLeft)
+    // Draws an image under matrix m into the panel whose top-left pixel shows worldTopLeft.
+    void Draw(const Image& im, const Affine& m, int px0, int py0, int pw, int ph, Vec2 worldTopLeft,
+              double scale)
     {
         if (im.rgba.empty()) return;
         Affine inv = Inverse(m);
         for (int py = py0; py < py0 + ph; ++py) {
             for (int px = px0; px < px0 + pw; ++px) {
-                Vec2 world{worldTopLeft.x + (px - px0 + 0.5) / scale_,
-                           worldTopLeft.y - (py - py0 + 0.5) / scale_};
+                Vec2 world{worldTopLeft.x + (px - px0 + 0.5) / scale,
+                           worldTopLeft.y - (py - py0 + 0.5) / scale};
                 Vec2 uv = inv.Apply(world);
                 int tx = static_cast<int>(std::floor(uv.x + im.w / 2.0));
                 int ty = static_cast<int>(std::floor(im.h / 2.0 - uv.y));
@@ -240,7 +241,6 @@ public:
 
 private:
     int w_, h_;
-    double scale_;
     std::vector<uint8_t> rgb_;
 };
 
@@ -271,7 +271,10 @@ bool WritePreview(const std::string& dataDir, const std::string& previewPath)
     const Vec2 topLeft{-60, 130};
     const int pw = 520, ph = 460, columns = 4;
     int rows = (static_cast<int>(panels.size()) + columns - 1) / columns;
-    Picture pic(pw * columns, ph * rows, scale);
+    // Below the poses, one screen of the level at its own size, to judge the colours together.
+    const int sceneW = 640, sceneH = 480, sceneScale = 2;
+    const int sceneTop = ph * rows;
+    Picture pic(pw * columns, sceneTop + sceneH * sceneScale);
 
     for (size_t pi = 0; pi < panels.size(); ++pi) {
         int px0 = static_cast<int>(pi % columns) * pw, py0 = static_cast<int>(pi / columns) * ph;
@@ -279,7 +282,7 @@ bool WritePreview(const std::string& dataDir, const std::string& previewPath)
         if (data.images.size() > 9) {
             const Image& floor = data.images[9];
             for (double x = -50; x <= 250; x += 100)
-                pic.Draw(floor, Translate(x, -83 - floor.h / 2.0), px0, py0, pw, ph, topLeft);
+                pic.Draw(floor, Translate(x, -83 - floor.h / 2.0), px0, py0, pw, ph, topLeft, scale);
         }
         std::vector<Affine> world(data.slots.size());
         for (size_t i = 0; i < data.slots.size(); ++i) {
@@ -298,7 +301,7 @@ bool WritePreview(const std::string& dataDir, const std::string& previewPath)
         for (int layer = 6; layer >= 1; --layer) {
             for (size_t i = 0; i < data.slots.size(); ++i) {
                 if (data.slots[i].layer != layer || !pose.visible[i]) continue;
-                pic.Draw(data.images.at(pose.image[i]), world[i], px0, py0, pw, ph, topLeft);
+                pic.Draw(data.images.at(pose.image[i]), world[i], px0, py0, pw, ph, topLeft, scale);
             }
         }
         if (panels[pi].boxes) {
@@ -324,6 +327,39 @@ bool WritePreview(const std::string& dataDir, const std::string& previewPath)
                 }
             }
         }
+    }
+    if (data.images.size() > 11) {
+        // The pieces of the level's end cell, where the game starts.
+        struct Piece { double x, y; int image; };
+        const Piece pieces[] = {{170, 147, 11}, {470, 147, 11}, {70, 0, 9},   {170, 0, 9},
+                                {270, 0, 9},    {370, 0, 9},    {470, 0, 9},  {570, 0, 9},
+                                {20, 340, 10},  {70, 340, 10},  {500, 130, 10}, {635, 260, 10},
+                                {320, 320, 10}};
+        const Vec2 sceneTopLeft{0, sceneH - 20.0};
+        int sx = (pw * columns - sceneW * sceneScale) / 2;
+        for (const Piece& p : pieces)
+            pic.Draw(data.images[p.image], Translate(p.x, p.y), sx, sceneTop, sceneW * sceneScale,
+                     sceneH * sceneScale, sceneTopLeft, sceneScale);
+        const Pose rest = RestPose(data);
+        std::vector<Affine> world(data.slots.size());
+        const double standY = data.images[9].h / 2.0 + 83;
+        for (size_t i = 0; i < data.slots.size(); ++i) {
+            const Slot& s = data.slots[i];
+            const Image& im = data.images.at(rest.image[i]);
+            Affine jp;
+            if (s.rootpart >= 0) {
+                Vec2 p = data.images.at(s.rootpart).points.at(s.rootpoint);
+                jp = Translate(p.x, p.y);
+            }
+            Affine local = Then(Translate(im.xoffset, im.yoffset), jp);
+            world[i] = s.rootpart >= 0 ? Then(local, world.at(s.rootpart))
+                                       : Then(local, Translate(250, standY));
+        }
+        for (int layer = 6; layer >= 1; --layer)
+            for (size_t i = 0; i < data.slots.size(); ++i)
+                if (data.slots[i].layer == layer && rest.visible[i])
+                    pic.Draw(data.images.at(rest.image[i]), world[i], sx, sceneTop,
+                             sceneW * sceneScale, sceneH * sceneScale, sceneTopLeft, sceneScale);
     }
     return pic.Save(previewPath);
 }
