@@ -10,8 +10,6 @@
 
 HRESULT InitDirectInput(HWND, HINSTANCE) { return PlatformFailureRequested("dinput") ? E_FAIL : S_OK; }
 
-void PollInput(float) {}
-
 int UpdateFrame() { return 0; }
 
 void OnWindowKeyDown(WPARAM) {}

@@ -204,9 +204,16 @@ void PumpEvents()
             else if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) HandleFocus(window, false);
             break;
         }
-        case SDL_QUIT:
-            // The last window's close request already arrived as a window event.
+        case SDL_QUIT: {
+            // Interrupts and termination signals arrive here: ask the main window to close so
+            // the game shuts down through its own path. A window's own close request has
+            // already been queued by its window event.
+            HWND window = PlatformMainWindow();
+            bool queued = false;
+            for (const QueuedMessage& waiting : g_queue) queued = queued || waiting.msg.message == WM_CLOSE;
+            if (window && !queued) Post(window, WM_CLOSE, 0, 0);
             break;
+        }
         default:
             break;
         }

@@ -148,8 +148,8 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD, i
 
     HWND handle = reinterpret_cast<HWND>(g_nextHandle);
     g_nextHandle += 0x10;
-    g_windows[handle] = WindowRecord{found->second.description.lpfnWndProc, sdlWindow, 0, 0};
-    if (!g_mainWindow) g_mainWindow = handle;
+    g_windows[handle] = WindowRecord{found->second.description.lpfnWndProc, sdlWindow, 0, 0, false};
+    g_mainWindow = handle;
     return handle;
 }
 
@@ -173,7 +173,8 @@ BOOL WINAPI UpdateWindow(HWND window) { return FindWindowRecord(window) ? TRUE :
 BOOL WINAPI DestroyWindow(HWND window)
 {
     WindowRecord* record = FindWindowRecord(window);
-    if (!record) return FALSE;
+    if (!record || record->destroying) return FALSE;
+    record->destroying = true;
     const WNDPROC procedure = record->procedure;
     SDL_Window* sdlWindow = record->sdlWindow;
     procedure(window, WM_DESTROY, 0, 0);

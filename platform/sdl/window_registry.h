@@ -9,6 +9,7 @@ struct WindowRecord {
     SDL_Window* sdlWindow;
     int backBufferWidth;   // 0 until the device reports its back buffer
     int backBufferHeight;
+    bool destroying;       // WM_DESTROY is being delivered
 };
 
 // The live window behind a handle, or null for unknown and destroyed handles.
