@@ -7,7 +7,6 @@
 #include "input/input_devices.h"
 #include "shell/window_keys.h"
 
-HRESULT InitD3D(HWND) { return PlatformFailureRequested("d3dcreate") ? E_FAIL : S_OK; }
 
 HRESULT InitDirectInput(HWND, HINSTANCE) { return PlatformFailureRequested("dinput") ? E_FAIL : S_OK; }
 
@@ -22,4 +21,3 @@ void OnWindowChar(WPARAM character)
     if (character == 27 || character == 'q') PostQuitMessage(0);
 }
 
-bool PlatformScreenshot(const char*) { return false; }
