@@ -56,3 +56,6 @@ HWND PlatformMainWindow();
 
 // Writes the last presented back buffer as a PNG file, top row first.
 bool PlatformScreenshot(const char* pngPath);
+
+// Waits until the device has finished drawing everything sent so far (benchmarks).
+void PlatformFinishFrame();

@@ -1,0 +1,81 @@
+#include "animation/step.h"
+
+#include "figure/records.h"
+
+
+float AngleToTurn(float startAngle, float destAngle, float rotSpeed)
+{
+    if (rotSpeed > 0.0f) {
+        float d = destAngle - startAngle;
+        if (d < 0.0f) d += 360.0f;
+        return d;
+    }
+    // Not reduced modulo 360: a downward turn to a smaller angle goes the long way round.
+    const float d = destAngle <= 0.0f ? destAngle + 360.0f : destAngle;
+    return 360.0f - d + startAngle;
+}
+
+static void ApplyVisibility(VectorMan& man, const int* list, unsigned char visible)
+{
+    for (int e = 0; e < MAX_PART_LIST; ++e) {
+        const int slot = list[e];
+        // Entries naming slots the figure lacks are ignored rather than written past the array.
+        if (slot > -1 && slot < man.numparts) man.parts[slot].visible = visible;
+    }
+}
+
+// The end actions of a key, in the order the data relies on (invisible wins over visible).
+static void EndKey(VectorMan& man, int i, AnimKey& k)
+{
+    ManPart& slot = man.parts[i];
+    slot.angle = k.destAngle;
+    k.turned = 0.0f;
+    if (k.useChangePart && k.changePartSlot >= 0 && k.changePartSlot < man.numparts &&
+        PartAt(k.changePartVecPart)) {
+        man.parts[k.changePartSlot].vecpartnum = k.changePartVecPart;
+    }
+    if (k.hasVisibleList) ApplyVisibility(man, k.visibleParts, 1);
+    if (k.hasInvisibleList) ApplyVisibility(man, k.invisibleParts, 0);
+    man.currentKeys[i] = k.loopKeys ? k.first : k.next;
+}
+
+int VectorMan::StepAnimation(float seconds)
+{
+    if (!parts) return 0;
+    for (int i = 0; i < numparts; ++i) {
+        ManPart& slot = parts[i];
+        AnimKey* k = i < MAX_FRAME_KEYS ? currentKeys[i] : nullptr;
+        if (k) {
+            if (k->turned == 0.0f) {
+                if (k->useStartAngle)
+                    slot.angle = k->startAngle;
+                else
+                    k->startAngle = slot.angle;
+            }
+            const float step = seconds * k->rotSpeed;
+            k->turned += step < 0.0f ? step * -1.0f : step;
+            const float total = AngleToTurn(k->startAngle, k->destAngle, k->rotSpeed);
+            if (k->turned <= total)
+                slot.angle += step;
+            else
+                EndKey(*this, i, *k);
+        } else {
+            slot.angle += seconds * slot.angularVelocity;
+        }
+
+        if (slot.angle > 359.0f) slot.angle -= 360.0f;
+        if (slot.angle < 0.0f) slot.angle += 360.0f;
+
+        slot.x += seconds * slot.xVelocity;
+        slot.y += seconds * slot.yVelocity;
+        if (slot.y > slot.yMax) {
+            slot.y = slot.yMax;
+            slot.yVelocity = slot.yBounce ? -slot.yVelocity : 0.0f;
+        }
+        if (slot.y < slot.yMin) {
+            slot.y = slot.yMin;
+            slot.yVelocity = -slot.yVelocity;
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,151 @@
+#include "figure/data_reader.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "figure/records.h"
+#include "shell/log.h"
+
+namespace {
+
+DataLineObserver s_observer = nullptr;
+
+// Reads one character the way a text-mode stream on the game's home platform does:
+// a CR LF pair arrives as a single LF, so files saved there read the same here.
+int GetTextChar(FILE* file)
+{
+    int c = std::getc(file);
+    if (c != '\r') return c;
+    int next = std::getc(file);
+    if (next == '\n') return '\n';
+    if (next != EOF) std::ungetc(next, file);
+    return '\r';
+}
+
+// Fills line with at most MAX_DATA_LINE - 1 characters up to the next line feed,
+// which is consumed (endsLine tells). Returns false when nothing was left to read.
+bool ReadLine(FILE* file, char* line, bool& endsLine)
+{
+    endsLine = false;
+    int length = 0;
+    bool readSomething = false;
+    while (length < MAX_DATA_LINE - 1) {
+        int c = GetTextChar(file);
+        if (c == EOF) break;
+        readSomething = true;
+        if (c == '\n') {
+            endsLine = true;
+            break;
+        }
+        line[length++] = static_cast<char>(c);
+    }
+    line[length] = '\0';
+    return readSomething;
+}
+
+FILE* OpenOrCreate(const char* fileName)
+{
+    if (FILE* file = std::fopen(fileName, "r")) return file;
+    // Missing files are created empty so that the next start finds something to edit.
+    return std::fopen(fileName, "a+");
+}
+
+void HandleLine(char* line, int lineNumber, DataKeyHandler handler)
+{
+    char* p = line;
+    while (*p == '=') ++p;
+    if (*p == '\0') return;
+    char* key = p;
+    while (*p != '\0' && *p != '=') ++p;
+    char* keyEnd = p;
+    if (keyEnd - key >= 2 && key[0] == '/' && key[1] == '/') return;
+
+    const char* value = nullptr;
+    if (*p == '=') {
+        ++p;
+        while (*p == '=') ++p;
+        char* start = p;
+        while (*p != '\0' && *p != '=') ++p;
+        *p = '\0';
+        if (*start != '\0') value = start;
+    }
+    *keyEnd = '\0';
+
+    bool recognised = handler(key, value);
+    if (!recognised) WriteLog(line);  // from the line's start: "=abc" logs as written
+    if (s_observer) s_observer(lineNumber, key, value, recognised);
+}
+
+}  // namespace
+
+int ReadDataFile(const char* fileName, DataKeyHandler handler, const char* doneLine)
+{
+    FILE* file = fileName ? OpenOrCreate(fileName) : nullptr;
+    if (file) {
+        char line[MAX_DATA_LINE];
+        int lineNumber = 1;  // where the piece now read began; a cut line keeps its number
+        // A read error ends the file as the end would; a stream in error never reaches it.
+        while (!std::feof(file) && !std::ferror(file)) {
+            bool endsLine = false;
+            if (!ReadLine(file, line, endsLine)) break;
+            if (line[0] != '\0') HandleLine(line, lineNumber, handler);
+            if (endsLine) ++lineNumber;
+        }
+        std::fclose(file);
+    }
+    if (doneLine) WriteLog(doneLine);
+    return 0;
+}
+
+void SetDataLineObserver(DataLineObserver observer)
+{
+    s_observer = observer;
+}
+
+long ParseInteger(const char* value)
+{
+    if (!value) return 0;
+    long result = std::strtol(value, nullptr, 10);
+    // The data was written for a 32-bit long: out-of-range numbers saturate there.
+    if (result > INT_MAX) return INT_MAX;
+    if (result < INT_MIN) return INT_MIN;
+    return result;
+}
+
+double ParseReal(const char* value)
+{
+    if (!value) return 0.0;
+    return std::strtod(value, nullptr);
+}
+
+float ParseAngle(const char* value)
+{
+    return static_cast<float>(ParseInteger(value));
+}
+
+bool ParseFlag(const char* value)
+{
+    return ParseInteger(value) != 0;
+}
+
+int ParseList(const char* value, long* items, int maxItems)
+{
+    if (!value || !items) return 0;
+    int count = 0;
+    const char* p = value;
+    while (*p != '\0' && count < maxItems) {
+        if (*p == ',') {
+            ++p;
+            continue;
+        }
+        const char* end = std::strchr(p, ',');
+        std::string item = end ? std::string(p, end) : std::string(p);
+        items[count++] = ParseInteger(item.c_str());
+        if (!end) break;
+        p = end + 1;
+    }
+    return count;
+}

@@ -1,0 +1,260 @@
+#include "figure/parts_file.h"
+
+#include <d3dx8.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "figure/data_reader.h"
+#include "game/state.h"
+#include "shell/log.h"
+
+namespace {
+
+int s_currentPart = 0;
+long s_pointsInUse = 0;  // keeps many modest numpoints lines from adding up without bound
+
+void LogRefused(const char* key, const char* why)
+{
+    char text[160];
+    std::snprintf(text, sizeof text, "%s: %s", key, why);
+    WriteLog(text);
+}
+
+char* CopyText(const char* text)
+{
+    if (!text) return nullptr;
+    size_t length = std::strlen(text) + 1;
+    char* copy = static_cast<char*>(std::malloc(length));
+    if (copy) std::memcpy(copy, text, length);
+    return copy;
+}
+
+// Drops the tiles of an earlier build so a part can be built again without leaks.
+void ReleaseTiles(VectorPart& part)
+{
+    for (int c = 0; c < TILE_GRID; ++c) {
+        for (int r = 0; r < TILE_GRID; ++r) {
+            if (part.tileTextures[c][r]) part.tileTextures[c][r]->Release();
+            if (part.tileVertexBuffers[c][r]) part.tileVertexBuffers[c][r]->Release();
+            part.tileTextures[c][r] = nullptr;
+            part.tileVertexBuffers[c][r] = nullptr;
+            part.tileWidths[c][r] = 0;
+            part.tileHeights[c][r] = 0;
+        }
+    }
+    part.tilesAcross = 0;
+    part.tilesDown = 0;
+    part.imageWidth = 0;
+    part.imageHeight = 0;
+    part.primaryVertexBuffer = nullptr;
+}
+
+void SetNumParts(long n)
+{
+    if (n < 0 || n > MAX_DATA_COUNT) {
+        LogRefused("numparts", "count out of range");
+        return;
+    }
+    delete[] g_parts;
+    g_parts = new VectorPart[n];
+    g_numParts = static_cast<int>(n);
+    s_pointsInUse = 0;
+}
+
+void SetNumPoints(VectorPart& part, long n)
+{
+    if (n < 0 || n > MAX_DATA_COUNT) {
+        LogRefused("numpoints", "count out of range");
+        return;
+    }
+    long inUse = s_pointsInUse - part.numpoints + n;
+    if (inUse > MAX_DATA_TOTAL) {
+        LogRefused("numpoints", "too many points in all");
+        return;
+    }
+    s_pointsInUse = inUse < 0 ? 0 : inUse;
+    delete[] part.points;
+    part.points = n > 0 ? new PartPoint[n]() : nullptr;
+    part.numpoints = static_cast<int>(n);
+}
+
+void SetPoints(VectorPart& part, const char* value)
+{
+    // A line holds at most 999 characters, so never more than 500 items.
+    long items[MAX_DATA_LINE];
+    int count = ParseList(value, items, MAX_DATA_LINE);
+    int pairs = count / 2;
+    if (pairs > part.numpoints) {
+        LogRefused("points", "more pairs than numpoints");
+        pairs = part.numpoints;
+    }
+    for (int i = 0; i < pairs; ++i) {
+        part.points[i].x = static_cast<int>(items[2 * i]);
+        part.points[i].y = static_cast<int>(items[2 * i + 1]);
+    }
+}
+
+bool HandlePartsKey(const char* key, const char* value)
+{
+    if (std::strcmp(key, "numparts") == 0) {
+        if (value) SetNumParts(ParseInteger(value));
+        return true;
+    }
+    if (std::strcmp(key, "part") == 0) {
+        if (value) s_currentPart = static_cast<int>(ParseInteger(value));
+        return true;
+    }
+
+    static const char* const partKeys[] = {"texture", "numpoints", "points", "xoffset", "yoffset"};
+    bool known = false;
+    for (const char* name : partKeys) known = known || std::strcmp(key, name) == 0;
+    if (!known) return false;
+    if (!value) return true;
+    VectorPart* part = PartAt(s_currentPart);
+    if (!part) {
+        LogRefused(key, "no such part");
+        return true;
+    }
+
+    if (std::strcmp(key, "texture") == 0) {
+        s_pointsInUse = s_pointsInUse > part->numpoints ? s_pointsInUse - part->numpoints : 0;
+        SetPartTexture(s_currentPart, *part, value);
+    } else if (std::strcmp(key, "numpoints") == 0) {
+        SetNumPoints(*part, ParseInteger(value));
+    } else if (std::strcmp(key, "points") == 0) {
+        SetPoints(*part, value);
+    } else if (std::strcmp(key, "xoffset") == 0) {
+        part->xoffset = static_cast<float>(ParseReal(value));
+    } else {
+        part->yoffset = static_cast<float>(ParseReal(value));
+    }
+    return true;
+}
+
+}  // namespace
+
+int LoadVectorParts()
+{
+    s_currentPart = 0;
+    s_pointsInUse = 0;
+    return ReadDataFile("vecparts.dat", HandlePartsKey, "Parts Data file done");
+}
+
+void SetPartTexture(int index, VectorPart& part, const char* fileName)
+{
+    char text[MAX_DATA_LINE + 32];
+    std::snprintf(text, sizeof text, "Part: %d %s", index, fileName ? fileName : "");
+    WriteLog(text);
+    part.index = index;
+    part.yoffset = 0.0f;
+    part.xoffset = 0.0f;
+    part.numpoints = 0;
+    delete[] part.points;
+    part.points = nullptr;
+    part.primaryVertexBuffer = part.InitPart(fileName);
+    part.width = part.imageWidth;
+    part.height = part.imageHeight;
+}
+
+IDirect3DVertexBuffer8* VectorPart::InitPart(const char* fileName)
+{
+    ReleaseTiles(*this);
+    std::free(textureFile);
+    textureFile = CopyText(fileName);
+
+    IDirect3DTexture8* whole = nullptr;
+    D3DXIMAGE_INFO info = {};
+    HRESULT loaded = E_FAIL;
+    if (g_device && fileName) {
+        loaded = D3DXCreateTextureFromFileExA(g_device, fileName, 0, 0, 0, 0, D3DFMT_A1R5G5B5, D3DPOOL_MANAGED,
+                                              D3DX_FILTER_NONE, D3DX_DEFAULT, 0, &info, nullptr, &whole);
+    }
+    if (FAILED(loaded) || !whole) {
+        WriteLog("Error loading vector part");
+        return nullptr;
+    }
+
+    // The tile tables hold 5 x 5; an image needing more (or a device that reports no
+    // texture size to cut by) is refused like an unreadable one.
+    double across = g_maxTextureWidth ? static_cast<double>(info.Width) / g_maxTextureWidth : 0.0;
+    double down = g_maxTextureHeight ? static_cast<double>(info.Height) / g_maxTextureHeight : 0.0;
+    if (!g_maxTextureWidth || !g_maxTextureHeight || across > TILE_GRID || down > TILE_GRID) {
+        whole->Release();
+        WriteLog("Error loading vector part");
+        return nullptr;
+    }
+    imageWidth = info.Width;
+    imageHeight = info.Height;
+    tilesAcross = static_cast<int>(std::ceil(across));
+    tilesDown = static_cast<int>(std::ceil(down));
+
+    for (int r = 0; r < tilesDown; ++r) {
+        for (int c = 0; c < tilesAcross; ++c) {
+            int w = static_cast<int>(imageWidth / tilesAcross);
+            int h = static_cast<int>(imageHeight / tilesDown);
+            tileWidths[c][r] = w;
+            tileHeights[c][r] = h;
+            RECT source = {c * w, r * h, c * w + w, r * h + h};
+
+            D3DXCreateTexture(g_device, w, h, 1, 0, D3DFMT_A1R5G5B5, D3DPOOL_MANAGED, &tileTextures[c][r]);
+            IDirect3DTexture8* tile = tileTextures[c][r];
+            if (!tile) {
+                // Nothing to load into or to size the quad by: the tile stays empty.
+                WriteLog("InitPart: tile texture not created");
+                continue;
+            }
+            IDirect3DSurface8* surface = nullptr;
+            if (SUCCEEDED(tile->GetSurfaceLevel(0, &surface)) && surface) {
+                D3DXLoadSurfaceFromFileA(surface, nullptr, nullptr, fileName, &source, D3DX_FILTER_NONE, 0, nullptr);
+                surface->Release();
+            }
+            D3DSURFACE_DESC desc = {};
+            tile->GetLevelDesc(0, &desc);
+
+            g_device->CreateVertexBuffer(4 * sizeof(QuadVertex), D3DUSAGE_WRITEONLY, QUAD_FVF, D3DPOOL_MANAGED,
+                                         &tileVertexBuffers[c][r]);
+            IDirect3DVertexBuffer8* buffer = tileVertexBuffers[c][r];
+            if (!buffer) {
+                tile->Release();
+                tileTextures[c][r] = nullptr;
+                whole->Release();
+                WriteLog("InitPart: Vertices is NULL");
+                return nullptr;
+            }
+
+            BYTE* data = nullptr;
+            if (SUCCEEDED(buffer->Lock(0, 4 * sizeof(QuadVertex), &data, 0)) && data) {
+                QuadVertex* vertices = reinterpret_cast<QuadVertex*>(data);
+                // The device may have enlarged the texture; sample only the loaded area.
+                float uMax = desc.Width ? static_cast<float>(w) / static_cast<float>(desc.Width) : 1.0f;
+                float vMax = desc.Height ? static_cast<float>(h) / static_cast<float>(desc.Height) : 1.0f;
+                FillQuadVertices(vertices, w, h, uMax, vMax, 0xFFFFFFFF);
+                float dx = w / 2.0f + (c - tilesAcross / 2.0f) * w;
+                float dy = h / 2.0f + (r - tilesDown / 2.0f) * h;
+                for (int i = 0; i < 4; ++i) {
+                    vertices[i].x += dx;
+                    vertices[i].y -= dy;
+                }
+                buffer->Unlock();
+            }
+        }
+    }
+    whole->Release();
+    return tileVertexBuffers[0][0];
+}
+
+void FillQuadVertices(QuadVertex* vertices, int width, int height, float uMax, float vMax, DWORD colour)
+{
+    const float halfW = width / 2.0f;
+    const float halfH = height / 2.0f;
+    const QuadVertex quad[4] = {
+        {-halfW, halfH, 0.0f, colour, 0.0f, 0.0f},
+        {halfW, halfH, 0.0f, colour, uMax, 0.0f},
+        {halfW, -halfH, 0.0f, colour, uMax, vMax},
+        {-halfW, -halfH, 0.0f, colour, 0.0f, vMax},
+    };
+    for (int i = 0; i < 4; ++i) vertices[i] = quad[i];
+}

@@ -1,0 +1,61 @@
+#include "figure/records.h"
+
+#include <cstdlib>
+
+VectorPart::VectorPart()
+    : tilesAcross(0),
+      tilesDown(0),
+      imageHeight(0),
+      imageWidth(0),
+      textureFile(nullptr),
+      primaryVertexBuffer(nullptr),
+      index(0),
+      xoffset(0.0f),
+      yoffset(0.0f),
+      numpoints(0),
+      points(nullptr),
+      width(0),
+      height(0)
+{
+    for (int c = 0; c < TILE_GRID; ++c) {
+        for (int r = 0; r < TILE_GRID; ++r) {
+            tileTextures[c][r] = nullptr;
+            tileVertexBuffers[c][r] = nullptr;
+            tileWidths[c][r] = 0;
+            tileHeights[c][r] = 0;
+        }
+    }
+}
+
+VectorPart::~VectorPart()
+{
+    // All 25 entries, not just the used ones: a part built twice may have left
+    // tiles outside its present tile counts.
+    for (int c = 0; c < TILE_GRID; ++c) {
+        for (int r = 0; r < TILE_GRID; ++r) {
+            if (tileTextures[c][r]) tileTextures[c][r]->Release();
+            if (tileVertexBuffers[c][r]) tileVertexBuffers[c][r]->Release();
+        }
+    }
+    std::free(textureFile);
+    delete[] points;
+}
+
+AnimKey* NewKeyList(int n)
+{
+    // An empty list is no list: a frame start must find nothing to read in it.
+    if (n <= 0) return nullptr;
+    AnimKey* keys = new AnimKey[n]();
+    for (int i = 0; i < n; ++i) {
+        keys[i].prev = i > 0 ? &keys[i - 1] : nullptr;
+        keys[i].next = i + 1 < n ? &keys[i + 1] : nullptr;
+        keys[i].first = &keys[0];
+    }
+    return keys;
+}
+
+VectorPart* PartAt(int index)
+{
+    if (!g_parts || index < 0 || index >= g_numParts) return nullptr;
+    return &g_parts[index];
+}

@@ -1,0 +1,80 @@
+#include "graphics/scene_resources.h"
+
+#include <windows.h>
+#include <d3d8.h>
+#include <d3dx8.h>
+
+#include "figure/anim_file.h"
+#include "figure/figure_file.h"
+#include "figure/parts_file.h"
+#include "game/state.h"
+#include "level/level.h"
+
+namespace {
+
+// pi / 4 as the float the projection has always used.
+const float FIELD_OF_VIEW = 0.7853982f;
+const float NEAR_PLANE = 1.0f;
+const float FAR_PLANE = 2000.0f;
+
+void SetFixedDeviceState(IDirect3DDevice8* device)
+{
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    // The figure faces left by turning 180 degrees about y, which flips its winding.
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+
+    D3DVIEWPORT8 viewport;
+    viewport.X = 0;
+    viewport.Y = 0;
+    viewport.Width = static_cast<DWORD>(g_screenWidth);
+    viewport.Height = static_cast<DWORD>(g_screenHeight);
+    viewport.MinZ = 0.0f;
+    viewport.MaxZ = 1.0f;
+    device->SetViewport(&viewport);
+
+    D3DXMATRIX projection;
+    D3DXMatrixPerspectiveFovLH(&projection, FIELD_OF_VIEW, g_screenWidth / g_screenHeight, NEAR_PLANE,
+                               FAR_PLANE);
+    device->SetTransform(D3DTS_PROJECTION, &projection);
+
+    D3DXVECTOR3 eye(0.0f, 0.0f, 0.0f);
+    D3DXVECTOR3 at(0.0f, 0.0f, 1.0f);
+    D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
+    D3DXMATRIX view;
+    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+    device->SetTransform(D3DTS_VIEW, &view);
+
+    device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    // The part textures carry 1-bit alpha: the test drops exactly the transparent texels,
+    // so they neither colour the picture nor hide what lies behind them in depth.
+    device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+    device->SetRenderState(D3DRS_ALPHAREF, 2);
+    device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
+}
+
+}  // namespace
+
+void InitSceneResources()
+{
+    if (g_device) SetFixedDeviceState(g_device);
+
+    // Each file refers to the parts by number, so the parts come first.
+    LoadVectorParts();
+    InitVectorMan();
+    LoadVectorAnim();
+    InitLevel();
+
+    g_cameraX = -320.0f;
+    g_cameraY = -640.0f;
+    g_cameraDistance = 800.0f;
+    g_cameraPitch = 0.0f;
+    g_cameraYaw = 0.0f;
+    g_mouseX = 0;
+    g_mouseY = 0;
+    // Taken last so the loading time does not count as the first frame's step.
+    g_lastTick = GetTickCount();
+}

@@ -1,0 +1,40 @@
+#include "input/commands.h"
+
+#include <dinput.h>
+
+#include "game/actions.h"
+#include "game/state.h"
+#include "shell/log.h"
+
+void OnKeyChange(unsigned char key, bool down)
+{
+    switch (key) {
+    case DIK_LEFT:
+        // The pivot edit of mode 2 lives inside StartWalk, after the hit-box mirroring.
+        if (down)
+            StartWalk(WALK_LEFT);
+        else
+            StopWalk(WALK_LEFT);
+        break;
+    case DIK_RIGHT:
+        if (down)
+            StartWalk(WALK_RIGHT);
+        else
+            StopWalk(WALK_RIGHT);
+        break;
+    case DIK_NEXT:
+        WriteLog(down ? "PAGEDOWN DOWN" : "PAGEDOWN UP");
+        break;
+    default:
+        break;
+    }
+}
+
+void OnMouseButton(unsigned char button, bool down)
+{
+    if (button != 0) return;
+    if (down)
+        BeginThrust();
+    else
+        ReleaseThrust(g_mouseButtons[0].heldTime);
+}

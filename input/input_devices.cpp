@@ -1,0 +1,119 @@
+#include "input/input_devices.h"
+
+#include <dinput.h>
+
+#include "game/figure_access.h"
+#include "game/state.h"
+#include "input/commands.h"
+#include "shell/log.h"
+
+#include <cstdint>
+#include <cstring>
+
+static const int HOLDING_SLOT = 3;
+static const int HELD_ITEM_IMAGE = 6;
+
+HRESULT InitDirectInput(HWND window, HINSTANCE instance)
+{
+    HRESULT hr = DirectInput8Create(instance, DIRECTINPUT_VERSION, IID_IDirectInput8A,
+                                    reinterpret_cast<LPVOID*>(&g_directInput), nullptr);
+    if (FAILED(hr)) return hr;
+    hr = g_directInput->CreateDevice(GUID_SysKeyboard, &g_keyboard, nullptr);
+    if (FAILED(hr)) return hr;
+    hr = g_keyboard->SetDataFormat(&c_dfDIKeyboard);
+    if (FAILED(hr)) return hr;
+    hr = g_keyboard->SetCooperativeLevel(window, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND);
+    if (FAILED(hr)) return hr;
+    hr = g_keyboard->Acquire();
+    if (FAILED(hr)) return hr;
+    hr = g_directInput->CreateDevice(GUID_SysMouse, &g_mouse, nullptr);
+    if (FAILED(hr)) return hr;
+    hr = g_mouse->SetDataFormat(&c_dfDIMouse);
+    if (FAILED(hr)) return hr;
+    hr = g_mouse->SetCooperativeLevel(window, DISCL_EXCLUSIVE | DISCL_FOREGROUND);
+    if (FAILED(hr)) return hr;
+    hr = g_mouse->Acquire();
+    if (FAILED(hr)) return hr;
+    std::memset(g_keyStates, 0, sizeof g_keyStates);
+    WriteLog("DirectInput initialized");
+    return 0;
+}
+
+// A device taken away while the window was in the background is asked for again, so
+// input comes back once the player returns; until then the read keeps failing.
+static HRESULT ReadDevice(LPDIRECTINPUTDEVICE8 device, DWORD size, void* data)
+{
+    HRESULT hr = device->GetDeviceState(size, data);
+    if (hr == DIERR_INPUTLOST || hr == DIERR_NOTACQUIRED) {
+        if (SUCCEEDED(device->Acquire())) hr = device->GetDeviceState(size, data);
+    }
+    return hr;
+}
+
+// Edge detection of one key or button; true when the state byte changed.
+static bool UpdateKeyState(KeyState& s, unsigned char state, float dt)
+{
+    if (s.lastState != state) {
+        s.changed = 1;
+    } else {
+        s.heldTime += dt;
+        s.changed = 0;
+    }
+    s.lastState = state;
+    s.down = (state & 0x80) != 0;
+    return s.changed != 0;
+}
+
+static int ClampToInt(int64_t value)
+{
+    if (value > INT32_MAX) return INT32_MAX;
+    if (value < INT32_MIN) return INT32_MIN;
+    return static_cast<int>(value);
+}
+
+static void MoveGameCursor(LONG dx, LONG dy)
+{
+    g_mouseX = ClampToInt(static_cast<int64_t>(g_mouseX) + 2 * static_cast<int64_t>(dx));
+    g_mouseY = ClampToInt(static_cast<int64_t>(g_mouseY) + 2 * static_cast<int64_t>(dy));
+    if (g_mouseX < 0) g_mouseX = 0;
+    if (g_mouseY < 0) g_mouseY = 0;
+    if (static_cast<float>(g_mouseX) >= g_screenWidth) g_mouseX = static_cast<int>(g_screenWidth - 1.0f);
+    if (static_cast<float>(g_mouseY) >= g_screenHeight) g_mouseY = static_cast<int>(g_screenHeight - 1.0f);
+}
+
+static void AimHeldItem(LONG dy)
+{
+    ManPart* holder = SlotAt(HOLDING_SLOT);
+    if (!holder || holder->vecpartnum != HELD_ITEM_IMAGE) return;
+    holder->angle -= static_cast<float>(dy);
+    if (holder->angle > 359.0f) holder->angle -= 360.0f;
+    if (holder->angle < 0.0f) holder->angle += 360.0f;
+}
+
+void PollInput(float dt)
+{
+    unsigned char keys[256];
+    if (g_keyboard && ReadDevice(g_keyboard, sizeof keys, keys) == DI_OK) {
+        for (int k = 0; k < 256; ++k) {
+            KeyState& s = g_keyStates[k];
+            if (UpdateKeyState(s, keys[k], dt)) {
+                OnKeyChange(static_cast<unsigned char>(k), s.down != 0);
+                s.heldTime = 0.0f;
+            }
+        }
+    }
+
+    DIMOUSESTATE mouse;
+    if (g_mouse && ReadDevice(g_mouse, sizeof mouse, &mouse) == DI_OK) {
+        g_cameraDistance = g_cameraDistance - static_cast<float>(mouse.lZ);
+        MoveGameCursor(mouse.lX, mouse.lY);
+        AimHeldItem(mouse.lY);
+        for (int b = 0; b < 4; ++b) {
+            KeyState& s = g_mouseButtons[b];
+            if (UpdateKeyState(s, mouse.rgbButtons[b], dt)) {
+                OnMouseButton(static_cast<unsigned char>(b), s.down != 0);
+                s.heldTime = 0.0f;
+            }
+        }
+    }
+}

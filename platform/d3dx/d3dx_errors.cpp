@@ -1,0 +1,65 @@
+// Symbolic names of result codes.
+#include <d3dx8.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+struct ErrorName {
+    HRESULT code;
+    const char* name;
+};
+
+#define ERROR_NAME(code) {code, #code}
+const ErrorName kErrorNames[] = {
+    ERROR_NAME(S_OK),
+    ERROR_NAME(E_FAIL),
+    ERROR_NAME(E_OUTOFMEMORY),
+    ERROR_NAME(E_NOTIMPL),
+    ERROR_NAME(D3DERR_OUTOFVIDEOMEMORY),
+    ERROR_NAME(D3DERR_WRONGTEXTUREFORMAT),
+    ERROR_NAME(D3DERR_UNSUPPORTEDCOLOROPERATION),
+    ERROR_NAME(D3DERR_UNSUPPORTEDCOLORARG),
+    ERROR_NAME(D3DERR_UNSUPPORTEDALPHAOPERATION),
+    ERROR_NAME(D3DERR_UNSUPPORTEDALPHAARG),
+    ERROR_NAME(D3DERR_TOOMANYOPERATIONS),
+    ERROR_NAME(D3DERR_CONFLICTINGTEXTUREFILTER),
+    ERROR_NAME(D3DERR_UNSUPPORTEDFACTORVALUE),
+    ERROR_NAME(D3DERR_CONFLICTINGRENDERSTATE),
+    ERROR_NAME(D3DERR_UNSUPPORTEDTEXTUREFILTER),
+    ERROR_NAME(D3DERR_CONFLICTINGTEXTUREPALETTE),
+    ERROR_NAME(D3DERR_DRIVERINTERNALERROR),
+    ERROR_NAME(D3DERR_NOTFOUND),
+    ERROR_NAME(D3DERR_MOREDATA),
+    ERROR_NAME(D3DERR_DEVICELOST),
+    ERROR_NAME(D3DERR_DEVICENOTRESET),
+    ERROR_NAME(D3DERR_NOTAVAILABLE),
+    ERROR_NAME(D3DERR_INVALIDDEVICE),
+    ERROR_NAME(D3DERR_INVALIDCALL),
+    ERROR_NAME(D3DERR_DRIVERINVALIDCALL),
+    ERROR_NAME(D3DXERR_CANNOTMODIFYINDEXBUFFER),
+    ERROR_NAME(D3DXERR_INVALIDMESH),
+    ERROR_NAME(D3DXERR_CANNOTATTRSORT),
+    ERROR_NAME(D3DXERR_SKINNINGNOTSUPPORTED),
+    ERROR_NAME(D3DXERR_TOOMANYINFLUENCES),
+    ERROR_NAME(D3DXERR_INVALIDDATA),
+    ERROR_NAME(D3DXERR_LOADEDMESHASNODATA),
+};
+#undef ERROR_NAME
+}  // namespace
+
+HRESULT WINAPI D3DXGetErrorStringA(HRESULT hr, LPSTR buffer, UINT bufferLen)
+{
+    if (!buffer || bufferLen == 0) return D3DERR_INVALIDCALL;
+    char text[64];
+    const char* name = nullptr;
+    for (const ErrorName& entry : kErrorNames)
+        if (entry.code == hr) name = entry.name;
+    if (!name) {
+        std::snprintf(text, sizeof text, "Unrecognized error: 0x%08x", static_cast<unsigned>(hr));
+        name = text;
+    }
+    // Truncated to the caller's buffer, always terminated.
+    std::snprintf(buffer, bufferLen, "%s", name);
+    return S_OK;
+}

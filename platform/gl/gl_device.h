@@ -1,0 +1,13 @@
+// The OpenGL back-end of the Direct3D stand-in.
+#pragma once
+#include <d3d8.h>
+
+#include <cstdint>
+#include <vector>
+
+IDirect3D8* CreateGlDirect3D();
+
+// The last presented back buffer as ARGB words, top row first; false before any Present.
+bool GlLastPresented(std::vector<uint32_t>& argb, unsigned& width, unsigned& height);
+// Waits until the current device has finished every command sent so far.
+void GlFinish();

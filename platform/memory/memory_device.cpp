@@ -1,0 +1,726 @@
+// In-memory Direct3D objects. Released objects are kept (marked dead) until the
+// process ends, so a stale pointer handed back to the device is refused, not followed.
+#include "memory/memory_device.h"
+
+#include <stand_in.h>
+
+#include <cstdint>
+#include <cstring>
+#include <initializer_list>
+#include <map>
+#include <memory>
+
+namespace {
+
+std::vector<MemoryCall> g_record;
+std::vector<BYTE> g_lastUserVertices;
+MemoryDeviceConfig g_config;
+bool g_configSet = false;
+IDirect3DDevice8* g_currentDevice = nullptr;
+
+MemoryDeviceConfig DefaultConfig()
+{
+    MemoryDeviceConfig config;
+    config.adapters.push_back({"Memory Adapter", 2048, 2048, 0, false});
+    config.displayFormat = D3DFMT_X8R8G8B8;
+    config.createDeviceResult = S_OK;
+    return config;
+}
+
+void Record(const char* method, std::initializer_list<double> args)
+{
+    g_record.push_back({method, std::vector<double>(args)});
+}
+
+double Ptr(const void* p) { return static_cast<double>(reinterpret_cast<uintptr_t>(p)); }
+
+class MemoryObject;
+// Objects stay allocated for the whole run; see the file comment.
+std::vector<std::unique_ptr<MemoryObject>>& Graveyard()
+{
+    static std::vector<std::unique_ptr<MemoryObject>> objects;
+    return objects;
+}
+
+class MemoryObject {
+public:
+    virtual ~MemoryObject() = default;
+    long refs = 1;
+    bool Alive() const { return refs > 0; }
+};
+
+template <typename T, typename... Args>
+T* MakeObject(Args&&... args)
+{
+    T* object = new T(std::forward<Args>(args)...);
+    Graveyard().emplace_back(object);
+    return object;
+}
+
+#define MEMORY_REFCOUNT(Name)                                   \
+    HRESULT QueryInterface(REFIID, void** object) override      \
+    {                                                           \
+        if (object) *object = nullptr;                          \
+        return E_NOINTERFACE;                                   \
+    }                                                           \
+    ULONG AddRef() override                                     \
+    {                                                           \
+        Record(Name "::AddRef", {Ptr(this)});                   \
+        return Alive() ? static_cast<ULONG>(++refs) : 0;        \
+    }                                                           \
+    ULONG Release() override                                    \
+    {                                                           \
+        Record(Name "::Release", {Ptr(this)});                  \
+        if (!Alive()) return 0;                                 \
+        if (--refs == 0) OnFinalRelease();                      \
+        return static_cast<ULONG>(refs);                        \
+    }
+
+UINT BytesPerPixel(D3DFORMAT format)
+{
+    switch (format) {
+    case D3DFMT_A8R8G8B8:
+    case D3DFMT_X8R8G8B8: return 4;
+    case D3DFMT_R8G8B8: return 3;
+    case D3DFMT_R5G6B5:
+    case D3DFMT_X1R5G5B5:
+    case D3DFMT_A1R5G5B5:
+    case D3DFMT_A4R4G4B4:
+    case D3DFMT_D16: return 2;
+    default: return 0;
+    }
+}
+
+class MemoryDevice;
+class MemoryTexture;
+
+// One mip level's pixels, shared by the texture and the surfaces handed out for it.
+struct PixelLevel {
+    UINT width = 0, height = 0;
+    D3DFORMAT format = D3DFMT_UNKNOWN;
+    std::vector<BYTE> pixels;
+    bool locked = false;
+    UINT Pitch() const { return width * BytesPerPixel(format); }
+};
+
+HRESULT LockLevel(PixelLevel& level, D3DLOCKED_RECT* lockedRect, const RECT* rect)
+{
+    if (!lockedRect || level.locked) return D3DERR_INVALIDCALL;
+    LONG left = 0, top = 0;
+    if (rect) {
+        if (rect->left < 0 || rect->top < 0 || rect->right > static_cast<LONG>(level.width) ||
+            rect->bottom > static_cast<LONG>(level.height) || rect->left >= rect->right ||
+            rect->top >= rect->bottom)
+            return D3DERR_INVALIDCALL;
+        left = rect->left;
+        top = rect->top;
+    }
+    level.locked = true;
+    lockedRect->Pitch = static_cast<INT>(level.Pitch());
+    lockedRect->pBits = level.pixels.data() + top * level.Pitch() + left * BytesPerPixel(level.format);
+    return S_OK;
+}
+
+class MemorySurface final : public MemoryObject, public IDirect3DSurface8 {
+public:
+    MemorySurface(IDirect3DDevice8* device, IUnknown* owner, std::shared_ptr<PixelLevel> level)
+        : device_(device), owner_(owner), level_(std::move(level))
+    {
+        if (owner_) owner_->AddRef();
+    }
+    MEMORY_REFCOUNT("Surface")
+    HRESULT GetDevice(IDirect3DDevice8** device) override
+    {
+        if (!device) return D3DERR_INVALIDCALL;
+        *device = device_;
+        if (device_) device_->AddRef();
+        return S_OK;
+    }
+    HRESULT GetDesc(D3DSURFACE_DESC* desc) override
+    {
+        Record("Surface::GetDesc", {Ptr(this)});
+        if (!desc || !Alive()) return D3DERR_INVALIDCALL;
+        std::memset(desc, 0, sizeof *desc);
+        desc->Format = level_->format;
+        desc->Type = D3DRTYPE_SURFACE;
+        desc->Pool = D3DPOOL_MANAGED;
+        desc->Size = static_cast<UINT>(level_->pixels.size());
+        desc->Width = level_->width;
+        desc->Height = level_->height;
+        return S_OK;
+    }
+    HRESULT LockRect(D3DLOCKED_RECT* lockedRect, CONST RECT* rect, DWORD flags) override
+    {
+        Record("Surface::LockRect", {Ptr(this), Ptr(rect), static_cast<double>(flags)});
+        if (!Alive()) return D3DERR_INVALIDCALL;
+        return LockLevel(*level_, lockedRect, rect);
+    }
+    HRESULT UnlockRect() override
+    {
+        Record("Surface::UnlockRect", {Ptr(this)});
+        if (!Alive() || !level_->locked) return D3DERR_INVALIDCALL;
+        level_->locked = false;
+        return S_OK;
+    }
+
+private:
+    void OnFinalRelease()
+    {
+        if (owner_) owner_->Release();
+        owner_ = nullptr;
+    }
+    IDirect3DDevice8* device_;
+    IUnknown* owner_;
+    std::shared_ptr<PixelLevel> level_;
+};
+
+class MemoryTexture final : public MemoryObject, public IDirect3DTexture8 {
+public:
+    MemoryTexture(IDirect3DDevice8* device, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                  D3DPOOL pool)
+        : device_(device), usage_(usage), pool_(pool)
+    {
+        if (levels == 0) {
+            levels = 1;
+            for (UINT w = width, h = height; w > 1 || h > 1; w = w > 1 ? w / 2 : 1, h = h > 1 ? h / 2 : 1) ++levels;
+        }
+        for (UINT i = 0; i < levels; ++i) {
+            auto level = std::make_shared<PixelLevel>();
+            level->width = width;
+            level->height = height;
+            level->format = format;
+            level->pixels.assign(static_cast<size_t>(level->Pitch()) * height, 0);
+            levels_.push_back(level);
+            width = width > 1 ? width / 2 : 1;
+            height = height > 1 ? height / 2 : 1;
+        }
+    }
+    MEMORY_REFCOUNT("Texture")
+    HRESULT GetDevice(IDirect3DDevice8** device) override
+    {
+        if (!device) return D3DERR_INVALIDCALL;
+        *device = device_;
+        if (device_) device_->AddRef();
+        return S_OK;
+    }
+    D3DRESOURCETYPE GetType() override { return D3DRTYPE_TEXTURE; }
+    DWORD GetLevelCount() override { return static_cast<DWORD>(levels_.size()); }
+    HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) override
+    {
+        Record("Texture::GetLevelDesc", {Ptr(this), static_cast<double>(level)});
+        if (!desc || !Alive() || level >= levels_.size()) return D3DERR_INVALIDCALL;
+        std::memset(desc, 0, sizeof *desc);
+        const PixelLevel& l = *levels_[level];
+        desc->Format = l.format;
+        desc->Type = D3DRTYPE_TEXTURE;
+        desc->Usage = usage_;
+        desc->Pool = pool_;
+        desc->Size = static_cast<UINT>(l.pixels.size());
+        desc->Width = l.width;
+        desc->Height = l.height;
+        return S_OK;
+    }
+    HRESULT GetSurfaceLevel(UINT level, IDirect3DSurface8** surface) override
+    {
+        Record("Texture::GetSurfaceLevel", {Ptr(this), static_cast<double>(level)});
+        if (!surface) return D3DERR_INVALIDCALL;
+        *surface = nullptr;
+        if (!Alive() || level >= levels_.size()) return D3DERR_INVALIDCALL;
+        *surface = MakeObject<MemorySurface>(device_, this, levels_[level]);
+        return S_OK;
+    }
+    HRESULT LockRect(UINT level, D3DLOCKED_RECT* lockedRect, CONST RECT* rect, DWORD flags) override
+    {
+        Record("Texture::LockRect", {Ptr(this), static_cast<double>(level), Ptr(rect), static_cast<double>(flags)});
+        if (!Alive() || level >= levels_.size()) return D3DERR_INVALIDCALL;
+        return LockLevel(*levels_[level], lockedRect, rect);
+    }
+    HRESULT UnlockRect(UINT level) override
+    {
+        Record("Texture::UnlockRect", {Ptr(this), static_cast<double>(level)});
+        if (!Alive() || level >= levels_.size() || !levels_[level]->locked) return D3DERR_INVALIDCALL;
+        levels_[level]->locked = false;
+        return S_OK;
+    }
+
+private:
+    void OnFinalRelease() {}
+    IDirect3DDevice8* device_;
+    DWORD usage_;
+    D3DPOOL pool_;
+    std::vector<std::shared_ptr<PixelLevel>> levels_;
+};
+
+class MemoryVertexBuffer final : public MemoryObject, public IDirect3DVertexBuffer8 {
+public:
+    MemoryVertexBuffer(IDirect3DDevice8* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool)
+        : device_(device), usage_(usage), fvf_(fvf), pool_(pool), bytes_(length, 0)
+    {
+    }
+    MEMORY_REFCOUNT("VertexBuffer")
+    HRESULT GetDevice(IDirect3DDevice8** device) override
+    {
+        if (!device) return D3DERR_INVALIDCALL;
+        *device = device_;
+        if (device_) device_->AddRef();
+        return S_OK;
+    }
+    D3DRESOURCETYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
+    HRESULT Lock(UINT offsetToLock, UINT sizeToLock, BYTE** data, DWORD flags) override
+    {
+        Record("VertexBuffer::Lock",
+               {Ptr(this), static_cast<double>(offsetToLock), static_cast<double>(sizeToLock),
+                static_cast<double>(flags)});
+        if (!data) return D3DERR_INVALIDCALL;
+        *data = nullptr;
+        if (!Alive() || locked_ || offsetToLock > bytes_.size() || sizeToLock > bytes_.size() - offsetToLock)
+            return D3DERR_INVALIDCALL;
+        locked_ = true;
+        *data = bytes_.data() + offsetToLock;
+        return S_OK;
+    }
+    HRESULT Unlock() override
+    {
+        Record("VertexBuffer::Unlock", {Ptr(this)});
+        if (!Alive() || !locked_) return D3DERR_INVALIDCALL;
+        locked_ = false;
+        return S_OK;
+    }
+    HRESULT GetDesc(D3DVERTEXBUFFER_DESC* desc) override
+    {
+        if (!desc || !Alive()) return D3DERR_INVALIDCALL;
+        std::memset(desc, 0, sizeof *desc);
+        desc->Format = D3DFMT_UNKNOWN;
+        desc->Type = D3DRTYPE_VERTEXBUFFER;
+        desc->Usage = usage_;
+        desc->Pool = pool_;
+        desc->Size = static_cast<UINT>(bytes_.size());
+        desc->FVF = fvf_;
+        return S_OK;
+    }
+    const std::vector<BYTE>& Bytes() const { return bytes_; }
+
+private:
+    void OnFinalRelease() {}
+    IDirect3DDevice8* device_;
+    DWORD usage_, fvf_;
+    D3DPOOL pool_;
+    std::vector<BYTE> bytes_;
+    bool locked_ = false;
+};
+
+template <typename T, typename I>
+T* LiveObject(I* object)
+{
+    T* memory = dynamic_cast<T*>(object);
+    return memory && memory->Alive() ? memory : nullptr;
+}
+
+const UINT kStages = 8;
+
+class MemoryDevice final : public MemoryObject, public IDirect3DDevice8 {
+public:
+    MemoryDevice(IDirect3D8* d3d, const D3DPRESENT_PARAMETERS& parameters, const MemoryAdapter& adapter,
+                 D3DFORMAT displayFormat)
+        : d3d_(d3d), parameters_(parameters), adapter_(adapter), displayFormat_(displayFormat)
+    {
+        d3d_->AddRef();
+        viewport_ = {0, 0, parameters.BackBufferWidth, parameters.BackBufferHeight, 0.0f, 1.0f};
+        // The platform's documented defaults for the states the game reads back.
+        renderStates_[D3DRS_ZENABLE] = parameters.EnableAutoDepthStencil ? D3DZB_TRUE : D3DZB_FALSE;
+        renderStates_[D3DRS_FILLMODE] = D3DFILL_SOLID;
+        renderStates_[D3DRS_ZWRITEENABLE] = TRUE;
+        renderStates_[D3DRS_SRCBLEND] = D3DBLEND_ONE;
+        renderStates_[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
+        renderStates_[D3DRS_CULLMODE] = D3DCULL_CCW;
+        renderStates_[D3DRS_ZFUNC] = D3DCMP_LESSEQUAL;
+        renderStates_[D3DRS_ALPHAFUNC] = D3DCMP_ALWAYS;
+        renderStates_[D3DRS_LIGHTING] = TRUE;
+        for (UINT stage = 0; stage < kStages; ++stage) {
+            auto& tss = stageStates_[stage];
+            tss[D3DTSS_COLOROP] = stage == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
+            tss[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
+            tss[D3DTSS_COLORARG2] = D3DTA_CURRENT;
+            tss[D3DTSS_ALPHAOP] = stage == 0 ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE;
+            tss[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
+            tss[D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
+        }
+        D3DMATRIX identity = {};
+        for (int i = 0; i < 4; ++i) identity.m[i][i] = 1.0f;
+        for (DWORD t : {static_cast<DWORD>(D3DTS_VIEW), static_cast<DWORD>(D3DTS_PROJECTION),
+                        static_cast<DWORD>(D3DTS_WORLD)})
+            transforms_[t] = identity;
+        auto back = std::make_shared<PixelLevel>();
+        back->width = parameters.BackBufferWidth;
+        back->height = parameters.BackBufferHeight;
+        back->format = D3DFMT_X8R8G8B8;
+        back->pixels.assign(static_cast<size_t>(back->Pitch()) * back->height, 0);
+        backBuffer_ = back;
+    }
+    MEMORY_REFCOUNT("Device")
+
+    HRESULT TestCooperativeLevel() override
+    {
+        Record("TestCooperativeLevel", {});
+        return Alive() ? S_OK : D3DERR_INVALIDCALL;
+    }
+    HRESULT GetDirect3D(IDirect3D8** d3d) override
+    {
+        if (!d3d) return D3DERR_INVALIDCALL;
+        *d3d = d3d_;
+        d3d_->AddRef();
+        return S_OK;
+    }
+    HRESULT GetDeviceCaps(D3DCAPS8* caps) override
+    {
+        Record("GetDeviceCaps", {Ptr(caps)});
+        if (!caps) return D3DERR_INVALIDCALL;
+        std::memset(caps, 0, sizeof *caps);
+        caps->DeviceType = D3DDEVTYPE_HAL;
+        caps->TextureCaps = adapter_.textureCaps;
+        caps->MaxTextureWidth = adapter_.maxTextureWidth;
+        caps->MaxTextureHeight = adapter_.maxTextureHeight;
+        return S_OK;
+    }
+    HRESULT GetDisplayMode(D3DDISPLAYMODE* mode) override
+    {
+        if (!mode) return D3DERR_INVALIDCALL;
+        *mode = {parameters_.BackBufferWidth, parameters_.BackBufferHeight, 60, displayFormat_};
+        return S_OK;
+    }
+    HRESULT Present(CONST RECT* sourceRect, CONST RECT* destRect, HWND window, CONST RGNDATA* dirty) override
+    {
+        Record("Present", {Ptr(sourceRect), Ptr(destRect), Ptr(window), Ptr(dirty)});
+        return Alive() ? S_OK : D3DERR_INVALIDCALL;
+    }
+    HRESULT GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE type, IDirect3DSurface8** surface) override
+    {
+        Record("GetBackBuffer", {static_cast<double>(index), static_cast<double>(type)});
+        if (!surface) return D3DERR_INVALIDCALL;
+        *surface = nullptr;
+        if (!Alive() || index != 0) return D3DERR_INVALIDCALL;
+        *surface = MakeObject<MemorySurface>(this, this, backBuffer_);
+        return S_OK;
+    }
+    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                          IDirect3DTexture8** texture) override
+    {
+        Record("CreateTexture", {static_cast<double>(width), static_cast<double>(height), static_cast<double>(levels),
+                                 static_cast<double>(usage), static_cast<double>(format), static_cast<double>(pool)});
+        if (!texture) return D3DERR_INVALIDCALL;
+        *texture = nullptr;
+        if (!Alive() || width == 0 || height == 0 || BytesPerPixel(format) == 0) return D3DERR_INVALIDCALL;
+        if (width > adapter_.maxTextureWidth || height > adapter_.maxTextureHeight) return D3DERR_INVALIDCALL;
+        *texture = MakeObject<MemoryTexture>(this, width, height, levels, usage, format, pool);
+        return S_OK;
+    }
+    HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                               IDirect3DVertexBuffer8** buffer) override
+    {
+        Record("CreateVertexBuffer",
+               {static_cast<double>(length), static_cast<double>(usage), static_cast<double>(fvf),
+                static_cast<double>(pool)});
+        if (!buffer) return D3DERR_INVALIDCALL;
+        *buffer = nullptr;
+        if (!Alive() || length == 0) return D3DERR_INVALIDCALL;
+        *buffer = MakeObject<MemoryVertexBuffer>(this, length, usage, fvf, pool);
+        return S_OK;
+    }
+    HRESULT BeginScene() override
+    {
+        Record("BeginScene", {});
+        if (!Alive() || inScene_) return D3DERR_INVALIDCALL;
+        inScene_ = true;
+        return S_OK;
+    }
+    HRESULT EndScene() override
+    {
+        Record("EndScene", {});
+        if (!Alive() || !inScene_) return D3DERR_INVALIDCALL;
+        inScene_ = false;
+        return S_OK;
+    }
+    HRESULT Clear(DWORD count, CONST D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) override
+    {
+        Record("Clear", {static_cast<double>(count), Ptr(rects), static_cast<double>(flags), static_cast<double>(color),
+                         z, static_cast<double>(stencil)});
+        if (!Alive()) return D3DERR_INVALIDCALL;
+        if (flags & D3DCLEAR_TARGET) {
+            for (size_t i = 0; i + 3 < backBuffer_->pixels.size(); i += 4) std::memcpy(&backBuffer_->pixels[i], &color, 4);
+        }
+        return S_OK;
+    }
+    HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, CONST D3DMATRIX* matrix) override
+    {
+        Record("SetTransform", {static_cast<double>(state), Ptr(matrix)});
+        if (!Alive() || !matrix) return D3DERR_INVALIDCALL;
+        transforms_[state] = *matrix;
+        return S_OK;
+    }
+    HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) override
+    {
+        if (!matrix) return D3DERR_INVALIDCALL;
+        auto it = transforms_.find(state);
+        if (it == transforms_.end()) return D3DERR_INVALIDCALL;
+        *matrix = it->second;
+        return S_OK;
+    }
+    HRESULT SetViewport(CONST D3DVIEWPORT8* viewport) override
+    {
+        Record("SetViewport", viewport ? std::initializer_list<double>{static_cast<double>(viewport->X),
+                                                                        static_cast<double>(viewport->Y),
+                                                                        static_cast<double>(viewport->Width),
+                                                                        static_cast<double>(viewport->Height),
+                                                                        viewport->MinZ, viewport->MaxZ}
+                                       : std::initializer_list<double>{0});
+        if (!Alive() || !viewport) return D3DERR_INVALIDCALL;
+        viewport_ = *viewport;
+        return S_OK;
+    }
+    HRESULT GetViewport(D3DVIEWPORT8* viewport) override
+    {
+        if (!viewport) return D3DERR_INVALIDCALL;
+        *viewport = viewport_;
+        return S_OK;
+    }
+    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override
+    {
+        Record("SetRenderState", {static_cast<double>(state), static_cast<double>(value)});
+        if (!Alive()) return D3DERR_INVALIDCALL;
+        renderStates_[state] = value;
+        return S_OK;
+    }
+    HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override
+    {
+        if (!value) return D3DERR_INVALIDCALL;
+        auto it = renderStates_.find(state);
+        *value = it == renderStates_.end() ? 0 : it->second;
+        return S_OK;
+    }
+    HRESULT GetTexture(DWORD stage, IDirect3DBaseTexture8** texture) override
+    {
+        if (!texture || stage >= kStages) return D3DERR_INVALIDCALL;
+        *texture = textures_[stage];
+        if (*texture) (*texture)->AddRef();
+        return S_OK;
+    }
+    HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) override
+    {
+        Record("SetTexture", {static_cast<double>(stage), Ptr(texture)});
+        if (!Alive() || stage >= kStages) return D3DERR_INVALIDCALL;
+        if (texture && !LiveObject<MemoryTexture>(texture)) return D3DERR_INVALIDCALL;
+        if (texture) texture->AddRef();
+        if (textures_[stage]) textures_[stage]->Release();
+        textures_[stage] = texture;
+        return S_OK;
+    }
+    HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) override
+    {
+        if (!value || stage >= kStages) return D3DERR_INVALIDCALL;
+        auto it = stageStates_[stage].find(type);
+        *value = it == stageStates_[stage].end() ? 0 : it->second;
+        return S_OK;
+    }
+    HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override
+    {
+        Record("SetTextureStageState", {static_cast<double>(stage), static_cast<double>(type), static_cast<double>(value)});
+        if (!Alive() || stage >= kStages) return D3DERR_INVALIDCALL;
+        stageStates_[stage][type] = value;
+        return S_OK;
+    }
+    HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT count) override
+    {
+        Record("DrawPrimitive", {static_cast<double>(type), static_cast<double>(startVertex), static_cast<double>(count)});
+        if (!Alive() || !stream_) return D3DERR_INVALIDCALL;
+        return S_OK;
+    }
+    HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT count, CONST void* data, UINT stride) override
+    {
+        Record("DrawPrimitiveUP", {static_cast<double>(type), static_cast<double>(count), Ptr(data),
+                                   static_cast<double>(stride)});
+        if (!Alive() || !data || stride == 0) return D3DERR_INVALIDCALL;
+        UINT vertices = 0;
+        switch (type) {
+        case D3DPT_POINTLIST: vertices = count; break;
+        case D3DPT_LINELIST: vertices = count * 2; break;
+        case D3DPT_LINESTRIP: vertices = count + 1; break;
+        case D3DPT_TRIANGLELIST: vertices = count * 3; break;
+        default: vertices = count + 2; break;
+        }
+        const BYTE* bytes = static_cast<const BYTE*>(data);
+        g_lastUserVertices.assign(bytes, bytes + static_cast<size_t>(vertices) * stride);
+        return S_OK;
+    }
+    HRESULT SetVertexShader(DWORD handle) override
+    {
+        Record("SetVertexShader", {static_cast<double>(handle)});
+        if (!Alive()) return D3DERR_INVALIDCALL;
+        shader_ = handle;
+        return S_OK;
+    }
+    HRESULT GetVertexShader(DWORD* handle) override
+    {
+        if (!handle) return D3DERR_INVALIDCALL;
+        *handle = shader_;
+        return S_OK;
+    }
+    HRESULT SetStreamSource(UINT number, IDirect3DVertexBuffer8* data, UINT stride) override
+    {
+        Record("SetStreamSource", {static_cast<double>(number), Ptr(data), static_cast<double>(stride)});
+        if (!Alive() || number != 0) return D3DERR_INVALIDCALL;
+        if (data && !LiveObject<MemoryVertexBuffer>(data)) return D3DERR_INVALIDCALL;
+        if (data) data->AddRef();
+        if (stream_) stream_->Release();
+        stream_ = data;
+        stride_ = stride;
+        return S_OK;
+    }
+    HRESULT GetStreamSource(UINT number, IDirect3DVertexBuffer8** data, UINT* stride) override
+    {
+        if (!data || !stride || number != 0) return D3DERR_INVALIDCALL;
+        *data = stream_;
+        if (stream_) stream_->AddRef();
+        *stride = stride_;
+        return S_OK;
+    }
+
+private:
+    void OnFinalRelease()
+    {
+        for (auto& texture : textures_)
+            if (texture) texture->Release(), texture = nullptr;
+        if (stream_) stream_->Release();
+        stream_ = nullptr;
+        d3d_->Release();
+        if (g_currentDevice == this) g_currentDevice = nullptr;
+    }
+    IDirect3D8* d3d_;
+    D3DPRESENT_PARAMETERS parameters_;
+    MemoryAdapter adapter_;
+    D3DFORMAT displayFormat_;
+    D3DVIEWPORT8 viewport_;
+    std::map<DWORD, DWORD> renderStates_;
+    std::map<DWORD, DWORD> stageStates_[kStages];
+    std::map<DWORD, D3DMATRIX> transforms_;
+    IDirect3DBaseTexture8* textures_[kStages] = {};
+    IDirect3DVertexBuffer8* stream_ = nullptr;
+    UINT stride_ = 0;
+    DWORD shader_ = 0;
+    bool inScene_ = false;
+    std::shared_ptr<PixelLevel> backBuffer_;
+};
+
+class MemoryDirect3D final : public MemoryObject, public IDirect3D8 {
+public:
+    explicit MemoryDirect3D(const MemoryDeviceConfig& config) : config_(config) {}
+    MEMORY_REFCOUNT("Direct3D")
+
+    UINT GetAdapterCount() override
+    {
+        Record("GetAdapterCount", {});
+        return Alive() ? static_cast<UINT>(config_.adapters.size()) : 0;
+    }
+    HRESULT GetAdapterIdentifier(UINT adapter, DWORD flags, D3DADAPTER_IDENTIFIER8* identifier) override
+    {
+        Record("GetAdapterIdentifier", {static_cast<double>(adapter), static_cast<double>(flags), Ptr(identifier)});
+        if (!identifier || !Alive() || adapter >= config_.adapters.size()) return D3DERR_INVALIDCALL;
+        std::memset(identifier, 0, sizeof *identifier);
+        std::snprintf(identifier->Driver, sizeof identifier->Driver, "memory");
+        std::snprintf(identifier->Description, sizeof identifier->Description, "%s",
+                      config_.adapters[adapter].description.c_str());
+        return S_OK;
+    }
+    HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) override
+    {
+        Record("GetAdapterDisplayMode", {static_cast<double>(adapter), Ptr(mode)});
+        if (!mode || !Alive() || adapter >= config_.adapters.size()) return D3DERR_INVALIDCALL;
+        if (PlatformFailureRequested("displaymode")) return D3DERR_NOTAVAILABLE;
+        *mode = {1024, 768, 60, config_.displayFormat};
+        return S_OK;
+    }
+    HRESULT GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS8* caps) override
+    {
+        Record("GetDeviceCaps", {static_cast<double>(adapter), static_cast<double>(type), Ptr(caps)});
+        if (!caps || !Alive() || adapter >= config_.adapters.size()) return D3DERR_INVALIDCALL;
+        const MemoryAdapter& a = config_.adapters[adapter];
+        if (a.capsFail) return D3DERR_NOTAVAILABLE;
+        std::memset(caps, 0, sizeof *caps);
+        caps->DeviceType = type;
+        caps->AdapterOrdinal = adapter;
+        caps->TextureCaps = a.textureCaps;
+        caps->MaxTextureWidth = a.maxTextureWidth;
+        caps->MaxTextureHeight = a.maxTextureHeight;
+        return S_OK;
+    }
+    HRESULT CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD behaviorFlags,
+                         D3DPRESENT_PARAMETERS* parameters, IDirect3DDevice8** device) override
+    {
+        Record("CreateDevice", {static_cast<double>(adapter), static_cast<double>(type), Ptr(focusWindow),
+                                static_cast<double>(behaviorFlags), Ptr(parameters), Ptr(device)});
+        if (!device) return D3DERR_INVALIDCALL;
+        *device = nullptr;
+        if (!parameters || !Alive() || adapter >= config_.adapters.size()) return D3DERR_INVALIDCALL;
+        if (PlatformFailureRequested("createdevice")) return D3DERR_NOTAVAILABLE;
+        if (FAILED(config_.createDeviceResult)) return config_.createDeviceResult;
+        lastParameters_ = *parameters;
+        MemoryDevice* created = MakeObject<MemoryDevice>(this, *parameters, config_.adapters[adapter],
+                                                         config_.displayFormat);
+        g_currentDevice = created;
+        *device = created;
+        return S_OK;
+    }
+
+private:
+    void OnFinalRelease() {}
+    MemoryDeviceConfig config_;
+    D3DPRESENT_PARAMETERS lastParameters_ = {};
+};
+
+}  // namespace
+
+MemoryDeviceConfig& MemoryConfig()
+{
+    if (!g_configSet) {
+        g_config = DefaultConfig();
+        g_configSet = true;
+    }
+    return g_config;
+}
+
+void MemoryResetConfig()
+{
+    g_config = DefaultConfig();
+    g_configSet = true;
+}
+
+IDirect3D8* CreateMemoryDirect3D()
+{
+    Record("Direct3DCreate8", {});
+    return MakeObject<MemoryDirect3D>(MemoryConfig());
+}
+
+const std::vector<MemoryCall>& MemoryDeviceRecord() { return g_record; }
+void MemoryDeviceClearRecord() { g_record.clear(); }
+
+int MemoryDeviceFind(const char* method, size_t from)
+{
+    for (size_t i = from; i < g_record.size(); ++i)
+        if (g_record[i].method == method) return static_cast<int>(i);
+    return -1;
+}
+
+int MemoryDeviceCount(const char* method)
+{
+    int count = 0;
+    for (const MemoryCall& call : g_record) count += call.method == method;
+    return count;
+}
+
+IDirect3DDevice8* MemoryDeviceCurrent() { return g_currentDevice; }
+const std::vector<BYTE>& MemoryDeviceLastUserVertices() { return g_lastUserVertices; }
+
+long MemoryObjectRefCount(IUnknown* object)
+{
+    const MemoryObject* memory = dynamic_cast<const MemoryObject*>(object);
+    return memory ? memory->refs : -1;
+}

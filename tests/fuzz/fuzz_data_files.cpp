@@ -1,0 +1,112 @@
+// Feeds arbitrary bytes to every data-file loader as each of the game's data files,
+// on the in-memory device, and frees what they built so only real leaks show.
+#include <d3d8.h>
+#include <stand_in.h>
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+
+#include "figure/anim_file.h"
+#include "figure/figure_file.h"
+#include "figure/parts_file.h"
+#include "figure/records.h"
+#include "game/state.h"
+#include "level/level.h"
+#include "shell/log.h"
+#include "../data_files_support.h"
+
+namespace {
+
+char s_workDir[] = "/tmp/vantrel-fuzz-XXXXXX";
+char s_startDir[4096];
+IDirect3D8* s_d3d = nullptr;
+IDirect3DDevice8* s_device = nullptr;
+
+void CreateMemoryDevice()
+{
+    PlatformSetDeviceBackend("memory");
+    s_d3d = Direct3DCreate8(D3D_SDK_VERSION);
+    if (!s_d3d) return;
+    D3DPRESENT_PARAMETERS parameters;
+    std::memset(&parameters, 0, sizeof parameters);
+    parameters.BackBufferWidth = 64;
+    parameters.BackBufferHeight = 64;
+    parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
+    parameters.BackBufferCount = 1;
+    parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    parameters.Windowed = TRUE;
+    s_d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters,
+                        &s_device);
+}
+
+void WriteInput(const char* name, const uint8_t* data, size_t size)
+{
+    if (FILE* f = std::fopen(name, "wb")) {
+        std::fwrite(data, 1, size, f);
+        std::fclose(f);
+    }
+}
+
+void FreeRecords()
+{
+    delete[] g_parts;
+    if (g_vectorMan) {
+        delete[] g_vectorMan->parts;
+        delete[] g_vectorMan->hitBoxes;
+        delete g_vectorMan;
+    }
+    for (int f = 0; g_frames && f < g_numFrames; ++f) {
+        for (AnimKey* list : g_frames[f].keys) delete[] list;
+    }
+    delete[] g_frames;
+    if (g_level) {
+        std::set<LevelCell*> cells(std::begin(g_level->slots), std::end(g_level->slots));
+        for (LevelCell* cell : cells) {
+            for (int i = 0; cell && i < cell->count; ++i) delete cell->pieces[i];
+            delete cell;
+        }
+        delete g_level;
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    // libFuzzer reads its corpus relative to the start directory, so each input
+    // visits the work directory only while the loaders run.
+    if (!mkdtemp(s_workDir) || !getcwd(s_startDir, sizeof s_startDir)) std::abort();
+    // Images the seeds name: one that needs 2 x 2 tiles, one of 5 x 1, one too wide.
+    const std::string dir = std::string(s_workDir) + "/";
+    WriteBmp(dir + "t.bmp", 100, 40, [](int x, int y) { return static_cast<uint32_t>(x * 2551 + y * 77); });
+    WriteBmp(dir + "w.bmp", 300, 20);
+    WriteBmp(dir + "big.bmp", 400, 10);
+    CreateMemoryDevice();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (chdir(s_workDir) != 0) std::abort();
+    ResetGameState();
+    g_d3d = s_d3d;
+    g_device = s_device;
+    // Small enough that the test images of the corpus need several tiles.
+    g_maxTextureWidth = 64;
+    g_maxTextureHeight = 32;
+    ResetLog();
+    // Each file gets the same bytes: keys of one file are unknown lines to the others.
+    for (const char* name : {"vecparts.dat", "vecman.dat", "vecanim.dat", "veclevel.dat"}) WriteInput(name, data, size);
+    LoadVectorParts();
+    InitVectorMan();
+    LoadVectorAnim();
+    InitLevel();
+    FreeRecords();
+    if (chdir(s_startDir) != 0) std::abort();
+    return 0;
+}

@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include "data_files_support.h"
+#include "figure/figure_file.h"
+#include "figure/records.h"
+#include "game/state.h"
+#include "shell/log.h"
+
+namespace {
+
+class FigureFile : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetGameState();
+        ResetLog();
+    }
+    void Load(const std::string& content)
+    {
+        WriteWholeFile("vecman.dat", content);
+        InitVectorMan();
+    }
+    const ManPart& Slot(int i) const { return g_vectorMan->parts[i]; }
+    ScopedTempDir dir;
+};
+
+}  // namespace
+
+TEST_F(FigureFile, ExampleFileSetsSlotsAndCodeSetValues)
+{
+    Load("// vector man\nnumparts=8\npart=0\nvecpartnum=0\nlayer=3\npart=1\nvecpartnum=1\n"
+         "rootpart=0\nrootpoint=1\nlayer=4\npart=6\nvecpartnum=6\nrootpart=0\nrootpoint=0\n");
+    ASSERT_NE(g_vectorMan, nullptr);
+    ASSERT_EQ(g_vectorMan->numparts, 8);
+    EXPECT_EQ(Slot(0).vecpartnum, 0);
+    EXPECT_EQ(Slot(0).rootpart, -1);
+    EXPECT_EQ(Slot(1).rootpart, 0);
+    EXPECT_EQ(Slot(1).rootpoint, 1);
+    EXPECT_EQ(Slot(1).layer, 4);
+    EXPECT_EQ(Slot(6).vecpartnum, 6);
+    EXPECT_EQ(Slot(6).rootpoint, 0);
+    EXPECT_FALSE(Slot(6).visible);
+    EXPECT_FALSE(Slot(7).visible);
+    EXPECT_TRUE(Slot(5).visible);
+
+    const VectorMan& man = *g_vectorMan;
+    EXPECT_EQ(man.x, 250.0f);
+    EXPECT_EQ(man.y, 900.0f);
+    EXPECT_EQ(man.maxKeys, 6);
+    ASSERT_EQ(man.numHitBoxes, 2);
+    EXPECT_EQ(man.hitBoxes[0].centerX, 5.0f);
+    EXPECT_EQ(man.hitBoxes[0].centerY, 40.0f);
+    EXPECT_EQ(man.hitBoxes[0].halfWidth, 25.0f);
+    EXPECT_EQ(man.hitBoxes[0].halfHeight, 46.0f);
+    EXPECT_EQ(man.hitBoxes[1].centerX, 20.0f);
+    EXPECT_EQ(man.hitBoxes[1].centerY, -43.0f);
+    EXPECT_EQ(man.hitBoxes[1].halfWidth, 36.0f);
+    EXPECT_EQ(man.hitBoxes[1].halfHeight, 40.0f);
+    for (AnimKey* key : man.currentKeys) EXPECT_EQ(key, nullptr);
+    std::vector<std::string> expected = {"Data file done", "InitVectorMan done"};
+    EXPECT_EQ(LogLines(), expected);
+}
+
+TEST_F(FigureFile, SlotsNotNamedKeepTheDefaults)
+{
+    Load("numparts=10\n");
+    for (int i = 0; i < 10; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(Slot(i).vecpartnum, -1);
+        EXPECT_EQ(Slot(i).rootpart, -1);
+        EXPECT_EQ(Slot(i).rootpoint, -1);
+        EXPECT_EQ(Slot(i).layer, 3);
+        EXPECT_EQ(Slot(i).visible, (i == 6 || i == 7) ? 0 : 1);
+        EXPECT_EQ(Slot(i).angle, 0.0f);
+        EXPECT_EQ(Slot(i).x, 0.0f);
+    }
+}
+
+TEST_F(FigureFile, TheFigureStartsAtItsFixedPlaceWithoutAFile)
+{
+    InitVectorMan();
+    EXPECT_EQ(g_vectorMan->numparts, 0);
+    EXPECT_EQ(g_vectorMan->parts, nullptr);
+    EXPECT_EQ(g_vectorMan->x, 250.0f);
+    EXPECT_EQ(g_vectorMan->y, 900.0f);
+    EXPECT_EQ(g_vectorMan->numHitBoxes, 2);
+}
+
+TEST_F(FigureFile, LinesOutsideTheSlotsAreIgnored)
+{
+    // Slots before numparts, beyond it and negative; counts beyond the current-key table.
+    Load("layer=5\nnumparts=2147483647\nnumparts=-1\nnumparts=11\nnumparts=3\npart=3\nlayer=1\npart=-1\n"
+         "vecpartnum=4\npart=2\nrootpart\nlayer=\nvecpartnum=7\n");
+    ASSERT_EQ(g_vectorMan->numparts, 3);
+    EXPECT_EQ(Slot(2).vecpartnum, 7);
+    EXPECT_EQ(Slot(2).layer, 3);
+    EXPECT_EQ(Slot(2).rootpart, -1);
+    EXPECT_TRUE(LogHas("numparts: count out of range"));
+    EXPECT_TRUE(LogHas("layer: no such slot"));
+    // Fewer than 8 slots: hiding slots 6 and 7 must not write past the array.
+    EXPECT_TRUE(Slot(0).visible);
+}
+
+TEST_F(FigureFile, RepeatedNumpartsStartsTheSlotsAfresh)
+{
+    Load("numparts=8\npart=1\nlayer=5\nvecpartnum=4\nnumparts=9\nlayer=2\n");
+    ASSERT_EQ(g_vectorMan->numparts, 9);
+    EXPECT_EQ(Slot(1).vecpartnum, -1);
+    // The current slot index is kept across the new count.
+    EXPECT_EQ(Slot(1).layer, 2);
+}

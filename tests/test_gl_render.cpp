@@ -1,0 +1,269 @@
+#include <gtest/gtest.h>
+
+#include <d3dx8.h>
+#include <stand_in.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "d3dx/image_decode.h"
+#include "graphics/draw_helpers.h"
+#include "support.h"
+
+namespace {
+
+const UINT W = 64, H = 48;
+
+class GlRender : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        PlatformSetDeviceBackend("opengl");
+        PlatformSetFailures(nullptr);
+        d3d_ = Direct3DCreate8(D3D_SDK_VERSION);
+        ASSERT_NE(d3d_, nullptr) << "no OpenGL 3.3";
+        D3DPRESENT_PARAMETERS parameters = {};
+        parameters.BackBufferWidth = W;
+        parameters.BackBufferHeight = H;
+        parameters.EnableAutoDepthStencil = TRUE;
+        parameters.AutoDepthStencilFormat = D3DFMT_D16;
+        ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters,
+                                     &device_),
+                  S_OK);
+        // The game's fixed state, with identity transforms so positions are clip space.
+        device_->SetRenderState(D3DRS_LIGHTING, FALSE);
+        device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        device_->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+        device_->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+        device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+        device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+        device_->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+        device_->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+        device_->SetRenderState(D3DRS_ALPHAREF, 2);
+        device_->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
+        device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.0f, 0);
+    }
+    void TearDown() override
+    {
+        if (device_) device_->Release();
+        if (d3d_) d3d_->Release();
+    }
+
+    std::vector<uint32_t> Pixels()
+    {
+        std::vector<uint32_t> pixels(W * H, 0);
+        IDirect3DSurface8* back = nullptr;
+        EXPECT_EQ(device_->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back), S_OK);
+        D3DLOCKED_RECT locked;
+        EXPECT_EQ(back->LockRect(&locked, nullptr, D3DLOCK_READONLY), S_OK);
+        for (UINT y = 0; y < H; ++y) std::memcpy(&pixels[y * W], static_cast<BYTE*>(locked.pBits) + y * locked.Pitch, W * 4);
+        back->UnlockRect();
+        back->Release();
+        return pixels;
+    }
+    uint32_t At(const std::vector<uint32_t>& pixels, UINT x, UINT y) { return pixels[y * W + x] & 0xffffff; }
+
+    // A solid-coloured texture of one texel per entry, row by row.
+    IDirect3DTexture8* Texture(UINT w, UINT h, std::vector<uint32_t> argb)
+    {
+        IDirect3DTexture8* texture = nullptr;
+        EXPECT_EQ(device_->CreateTexture(w, h, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), S_OK);
+        D3DLOCKED_RECT locked;
+        texture->LockRect(0, &locked, nullptr, 0);
+        for (UINT y = 0; y < h; ++y) std::memcpy(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch, &argb[y * w], w * 4);
+        texture->UnlockRect(0);
+        return texture;
+    }
+
+    // Rectangle in clip space (x, y in -1..1, y up) drawn through a temporary buffer.
+    void Quad(float x0, float y0, float x1, float y1, float z, D3DCOLOR colour, bool wire = false)
+    {
+        const QuadVertex quad[4] = {{x0, y1, z, colour, 0, 0}, {x1, y1, z, colour, 1, 0},
+                                    {x1, y0, z, colour, 1, 1}, {x0, y0, z, colour, 0, 1}};
+        IDirect3DVertexBuffer8* buffer = CreateTempQuadBuffer(device_, quad);
+        ASSERT_NE(buffer, nullptr);
+        BindQuadBuffer(device_, buffer);
+        if (wire)
+            DrawWireFrameOutline(device_);
+        else
+            device_->DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2);
+        buffer->Release();
+    }
+
+    IDirect3D8* d3d_ = nullptr;
+    IDirect3DDevice8* device_ = nullptr;
+};
+
+TEST_F(GlRender, ClearAndTexturedQuadModulatedByVertexColour)
+{
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff336699, 1.0f, 0);
+    EXPECT_EQ(At(Pixels(), 5, 5), 0x336699u);
+
+    // Quadrants: top-left red, top-right green, bottom-left blue, bottom-right white.
+    IDirect3DTexture8* texture = Texture(2, 2, {0xffff0000, 0xff00ff00, 0xff0000ff, 0xffffffff});
+    device_->SetTexture(0, texture);
+    Quad(-1, -1, 0, 1, 0.5f, 0xff808080);  // left half of the screen
+    const std::vector<uint32_t> pixels = Pixels();
+    EXPECT_EQ(At(pixels, 4, 4), 0x800000u);     // top-left of the quad: image top row
+    EXPECT_EQ(At(pixels, 28, 4), 0x008000u);
+    EXPECT_EQ(At(pixels, 4, 40), 0x000080u);
+    EXPECT_EQ(At(pixels, 28, 40), 0x808080u);
+    EXPECT_EQ(At(pixels, 40, 20), 0x336699u);  // right half untouched
+    texture->Release();
+}
+
+TEST_F(GlRender, AlphaTestDropsBelowTwoAndDepthKeepsTheLaterOfEqualDraws)
+{
+    // Texel alpha 255 with vertex alpha 1 gives 1: dropped, so it writes no depth either.
+    IDirect3DTexture8* white = Texture(1, 1, {0xffffffff});
+    device_->SetTexture(0, white);
+    Quad(-1, -1, 1, 1, 0.1f, 0x01ff0000);
+    EXPECT_EQ(At(Pixels(), 32, 24), 0u);
+    // Alpha 2 is drawn, barely: still nothing visible after blending, but depth written.
+    Quad(-1, -1, 0, 1, 0.2f, 0x02ffffff);
+    Quad(-1, -1, 1, 1, 0.3f, 0xff00ff00);  // farther: hidden on the left only
+    std::vector<uint32_t> pixels = Pixels();
+    EXPECT_LE(At(pixels, 10, 24), 0x020202u);
+    EXPECT_EQ(At(pixels, 50, 24), 0x00ff00u);
+
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.0f, 0);
+    Quad(-1, -1, 1, 1, 0.5f, 0xffff0000);
+    Quad(-1, -1, 1, 1, 0.5f, 0xff0000ff);  // same depth, drawn later: wins
+    Quad(-1, -1, 1, 1, 0.7f, 0xff00ff00);  // behind: loses
+    EXPECT_EQ(At(Pixels(), 32, 24), 0x0000ffu);
+    white->Release();
+}
+
+TEST_F(GlRender, WireFrameOutlineShowsEdgesAndOneDiagonalOnly)
+{
+    IDirect3DTexture8* red = Texture(1, 1, {0xffff0000});
+    device_->SetTexture(0, red);
+    Quad(-0.5f, -0.5f, 0.5f, 0.5f, 0.5f, 0xffffffff, true);
+    std::vector<uint32_t> pixels = Pixels();
+    int edge = 0, inside = 0;
+    for (UINT x = 20; x < 44; ++x) edge += At(pixels, x, 12) == 0xffffffu || At(pixels, x, 11) == 0xffffffu;
+    for (UINT y = 14; y < 34; ++y)
+        for (UINT x = 18; x < 46; ++x) inside += At(pixels, x, y) != 0;
+    EXPECT_GT(edge, 18);  // top edge drawn in the vertex colour, not the texture's red
+    EXPECT_GT(inside, 10);    // the diagonal
+    EXPECT_LT(inside, 200);   // but not filled
+    DWORD fill = 0;
+    device_->GetRenderState(D3DRS_FILLMODE, &fill);
+    EXPECT_EQ(fill, static_cast<DWORD>(D3DFILL_SOLID));
+    red->Release();
+}
+
+TEST_F(GlRender, GameProjectionCentresTheOriginAtItsScale)
+{
+    D3DXMATRIX projection, view;
+    D3DXMatrixPerspectiveFovLH(&projection, 0.7853982f, float(W) / H, 1.0f, 2000.0f);
+    D3DXMatrixTranslation(&view, 0, 0, 800);
+    device_->SetTransform(D3DTS_PROJECTION, &projection);
+    device_->SetTransform(D3DTS_VIEW, &view);
+    // The visible height at distance 800 is about 662.7 units: 331 units fill half the height.
+    const float half = 662.7f / 4;
+    Quad(-half, -half, 0, half, 0, 0xffffffff);
+    std::vector<uint32_t> pixels = Pixels();
+    EXPECT_EQ(At(pixels, 20, 24), 0xffffffu);   // left of centre
+    EXPECT_EQ(At(pixels, 34, 24), 0u);          // right of centre
+    EXPECT_EQ(At(pixels, 31, 13), 0xffffffu);   // a quarter from the top
+    EXPECT_EQ(At(pixels, 31, 10), 0u);
+}
+
+TEST_F(GlRender, SpriteDrawsAtPixelPositionOverEverythingAndRestoresState)
+{
+    Quad(-1, -1, 1, 1, 0.0f, 0xff0000ff);  // nearest possible depth
+    IDirect3DTexture8* texture = Texture(4, 3, std::vector<uint32_t>(12, 0xffffffff));
+    LPD3DXSPRITE sprite = nullptr;
+    ASSERT_EQ(D3DXCreateSprite(device_, &sprite), S_OK);
+    const D3DXVECTOR2 at(10, 7);
+    ASSERT_EQ(sprite->Draw(texture, nullptr, nullptr, nullptr, 0, &at, 0xffffff00), S_OK);
+    std::vector<uint32_t> pixels = Pixels();
+    EXPECT_EQ(At(pixels, 10, 7), 0xffff00u);
+    EXPECT_EQ(At(pixels, 13, 9), 0xffff00u);
+    EXPECT_EQ(At(pixels, 9, 7), 0x0000ffu);
+    EXPECT_EQ(At(pixels, 14, 7), 0x0000ffu);
+    EXPECT_EQ(At(pixels, 10, 10), 0x0000ffu);
+    EXPECT_EQ(At(pixels, 10, 6), 0x0000ffu);
+
+    DWORD value = 0;
+    device_->GetRenderState(D3DRS_ZENABLE, &value);
+    EXPECT_EQ(value, static_cast<DWORD>(D3DZB_TRUE));
+    device_->GetRenderState(D3DRS_ALPHAREF, &value);
+    EXPECT_EQ(value, 2u);
+    device_->GetVertexShader(&value);
+    EXPECT_EQ(value, 0x142u);
+    sprite->Release();
+    texture->Release();
+}
+
+TEST_F(GlRender, ScreenshotIsTheLastPresentedFrameTopRowFirst)
+{
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff102030, 1.0f, 0);
+    Quad(-1, 0, 1, 1, 0.5f, 0xffffffff);  // top half white
+    IDirect3DTexture8* none = nullptr;
+    device_->SetTexture(0, none);
+    ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xffff0000, 1.0f, 0);  // after Present: not in the shot
+
+    ScopedTempDir dir;
+    ASSERT_TRUE(PlatformScreenshot("shot.png"));
+    DecodedImage image;
+    std::string error;
+    ASSERT_TRUE(DecodeImageFile("shot.png", image, error)) << error;
+    EXPECT_EQ(image.width, W);
+    EXPECT_EQ(image.height, H);
+    EXPECT_EQ(image.argb[2 * W + 3], 0xffffffffu);
+    EXPECT_EQ(image.argb[(H - 2) * W + 3], 0xff102030u);
+}
+
+TEST_F(GlRender, OneBitAlphaTexelsVanishAndWriteNoDepth)
+{
+    IDirect3DTexture8* texture = nullptr;
+    ASSERT_EQ(device_->CreateTexture(2, 1, 1, 0, D3DFMT_A1R5G5B5, D3DPOOL_MANAGED, &texture), S_OK);
+    D3DLOCKED_RECT locked;
+    texture->LockRect(0, &locked, nullptr, 0);
+    const WORD texels[2] = {0xfc00, 0x7c00};  // opaque red, transparent red
+    std::memcpy(locked.pBits, texels, sizeof texels);
+    texture->UnlockRect(0);
+    device_->SetTexture(0, texture);
+    Quad(-1, -1, 1, 1, 0.2f, 0xffffffff);
+    device_->SetTexture(0, nullptr);
+    Quad(-1, -1, 1, 1, 0.6f, 0xff0000ff);  // farther: shows only through the transparent half
+    std::vector<uint32_t> pixels = Pixels();
+    EXPECT_EQ(At(pixels, 10, 24), 0xff0000u);
+    EXPECT_EQ(At(pixels, 50, 24), 0x0000ffu);
+    texture->Release();
+}
+
+TEST_F(GlRender, TextureLimitCanBeLowered)
+{
+    setenv("VANTREL_MAX_TEXTURE", "512x256", 1);
+    D3DCAPS8 caps;
+    ASSERT_EQ(d3d_->GetDeviceCaps(0, D3DDEVTYPE_HAL, &caps), S_OK);
+    unsetenv("VANTREL_MAX_TEXTURE");
+    EXPECT_EQ(caps.MaxTextureWidth, 512u);
+    EXPECT_EQ(caps.MaxTextureHeight, 256u);
+    D3DADAPTER_IDENTIFIER8 identifier;
+    ASSERT_EQ(d3d_->GetAdapterIdentifier(0, D3DENUM_NO_WHQL_LEVEL, &identifier), S_OK);
+    EXPECT_STRNE(identifier.Description, "");
+}
+
+TEST_F(GlRender, StaleAndNullObjectsAreRefused)
+{
+    IDirect3DTexture8* texture = Texture(1, 1, {0xffffffff});
+    EXPECT_EQ(texture->Release(), 0u);
+    EXPECT_EQ(device_->SetTexture(0, texture), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->SetStreamSource(0, nullptr, 24), S_OK);
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, nullptr, 24), D3DERR_INVALIDCALL);
+    D3DCAPS8 caps;
+    EXPECT_EQ(device_->GetDeviceCaps(&caps), S_OK);
+    EXPECT_GE(caps.MaxTextureWidth, 256u);
+    EXPECT_EQ(device_->CreateTexture(caps.MaxTextureWidth + 1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture),
+              D3DERR_INVALIDCALL);
+}
+
+}  // namespace

@@ -1,0 +1,237 @@
+#include <gtest/gtest.h>
+
+#include <dinput.h>
+
+#include "game/state.h"
+#include "input/input_devices.h"
+#include "play_world.h"
+#include "support.h"
+
+namespace {
+
+class Input : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        StartPlayWorld();
+        MakeParts(13);
+        man = MakeFigure(8);
+        MakeFrames();
+        ASSERT_EQ(InitDirectInput(nullptr, nullptr), 0);
+    }
+    void TearDown() override
+    {
+        for (LPDIRECTINPUTDEVICE8 device : {g_keyboard, g_mouse}) {
+            if (!device) continue;
+            device->Unacquire();
+            device->Release();
+        }
+        if (g_directInput) g_directInput->Release();
+    }
+    void Key(unsigned char code, bool down) { PlatformInput().keys[code] = down ? 0x80 : 0; }
+    void Move(int dx, int dy, int wheel = 0)
+    {
+        PlatformInput().mouseDX += dx;
+        PlatformInput().mouseDY += dy;
+        PlatformInput().mouseWheel += wheel;
+    }
+    VectorMan* man = nullptr;
+    ScopedTempDir dir;
+};
+
+TEST_F(Input, PageDownLogsOnceAtPressAndOnceAtRelease)
+{
+    ASSERT_EQ(ReadWholeFile("log.log"), "DirectInput initialized\n");
+    Key(DIK_NEXT, true);
+    PollInput(0.016f);
+    PollInput(0.016f);
+    Key(DIK_NEXT, false);
+    PollInput(0.016f);
+    EXPECT_EQ(ReadWholeFile("log.log"), "DirectInput initialized\nPAGEDOWN DOWN\nPAGEDOWN UP\n");
+    EXPECT_EQ(man->xVelocity, 0.0f);
+}
+
+TEST_F(Input, KeyStatesTrackChangesAndHeldTime)
+{
+    Key(DIK_NEXT, true);
+    PollInput(0.5f);
+    const KeyState& s = g_keyStates[DIK_NEXT];
+    EXPECT_TRUE(s.changed);
+    EXPECT_TRUE(s.down);
+    EXPECT_EQ(s.heldTime, 0.0f);
+    PollInput(0.25f);
+    PollInput(0.25f);
+    EXPECT_FALSE(s.changed);
+    EXPECT_EQ(s.heldTime, 0.5f);
+
+    // Between two polls a press and its release leave nothing to see.
+    Key(DIK_F, true);
+    Key(DIK_F, false);
+    PollInput(0.1f);
+    EXPECT_FALSE(g_keyStates[DIK_F].changed);
+}
+
+TEST_F(Input, ChangesOfOnePollRunInAscendingKeyOrder)
+{
+    g_onGround = 1;
+    Key(DIK_RIGHT, true);
+    Key(DIK_LEFT, true);
+    PollInput(0.016f);
+    EXPECT_EQ(g_moveDir, 1) << "left (0xCB) runs before right (0xCD)";
+    EXPECT_EQ(man->yAngle, 0.0f);
+    Key(DIK_LEFT, false);
+    PollInput(0.016f);
+    EXPECT_EQ(g_moveDir, 1);
+    Key(DIK_RIGHT, false);
+    PollInput(0.016f);
+    EXPECT_EQ(g_moveDir, 0);
+}
+
+TEST_F(Input, MouseMovesTheGameCursorTwoPixelsPerUnitWithinTheBackBuffer)
+{
+    Move(10, 3);
+    PollInput(0.016f);
+    EXPECT_EQ(g_mouseX, 20);
+    EXPECT_EQ(g_mouseY, 6);
+    PollInput(0.016f);
+    EXPECT_EQ(g_mouseX, 20) << "a read consumes the motion";
+
+    Move(5000, 5000);
+    PollInput(0.016f);
+    EXPECT_EQ(g_mouseX, 1023);
+    EXPECT_EQ(g_mouseY, 767);
+    Move(-5000, -5000);
+    PollInput(0.016f);
+    EXPECT_EQ(g_mouseX, 0);
+    EXPECT_EQ(g_mouseY, 0);
+
+    g_screenWidth = 640.0f;
+    g_screenHeight = 480.0f;
+    Move(5000, 5000);
+    PollInput(0.016f);
+    EXPECT_EQ(g_mouseX, 639);
+    EXPECT_EQ(g_mouseY, 479);
+}
+
+TEST_F(Input, WheelNotchChangesTheCameraDistance)
+{
+    Move(0, 0, 120);
+    PollInput(0.016f);
+    EXPECT_EQ(g_cameraDistance, 800.0f - 120.0f);
+    Move(0, 0, -240);
+    PollInput(0.016f);
+    EXPECT_EQ(g_cameraDistance, 920.0f);
+}
+
+TEST_F(Input, VerticalMotionAimsTheHoldingSlotOnlyWhileItHoldsTheItem)
+{
+    ManPart& arm = man->parts[3];
+    arm.vecpartnum = 3;
+    arm.angle = 10.0f;
+    Move(0, 5);
+    PollInput(0.016f);
+    EXPECT_EQ(arm.angle, 10.0f);
+
+    arm.vecpartnum = 6;
+    arm.angle = 1.0f;
+    Move(0, 5);
+    PollInput(0.016f);
+    EXPECT_EQ(arm.angle, 356.0f);
+    arm.angle = 358.0f;
+    Move(0, -5);
+    PollInput(0.016f);
+    EXPECT_EQ(arm.angle, 3.0f);
+}
+
+TEST_F(Input, LeftButtonHeldTimeSetsTheThrust)
+{
+    man->parts[3].vecpartnum = 6;
+    PlatformInput().buttons[0] = 0x80;
+    PollInput(0.016f);
+    EXPECT_TRUE(g_leftButtonDown);
+    EXPECT_TRUE(g_charging);
+    PollInput(0.5f);
+    PollInput(0.5f);
+    PlatformInput().buttons[0] = 0;
+    PollInput(0.016f);
+    EXPECT_FALSE(g_leftButtonDown);
+    EXPECT_EQ(man->parts[6].yVelocity, -1250.0f);
+}
+
+TEST_F(Input, LostFocusFreezesInputUntilTheWindowIsBackInFront)
+{
+    Key(DIK_NEXT, true);
+    PollInput(0.016f);
+    PlatformInput().foreground = false;
+    Key(DIK_NEXT, false);
+    Move(10, 10);
+    PollInput(1.0f);
+    PollInput(1.0f);
+    EXPECT_TRUE(g_keyStates[DIK_NEXT].down) << "no key changes while lost";
+    EXPECT_EQ(g_keyStates[DIK_NEXT].heldTime, 0.0f);
+    EXPECT_EQ(g_mouseX, 0);
+
+    PlatformInput().foreground = true;
+    PollInput(0.016f);
+    EXPECT_FALSE(g_keyStates[DIK_NEXT].down) << "the devices were acquired again";
+    EXPECT_EQ(g_mouseX, 0) << "motion made in the background is dropped";
+    Move(3, 0);
+    PollInput(0.016f);
+    EXPECT_EQ(g_mouseX, 6);
+    EXPECT_EQ(ReadWholeFile("log.log"), "DirectInput initialized\nPAGEDOWN DOWN\nPAGEDOWN UP\n");
+}
+
+// What a failed set-up leaves is released by the shut-down, as the program does.
+static void ReleaseInput()
+{
+    for (LPDIRECTINPUTDEVICE8* device : {&g_keyboard, &g_mouse}) {
+        if (*device) (*device)->Release();
+        *device = nullptr;
+    }
+    if (g_directInput) g_directInput->Release();
+    g_directInput = nullptr;
+}
+
+TEST(InputDevices, FailuresOfCreationAndAcquireEndTheSetUp)
+{
+    ResetGameState();
+    PlatformInput().foreground = true;
+    for (const char* what : {"dinput", "keyboard", "mouse", "acquire"}) {
+        PlatformSetFailures(what);
+        EXPECT_LT(InitDirectInput(nullptr, nullptr), 0) << what;
+        ReleaseInput();
+    }
+    PlatformSetFailures(nullptr);
+    PlatformInput().foreground = false;
+    EXPECT_EQ(InitDirectInput(nullptr, nullptr), DIERR_OTHERAPPHASPRIO) << "not in the foreground";
+    ReleaseInput();
+    PlatformInput().foreground = true;
+    EXPECT_EQ(InitDirectInput(nullptr, nullptr), 0);
+    ReleaseInput();
+}
+
+TEST(InputDevices, DevicesCheckSizesAndCountReferences)
+{
+    LPDIRECTINPUT8 input = nullptr;
+    ASSERT_EQ(DirectInput8Create(nullptr, 0x0800, IID_IDirectInput8A, reinterpret_cast<LPVOID*>(&input),
+                                 nullptr),
+              DI_OK);
+    LPDIRECTINPUTDEVICE8 mouse = nullptr;
+    ASSERT_EQ(input->CreateDevice(GUID_SysMouse, &mouse, nullptr), DI_OK);
+    EXPECT_EQ(mouse->SetDataFormat(&c_dfDIKeyboard), DIERR_INVALIDPARAM);
+    ASSERT_EQ(mouse->SetDataFormat(&c_dfDIMouse), DI_OK);
+    DIMOUSESTATE state;
+    EXPECT_EQ(mouse->GetDeviceState(sizeof state, &state), DIERR_NOTACQUIRED);
+    PlatformInput().foreground = true;
+    ASSERT_EQ(mouse->Acquire(), DI_OK);
+    EXPECT_EQ(mouse->GetDeviceState(256, &state), DIERR_INVALIDPARAM);
+    PlatformInput().buttons[2] = 0x80;
+    ASSERT_EQ(mouse->GetDeviceState(sizeof state, &state), DI_OK);
+    EXPECT_EQ(state.rgbButtons[2], 0x80);
+    EXPECT_EQ(mouse->AddRef(), 2u);
+    EXPECT_EQ(mouse->Release(), 1u);
+    EXPECT_EQ(mouse->Release(), 0u);
+    EXPECT_EQ(input->Release(), 0u);
+}
+
+}  // namespace

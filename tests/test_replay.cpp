@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <string>
+
+#include "support.h"
+
+#ifdef VANTREL_REPLAY_PATH
+
+namespace {
+
+int Replay(const std::string& arguments, const std::string& script, const std::string& environment = "")
+{
+    WriteWholeFile("script.txt", script);
+    return RunCommand(environment + " '" VANTREL_REPLAY_PATH "' " + arguments +
+                      " script.txt 2>stderr.txt");
+}
+
+bool StartsWith(const std::string& text, const std::string& prefix)
+{
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+}  // namespace
+
+TEST(Replay, EmptyScriptRunsHeadlessAndLogsTheStart)
+{
+    ScopedTempDir dir;
+    EXPECT_EQ(Replay("--frames 5", ""), 0);
+    EXPECT_TRUE(StartsWith(ReadWholeFile("log.log"), "Command line parms: \nRunning in 1024x768\n"));
+
+    EXPECT_EQ(Replay("--frames 5 --cmdline /640", "# nothing but a comment\n\n"), 0);
+    EXPECT_TRUE(StartsWith(ReadWholeFile("log.log"), "Command line parms: /640\nRunning in 640x480\n"));
+}
+
+TEST(Replay, MalformedLineIsNamedAndNothingRuns)
+{
+    ScopedTempDir dir;
+    const char* bad[] = {"2 key sideways SPACE\n", "x close\n", "2 char ab\n", "2 dik down 256\n",
+                         "2 mouse down 4\n", "2 focus maybe\n", "2 teleport\n", "-1 close\n"};
+    for (const char* line : bad) {
+        SCOPED_TRACE(line);
+        EXPECT_EQ(Replay("--frames 5", std::string("# fine\n1 close\n") + line), 2);
+        EXPECT_NE(ReadWholeFile("stderr.txt").find("line 3"), std::string::npos);
+        EXPECT_NE(access("log.log", F_OK), 0);
+    }
+}
+
+TEST(Replay, MenuExitAndCloseEndTheRunEarlyWithZero)
+{
+    ScopedTempDir dir;
+    EXPECT_EQ(Replay("--frames 100", "3 command 104\n3 command 105\n10 dump late.json\n"), 0);
+    EXPECT_NE(access("late.json", F_OK), 0);  // the run ended at pass 5
+    EXPECT_EQ(Replay("--frames 100", "2 close\n2 dump end.json\n"), 0);
+    EXPECT_NE(ReadWholeFile("end.json").find("\"pass\":2,"), std::string::npos);
+}
+
+TEST(Replay, DumpsFollowTheVirtualClock)
+{
+    ScopedTempDir dir;
+    const std::string script = "1 dump one.json\n4 dump last.json\n";
+    EXPECT_EQ(Replay("--frames 4 --dt-ms 10 --start-tick 1000", script), 0);
+    EXPECT_TRUE(StartsWith(ReadWholeFile("one.json"), "{\"pass\":1,\"tick\":1020,"));
+    // Pass 4 is the quit pass: its dump holds the state the run ended with.
+    EXPECT_TRUE(StartsWith(ReadWholeFile("last.json"), "{\"pass\":4,\"tick\":1050,"));
+}
+
+TEST(Replay, GameFailuresBecomeTheExitCode)
+{
+    ScopedTempDir dir;
+    EXPECT_EQ(Replay("--frames 5", "", "VANTREL_FAIL=dinput"), 1);
+    EXPECT_NE(ReadWholeFile("log.log").find("Failed to initialize DirectInput\n"), std::string::npos);
+    EXPECT_EQ(Replay("--frames 5", "", "VANTREL_FAIL=window"), 1);
+    EXPECT_NE(ReadWholeFile("log.log").find("Failed to create the main window\n"), std::string::npos);
+}
+
+#endif

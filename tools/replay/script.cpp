@@ -1,0 +1,199 @@
+#include "script.h"
+
+#include <windows.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <sstream>
+
+namespace {
+
+struct NamedKey {
+    const char* name;
+    int vk;
+    int scan;  // the key's scan code, carried in the message as the platform does
+};
+
+const NamedKey kNamedKeys[] = {
+    {"SPACE", VK_SPACE, 0x39}, {"UP", VK_UP, 0xC8},     {"DOWN", VK_DOWN, 0xD0},
+    {"LEFT", VK_LEFT, 0xCB},   {"RIGHT", VK_RIGHT, 0xCD}, {"TAB", VK_TAB, 0x0F},
+    {"ESCAPE", VK_ESCAPE, 0x01}, {"F1", VK_F1, 0x3B},   {"F2", VK_F2, 0x3C},
+    {"F3", VK_F3, 0x3D},       {"F4", VK_F4, 0x3E},     {"F5", VK_F5, 0x3F},
+    {"F6", VK_F6, 0x40},       {"F7", VK_F7, 0x41},     {"F8", VK_F8, 0x42},
+    {"F9", VK_F9, 0x43},       {"F10", VK_F10, 0x44},   {"F11", VK_F11, 0x57},
+    {"F12", VK_F12, 0x58},
+};
+
+bool ParseInteger(const std::string& word, long long low, long long high, long long& value)
+{
+    if (word.empty()) return false;
+    const bool hex = word.size() > 2 && word[0] == '0' && (word[1] == 'x' || word[1] == 'X');
+    const char* start = word.c_str();
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtoll(start, &end, hex ? 16 : 10);
+    if (errno != 0 || end == start || *end != '\0') return false;
+    return value >= low && value <= high;
+}
+
+bool ParseDecimal(const std::string& word, long long low, long long high, long long& value)
+{
+    if (word.size() > 1 && word[0] == '0' && (word[1] == 'x' || word[1] == 'X')) return false;
+    return ParseInteger(word, low, high, value);
+}
+
+bool ParseUpDown(const std::string& word, int& down)
+{
+    if (word == "down") { down = 1; return true; }
+    if (word == "up") { down = 0; return true; }
+    return false;
+}
+
+// One event from the words after the pass number; false with a reason when malformed.
+bool ParseEvent(const std::vector<std::string>& w, ScriptEvent& e, std::string& why)
+{
+    const std::string& verb = w[1];
+    const size_t n = w.size();
+    long long v = 0, v2 = 0;
+    if (verb == "key") {
+        int down = 0;
+        if (n != 4 || !ParseUpDown(w[2], down)) { why = "expected: key down|up NAME"; return false; }
+        int vk = 0, scan = 0;
+        for (const NamedKey& key : kNamedKeys) {
+            if (w[3] == key.name) { vk = key.vk; scan = key.scan; }
+        }
+        if (!vk) {
+            if (!ParseDecimal(w[3], 1, 254, v)) { why = "unknown key name: " + w[3]; return false; }
+            vk = static_cast<int>(v);
+        }
+        uint32_t flags = 1u | (static_cast<uint32_t>(scan & 0x7F) << 16);
+        if (scan & 0x80) flags |= 1u << 24;
+        if (!down) flags |= (1u << 30) | (1u << 31);
+        e.kind = EventKind::Message;
+        e.message = down ? WM_KEYDOWN : WM_KEYUP;
+        e.wParam = static_cast<uintptr_t>(vk);
+        e.lParam = static_cast<intptr_t>(flags);
+        return true;
+    }
+    if (verb == "char") {
+        e.kind = EventKind::Message;
+        e.message = WM_CHAR;
+        e.lParam = 1;
+        if (n == 3 && w[2].size() == 1 && w[2][0] > ' ' && w[2][0] < 0x7F) {
+            e.wParam = static_cast<unsigned char>(w[2][0]);
+            return true;
+        }
+        if (n == 4 && w[2] == "code" && ParseDecimal(w[3], 0, 255, v)) {
+            e.wParam = static_cast<uintptr_t>(v);
+            return true;
+        }
+        why = "expected: char C (one printable character) or char code N (0 to 255)";
+        return false;
+    }
+    if (verb == "command") {
+        if (n != 3 || !ParseDecimal(w[2], 0, 65535, v)) { why = "expected: command ID"; return false; }
+        e.kind = EventKind::Message;
+        e.message = WM_COMMAND;
+        e.wParam = static_cast<uintptr_t>(v);
+        return true;
+    }
+    if (verb == "close") {
+        if (n != 2) { why = "expected: close"; return false; }
+        e.kind = EventKind::Message;
+        e.message = WM_CLOSE;
+        return true;
+    }
+    if (verb == "dik") {
+        int down = 0;
+        if (n != 4 || !ParseUpDown(w[2], down) || !ParseInteger(w[3], 0, 255, v)) {
+            why = "expected: dik down|up CODE (0 to 255, decimal or 0x hex)";
+            return false;
+        }
+        e.kind = EventKind::Dik;
+        e.a = static_cast<int>(v);
+        e.b = down;
+        return true;
+    }
+    if (verb == "mouse") {
+        const long long big = 1000000;
+        if (n == 5 && w[2] == "move" && ParseDecimal(w[3], -big, big, v) && ParseDecimal(w[4], -big, big, v2)) {
+            e.kind = EventKind::MouseMove;
+            e.a = static_cast<int>(v);
+            e.b = static_cast<int>(v2);
+            return true;
+        }
+        if (n == 4 && w[2] == "wheel" && ParseDecimal(w[3], -big, big, v)) {
+            e.kind = EventKind::MouseWheel;
+            e.a = static_cast<int>(v);
+            return true;
+        }
+        int down = 0;
+        if (n == 4 && ParseUpDown(w[2], down) && ParseDecimal(w[3], 0, 3, v)) {
+            e.kind = EventKind::MouseButton;
+            e.a = static_cast<int>(v);
+            e.b = down;
+            return true;
+        }
+        why = "expected: mouse move DX DY, mouse wheel D or mouse down|up BUTTON (0 to 3)";
+        return false;
+    }
+    if (verb == "cursor") {
+        const long long big = 1000000;
+        if (n != 4 || !ParseDecimal(w[2], -big, big, v) || !ParseDecimal(w[3], -big, big, v2)) {
+            why = "expected: cursor X Y";
+            return false;
+        }
+        e.kind = EventKind::Cursor;
+        e.a = static_cast<int>(v);
+        e.b = static_cast<int>(v2);
+        return true;
+    }
+    if (verb == "focus") {
+        if (n != 3 || (w[2] != "lost" && w[2] != "gained")) { why = "expected: focus lost|gained"; return false; }
+        e.kind = EventKind::Focus;
+        e.a = w[2] == "gained";
+        return true;
+    }
+    if (verb == "screenshot" || verb == "dump") {
+        if (n != 3) { why = "expected: " + verb + " FILE"; return false; }
+        e.kind = verb == "dump" ? EventKind::Dump : EventKind::Screenshot;
+        e.file = w[2];
+        return true;
+    }
+    why = "unknown event: " + verb;
+    return false;
+}
+
+}  // namespace
+
+bool ParseScript(const std::string& text, std::vector<ScriptEvent>& events, std::string& error)
+{
+    std::istringstream lines(text);
+    std::string line;
+    int number = 0;
+    while (std::getline(lines, line)) {
+        ++number;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::istringstream wordStream(line);
+        std::vector<std::string> words;
+        std::string word;
+        while (wordStream >> word) words.push_back(word);
+        if (words.empty() || words[0][0] == '#') continue;
+
+        ScriptEvent event = {};
+        long long pass = 0;
+        std::string why;
+        if (!ParseDecimal(words[0], 0, 2000000000, pass)) {
+            why = "the line must start with a pass number";
+        } else if (words.size() < 2) {
+            why = "an event is missing after the pass number";
+        } else if (ParseEvent(words, event, why)) {
+            event.pass = static_cast<int>(pass);
+            events.push_back(event);
+            continue;
+        }
+        error = "line " + std::to_string(number) + ": " + why;
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,31 @@
+// The runner's script: one event per line, each due at a pass of the main loop.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum class EventKind {
+    Message,     // a window message posted before the pass
+    Dik,         // keyboard device key state
+    MouseMove,   // relative motion added
+    MouseWheel,  // wheel motion added
+    MouseButton, // button state
+    Cursor,      // platform cursor position
+    Focus,       // foreground gained or lost
+    Screenshot,  // written after the pass
+    Dump,        // written after the pass
+};
+
+struct ScriptEvent {
+    int pass;
+    EventKind kind;
+    unsigned int message;  // Message
+    uintptr_t wParam;      // Message
+    intptr_t lParam;       // Message
+    int a;                 // Dik code, button, motion x, cursor x, focus gained (1) or lost (0)
+    int b;                 // down (1) or up (0), motion y, cursor y
+    std::string file;      // Screenshot, Dump
+};
+
+// Reads a script; on a malformed line returns false with error naming its line number.
+bool ParseScript(const std::string& text, std::vector<ScriptEvent>& events, std::string& error);
