@@ -299,6 +299,11 @@ void main() {
         p.z = p.z * 2.0 - p.w;  // depth 0..1 onto -1..1
         gl_Position = p;
     }
+    // Direct3D puts pixel centres on whole coordinates, OpenGL half a pixel further on:
+    // moving everything right and down by a hair less than half a pixel covers the pixels
+    // Direct3D covers, and keeps centres off edges that lie on whole coordinates, so those
+    // fall on Direct3D's side (top and left edges in, bottom and right edges out).
+    gl_Position.xy += vec2(63.0 / 64.0 / u_viewport.z, -63.0 / 64.0 / u_viewport.w) * gl_Position.w;
     v_colour = a_colour;
     v_uv = a_uv;
 }
