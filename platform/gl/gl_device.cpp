@@ -299,11 +299,12 @@ void main() {
         p.z = p.z * 2.0 - p.w;  // depth 0..1 onto -1..1
         gl_Position = p;
     }
-    // Direct3D puts pixel centres on whole coordinates, OpenGL half a pixel further on:
-    // moving everything right and down by a hair less than half a pixel covers the pixels
-    // Direct3D covers, and keeps centres off edges that lie on whole coordinates, so those
-    // fall on Direct3D's side (top and left edges in, bottom and right edges out).
-    gl_Position.xy += vec2(63.0 / 64.0 / u_viewport.z, -63.0 / 64.0 / u_viewport.w) * gl_Position.w;
+    // The framebuffer holds rows top first, as the platform's does, so OpenGL's rule for
+    // pixels on an edge picks Direct3D's (top and left edges in). Direct3D puts pixel
+    // centres on whole coordinates, OpenGL half a pixel further on: moving everything half
+    // a pixel right and down covers, and samples, what Direct3D does.
+    gl_Position.y = -gl_Position.y;
+    gl_Position.xy += vec2(1.0 / u_viewport.z, 1.0 / u_viewport.w) * gl_Position.w;
     v_colour = a_colour;
     v_uv = a_uv;
 }
@@ -545,7 +546,8 @@ public:
             glDisable(GL_SCISSOR_TEST);
             glClearColor(0, 0, 0, 1);
             glClear(GL_COLOR_BUFFER_BIT);
-            glBlitFramebuffer(0, 0, width_, height_, x, y, x + w, y + h, GL_COLOR_BUFFER_BIT,
+            // The window counts rows from the bottom.
+            glBlitFramebuffer(0, 0, width_, height_, x, y + h, x + w, y, GL_COLOR_BUFFER_BIT,
                               scale == 1.0 ? GL_NEAREST : GL_LINEAR);
             SDL_GL_SwapWindow(target);
         }
@@ -737,13 +739,11 @@ public:
     {
         if (!Alive() || (presented && !presentedOnce_)) return false;
         argb.assign(size_t(width_) * height_, 0);
-        std::vector<uint32_t> rows(argb.size());
         glBindFramebuffer(GL_READ_FRAMEBUFFER, presented ? presentedFbo_ : fbo_);
         glPixelStorei(GL_PACK_ALIGNMENT, 4);
-        glReadPixels(0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, rows.data());
+        // Rows are stored top first.
+        glReadPixels(0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, argb.data());
         glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
-        for (UINT y = 0; y < height_; ++y)
-            std::memcpy(&argb[size_t(y) * width_], &rows[size_t(height_ - 1 - y) * width_], size_t(width_) * 4);
         return true;
     }
 
@@ -797,8 +797,8 @@ private:
     {
         if (std::memcmp(&appliedViewport_, &viewport_, sizeof viewport_) == 0) return;
         appliedViewport_ = viewport_;
-        // The viewport counts rows from the top, the framebuffer from the bottom.
-        const GLint y = static_cast<GLint>(height_) - static_cast<GLint>(viewport_.Y + viewport_.Height);
+        // The viewport and the framebuffer both count rows from the top.
+        const GLint y = static_cast<GLint>(viewport_.Y);
         glViewport(static_cast<GLint>(viewport_.X), y, static_cast<GLsizei>(viewport_.Width),
                    static_cast<GLsizei>(viewport_.Height));
         glScissor(static_cast<GLint>(viewport_.X), y, static_cast<GLsizei>(viewport_.Width),
@@ -841,9 +841,10 @@ private:
         }
         const DWORD cull = State(D3DRS_CULLMODE);
         if (cull == D3DCULL_CW || cull == D3DCULL_CCW) {
-            // Window-space winding matches the platform's, whose front faces are clockwise.
+            // The platform's front faces are clockwise on screen; the framebuffer is upside
+            // down for OpenGL, which sees them counter-clockwise.
             glEnable(GL_CULL_FACE);
-            glFrontFace(GL_CW);
+            glFrontFace(GL_CCW);
             glCullFace(cull == D3DCULL_CCW ? GL_BACK : GL_FRONT);
         } else {
             glDisable(GL_CULL_FACE);

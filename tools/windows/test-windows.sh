@@ -108,7 +108,8 @@ fi
 # Both builds draw with Mesa's software renderer, so matching pixels are expected to be
 # equal; 2 per channel allows for rounding in the two shader paths. The hit-box outlines
 # take their colours from the C runtime's rand(), whose sequence differs between glibc and
-# the Windows runtime: their pixels (under 900 in this scene) fit in the 2000 allowed.
+# the Windows runtime: their pixels (about 880 in this scene), with the odd texel sampled
+# exactly on a tile seam (about 20), fit in the 2000 (a quarter of a percent) allowed.
 if "$out/image-diff" "$out/run-linux/shot.png" "$out/run-windows/shot.png" --channel 2 --pixels 2000 \
      --mask "$out/shot-difference.png"; then
   pass "screenshots match"
