@@ -76,3 +76,6 @@ if(VANTREL_REPLAY_SOURCES)
   target_include_directories(vantrel-replay PRIVATE ${VANTREL_ICON_DIR} ${PROJECT_SOURCE_DIR}/resources)
   target_link_libraries(vantrel-replay PRIVATE vantrel_dump)
 endif()
+
+# Reads the class icons and the menu back out of vantrel.exe, for the Windows job.
+add_executable(vantrel-resource-check tools/windows/resource_check.cpp)

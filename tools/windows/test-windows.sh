@@ -154,6 +154,17 @@ else
   fail "vantrel.exe start-up log differs from the runner's"
 fi
 
+step "resources of vantrel.exe"
+resources="$("$wine" "$out/vantrel-resource-check.exe" "$out/vantrel.exe" 2>/dev/null | tr -d '\r')" || true
+echo "$resources"
+expected_menu='menu 109: "&File" > "E&xit" (105) "&Help" > "&About ..." (104)'
+if grep -q '^icon 107: loaded 32x32$' <<<"$resources" && grep -q '^icon 108: loaded 16x16$' <<<"$resources" &&
+   grep -qxF "$expected_menu" <<<"$resources"; then
+  pass "icons 107 and 108 and menu 109 load from vantrel.exe"
+else
+  fail "the resources of vantrel.exe are not as expected"
+fi
+
 step "done"
 if [ "$failures" -gt 0 ]; then
   echo "$failures failed"
