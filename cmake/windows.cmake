@@ -79,3 +79,14 @@ endif()
 
 # Reads the class icons and the menu back out of vantrel.exe, for the Windows job.
 add_executable(vantrel-resource-check tools/windows/resource_check.cpp)
+
+# Prints every constant of the stand-in windows.h, d3d8.h and dinput.h as the platform's own
+# headers define it; the Windows job compares that with the stand-ins' values.
+set(VANTREL_CONSTANTS_SOURCE ${PROJECT_BINARY_DIR}/header_constants.cpp)
+set(VANTREL_CONSTANTS_SCRIPT ${PROJECT_SOURCE_DIR}/tools/windows/header-constants.sh)
+add_custom_command(OUTPUT ${VANTREL_CONSTANTS_SOURCE}
+  COMMAND sh ${VANTREL_CONSTANTS_SCRIPT} ${PROJECT_SOURCE_DIR}/platform > ${VANTREL_CONSTANTS_SOURCE}
+  DEPENDS ${VANTREL_CONSTANTS_SCRIPT} ${PROJECT_SOURCE_DIR}/platform/windows.h
+          ${PROJECT_SOURCE_DIR}/platform/d3d8.h ${PROJECT_SOURCE_DIR}/platform/dinput.h
+  COMMENT "Constants of the stand-in headers")
+add_executable(vantrel-header-constants ${VANTREL_CONSTANTS_SOURCE})

@@ -37,6 +37,8 @@ cmake -S "$root" -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DVANTREL_WIN_DEPS="$out/deps" >/dev/null
 cmake --build "$out" -j "$jobs"
 g++ -std=c++17 -O2 -Wall -Wextra "$root/tools/windows/image_diff.cpp" -lpng -o "$out/image-diff"
+sh "$root/tools/windows/header-constants.sh" "$root/platform" >"$out/header_constants_linux.cpp"
+g++ -std=c++17 -Wall -Wextra -I"$root/platform" "$out/header_constants_linux.cpp" -o "$out/header-constants-linux"
 
 # A display of our own for Wine, on whatever number is free.
 step "Xvfb and the Wine prefix"
@@ -71,6 +73,13 @@ run_in() {
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; }
+
+step "constants of the stand-in headers"
+if diff <("$out/header-constants-linux") <("$wine" "$out/vantrel-header-constants.exe" | tr -d '\r'); then
+  pass "the stand-in headers' $(wc -l <"$out/header_constants.cpp" | awk '{print $1 - 7}') constants have the platform's values"
+else
+  fail "constants differ (above: < stand-in, > platform)"
+fi
 
 step "the script on both builds"
 status=0
