@@ -105,6 +105,10 @@ void SdlSetBackBufferSize(HWND window, int width, int height)
     if (WindowRecord* record = FindWindowRecord(window)) {
         record->backBufferWidth = width;
         record->backBufferHeight = height;
+        // The window was placed while it was still tiny, so its corner sits where its
+        // middle should be: once it has the back buffer's size, centre it on its display.
+        if ((SDL_GetWindowFlags(record->sdlWindow) & SDL_WINDOW_FULLSCREEN) == 0)
+            SDL_SetWindowPosition(record->sdlWindow, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     }
 }
 
