@@ -44,3 +44,30 @@ TEST(SdlWindow, WindowedGameIsCentredOnItsDisplay)
 }
 
 }  // namespace
+
+namespace {
+
+// Before the device decides, the pop-up covers the display, so a full-screen game fills
+// the screen even where nothing carries out the full-screen request.
+TEST(SdlWindow, MainWindowStartsOverTheWholeDisplay)
+{
+    ResetGameState();
+    ScopedTempDir dir;
+    PlatformSetFailures(nullptr);
+    RegisterMainClass(GetModuleHandleA(nullptr));
+    ASSERT_TRUE(CreateMainWindow(GetModuleHandleA(nullptr), SW_SHOWDEFAULT));
+    SDL_Window* window = SdlWindowFromHandle(g_hWnd);
+    ASSERT_NE(window, nullptr);
+    SDL_Rect display;
+    ASSERT_EQ(SDL_GetDisplayBounds(0, &display), 0);
+    int x = -1, y = -1, width = 0, height = 0;
+    SDL_GetWindowPosition(window, &x, &y);
+    SDL_GetWindowSize(window, &width, &height);
+    EXPECT_EQ(x, display.x);
+    EXPECT_EQ(y, display.y);
+    EXPECT_EQ(width, display.w);
+    EXPECT_EQ(height, display.h);
+    DestroyWindow(g_hWnd);
+}
+
+}  // namespace
