@@ -105,6 +105,10 @@ void SdlSetBackBufferSize(HWND window, int width, int height)
     if (WindowRecord* record = FindWindowRecord(window)) {
         record->backBufferWidth = width;
         record->backBufferHeight = height;
+        // The window was placed while it was still tiny, so its corner sits where its
+        // middle should be: once it has the back buffer's size, centre it on its display.
+        if ((SDL_GetWindowFlags(record->sdlWindow) & SDL_WINDOW_FULLSCREEN) == 0)
+            SDL_SetWindowPosition(record->sdlWindow, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     }
 }
 
@@ -136,10 +140,13 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD, i
         return nullptr;
     }
     if (!EnsureVideo()) return nullptr;
-    // Hidden and tiny until the device gives it the back buffer's size.
-    SDL_Window* sdlWindow = SDL_CreateWindow(windowName ? windowName : "", SDL_WINDOWPOS_UNDEFINED,
-                                             SDL_WINDOWPOS_UNDEFINED, 1, 1,
-                                             SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    // Hidden until the device sizes it. It starts out covering the display, as a pop-up
+    // that a full-screen device takes over: without a window manager to honour the
+    // full-screen request, a smaller window would leave most of the screen black.
+    SDL_Rect display = {0, 0, 1, 1};
+    if (SDL_GetDisplayBounds(0, &display) != 0 || display.w <= 0 || display.h <= 0) display = {0, 0, 1, 1};
+    SDL_Window* sdlWindow = SDL_CreateWindow(windowName ? windowName : "", display.x, display.y, display.w,
+                                             display.h, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (!sdlWindow) {
         std::fprintf(stderr, "vantrel: SDL window creation failed: %s\n", SDL_GetError());
         return nullptr;
