@@ -28,7 +28,7 @@ BOOL CALLBACK FindProgramWindow(HWND window, LPARAM found)
     return FALSE;
 }
 
-// The devices are the script's: keyboard and mouse input from the system is dropped.
+// Key and mouse messages are the script's: those the system's input makes are dropped.
 void DropSystemInput()
 {
     MSG msg;

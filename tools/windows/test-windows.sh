@@ -56,8 +56,11 @@ trap cleanup EXIT
 for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
 [ -s "$display_file" ] || { echo "test-windows: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$(head -n 1 "$display_file")"
-# The first start of a prefix sets it up (about ten seconds); later runs reuse it.
+# The first start of a prefix sets it up (about ten seconds); later runs reuse it. Its
+# helper processes are let finish first: a program started while they still write the
+# new prefix was once seen to bring Wine down.
 "$wine" wineboot -i >/dev/null 2>&1
+/usr/lib/wine/wineserver -w
 
 # run_in DIR COMMAND...: a fresh copy of the bundled data and the script in DIR, then COMMAND there.
 run_in() {
