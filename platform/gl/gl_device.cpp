@@ -1,7 +1,8 @@
 // Direct3D 8 on OpenGL 3.3 core: one small shader reproduces the fixed-function state
 // the game uses. Drawing goes to a framebuffer object of exactly the back-buffer size;
-// Present copies it to the window. Released objects are kept (marked dead) until the
-// process ends, so a stale pointer handed back to the device is refused, not followed.
+// Present copies it to the window. An object is freed with its last reference; every
+// pointer handed back to the device is first looked up among the live objects, so a
+// stale one is refused, never followed.
 #include "gl/gl_device.h"
 
 #include <SDL.h>
@@ -13,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "gl/gl_context.h"
 #include "sdl/sdl_window.h"
@@ -26,9 +28,10 @@ public:
     bool Alive() const { return refs > 0; }
 };
 
-std::vector<std::unique_ptr<GlObject>>& Graveyard()
+// Live objects by the address of their interface (the pointer the game holds).
+std::unordered_map<const void*, GlObject*>& Registry()
 {
-    static std::vector<std::unique_ptr<GlObject>> objects;
+    static std::unordered_map<const void*, GlObject*> objects;
     return objects;
 }
 
@@ -36,8 +39,28 @@ template <typename T, typename... Args>
 T* MakeObject(Args&&... args)
 {
     T* object = new T(std::forward<Args>(args)...);
-    Graveyard().emplace_back(object);
+    Registry()[static_cast<IUnknown*>(object)] = object;
     return object;
+}
+
+GlObject* FindObject(const void* address)
+{
+    auto it = Registry().find(address);
+    return it == Registry().end() ? nullptr : it->second;
+}
+
+// The live object of type T behind an interface pointer, or null.
+template <typename T>
+T* LiveObject(const void* address)
+{
+    T* object = dynamic_cast<T*>(FindObject(address));
+    return object && object->Alive() ? object : nullptr;
+}
+
+void FreeObject(GlObject* object, IUnknown* address)
+{
+    Registry().erase(address);
+    delete object;
 }
 
 #define GL_REFCOUNT                                        \
@@ -50,8 +73,10 @@ T* MakeObject(Args&&... args)
     ULONG Release() override                               \
     {                                                      \
         if (!Alive()) return 0;                            \
-        if (--refs == 0) OnFinalRelease();                 \
-        return static_cast<ULONG>(refs);                   \
+        if (--refs > 0) return static_cast<ULONG>(refs);   \
+        OnFinalRelease();                                  \
+        FreeObject(this, static_cast<IUnknown*>(this));    \
+        return 0;                                          \
     }
 
 UINT BytesPerPixel(D3DFORMAT format)
@@ -655,8 +680,7 @@ public:
     HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) override
     {
         if (!Alive() || stage >= kStages) return D3DERR_INVALIDCALL;
-        GlTexture* gl = dynamic_cast<GlTexture*>(texture);
-        if (texture && (!gl || !gl->Alive())) return D3DERR_INVALIDCALL;
+        if (texture && !LiveObject<GlTexture>(texture)) return D3DERR_INVALIDCALL;
         if (texture) texture->AddRef();
         if (textures_[stage]) textures_[stage]->Release();
         textures_[stage] = texture;
@@ -708,8 +732,7 @@ public:
     HRESULT SetStreamSource(UINT number, IDirect3DVertexBuffer8* data, UINT stride) override
     {
         if (!Alive() || number != 0) return D3DERR_INVALIDCALL;
-        GlVertexBuffer* gl = dynamic_cast<GlVertexBuffer*>(data);
-        if (data && (!gl || !gl->Alive())) return D3DERR_INVALIDCALL;
+        if (data && !LiveObject<GlVertexBuffer>(data)) return D3DERR_INVALIDCALL;
         if (data) data->AddRef();
         if (stream_) stream_->Release();
         stream_ = data;
@@ -984,7 +1007,9 @@ private:
 HRESULT GlTexture::GetDevice(IDirect3DDevice8** device)
 {
     if (!device) return D3DERR_INVALIDCALL;
-    *device = device_;
+    // Resources do not keep their device alive; it may be gone.
+    *device = LiveObject<GlDevice>(static_cast<IDirect3DDevice8*>(device_)) ? device_ : nullptr;
+    if (!*device) return D3DERR_INVALIDCALL;
     device_->AddRef();
     return S_OK;
 }
@@ -1001,7 +1026,9 @@ HRESULT GlTexture::GetSurfaceLevel(UINT level, IDirect3DSurface8** surface)
 HRESULT GlVertexBuffer::GetDevice(IDirect3DDevice8** device)
 {
     if (!device) return D3DERR_INVALIDCALL;
-    *device = device_;
+    // Resources do not keep their device alive; it may be gone.
+    *device = LiveObject<GlDevice>(static_cast<IDirect3DDevice8*>(device_)) ? device_ : nullptr;
+    if (!*device) return D3DERR_INVALIDCALL;
     device_->AddRef();
     return S_OK;
 }
@@ -1021,7 +1048,9 @@ void GlSurface::OnFinalRelease()
 HRESULT GlSurface::GetDevice(IDirect3DDevice8** device)
 {
     if (!device) return D3DERR_INVALIDCALL;
-    *device = device_;
+    // Resources do not keep their device alive; it may be gone.
+    *device = LiveObject<GlDevice>(static_cast<IDirect3DDevice8*>(device_)) ? device_ : nullptr;
+    if (!*device) return D3DERR_INVALIDCALL;
     device_->AddRef();
     return S_OK;
 }
@@ -1029,6 +1058,7 @@ HRESULT GlSurface::GetDevice(IDirect3DDevice8** device)
 HRESULT GlSurface::GetDesc(D3DSURFACE_DESC* desc)
 {
     if (!desc || !Alive()) return D3DERR_INVALIDCALL;
+    if (!texture_ && !LiveObject<GlDevice>(static_cast<IDirect3DDevice8*>(device_))) return D3DERR_INVALIDCALL;
     if (texture_) {
         const HRESULT result = texture_->GetLevelDesc(level_, desc);
         desc->Type = D3DRTYPE_SURFACE;
@@ -1049,7 +1079,7 @@ HRESULT GlSurface::LockRect(D3DLOCKED_RECT* lockedRect, CONST RECT* rect, DWORD 
     if (!Alive() || !lockedRect) return D3DERR_INVALIDCALL;
     if (texture_) return texture_->LockRect(level_, lockedRect, rect, flags);
     // The back buffer can be read (for checks), not written.
-    if (locked_) return D3DERR_INVALIDCALL;
+    if (locked_ || !LiveObject<GlDevice>(static_cast<IDirect3DDevice8*>(device_))) return D3DERR_INVALIDCALL;
     std::vector<uint32_t> argb;
     if (!device_->ReadPixels(false, argb)) return D3DERR_INVALIDCALL;
     readBack_.resize(argb.size() * 4);
