@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Builds the benchmarks (optimised) and prints one table of the game's speed and memory.
-# Usage: bash bench/run.sh [build-dir]   (default: build-bench)
+# Usage: bash bench/run.sh [build-dir]   (default: build-bench, configured Release if new)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build-bench}"
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy VANTREL_WINDOWED=1
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTREL_TESTS=OFF >/dev/null
-cmake --build "$build" -j 2 >/dev/null
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTREL_TESTS=OFF >/dev/null
+fi
+cmake --build "$build" -j 2 --target vantrel-replay bench_update bench_load bench_render bench_graphics >/dev/null
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT

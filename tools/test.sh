@@ -18,12 +18,19 @@ cmake --build "$root/build-test" -j "$jobs"
 ctest --test-dir "$root/build-test" -j "$jobs" --output-on-failure
 
 step "sanitizer build and tests"
-# Optimised, so the suite and the soak keep a reasonable pace; leaks are reported too.
+# One clang build serves both the suite and the fuzz targets: ASan and UBSan everywhere,
+# leaks reported. Optimised, so the suite and the soak keep a reasonable pace.
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS="suppressions=$root/tools/lsan.supp:print_suppressions=0"
-cmake -S "$root" -B "$root/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_SANITIZE=ON \
-  -DVANTREL_BENCH=OFF
+fuzz=OFF
+compilers=()
+if command -v clang++ >/dev/null; then
+  fuzz=ON
+  compilers=(-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++)
+fi
+cmake -S "$root" -B "$root/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${compilers[@]}" \
+  -DVANTREL_SANITIZE=ON -DVANTREL_FUZZ="$fuzz" -DVANTREL_BENCH=OFF
 cmake --build "$root/build-asan" -j "$jobs"
 ctest --test-dir "$root/build-asan" -j "$jobs" --output-on-failure
 
@@ -34,20 +41,17 @@ VANTREL_SOAK=1 ASAN_OPTIONS="$ASAN_OPTIONS:quarantine_size_mb=8" \
   "$root/build-asan/tests/vantrel_tests" --gtest_filter='Soak.*'
 
 step "fuzzing"
-if command -v clang++ >/dev/null; then
-  CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -G Ninja -DVANTREL_FUZZ=ON \
-    -DVANTREL_TESTS=OFF -DVANTREL_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
-  cmake --build "$root/build-fuzz" -j "$jobs" --target fuzz_data_files fuzz_images fuzz_script
+if [ "$fuzz" = ON ]; then
   for target in data_files images script; do
-    corpus="$root/build-fuzz/corpus_$target"
+    corpus="$root/build-asan/corpus_$target"
     mkdir -p "$corpus"
-    # Findings kept under tests/fuzz/regress_* are replayed first; they must all pass.
+    # Findings kept under tests/fuzz/regress_<target> are replayed first; they must all pass.
     regress=("$root"/tests/fuzz/regress_"$target"/*)
     if [ -e "${regress[0]}" ]; then
-      "$root/build-fuzz/tests/fuzz/fuzz_$target" -runs=0 "${regress[@]}"
+      "$root/build-asan/tests/fuzz/fuzz_$target" -runs=0 "${regress[@]}"
     fi
-    "$root/build-fuzz/tests/fuzz/fuzz_$target" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=3072 \
-      -artifact_prefix="$root/build-fuzz/crash_${target}_" "$corpus" "$root/tests/fuzz/corpus_$target"
+    "$root/build-asan/tests/fuzz/fuzz_$target" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=3072 \
+      -artifact_prefix="$root/build-asan/crash_${target}_" "$corpus" "$root/tests/fuzz/corpus_$target"
   done
 else
   echo "clang++ not found: fuzzing skipped"

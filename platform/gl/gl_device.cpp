@@ -329,47 +329,64 @@ void main() {
 }
 )";
 
-const char* kFragmentShader = R"(#version 330 core
+// The fragment shader is made for each combination of texture stage and alpha test the
+// game uses, so a software rasteriser runs straight-line code per pixel instead of
+// evaluating every possible operation behind uniform branches (which it cannot skip).
+struct FragmentKey {
+    bool texture;
+    int colour, alpha;  // ArgumentCode of the stage's result
+    int alphaTest;      // comparison, 0 when the test is off or always passes
+    int Packed() const { return (texture ? 1 : 0) | colour << 1 | alpha << 4 | alphaTest << 7; }
+};
+
+// What a stage operation yields: 0 diffuse, 1 texture, 2..4 products of the two.
+int StageCode(DWORD op, DWORD arg1, DWORD arg2)
+{
+    const bool tex1 = (arg1 & 15) == D3DTA_TEXTURE, tex2 = (arg2 & 15) == D3DTA_TEXTURE;
+    switch (op) {
+    case D3DTOP_SELECTARG1: return tex1 ? 1 : 0;
+    case D3DTOP_SELECTARG2: return tex2 ? 1 : 0;
+    case D3DTOP_MODULATE: return 2 + (tex1 ? 1 : 0) + (tex2 ? 1 : 0);
+    default: return 0;
+    }
+}
+
+const char* StageExpression(int code)
+{
+    switch (code) {
+    case 1: return "tex";
+    case 2: return "v_colour * v_colour";
+    case 3: return "tex * v_colour";
+    case 4: return "tex * tex";
+    default: return "v_colour";
+    }
+}
+
+std::string FragmentShader(const FragmentKey& key)
+{
+    std::string source = R"(#version 330 core
 in vec4 v_colour;
 in vec2 v_uv;
 uniform sampler2D u_texture;
-uniform int u_hasTexture;
-uniform ivec3 u_colourStage;  // operation, argument 1, argument 2
-uniform ivec3 u_alphaStage;
-uniform ivec3 u_alphaTest;    // enabled, reference, comparison
+uniform int u_alphaRef;
 out vec4 o_colour;
-vec4 Argument(int a, vec4 tex) { return (a & 15) == 2 ? tex : v_colour; }
-vec4 Operation(ivec3 stage, vec4 tex) {
-    if (stage.x == 2) return Argument(stage.y, tex);
-    if (stage.x == 3) return Argument(stage.z, tex);
-    if (stage.x == 4) return Argument(stage.y, tex) * Argument(stage.z, tex);
-    return v_colour;
-}
 void main() {
-    vec4 tex = u_hasTexture != 0 ? texture(u_texture, v_uv) : vec4(1.0);
-    vec3 rgb = Operation(u_colourStage, tex).rgb;
-    float a = Operation(u_alphaStage, tex).a;
-    if (u_alphaTest.x != 0) {
-        int ia = int(floor(a * 255.0 + 0.5));
-        int ref = u_alphaTest.y;
-        bool pass = true;
-        switch (u_alphaTest.z) {
-        case 1: pass = false; break;
-        case 2: pass = ia < ref; break;
-        case 3: pass = ia == ref; break;
-        case 4: pass = ia <= ref; break;
-        case 5: pass = ia > ref; break;
-        case 6: pass = ia != ref; break;
-        case 7: pass = ia >= ref; break;
-        default: pass = true; break;
-        }
-        if (!pass) discard;
-    }
-    o_colour = vec4(rgb, a);
-}
 )";
+    source += key.texture ? "    vec4 tex = texture(u_texture, v_uv);\n" : "    vec4 tex = vec4(1.0);\n";
+    source += std::string("    vec3 rgb = (") + StageExpression(key.colour) + ").rgb;\n";
+    source += std::string("    float a = (") + StageExpression(key.alpha) + ").a;\n";
+    static const char* const comparisons[] = {"", "false", "<", "==", "<=", ">", "!=", ">="};
+    if (key.alphaTest == D3DCMP_NEVER) {
+        source += "    discard;\n";
+    } else if (key.alphaTest > D3DCMP_NEVER && key.alphaTest < D3DCMP_ALWAYS) {
+        source += std::string("    if (!(int(floor(a * 255.0 + 0.5)) ") + comparisons[key.alphaTest] +
+                  " u_alphaRef)) discard;\n";
+    }
+    source += "    o_colour = vec4(rgb, a);\n}\n";
+    return source;
+}
 
-GLuint CompileProgram()
+GLuint CompileProgram(const char* fragmentSource)
 {
     auto compile = [](GLenum type, const char* source) {
         GLuint shader = glCreateShader(type);
@@ -385,7 +402,7 @@ GLuint CompileProgram()
         return shader;
     };
     GLuint vs = compile(GL_VERTEX_SHADER, kVertexShader);
-    GLuint fs = compile(GL_FRAGMENT_SHADER, kFragmentShader);
+    GLuint fs = compile(GL_FRAGMENT_SHADER, fragmentSource);
     GLuint program = glCreateProgram();
     glAttachShader(program, vs);
     glAttachShader(program, fs);
@@ -394,6 +411,11 @@ GLuint CompileProgram()
     glDeleteShader(fs);
     return program;
 }
+
+struct Program {
+    GLuint name = 0;
+    GLint matrix = -1, pretransformed = -1, viewport = -1, alphaRef = -1;
+};
 
 GLenum BlendFactor(DWORD blend)
 {
@@ -471,16 +493,6 @@ public:
         }
         SetUpWindow();
 
-        program_ = CompileProgram();
-        glUseProgram(program_);
-        glUniform1i(glGetUniformLocation(program_, "u_texture"), 0);
-        uMatrix_ = glGetUniformLocation(program_, "u_matrix");
-        uPretransformed_ = glGetUniformLocation(program_, "u_pretransformed");
-        uViewport_ = glGetUniformLocation(program_, "u_viewport");
-        uHasTexture_ = glGetUniformLocation(program_, "u_hasTexture");
-        uColourStage_ = glGetUniformLocation(program_, "u_colourStage");
-        uAlphaStage_ = glGetUniformLocation(program_, "u_alphaStage");
-        uAlphaTest_ = glGetUniformLocation(program_, "u_alphaTest");
         glGenVertexArrays(1, &vao_);
         glBindVertexArray(vao_);
         glGenBuffers(1, &userBuffer_);
@@ -840,7 +852,6 @@ private:
     void ApplyState(bool pretransformed)
     {
         ApplyViewport();
-        glUseProgram(program_);
         glBindVertexArray(vao_);
 
         // Lighting is not reproduced: the game keeps it off and draws with vertex colours.
@@ -870,17 +881,27 @@ private:
                                          : State(D3DRS_FILLMODE) == D3DFILL_POINT   ? GL_POINT
                                                                                     : GL_FILL);
 
+        GlTexture* texture = dynamic_cast<GlTexture*>(textures_[0]);
+        const bool hasTexture = texture && texture->Alive();
+        FragmentKey key;
+        key.texture = hasTexture;
+        key.colour = StageCode(StageState(D3DTSS_COLOROP), StageState(D3DTSS_COLORARG1), StageState(D3DTSS_COLORARG2));
+        key.alpha = StageCode(StageState(D3DTSS_ALPHAOP), StageState(D3DTSS_ALPHAARG1), StageState(D3DTSS_ALPHAARG2));
+        const DWORD func = State(D3DRS_ALPHAFUNC);
+        key.alphaTest = State(D3DRS_ALPHATESTENABLE) && func >= D3DCMP_NEVER && func < D3DCMP_ALWAYS ? int(func) : 0;
+        const Program& program = ProgramFor(key);
+        glUseProgram(program.name);
+
         D3DMATRIX combined = transforms_[D3DTS_WORLD];
         Multiply(combined, transforms_[D3DTS_VIEW]);
         Multiply(combined, transforms_[D3DTS_PROJECTION]);
         // Row-vector matrices read column-major are the transposes GLSL wants.
-        glUniformMatrix4fv(uMatrix_, 1, GL_FALSE, &combined.m[0][0]);
-        glUniform1i(uPretransformed_, pretransformed ? 1 : 0);
-        glUniform4f(uViewport_, float(viewport_.X), float(viewport_.Y), float(std::max<DWORD>(1, viewport_.Width)),
-                    float(std::max<DWORD>(1, viewport_.Height)));
+        glUniformMatrix4fv(program.matrix, 1, GL_FALSE, &combined.m[0][0]);
+        glUniform1i(program.pretransformed, pretransformed ? 1 : 0);
+        glUniform4f(program.viewport, float(viewport_.X), float(viewport_.Y),
+                    float(std::max<DWORD>(1, viewport_.Width)), float(std::max<DWORD>(1, viewport_.Height)));
+        glUniform1i(program.alphaRef, static_cast<GLint>(State(D3DRS_ALPHAREF) & 0xff));
 
-        GlTexture* texture = dynamic_cast<GlTexture*>(textures_[0]);
-        const bool hasTexture = texture && texture->Alive();
         glActiveTexture(GL_TEXTURE0);
         glBindTexture(GL_TEXTURE_2D, hasTexture ? texture->Name() : 0);
         if (hasTexture) {
@@ -899,13 +920,21 @@ private:
                 texture->sampling[i] = wanted[i];
             }
         }
-        glUniform1i(uHasTexture_, hasTexture ? 1 : 0);
-        glUniform3i(uColourStage_, static_cast<GLint>(StageState(D3DTSS_COLOROP)),
-                    static_cast<GLint>(StageState(D3DTSS_COLORARG1)), static_cast<GLint>(StageState(D3DTSS_COLORARG2)));
-        glUniform3i(uAlphaStage_, static_cast<GLint>(StageState(D3DTSS_ALPHAOP)),
-                    static_cast<GLint>(StageState(D3DTSS_ALPHAARG1)), static_cast<GLint>(StageState(D3DTSS_ALPHAARG2)));
-        glUniform3i(uAlphaTest_, State(D3DRS_ALPHATESTENABLE) ? 1 : 0, static_cast<GLint>(State(D3DRS_ALPHAREF) & 0xff),
-                    static_cast<GLint>(State(D3DRS_ALPHAFUNC)));
+    }
+
+    const Program& ProgramFor(const FragmentKey& key)
+    {
+        auto found = programs_.find(key.Packed());
+        if (found != programs_.end()) return found->second;
+        Program program;
+        program.name = CompileProgram(FragmentShader(key).c_str());
+        glUseProgram(program.name);
+        glUniform1i(glGetUniformLocation(program.name, "u_texture"), 0);
+        program.matrix = glGetUniformLocation(program.name, "u_matrix");
+        program.pretransformed = glGetUniformLocation(program.name, "u_pretransformed");
+        program.viewport = glGetUniformLocation(program.name, "u_viewport");
+        program.alphaRef = glGetUniformLocation(program.name, "u_alphaRef");
+        return programs_[key.Packed()] = program;
     }
 
     static void Multiply(D3DMATRIX& a, const D3DMATRIX& b)
@@ -972,7 +1001,7 @@ private:
         glDeleteRenderbuffers(3, renderbuffers);
         glDeleteBuffers(1, &userBuffer_);
         glDeleteVertexArrays(1, &vao_);
-        glDeleteProgram(program_);
+        for (const auto& program : programs_) glDeleteProgram(program.second.name);
         if (g_presentingDevice == this) g_presentingDevice = nullptr;
         GlMakeCurrent(nullptr);
         d3d_->Release();
@@ -984,11 +1013,10 @@ private:
     D3DPRESENT_PARAMETERS parameters_;
     unsigned maxWidth_, maxHeight_;
     UINT width_ = 1, height_ = 1;
-    GLuint program_ = 0, vao_ = 0, userBuffer_ = 0;
+    std::map<int, Program> programs_;
+    GLuint vao_ = 0, userBuffer_ = 0;
     GLuint fbo_ = 0, colour_ = 0, depth_ = 0;
     GLuint presentedFbo_ = 0, presentedColour_ = 0, presentedDepth_ = 0;
-    GLint uMatrix_ = -1, uPretransformed_ = -1, uViewport_ = -1, uHasTexture_ = -1;
-    GLint uColourStage_ = -1, uAlphaStage_ = -1, uAlphaTest_ = -1;
     bool presentedOnce_ = false;
     D3DVIEWPORT8 viewport_;
     D3DVIEWPORT8 appliedViewport_ = {};
