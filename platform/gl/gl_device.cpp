@@ -31,8 +31,9 @@ public:
 // Live objects by the address of their interface (the pointer the game holds).
 std::unordered_map<const void*, GlObject*>& Registry()
 {
-    static std::unordered_map<const void*, GlObject*> objects;
-    return objects;
+    // Never destroyed: objects still alive at exit stay reachable for the leak checker.
+    static auto* objects = new std::unordered_map<const void*, GlObject*>;
+    return *objects;
 }
 
 template <typename T, typename... Args>
@@ -480,7 +481,7 @@ class GlDevice final : public GlObject, public IDirect3DDevice8 {
 public:
     GlDevice(IDirect3D8* d3d, HWND window, const D3DPRESENT_PARAMETERS& parameters, unsigned maxWidth,
              unsigned maxHeight)
-        : d3d_(d3d), hwnd_(window), parameters_(parameters), maxWidth_(maxWidth), maxHeight_(maxHeight)
+        : d3d_(d3d), hwnd_(window), maxWidth_(maxWidth), maxHeight_(maxHeight)
     {
         d3d_->AddRef();
         width_ = std::max(1u, parameters.BackBufferWidth);
@@ -1010,7 +1011,6 @@ private:
     IDirect3D8* d3d_;
     HWND hwnd_;
     SDL_Window* window_ = nullptr;
-    D3DPRESENT_PARAMETERS parameters_;
     unsigned maxWidth_, maxHeight_;
     UINT width_ = 1, height_ = 1;
     std::map<int, Program> programs_;

@@ -50,8 +50,9 @@ class MemoryObject;
 // Live objects by the address of their interface (the pointer the game holds).
 std::unordered_map<const void*, MemoryObject*>& Registry()
 {
-    static std::unordered_map<const void*, MemoryObject*> objects;
-    return objects;
+    // Never destroyed: objects still alive at exit stay reachable for the leak checker.
+    static auto* objects = new std::unordered_map<const void*, MemoryObject*>;
+    return *objects;
 }
 
 class MemoryObject {
