@@ -82,7 +82,12 @@ static bool LoadBundledData()
 {
     const std::string data = VANTREL_DATA_DIR;
     if (access((data + "/vecparts.dat").c_str(), R_OK) != 0) return false;
-    if (chdir(data.c_str()) != 0) return false;
+    // A scratch copy: the game writes its log (and creates missing files) where it runs,
+    // which must not be the sources.
+    char scratch[] = "/tmp/vantrel-bench-update-XXXXXX";
+    if (!mkdtemp(scratch)) return false;
+    const std::string copy = "cp '" + data + "'/* '" + scratch + "'/";
+    if (std::system(copy.c_str()) != 0 || chdir(scratch) != 0) return false;
     PlatformSetDeviceBackend("memory");
     return SUCCEEDED(InitD3D(nullptr)) && g_vectorMan && g_frames && g_level;
 }

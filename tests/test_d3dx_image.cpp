@@ -123,7 +123,7 @@ TEST_F(D3dxImage, UnreadableFilesFailWithoutCreatingATexture)
 {
     IDirect3DDevice8* device = MakeDevice();
     const char* bad[] = {"truncated.png", "corrupt.png", "truncated.jpg", "not_an_image.png",
-                         "huge.png",      "huge.bmp",    "missing.png"};
+                         "huge.png",      "huge.bmp",    "huge.jpg",         "missing.png"};
     for (const char* name : bad) {
         MemoryDeviceClearRecord();
         IDirect3DTexture8* texture = reinterpret_cast<IDirect3DTexture8*>(1);

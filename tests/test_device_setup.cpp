@@ -207,9 +207,8 @@ TEST(MemoryDevice, ReleasedAndNullObjectsAreRefusedNotFollowed)
     IDirect3DTexture8* texture = nullptr;
     ASSERT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), S_OK);
     EXPECT_EQ(texture->Release(), 0u);
+    // Released objects are freed: only the device may be handed the stale pointer.
     EXPECT_EQ(device->SetTexture(0, texture), D3DERR_INVALIDCALL);
-    D3DLOCKED_RECT locked;
-    EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3DERR_INVALIDCALL);
     EXPECT_EQ(device->SetTexture(0, nullptr), S_OK);
     EXPECT_EQ(device->SetStreamSource(0, nullptr, 24), S_OK);
     EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2), D3DERR_INVALIDCALL);
@@ -218,9 +217,7 @@ TEST(MemoryDevice, ReleasedAndNullObjectsAreRefusedNotFollowed)
     EXPECT_EQ(texture, nullptr);
 
     EXPECT_EQ(device->Release(), 0u);
-    EXPECT_EQ(device->BeginScene(), D3DERR_INVALIDCALL);
     EXPECT_EQ(d3d->Release(), 0u);
-    EXPECT_EQ(d3d->GetAdapterCount(), 0u);
 }
 
 }  // namespace

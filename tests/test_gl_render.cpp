@@ -267,3 +267,41 @@ TEST_F(GlRender, StaleAndNullObjectsAreRefused)
 }
 
 }  // namespace
+
+TEST_F(GlRender, StageOperationsAndEveryAlphaComparisonPickTheirOwnShader)
+{
+    device_->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    device_->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    IDirect3DTexture8* red = Texture(1, 1, {0x80ff0000});
+    device_->SetTexture(0, red);
+    // Colour from the texture alone, then from the vertex alone.
+    device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    Quad(-1, -1, 0, 1, 0.5f, 0xff00ff00);
+    device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+    device_->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    Quad(0, -1, 1, 1, 0.5f, 0xff0000ff);
+    std::vector<uint32_t> pixels = Pixels();
+    EXPECT_EQ(At(pixels, 10, 24), 0xff0000u);
+    EXPECT_EQ(At(pixels, 50, 24), 0x0000ffu);
+
+    // Texel alpha 0x80 modulated by vertex alpha 0xff: 0x80 against a reference of 0x80.
+    device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device_->SetRenderState(D3DRS_ALPHAREF, 0x80);
+    const struct {
+        D3DCMPFUNC func;
+        bool drawn;
+    } cases[] = {{D3DCMP_NEVER, false},        {D3DCMP_LESS, false},    {D3DCMP_EQUAL, true},
+                 {D3DCMP_LESSEQUAL, true},     {D3DCMP_GREATER, false}, {D3DCMP_NOTEQUAL, false},
+                 {D3DCMP_GREATEREQUAL, true},  {D3DCMP_ALWAYS, true}};
+    for (const auto& c : cases) {
+        device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff000000, 1.0f, 0);
+        device_->SetRenderState(D3DRS_ALPHAFUNC, c.func);
+        Quad(-1, -1, 1, 1, 0.5f, 0xffffffff);
+        EXPECT_EQ(At(Pixels(), 32, 24), c.drawn ? 0xff0000u : 0u) << "comparison " << c.func;
+    }
+
+    // A released texture is freed; handing it back is refused and draws untextured.
+    EXPECT_EQ(device_->SetTexture(0, nullptr), S_OK);
+    EXPECT_EQ(red->Release(), 0u);
+    EXPECT_EQ(device_->SetTexture(0, red), D3DERR_INVALIDCALL);
+}

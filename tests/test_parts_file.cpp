@@ -3,8 +3,13 @@
 #include <d3d8.h>
 #include <stand_in.h>
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "data_files_support.h"
 #include "figure/parts_file.h"
@@ -241,6 +246,10 @@ TEST_F(PartsFile, SecondTextureLineStartsThePartAgainAndReleasesTheOldTiles)
     IDirect3DTexture8* oldTile = g_parts[0].tileTextures[2][0];
     IDirect3DVertexBuffer8* oldBuffer = g_parts[0].tileVertexBuffers[2][0];
     ASSERT_NE(oldTile, nullptr);
+    // Held here so the game's release shows as a count of 1 (a freed object's address
+    // may come back for the new tiles).
+    oldTile->AddRef();
+    oldBuffer->AddRef();
 
     SetPartTexture(0, g_parts[0], "b.bmp");
     const VectorPart& part = g_parts[0];
@@ -251,8 +260,8 @@ TEST_F(PartsFile, SecondTextureLineStartsThePartAgainAndReleasesTheOldTiles)
     EXPECT_EQ(part.tileTextures[2][0], nullptr);
     EXPECT_EQ(part.width, 20u);
     EXPECT_STREQ(part.textureFile, "b.bmp");
-    EXPECT_EQ(MemoryObjectRefCount(oldTile), 0);
-    EXPECT_EQ(MemoryObjectRefCount(oldBuffer), 0);
+    EXPECT_EQ(oldTile->Release(), 0u);
+    EXPECT_EQ(oldBuffer->Release(), 0u);
 
     // In the file, the later line wins the same way.
     Load("numparts=1\ntexture=a.bmp\nnumpoints=3\npoints=1,2\nyoffset=7\ntexture=b.bmp\n");
@@ -312,4 +321,24 @@ TEST_F(PartsFile, PointsOfAllPartsTogetherAreBounded)
     // Room given back by a smaller count can be used again.
     EXPECT_EQ(g_parts[19].numpoints, 4096);
     EXPECT_TRUE(LogHas("numpoints: too many points in all"));
+}
+
+TEST_F(PartsFile, HostileTextureNamesAreRefusedAndLoggedVerbatim)
+{
+    ASSERT_EQ(mkdir("folder.bmp", 0700), 0);
+    // Long enough to fill the reader's line; no file of that name can exist.
+    const std::string longName(MAX_DATA_LINE - 20, 'n');
+    const std::string formatName = "%s%n%x%n.bmp";
+    WriteBmp("ok.bmp", 8, 8);
+    Load("numparts=4\ntexture=folder.bmp\npart=1\ntexture=" + longName + "\npart=2\ntexture=" + formatName +
+         "\npart=3\ntexture=ok.bmp\n");
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(g_parts[i].primaryVertexBuffer, nullptr) << i;
+        EXPECT_EQ(g_parts[i].tilesAcross, 0) << i;
+    }
+    EXPECT_NE(g_parts[3].primaryVertexBuffer, nullptr);
+    EXPECT_STREQ(g_parts[2].textureFile, formatName.c_str());
+    const std::vector<std::string> lines = LogLines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Part: 1 " + longName), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Part: 2 " + formatName), lines.end());
 }

@@ -1,5 +1,8 @@
 #include "tools/dump.h"
 
+#include <cstdio>
+#include <cstring>
+
 #include "game/state.h"
 
 std::string DumpState(int pass, uint32_t tick)
@@ -18,8 +21,29 @@ std::string DumpState(int pass, uint32_t tick)
     DumpFrames(json);
     json.Key("level");
     DumpLevel(json);
+    json.Key("process");
+    DumpProcess(json);
     json.EndObject();
     return json.Text();
+}
+
+void DumpProcess(JsonWriter& json)
+{
+    // Resident and peak resident size, so long runs can show they do not grow.
+    int64_t rss = -1, hwm = -1;
+    if (FILE* status = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, status)) {
+            long long value = 0;
+            if (std::sscanf(line, "VmRSS: %lld", &value) == 1) rss = value;
+            if (std::sscanf(line, "VmHWM: %lld", &value) == 1) hwm = value;
+        }
+        std::fclose(status);
+    }
+    json.BeginObject();
+    json.Member("vmRssKiB", rss);
+    json.Member("vmHwmKiB", hwm);
+    json.EndObject();
 }
 
 static void DumpKeyState(JsonWriter& json, const char* name, const KeyState& state)

@@ -1,7 +1,8 @@
 // Direct3D 8 on OpenGL 3.3 core: one small shader reproduces the fixed-function state
 // the game uses. Drawing goes to a framebuffer object of exactly the back-buffer size;
-// Present copies it to the window. Released objects are kept (marked dead) until the
-// process ends, so a stale pointer handed back to the device is refused, not followed.
+// Present copies it to the window. An object is freed with its last reference; every
+// pointer handed back to the device is first looked up among the live objects, so a
+// stale one is refused, never followed.
 #include "gl/gl_device.h"
 
 #include <SDL.h>
@@ -13,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "gl/gl_context.h"
 #include "sdl/sdl_window.h"
@@ -26,18 +28,40 @@ public:
     bool Alive() const { return refs > 0; }
 };
 
-std::vector<std::unique_ptr<GlObject>>& Graveyard()
+// Live objects by the address of their interface (the pointer the game holds).
+std::unordered_map<const void*, GlObject*>& Registry()
 {
-    static std::vector<std::unique_ptr<GlObject>> objects;
-    return objects;
+    // Never destroyed: objects still alive at exit stay reachable for the leak checker.
+    static auto* objects = new std::unordered_map<const void*, GlObject*>;
+    return *objects;
 }
 
 template <typename T, typename... Args>
 T* MakeObject(Args&&... args)
 {
     T* object = new T(std::forward<Args>(args)...);
-    Graveyard().emplace_back(object);
+    Registry()[static_cast<IUnknown*>(object)] = object;
     return object;
+}
+
+GlObject* FindObject(const void* address)
+{
+    auto it = Registry().find(address);
+    return it == Registry().end() ? nullptr : it->second;
+}
+
+// The live object of type T behind an interface pointer, or null.
+template <typename T>
+T* LiveObject(const void* address)
+{
+    T* object = dynamic_cast<T*>(FindObject(address));
+    return object && object->Alive() ? object : nullptr;
+}
+
+void FreeObject(GlObject* object, IUnknown* address)
+{
+    Registry().erase(address);
+    delete object;
 }
 
 #define GL_REFCOUNT                                        \
@@ -50,8 +74,10 @@ T* MakeObject(Args&&... args)
     ULONG Release() override                               \
     {                                                      \
         if (!Alive()) return 0;                            \
-        if (--refs == 0) OnFinalRelease();                 \
-        return static_cast<ULONG>(refs);                   \
+        if (--refs > 0) return static_cast<ULONG>(refs);   \
+        OnFinalRelease();                                  \
+        FreeObject(this, static_cast<IUnknown*>(this));    \
+        return 0;                                          \
     }
 
 UINT BytesPerPixel(D3DFORMAT format)
@@ -310,47 +336,64 @@ void main() {
 }
 )";
 
-const char* kFragmentShader = R"(#version 330 core
+// The fragment shader is made for each combination of texture stage and alpha test the
+// game uses, so a software rasteriser runs straight-line code per pixel instead of
+// evaluating every possible operation behind uniform branches (which it cannot skip).
+struct FragmentKey {
+    bool texture;
+    int colour, alpha;  // ArgumentCode of the stage's result
+    int alphaTest;      // comparison, 0 when the test is off or always passes
+    int Packed() const { return (texture ? 1 : 0) | colour << 1 | alpha << 4 | alphaTest << 7; }
+};
+
+// What a stage operation yields: 0 diffuse, 1 texture, 2..4 products of the two.
+int StageCode(DWORD op, DWORD arg1, DWORD arg2)
+{
+    const bool tex1 = (arg1 & 15) == D3DTA_TEXTURE, tex2 = (arg2 & 15) == D3DTA_TEXTURE;
+    switch (op) {
+    case D3DTOP_SELECTARG1: return tex1 ? 1 : 0;
+    case D3DTOP_SELECTARG2: return tex2 ? 1 : 0;
+    case D3DTOP_MODULATE: return 2 + (tex1 ? 1 : 0) + (tex2 ? 1 : 0);
+    default: return 0;
+    }
+}
+
+const char* StageExpression(int code)
+{
+    switch (code) {
+    case 1: return "tex";
+    case 2: return "v_colour * v_colour";
+    case 3: return "tex * v_colour";
+    case 4: return "tex * tex";
+    default: return "v_colour";
+    }
+}
+
+std::string FragmentShader(const FragmentKey& key)
+{
+    std::string source = R"(#version 330 core
 in vec4 v_colour;
 in vec2 v_uv;
 uniform sampler2D u_texture;
-uniform int u_hasTexture;
-uniform ivec3 u_colourStage;  // operation, argument 1, argument 2
-uniform ivec3 u_alphaStage;
-uniform ivec3 u_alphaTest;    // enabled, reference, comparison
+uniform int u_alphaRef;
 out vec4 o_colour;
-vec4 Argument(int a, vec4 tex) { return (a & 15) == 2 ? tex : v_colour; }
-vec4 Operation(ivec3 stage, vec4 tex) {
-    if (stage.x == 2) return Argument(stage.y, tex);
-    if (stage.x == 3) return Argument(stage.z, tex);
-    if (stage.x == 4) return Argument(stage.y, tex) * Argument(stage.z, tex);
-    return v_colour;
-}
 void main() {
-    vec4 tex = u_hasTexture != 0 ? texture(u_texture, v_uv) : vec4(1.0);
-    vec3 rgb = Operation(u_colourStage, tex).rgb;
-    float a = Operation(u_alphaStage, tex).a;
-    if (u_alphaTest.x != 0) {
-        int ia = int(floor(a * 255.0 + 0.5));
-        int ref = u_alphaTest.y;
-        bool pass = true;
-        switch (u_alphaTest.z) {
-        case 1: pass = false; break;
-        case 2: pass = ia < ref; break;
-        case 3: pass = ia == ref; break;
-        case 4: pass = ia <= ref; break;
-        case 5: pass = ia > ref; break;
-        case 6: pass = ia != ref; break;
-        case 7: pass = ia >= ref; break;
-        default: pass = true; break;
-        }
-        if (!pass) discard;
-    }
-    o_colour = vec4(rgb, a);
-}
 )";
+    source += key.texture ? "    vec4 tex = texture(u_texture, v_uv);\n" : "    vec4 tex = vec4(1.0);\n";
+    source += std::string("    vec3 rgb = (") + StageExpression(key.colour) + ").rgb;\n";
+    source += std::string("    float a = (") + StageExpression(key.alpha) + ").a;\n";
+    static const char* const comparisons[] = {"", "false", "<", "==", "<=", ">", "!=", ">="};
+    if (key.alphaTest == D3DCMP_NEVER) {
+        source += "    discard;\n";
+    } else if (key.alphaTest > D3DCMP_NEVER && key.alphaTest < D3DCMP_ALWAYS) {
+        source += std::string("    if (!(int(floor(a * 255.0 + 0.5)) ") + comparisons[key.alphaTest] +
+                  " u_alphaRef)) discard;\n";
+    }
+    source += "    o_colour = vec4(rgb, a);\n}\n";
+    return source;
+}
 
-GLuint CompileProgram()
+GLuint CompileProgram(const char* fragmentSource)
 {
     auto compile = [](GLenum type, const char* source) {
         GLuint shader = glCreateShader(type);
@@ -366,7 +409,7 @@ GLuint CompileProgram()
         return shader;
     };
     GLuint vs = compile(GL_VERTEX_SHADER, kVertexShader);
-    GLuint fs = compile(GL_FRAGMENT_SHADER, kFragmentShader);
+    GLuint fs = compile(GL_FRAGMENT_SHADER, fragmentSource);
     GLuint program = glCreateProgram();
     glAttachShader(program, vs);
     glAttachShader(program, fs);
@@ -375,6 +418,11 @@ GLuint CompileProgram()
     glDeleteShader(fs);
     return program;
 }
+
+struct Program {
+    GLuint name = 0;
+    GLint matrix = -1, pretransformed = -1, viewport = -1, alphaRef = -1;
+};
 
 GLenum BlendFactor(DWORD blend)
 {
@@ -439,7 +487,7 @@ class GlDevice final : public GlObject, public IDirect3DDevice8 {
 public:
     GlDevice(IDirect3D8* d3d, HWND window, const D3DPRESENT_PARAMETERS& parameters, unsigned maxWidth,
              unsigned maxHeight)
-        : d3d_(d3d), hwnd_(window), parameters_(parameters), maxWidth_(maxWidth), maxHeight_(maxHeight)
+        : d3d_(d3d), hwnd_(window), maxWidth_(maxWidth), maxHeight_(maxHeight)
     {
         d3d_->AddRef();
         width_ = std::max(1u, parameters.BackBufferWidth);
@@ -452,16 +500,6 @@ public:
         }
         SetUpWindow();
 
-        program_ = CompileProgram();
-        glUseProgram(program_);
-        glUniform1i(glGetUniformLocation(program_, "u_texture"), 0);
-        uMatrix_ = glGetUniformLocation(program_, "u_matrix");
-        uPretransformed_ = glGetUniformLocation(program_, "u_pretransformed");
-        uViewport_ = glGetUniformLocation(program_, "u_viewport");
-        uHasTexture_ = glGetUniformLocation(program_, "u_hasTexture");
-        uColourStage_ = glGetUniformLocation(program_, "u_colourStage");
-        uAlphaStage_ = glGetUniformLocation(program_, "u_alphaStage");
-        uAlphaTest_ = glGetUniformLocation(program_, "u_alphaTest");
         glGenVertexArrays(1, &vao_);
         glBindVertexArray(vao_);
         glGenBuffers(1, &userBuffer_);
@@ -662,8 +700,7 @@ public:
     HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) override
     {
         if (!Alive() || stage >= kStages) return D3DERR_INVALIDCALL;
-        GlTexture* gl = dynamic_cast<GlTexture*>(texture);
-        if (texture && (!gl || !gl->Alive())) return D3DERR_INVALIDCALL;
+        if (texture && !LiveObject<GlTexture>(texture)) return D3DERR_INVALIDCALL;
         if (texture) texture->AddRef();
         if (textures_[stage]) textures_[stage]->Release();
         textures_[stage] = texture;
@@ -715,8 +752,7 @@ public:
     HRESULT SetStreamSource(UINT number, IDirect3DVertexBuffer8* data, UINT stride) override
     {
         if (!Alive() || number != 0) return D3DERR_INVALIDCALL;
-        GlVertexBuffer* gl = dynamic_cast<GlVertexBuffer*>(data);
-        if (data && (!gl || !gl->Alive())) return D3DERR_INVALIDCALL;
+        if (data && !LiveObject<GlVertexBuffer>(data)) return D3DERR_INVALIDCALL;
         if (data) data->AddRef();
         if (stream_) stream_->Release();
         stream_ = data;
@@ -822,7 +858,6 @@ private:
     void ApplyState(bool pretransformed)
     {
         ApplyViewport();
-        glUseProgram(program_);
         glBindVertexArray(vao_);
 
         // Lighting is not reproduced: the game keeps it off and draws with vertex colours.
@@ -853,17 +888,27 @@ private:
                                          : State(D3DRS_FILLMODE) == D3DFILL_POINT   ? GL_POINT
                                                                                     : GL_FILL);
 
+        GlTexture* texture = dynamic_cast<GlTexture*>(textures_[0]);
+        const bool hasTexture = texture && texture->Alive();
+        FragmentKey key;
+        key.texture = hasTexture;
+        key.colour = StageCode(StageState(D3DTSS_COLOROP), StageState(D3DTSS_COLORARG1), StageState(D3DTSS_COLORARG2));
+        key.alpha = StageCode(StageState(D3DTSS_ALPHAOP), StageState(D3DTSS_ALPHAARG1), StageState(D3DTSS_ALPHAARG2));
+        const DWORD func = State(D3DRS_ALPHAFUNC);
+        key.alphaTest = State(D3DRS_ALPHATESTENABLE) && func >= D3DCMP_NEVER && func < D3DCMP_ALWAYS ? int(func) : 0;
+        const Program& program = ProgramFor(key);
+        glUseProgram(program.name);
+
         D3DMATRIX combined = transforms_[D3DTS_WORLD];
         Multiply(combined, transforms_[D3DTS_VIEW]);
         Multiply(combined, transforms_[D3DTS_PROJECTION]);
         // Row-vector matrices read column-major are the transposes GLSL wants.
-        glUniformMatrix4fv(uMatrix_, 1, GL_FALSE, &combined.m[0][0]);
-        glUniform1i(uPretransformed_, pretransformed ? 1 : 0);
-        glUniform4f(uViewport_, float(viewport_.X), float(viewport_.Y), float(std::max<DWORD>(1, viewport_.Width)),
-                    float(std::max<DWORD>(1, viewport_.Height)));
+        glUniformMatrix4fv(program.matrix, 1, GL_FALSE, &combined.m[0][0]);
+        glUniform1i(program.pretransformed, pretransformed ? 1 : 0);
+        glUniform4f(program.viewport, float(viewport_.X), float(viewport_.Y),
+                    float(std::max<DWORD>(1, viewport_.Width)), float(std::max<DWORD>(1, viewport_.Height)));
+        glUniform1i(program.alphaRef, static_cast<GLint>(State(D3DRS_ALPHAREF) & 0xff));
 
-        GlTexture* texture = dynamic_cast<GlTexture*>(textures_[0]);
-        const bool hasTexture = texture && texture->Alive();
         glActiveTexture(GL_TEXTURE0);
         glBindTexture(GL_TEXTURE_2D, hasTexture ? texture->Name() : 0);
         if (hasTexture) {
@@ -882,13 +927,21 @@ private:
                 texture->sampling[i] = wanted[i];
             }
         }
-        glUniform1i(uHasTexture_, hasTexture ? 1 : 0);
-        glUniform3i(uColourStage_, static_cast<GLint>(StageState(D3DTSS_COLOROP)),
-                    static_cast<GLint>(StageState(D3DTSS_COLORARG1)), static_cast<GLint>(StageState(D3DTSS_COLORARG2)));
-        glUniform3i(uAlphaStage_, static_cast<GLint>(StageState(D3DTSS_ALPHAOP)),
-                    static_cast<GLint>(StageState(D3DTSS_ALPHAARG1)), static_cast<GLint>(StageState(D3DTSS_ALPHAARG2)));
-        glUniform3i(uAlphaTest_, State(D3DRS_ALPHATESTENABLE) ? 1 : 0, static_cast<GLint>(State(D3DRS_ALPHAREF) & 0xff),
-                    static_cast<GLint>(State(D3DRS_ALPHAFUNC)));
+    }
+
+    const Program& ProgramFor(const FragmentKey& key)
+    {
+        auto found = programs_.find(key.Packed());
+        if (found != programs_.end()) return found->second;
+        Program program;
+        program.name = CompileProgram(FragmentShader(key).c_str());
+        glUseProgram(program.name);
+        glUniform1i(glGetUniformLocation(program.name, "u_texture"), 0);
+        program.matrix = glGetUniformLocation(program.name, "u_matrix");
+        program.pretransformed = glGetUniformLocation(program.name, "u_pretransformed");
+        program.viewport = glGetUniformLocation(program.name, "u_viewport");
+        program.alphaRef = glGetUniformLocation(program.name, "u_alphaRef");
+        return programs_[key.Packed()] = program;
     }
 
     static void Multiply(D3DMATRIX& a, const D3DMATRIX& b)
@@ -955,7 +1008,7 @@ private:
         glDeleteRenderbuffers(3, renderbuffers);
         glDeleteBuffers(1, &userBuffer_);
         glDeleteVertexArrays(1, &vao_);
-        glDeleteProgram(program_);
+        for (const auto& program : programs_) glDeleteProgram(program.second.name);
         if (g_presentingDevice == this) g_presentingDevice = nullptr;
         GlMakeCurrent(nullptr);
         d3d_->Release();
@@ -964,14 +1017,12 @@ private:
     IDirect3D8* d3d_;
     HWND hwnd_;
     SDL_Window* window_ = nullptr;
-    D3DPRESENT_PARAMETERS parameters_;
     unsigned maxWidth_, maxHeight_;
     UINT width_ = 1, height_ = 1;
-    GLuint program_ = 0, vao_ = 0, userBuffer_ = 0;
+    std::map<int, Program> programs_;
+    GLuint vao_ = 0, userBuffer_ = 0;
     GLuint fbo_ = 0, colour_ = 0, depth_ = 0;
     GLuint presentedFbo_ = 0, presentedColour_ = 0, presentedDepth_ = 0;
-    GLint uMatrix_ = -1, uPretransformed_ = -1, uViewport_ = -1, uHasTexture_ = -1;
-    GLint uColourStage_ = -1, uAlphaStage_ = -1, uAlphaTest_ = -1;
     bool presentedOnce_ = false;
     D3DVIEWPORT8 viewport_;
     D3DVIEWPORT8 appliedViewport_ = {};
@@ -990,7 +1041,9 @@ private:
 HRESULT GlTexture::GetDevice(IDirect3DDevice8** device)
 {
     if (!device) return D3DERR_INVALIDCALL;
-    *device = device_;
+    // Resources do not keep their device alive; it may be gone.
+    *device = LiveObject<GlDevice>(static_cast<IDirect3DDevice8*>(device_)) ? device_ : nullptr;
+    if (!*device) return D3DERR_INVALIDCALL;
     device_->AddRef();
     return S_OK;
 }
@@ -1007,7 +1060,9 @@ HRESULT GlTexture::GetSurfaceLevel(UINT level, IDirect3DSurface8** surface)
 HRESULT GlVertexBuffer::GetDevice(IDirect3DDevice8** device)
 {
     if (!device) return D3DERR_INVALIDCALL;
-    *device = device_;
+    // Resources do not keep their device alive; it may be gone.
+    *device = LiveObject<GlDevice>(static_cast<IDirect3DDevice8*>(device_)) ? device_ : nullptr;
+    if (!*device) return D3DERR_INVALIDCALL;
     device_->AddRef();
     return S_OK;
 }
@@ -1027,7 +1082,9 @@ void GlSurface::OnFinalRelease()
 HRESULT GlSurface::GetDevice(IDirect3DDevice8** device)
 {
     if (!device) return D3DERR_INVALIDCALL;
-    *device = device_;
+    // Resources do not keep their device alive; it may be gone.
+    *device = LiveObject<GlDevice>(static_cast<IDirect3DDevice8*>(device_)) ? device_ : nullptr;
+    if (!*device) return D3DERR_INVALIDCALL;
     device_->AddRef();
     return S_OK;
 }
@@ -1035,6 +1092,7 @@ HRESULT GlSurface::GetDevice(IDirect3DDevice8** device)
 HRESULT GlSurface::GetDesc(D3DSURFACE_DESC* desc)
 {
     if (!desc || !Alive()) return D3DERR_INVALIDCALL;
+    if (!texture_ && !LiveObject<GlDevice>(static_cast<IDirect3DDevice8*>(device_))) return D3DERR_INVALIDCALL;
     if (texture_) {
         const HRESULT result = texture_->GetLevelDesc(level_, desc);
         desc->Type = D3DRTYPE_SURFACE;
@@ -1055,7 +1113,7 @@ HRESULT GlSurface::LockRect(D3DLOCKED_RECT* lockedRect, CONST RECT* rect, DWORD 
     if (!Alive() || !lockedRect) return D3DERR_INVALIDCALL;
     if (texture_) return texture_->LockRect(level_, lockedRect, rect, flags);
     // The back buffer can be read (for checks), not written.
-    if (locked_) return D3DERR_INVALIDCALL;
+    if (locked_ || !LiveObject<GlDevice>(static_cast<IDirect3DDevice8*>(device_))) return D3DERR_INVALIDCALL;
     std::vector<uint32_t> argb;
     if (!device_->ReadPixels(false, argb)) return D3DERR_INVALIDCALL;
     readBack_.resize(argb.size() * 4);

@@ -1,5 +1,6 @@
-// In-memory Direct3D objects. Released objects are kept (marked dead) until the
-// process ends, so a stale pointer handed back to the device is refused, not followed.
+// In-memory Direct3D objects. An object is freed when its last reference goes; every
+// pointer handed back to the device is first looked up among the live objects, so a
+// stale one is refused, never followed.
 #include "memory/memory_device.h"
 
 #include <stand_in.h>
@@ -9,10 +10,14 @@
 #include <initializer_list>
 #include <map>
 #include <memory>
+#include <unordered_map>
 
 namespace {
 
 std::vector<MemoryCall> g_record;
+bool g_recording = true;
+size_t g_recordLimit = kMemoryRecordLimit;
+size_t g_recordDropped = 0;
 std::vector<BYTE> g_lastUserVertices;
 MemoryDeviceConfig g_config;
 bool g_configSet = false;
@@ -29,17 +34,25 @@ MemoryDeviceConfig DefaultConfig()
 
 void Record(const char* method, std::initializer_list<double> args)
 {
+    if (!g_recording) return;
+    // A long run would otherwise grow the record without bound; the first calls are the
+    // ones tests look at, so later ones are counted instead of kept.
+    if (g_record.size() >= g_recordLimit) {
+        ++g_recordDropped;
+        return;
+    }
     g_record.push_back({method, std::vector<double>(args)});
 }
 
 double Ptr(const void* p) { return static_cast<double>(reinterpret_cast<uintptr_t>(p)); }
 
 class MemoryObject;
-// Objects stay allocated for the whole run; see the file comment.
-std::vector<std::unique_ptr<MemoryObject>>& Graveyard()
+// Live objects by the address of their interface (the pointer the game holds).
+std::unordered_map<const void*, MemoryObject*>& Registry()
 {
-    static std::vector<std::unique_ptr<MemoryObject>> objects;
-    return objects;
+    // Never destroyed: objects still alive at exit stay reachable for the leak checker.
+    static auto* objects = new std::unordered_map<const void*, MemoryObject*>;
+    return *objects;
 }
 
 class MemoryObject {
@@ -53,8 +66,21 @@ template <typename T, typename... Args>
 T* MakeObject(Args&&... args)
 {
     T* object = new T(std::forward<Args>(args)...);
-    Graveyard().emplace_back(object);
+    Registry()[static_cast<IUnknown*>(object)] = object;
     return object;
+}
+
+// The memory object behind an interface pointer, or null for a freed or foreign one.
+MemoryObject* FindObject(const void* address)
+{
+    auto it = Registry().find(address);
+    return it == Registry().end() ? nullptr : it->second;
+}
+
+void FreeObject(MemoryObject* object, IUnknown* address)
+{
+    Registry().erase(address);
+    delete object;
 }
 
 #define MEMORY_REFCOUNT(Name)                                   \
@@ -72,8 +98,10 @@ T* MakeObject(Args&&... args)
     {                                                           \
         Record(Name "::Release", {Ptr(this)});                  \
         if (!Alive()) return 0;                                 \
-        if (--refs == 0) OnFinalRelease();                      \
-        return static_cast<ULONG>(refs);                        \
+        if (--refs > 0) return static_cast<ULONG>(refs);        \
+        OnFinalRelease();                                       \
+        FreeObject(this, static_cast<IUnknown*>(this));         \
+        return 0;                                               \
     }
 
 UINT BytesPerPixel(D3DFORMAT format)
@@ -100,7 +128,23 @@ struct PixelLevel {
     D3DFORMAT format = D3DFMT_UNKNOWN;
     std::vector<BYTE> pixels;
     bool locked = false;
+    // A clear is only painted into pixels when someone locks them: nothing reads the
+    // back buffer in a normal frame, and painting it every frame was most of its cost.
+    bool fillPending = false;
+    D3DCOLOR fillColor = 0;
     UINT Pitch() const { return width * BytesPerPixel(format); }
+    void Fill(D3DCOLOR color)
+    {
+        fillPending = true;
+        fillColor = color;
+    }
+    void ApplyFill()
+    {
+        if (!fillPending) return;
+        fillPending = false;
+        if (pixels.empty()) pixels.assign(static_cast<size_t>(Pitch()) * height, 0);
+        for (size_t i = 0; i + 3 < pixels.size(); i += 4) std::memcpy(&pixels[i], &fillColor, 4);
+    }
 };
 
 HRESULT LockLevel(PixelLevel& level, D3DLOCKED_RECT* lockedRect, const RECT* rect)
@@ -115,6 +159,7 @@ HRESULT LockLevel(PixelLevel& level, D3DLOCKED_RECT* lockedRect, const RECT* rec
         left = rect->left;
         top = rect->top;
     }
+    level.ApplyFill();
     level.locked = true;
     lockedRect->Pitch = static_cast<INT>(level.Pitch());
     lockedRect->pBits = level.pixels.data() + top * level.Pitch() + left * BytesPerPixel(level.format);
@@ -132,8 +177,10 @@ public:
     HRESULT GetDevice(IDirect3DDevice8** device) override
     {
         if (!device) return D3DERR_INVALIDCALL;
-        *device = device_;
-        if (device_) device_->AddRef();
+        // Resources do not keep their device alive; it may be gone.
+        *device = FindObject(device_) ? device_ : nullptr;
+        if (!*device) return D3DERR_INVALIDCALL;
+        device_->AddRef();
         return S_OK;
     }
     HRESULT GetDesc(D3DSURFACE_DESC* desc) override
@@ -144,7 +191,7 @@ public:
         desc->Format = level_->format;
         desc->Type = D3DRTYPE_SURFACE;
         desc->Pool = D3DPOOL_MANAGED;
-        desc->Size = static_cast<UINT>(level_->pixels.size());
+        desc->Size = level_->Pitch() * level_->height;
         desc->Width = level_->width;
         desc->Height = level_->height;
         return S_OK;
@@ -199,8 +246,10 @@ public:
     HRESULT GetDevice(IDirect3DDevice8** device) override
     {
         if (!device) return D3DERR_INVALIDCALL;
-        *device = device_;
-        if (device_) device_->AddRef();
+        // Resources do not keep their device alive; it may be gone.
+        *device = FindObject(device_) ? device_ : nullptr;
+        if (!*device) return D3DERR_INVALIDCALL;
+        device_->AddRef();
         return S_OK;
     }
     D3DRESOURCETYPE GetType() override { return D3DRTYPE_TEXTURE; }
@@ -261,8 +310,10 @@ public:
     HRESULT GetDevice(IDirect3DDevice8** device) override
     {
         if (!device) return D3DERR_INVALIDCALL;
-        *device = device_;
-        if (device_) device_->AddRef();
+        // Resources do not keep their device alive; it may be gone.
+        *device = FindObject(device_) ? device_ : nullptr;
+        if (!*device) return D3DERR_INVALIDCALL;
+        device_->AddRef();
         return S_OK;
     }
     D3DRESOURCETYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
@@ -312,7 +363,7 @@ private:
 template <typename T, typename I>
 T* LiveObject(I* object)
 {
-    T* memory = dynamic_cast<T*>(object);
+    T* memory = dynamic_cast<T*>(FindObject(object));
     return memory && memory->Alive() ? memory : nullptr;
 }
 
@@ -354,7 +405,8 @@ public:
         back->width = parameters.BackBufferWidth;
         back->height = parameters.BackBufferHeight;
         back->format = D3DFMT_X8R8G8B8;
-        back->pixels.assign(static_cast<size_t>(back->Pitch()) * back->height, 0);
+        // Allocated on first lock (see PixelLevel::Fill).
+        back->Fill(0);
         backBuffer_ = back;
     }
     MEMORY_REFCOUNT("Device")
@@ -445,9 +497,7 @@ public:
         Record("Clear", {static_cast<double>(count), Ptr(rects), static_cast<double>(flags), static_cast<double>(color),
                          z, static_cast<double>(stencil)});
         if (!Alive()) return D3DERR_INVALIDCALL;
-        if (flags & D3DCLEAR_TARGET) {
-            for (size_t i = 0; i + 3 < backBuffer_->pixels.size(); i += 4) std::memcpy(&backBuffer_->pixels[i], &color, 4);
-        }
+        if (flags & D3DCLEAR_TARGET) backBuffer_->Fill(color);
         return S_OK;
     }
     HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, CONST D3DMATRIX* matrix) override
@@ -700,7 +750,12 @@ IDirect3D8* CreateMemoryDirect3D()
 }
 
 const std::vector<MemoryCall>& MemoryDeviceRecord() { return g_record; }
-void MemoryDeviceClearRecord() { g_record.clear(); }
+void MemoryDeviceClearRecord()
+{
+    g_record.clear();
+    g_record.shrink_to_fit();
+    g_recordDropped = 0;
+}
 
 int MemoryDeviceFind(const char* method, size_t from)
 {
@@ -721,6 +776,19 @@ const std::vector<BYTE>& MemoryDeviceLastUserVertices() { return g_lastUserVerti
 
 long MemoryObjectRefCount(IUnknown* object)
 {
-    const MemoryObject* memory = dynamic_cast<const MemoryObject*>(object);
-    return memory ? memory->refs : -1;
+    const MemoryObject* memory = FindObject(object);
+    return memory ? memory->refs : 0;
 }
+
+void MemoryDeviceSetRecording(bool on) { g_recording = on; }
+
+void MemoryDeviceSetRecordLimit(size_t calls)
+{
+    g_recordLimit = calls;
+    if (g_record.size() > calls) {
+        g_recordDropped += g_record.size() - calls;
+        g_record.resize(calls);
+    }
+}
+
+size_t MemoryDeviceRecordDropped() { return g_recordDropped; }

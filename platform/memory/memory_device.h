@@ -3,6 +3,7 @@
 #pragma once
 #include <d3d8.h>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -33,9 +34,15 @@ void MemoryResetConfig();
 
 IDirect3D8* CreateMemoryDirect3D();
 
-// Every call on any memory object since the last clear, in order.
+// Every call on any memory object since the last clear, in order, up to the limit;
+// calls past it are counted, not kept.
 const std::vector<MemoryCall>& MemoryDeviceRecord();
 void MemoryDeviceClearRecord();
+const size_t kMemoryRecordLimit = 200000;
+void MemoryDeviceSetRecordLimit(size_t calls);
+size_t MemoryDeviceRecordDropped();
+// Recording on (the default) or off, for long runs that never read it.
+void MemoryDeviceSetRecording(bool on);
 // Index of the first call named method at or after from, or -1.
 int MemoryDeviceFind(const char* method, size_t from = 0);
 int MemoryDeviceCount(const char* method);
@@ -44,5 +51,5 @@ int MemoryDeviceCount(const char* method);
 IDirect3DDevice8* MemoryDeviceCurrent();
 // Vertices of the last DrawPrimitiveUP call, as raw bytes.
 const std::vector<BYTE>& MemoryDeviceLastUserVertices();
-// Reference count of a memory object (0 once released); -1 for anything else.
+// Reference count of a live memory object; 0 once freed or for anything else.
 long MemoryObjectRefCount(IUnknown* object);
