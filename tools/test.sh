@@ -15,7 +15,7 @@ step "normal build and tests"
 cmake -S "$root" -B "$root/build-test" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$root/build-test" -j "$jobs"
 "$root/build-test/vantrel-check" "$root/data"
-ctest --test-dir "$root/build-test" -j "$jobs" --output-on-failure
+ctest --test-dir "$root/build-test" -j "$jobs" --output-on-failure --output-junit "$root/build-test/junit.xml"
 
 step "sanitizer build and tests"
 # One clang build serves both the suite and the fuzz targets: ASan and UBSan everywhere,
@@ -32,7 +32,7 @@ fi
 cmake -S "$root" -B "$root/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${compilers[@]}" \
   -DVANTREL_SANITIZE=ON -DVANTREL_FUZZ="$fuzz" -DVANTREL_BENCH=OFF
 cmake --build "$root/build-asan" -j "$jobs"
-ctest --test-dir "$root/build-asan" -j "$jobs" --output-on-failure
+ctest --test-dir "$root/build-asan" -j "$jobs" --output-on-failure --output-junit "$root/build-asan/junit.xml"
 
 step "soak"
 # The freed-memory quarantine is kept small: it would otherwise go on filling (up to
@@ -56,4 +56,15 @@ if [ "$fuzz" = ON ]; then
 else
   echo "clang++ not found: fuzzing skipped"
 fi
+step "Windows build under Wine"
+bash "$root/tools/windows/test-windows.sh"
+
 step "all passed"
+# One closing count over both suites (a failure has already stopped the script).
+count() { grep -o "$1=\"[0-9]*\"" "$2" | head -n 1 | grep -o '[0-9]*'; }
+total=0 skipped=0
+for junit in "$root/build-test/junit.xml" "$root/build-asan/junit.xml"; do
+  total=$((total + $(count tests "$junit")))
+  skipped=$((skipped + $(count skipped "$junit")))
+done
+echo "tests: $((total - skipped)) passed, 0 failed, $skipped skipped"
