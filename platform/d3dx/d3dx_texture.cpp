@@ -1,5 +1,6 @@
 // Textures and surfaces from image files, written against the Direct3D interfaces only.
 #include <d3dx8.h>
+#include "pixel_format.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,19 +10,6 @@
 
 namespace {
 
-UINT BytesPerPixel(D3DFORMAT format)
-{
-    switch (format) {
-    case D3DFMT_A8R8G8B8:
-    case D3DFMT_X8R8G8B8: return 4;
-    case D3DFMT_R8G8B8: return 3;
-    case D3DFMT_R5G6B5:
-    case D3DFMT_X1R5G5B5:
-    case D3DFMT_A1R5G5B5:
-    case D3DFMT_A4R4G4B4: return 2;
-    default: return 0;
-    }
-}
 
 void StorePixel(BYTE* dst, D3DFORMAT format, uint32_t argb)
 {

@@ -4,6 +4,7 @@
 // pointer handed back to the device is first looked up among the live objects, so a
 // stale one is refused, never followed.
 #include "gl/gl_device.h"
+#include "pixel_format.h"
 
 #include <SDL.h>
 #include <stand_in.h>
@@ -80,19 +81,6 @@ void FreeObject(GlObject* object, IUnknown* address)
         return 0;                                          \
     }
 
-UINT BytesPerPixel(D3DFORMAT format)
-{
-    switch (format) {
-    case D3DFMT_A8R8G8B8:
-    case D3DFMT_X8R8G8B8: return 4;
-    case D3DFMT_R8G8B8: return 3;
-    case D3DFMT_R5G6B5:
-    case D3DFMT_X1R5G5B5:
-    case D3DFMT_A1R5G5B5:
-    case D3DFMT_A4R4G4B4: return 2;
-    default: return 0;
-    }
-}
 
 struct GlFormat {
     GLint internal;

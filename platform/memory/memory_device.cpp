@@ -2,6 +2,7 @@
 // pointer handed back to the device is first looked up among the live objects, so a
 // stale one is refused, never followed.
 #include "memory/memory_device.h"
+#include "pixel_format.h"
 
 #include <stand_in.h>
 
@@ -104,20 +105,6 @@ void FreeObject(MemoryObject* object, IUnknown* address)
         return 0;                                               \
     }
 
-UINT BytesPerPixel(D3DFORMAT format)
-{
-    switch (format) {
-    case D3DFMT_A8R8G8B8:
-    case D3DFMT_X8R8G8B8: return 4;
-    case D3DFMT_R8G8B8: return 3;
-    case D3DFMT_R5G6B5:
-    case D3DFMT_X1R5G5B5:
-    case D3DFMT_A1R5G5B5:
-    case D3DFMT_A4R4G4B4:
-    case D3DFMT_D16: return 2;
-    default: return 0;
-    }
-}
 
 class MemoryDevice;
 class MemoryTexture;
