@@ -59,3 +59,7 @@ bool PlatformScreenshot(const char* pngPath);
 
 // Waits until the device has finished drawing everything sent so far (benchmarks).
 void PlatformFinishFrame();
+
+// Whether the in-memory device records its calls (tests read the record; long runs need not
+// keep it). Where there is no in-memory device this does nothing.
+void PlatformRecordDeviceCalls(bool record);

@@ -769,6 +769,8 @@ long MemoryObjectRefCount(IUnknown* object)
 
 void MemoryDeviceSetRecording(bool on) { g_recording = on; }
 
+void PlatformRecordDeviceCalls(bool record) { MemoryDeviceSetRecording(record); }
+
 void MemoryDeviceSetRecordLimit(size_t calls)
 {
     g_recordLimit = calls;

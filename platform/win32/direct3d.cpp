@@ -119,3 +119,6 @@ extern "C" IDirect3D8* WINAPI PlatformDirect3DCreate8(UINT sdkVersion)
     if (!real) return nullptr;
     return new PlatformDirect3D(real);
 }
+
+// The system's device keeps no record of calls to switch.
+void PlatformRecordDeviceCalls(bool) {}

@@ -4,7 +4,7 @@
 
 #include <stand_in.h>
 
-#include <png.h>
+#include "d3dx/image_encode.h"
 
 #include <cstdio>
 #include <vector>
@@ -13,31 +13,10 @@ IDirect3DDevice8* PlatformLastDevice();
 
 namespace {
 
-bool WritePng(const char* path, unsigned width, unsigned height, const std::vector<png_byte>& rgb)
-{
-    FILE* file = std::fopen(path, "wb");
-    if (!file) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!png || !info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        std::remove(path);
-        return false;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (unsigned y = 0; y < height; ++y) png_write_row(png, &rgb[size_t(y) * width * 3]);
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(file) == 0;
-}
 
 // One pixel of a display format as red, green and blue; false for formats a back buffer
 // of this game never has.
-bool ToRgb(D3DFORMAT format, const BYTE* row, unsigned x, png_byte* out)
+bool ToRgb(D3DFORMAT format, const BYTE* row, unsigned x, unsigned char* out)
 {
     switch (format) {
     case D3DFMT_X8R8G8B8:
@@ -49,17 +28,17 @@ bool ToRgb(D3DFORMAT format, const BYTE* row, unsigned x, png_byte* out)
         return true;
     case D3DFMT_R5G6B5: {
         const unsigned p = row[x * 2] | row[x * 2 + 1] << 8;
-        out[0] = static_cast<png_byte>(((p >> 11) & 31) * 255 / 31);
-        out[1] = static_cast<png_byte>(((p >> 5) & 63) * 255 / 63);
-        out[2] = static_cast<png_byte>((p & 31) * 255 / 31);
+        out[0] = static_cast<unsigned char>(((p >> 11) & 31) * 255 / 31);
+        out[1] = static_cast<unsigned char>(((p >> 5) & 63) * 255 / 63);
+        out[2] = static_cast<unsigned char>((p & 31) * 255 / 31);
         return true;
     }
     case D3DFMT_X1R5G5B5:
     case D3DFMT_A1R5G5B5: {
         const unsigned p = row[x * 2] | row[x * 2 + 1] << 8;
-        out[0] = static_cast<png_byte>(((p >> 10) & 31) * 255 / 31);
-        out[1] = static_cast<png_byte>(((p >> 5) & 31) * 255 / 31);
-        out[2] = static_cast<png_byte>((p & 31) * 255 / 31);
+        out[0] = static_cast<unsigned char>(((p >> 10) & 31) * 255 / 31);
+        out[1] = static_cast<unsigned char>(((p >> 5) & 31) * 255 / 31);
+        out[2] = static_cast<unsigned char>((p & 31) * 255 / 31);
         return true;
     }
     default:
@@ -77,7 +56,7 @@ bool PlatformScreenshot(const char* pngPath)
     if (FAILED(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back)) || !back) return false;
     D3DSURFACE_DESC desc = {};
     D3DLOCKED_RECT locked = {};
-    std::vector<png_byte> rgb;
+    std::vector<unsigned char> rgb;
     bool read = false;
     if (SUCCEEDED(back->GetDesc(&desc)) && SUCCEEDED(back->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
         rgb.resize(size_t(desc.Width) * desc.Height * 3);
@@ -90,7 +69,7 @@ bool PlatformScreenshot(const char* pngPath)
         back->UnlockRect();
     }
     back->Release();
-    return read && WritePng(pngPath, desc.Width, desc.Height, rgb);
+    return read && WritePngRgb(pngPath, desc.Width, desc.Height, rgb.data());
 }
 
 // Present has already waited for the frame on this platform.

@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "memory/memory_device.h"
 #include "tools/dump.h"
 #include "tools/replay/script.h"
 
@@ -159,8 +158,8 @@ int main(int argc, char** argv)
     // No display is needed or used unless the caller chose a video driver.
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
 
-    // Nothing here reads the memory device's call record, and long runs would fill it.
-    MemoryDeviceSetRecording(false);
+    // Nothing here reads the in-memory device's call record, and long runs would fill it.
+    PlatformRecordDeviceCalls(false);
 
     PlatformScript script = {};
     script.startTick = static_cast<uint32_t>(startTick);
