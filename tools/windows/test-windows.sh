@@ -46,6 +46,9 @@ display_file="$(mktemp)"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
 xvfb_pid=$!
 export WINEPREFIX="$out/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Mesa's software renderer draws on one thread under Wine: with its worker threads, Wine was
+# seen to die by a signal now and then (about 1 run in 5 on this machine, none in this mode).
+export LP_NUM_THREADS=0
 wine=/usr/lib/wine/wine64
 cleanup() {
   WINEPREFIX="$WINEPREFIX" /usr/lib/wine/wineserver -k 2>/dev/null || true
@@ -93,7 +96,7 @@ run_in "$out/run-windows" timeout 300 "$wine" "$out/vantrel-replay.exe" --frames
 # Wine itself was once seen to die by a signal on a fresh prefix; say so and try once more,
 # so that a fault of the host's emulator is told apart from one of the game.
 for _ in 1 2; do
-  [ "$status" -gt 128 ] && [ "$status" -ne 137 ] || break
+  [ "$status" -gt 128 ] || break
   echo "note: Wine ended by signal $((status - 128)); running the Windows build once more"
   status=0
   run_in "$out/run-windows" timeout 300 "$wine" "$out/vantrel-replay.exe" --frames 120 script.txt || status=$?
@@ -148,7 +151,7 @@ fi
 step "vantrel.exe /640 on a screen without that mode"
 status=0
 run_in "$out/run-game-640" timeout 120 "$wine" "$out/vantrel.exe" /640 || status=$?
-if [ "$status" -gt 128 ] && [ "$status" -ne 137 ]; then
+if [ "$status" -gt 128 ]; then
   echo "note: Wine ended by signal $((status - 128)); running vantrel.exe /640 once more"
   status=0
   run_in "$out/run-game-640" timeout 120 "$wine" "$out/vantrel.exe" /640 || status=$?
