@@ -18,7 +18,7 @@
 #include "figure/parts_file.h"
 #include "game/state.h"
 #include "level/level.h"
-#include "shell/log.h"
+#include "base/log.h"
 
 namespace fs = std::filesystem;
 

@@ -14,7 +14,7 @@
 #include "game/state.h"
 #include "graphics/device_setup.h"
 #include "platform/memory/memory_device.h"
-#include "shell/log.h"
+#include "base/log.h"
 
 namespace fs = std::filesystem;
 

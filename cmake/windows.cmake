@@ -37,7 +37,7 @@ target_compile_definitions(vantrel_platform PRIVATE VANTREL_PLATFORM_LAYER)
 target_link_libraries(vantrel_platform PUBLIC vantrel_d3d8 dinput8 dxguid PNG::PNG JPEG::JPEG ZLIB::ZLIB)
 
 file(GLOB VANTREL_GAME_SOURCES CONFIGURE_DEPENDS
-  shell/*.cpp game/*.cpp graphics/*.cpp input/*.cpp figure/*.cpp animation/*.cpp level/*.cpp)
+  base/*.cpp shell/*.cpp game/*.cpp graphics/*.cpp input/*.cpp figure/*.cpp animation/*.cpp editor/*.cpp level/*.cpp)
 file(GLOB VANTREL_PENDING_SOURCES CONFIGURE_DEPENDS pending/*.cpp)
 add_library(vantrel_game STATIC ${VANTREL_GAME_SOURCES} ${VANTREL_PENDING_SOURCES})
 target_link_libraries(vantrel_game PUBLIC vantrel_platform)

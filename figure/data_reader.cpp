@@ -7,7 +7,7 @@
 #include <string>
 
 #include "figure/records.h"
-#include "shell/log.h"
+#include "base/log.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "figure/data_reader.h"
 #include "figure/records.h"
-#include "shell/log.h"
+#include "base/log.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "game/figure_access.h"
 #include "game/state.h"
-#include "shell/log.h"
+#include "base/log.h"
 
 #include <cmath>
 

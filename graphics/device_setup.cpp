@@ -9,7 +9,7 @@
 
 #include "game/state.h"
 #include "graphics/scene_resources.h"
-#include "shell/log.h"
+#include "base/log.h"
 
 HRESULT InitD3D(HWND window)
 {

@@ -4,7 +4,7 @@
 
 #include "game/actions.h"
 #include "game/state.h"
-#include "shell/log.h"
+#include "base/log.h"
 
 void OnKeyChange(unsigned char key, bool down)
 {

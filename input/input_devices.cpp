@@ -5,7 +5,7 @@
 #include "game/figure_access.h"
 #include "game/state.h"
 #include "input/commands.h"
-#include "shell/log.h"
+#include "base/log.h"
 
 #include <cstdint>
 #include <cstring>

@@ -8,7 +8,7 @@
 #include "game/state.h"
 #include "graphics/device_setup.h"
 #include "input/input_devices.h"
-#include "shell/log.h"
+#include "base/log.h"
 #include "shell/main_window.h"
 
 static void LogCommandLine(const char* commandLine)

@@ -4,7 +4,7 @@
 #include "figure/anim_file.h"
 #include "figure/records.h"
 #include "game/state.h"
-#include "shell/log.h"
+#include "base/log.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "data_files_support.h"
 #include "figure/data_reader.h"
 #include "game/state.h"
-#include "shell/log.h"
+#include "base/log.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "graphics/device_setup.h"
 #include "graphics/draw_helpers.h"
 #include "memory/memory_device.h"
-#include "shell/log.h"
+#include "base/log.h"
 #include "support.h"
 
 namespace {

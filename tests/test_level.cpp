@@ -9,7 +9,7 @@
 #include "data_files_support.h"
 #include "game/state.h"
 #include "level/level.h"
-#include "shell/log.h"
+#include "base/log.h"
 
 namespace {
 

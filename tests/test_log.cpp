@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "shell/log.h"
+#include "base/log.h"
 #include "support.h"
 
 TEST(Log, ResetEmptiesAnEarlierRunAndLinesEndInLineFeeds)

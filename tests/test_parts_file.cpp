@@ -16,7 +16,7 @@
 #include "figure/records.h"
 #include "game/state.h"
 #include "memory/memory_device.h"
-#include "shell/log.h"
+#include "base/log.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "graphics/device_setup.h"
 #include "platform/memory/memory_device.h"
 #include "recording_device.h"
-#include "shell/log.h"
+#include "base/log.h"
 #include "support.h"
 
 namespace {

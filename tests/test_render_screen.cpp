@@ -14,7 +14,7 @@
 #include "graphics/device_setup.h"
 #include "level/level.h"
 #include "platform/d3dx/image_decode.h"
-#include "shell/log.h"
+#include "base/log.h"
 #include "support.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "game/state.h"
 #include "graphics/scene_resources.h"
 #include "recording_device.h"
-#include "shell/log.h"
+#include "base/log.h"
 #include "support.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "game/state.h"
 #include "platform/sdl/sdl_window.h"
 #include "shell/entry.h"
-#include "shell/log.h"
+#include "base/log.h"
 #include "shell/main_window.h"
 #include "support.h"
 

@@ -17,7 +17,7 @@
 #include "figure/records.h"
 #include "game/state.h"
 #include "level/level.h"
-#include "shell/log.h"
+#include "base/log.h"
 #include "../data_files_support.h"
 
 namespace {
