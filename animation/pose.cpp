@@ -233,23 +233,6 @@ void GetPickRay(D3DXVECTOR3* nearPoint, D3DXVECTOR3* farPoint)
     D3DXVec3Unproject(farPoint, &onFar, &viewport, &projection, &view, &world);
 }
 
-void VectorPart::Draw()
-{
-    IDirect3DDevice8* device = g_device;
-    if (!device) return;
-    for (int row = 0; row < tilesDown && row < TILE_GRID; ++row) {
-        for (int column = 0; column < tilesAcross && column < TILE_GRID; ++column) {
-            // A part whose building stopped part-way keeps counts for tiles it never made.
-            IDirect3DVertexBuffer8* buffer = tileVertexBuffers[column][row];
-            if (!buffer) continue;
-            device->SetTexture(0, tileTextures[column][row]);
-            device->SetVertexShader(QUAD_FVF);
-            device->SetStreamSource(0, buffer, sizeof(QuadVertex));
-            device->DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2);
-        }
-    }
-}
-
 int VectorMan::DrawFigure()
 {
     IDirect3DDevice8* device = g_device;

@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "figure/data_reader.h"
-#include "game/state.h"
+#include "graphics/device.h"
 #include "base/log.h"
 
 namespace {
@@ -244,6 +244,23 @@ IDirect3DVertexBuffer8* VectorPart::InitPart(const char* fileName)
     }
     whole->Release();
     return tileVertexBuffers[0][0];
+}
+
+void VectorPart::Draw()
+{
+    IDirect3DDevice8* device = g_device;
+    if (!device) return;
+    for (int row = 0; row < tilesDown && row < TILE_GRID; ++row) {
+        for (int column = 0; column < tilesAcross && column < TILE_GRID; ++column) {
+            // A part whose building stopped part-way keeps counts for tiles it never made.
+            IDirect3DVertexBuffer8* buffer = tileVertexBuffers[column][row];
+            if (!buffer) continue;
+            device->SetTexture(0, tileTextures[column][row]);
+            device->SetVertexShader(QUAD_FVF);
+            device->SetStreamSource(0, buffer, sizeof(QuadVertex));
+            device->DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2);
+        }
+    }
 }
 
 void FillQuadVertices(QuadVertex* vertices, int width, int height, float uMax, float vMax, DWORD colour)

@@ -1,6 +1,7 @@
 // vecparts.dat: the part images and their geometry.
 #pragma once
 #include "figure/records.h"
+#include "graphics/draw_helpers.h"
 
 int LoadVectorParts();
 void SetPartTexture(int index, VectorPart& part, const char* fileName);

@@ -2,6 +2,12 @@
 
 #include <cstdlib>
 
+VectorPart* g_parts = nullptr;
+int g_numParts = 0;
+VectorMan* g_vectorMan = nullptr;
+AnimFrame* g_frames = nullptr;
+int g_numFrames = 0;
+
 VectorPart::VectorPart()
     : tilesAcross(0),
       tilesDown(0),

@@ -1,5 +1,7 @@
 // The figure's records: part images, the figure and its slots, hit boxes and the
-// animation frames with their key lists. Chief header of the figure data files.
+// animation frames with their key lists. Chief header of the figure data files. Records
+// are plain data, built by the readers and kept until the process ends; what moves or
+// draws them lives in the layers above.
 #pragma once
 #include <d3d8.h>
 
@@ -15,14 +17,6 @@ struct PartPoint {
     int y;
 };
 
-// The one vertex format: position, ARGB colour, texture coordinates (FVF 0x142).
-struct QuadVertex {
-    float x, y, z;
-    DWORD colour;
-    float u, v;
-};
-const DWORD QUAD_FVF = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;
-
 // One image of the figure, cut into at most 5 x 5 texture tiles.
 class VectorPart {
 public:
@@ -33,7 +27,8 @@ public:
 
     // Loads the image and builds its tiles; returns tile [0][0]'s buffer or null.
     IDirect3DVertexBuffer8* InitPart(const char* fileName);
-    // Draws every tile under the device's current world transform.
+    // Draws every tile under the device's current world transform. Beside InitPart in
+    // the parts file: what builds the tiles also knows how to draw them.
     void Draw();
 
     int tilesAcross;
@@ -47,33 +42,35 @@ public:
     char* textureFile;
     IDirect3DVertexBuffer8* primaryVertexBuffer;  // not owned: tile [0][0]'s buffer
     int index;
-    float xoffset;
+    float xoffset;  // image centre relative to the pivot; the editor nudges it
     float yoffset;
     int numpoints;
-    PartPoint* points;
-    unsigned int width;
+    PartPoint* points;    // joints where child slots hang
+    unsigned int width;   // copies of the image size that the collisions read
     unsigned int height;
 };
 
 // One slot of a figure, and also one piece of the level.
 struct ManPart {
     unsigned char visible;
-    float x, y;
-    float z;
+    float x, y;  // slot: extra offset moved by its velocity; piece: place in its cell
+    float z;     // pieces only
     float xVelocity, yVelocity;
-    float yMin, yMax;
-    unsigned char yBounce;
-    int rootpart;
-    int rootpoint;
-    int layer;
-    float angle;
-    float angularVelocity;
-    int vecpartnum;
+    float yMin, yMax;       // y stays between these; a frame start sets them
+    unsigned char yBounce;  // at yMax: reverse (set) or stop (clear)
+    int rootpart;   // parent slot, -1: hangs from the figure's origin
+    int rootpoint;  // joint of image number rootpart the slot hangs from
+    int layer;      // 1 front .. 6 back; others are not drawn
+    float angle;    // degrees, kept in [0, 360)
+    float angularVelocity;  // turn while no key drives the slot
+    int vecpartnum;         // image shown, index into g_parts
+    // Set for the slots that strike (the held item): each pose then leaves the world
+    // position of the image centre in worldX, worldY for the next frame's collisions.
     unsigned char tracked;
     float worldX, worldY;
-    unsigned char solid;
-    unsigned char movable;
-    unsigned char pushable;
+    unsigned char solid;     // pieces: the figure stands on and bumps into it
+    unsigned char movable;   // pieces: collides, and may be pushed
+    unsigned char pushable;  // pieces: a strike pushes it, if it also collides
 };
 
 // A collision box relative to the figure's position, not turned with it.
@@ -86,25 +83,27 @@ struct HitBox {
 
 // One key of a key list; a list is one contiguous array of these.
 struct AnimKey {
-    unsigned char useStartAngle;
+    unsigned char useStartAngle;  // clear: the turn starts from wherever the slot is
     float startAngle;
     float destAngle;
-    float rotSpeed;
+    float rotSpeed;  // degrees per second; the sign gives the direction
+    // Degrees turned so far in this key: the key ends when it has turned the whole way,
+    // which works across the 360 wrap where comparing angles would not.
     float turned;
-    unsigned char moveX;
+    unsigned char moveX;  // the key has a movement line; only the vertical one is applied
     unsigned char moveY;
     float xMin, yMin;
     float xMax, yMax;
     float xVel, yVel;
-    unsigned char xLoop, yLoop;
-    unsigned char useChangePart;
+    unsigned char xLoop, yLoop;  // bounce at the upper bound
+    unsigned char useChangePart;  // at the end: slot changePartSlot shows changePartVecPart
     int changePartSlot;
     int changePartVecPart;
-    unsigned char hasVisibleList;
+    unsigned char hasVisibleList;  // at the end: these slots are shown (-1: empty entry)
     int visibleParts[MAX_PART_LIST];
-    unsigned char hasInvisibleList;
+    unsigned char hasInvisibleList;  // at the end: these slots are hidden
     int invisibleParts[MAX_PART_LIST];
-    unsigned char loopKeys;
+    unsigned char loopKeys;  // after this key the list starts again
     AnimKey* next;
     AnimKey* prev;
     AnimKey* first;
@@ -122,14 +121,16 @@ struct VectorMan {
     ManPart* parts;
     float x, y, z;
     float xVelocity, yVelocity, zVelocity;
-    float yAngle;
-    float zAngle;
+    float yAngle;  // 0 faces right, 180 left
+    float zAngle;  // turn in the screen plane
     float zAngularVelocity;
-    int maxKeys;
-    AnimKey* currentKeys[MAX_FRAME_KEYS];
+    int maxKeys;   // slots 0 .. maxKeys - 1 are driven by key lists
+    AnimKey* currentKeys[MAX_FRAME_KEYS];  // per slot, null: turns freely
     int numHitBoxes;
     HitBox* hitBoxes;
 
+    // Defined by the animation layer (animation/step.cpp, animation/pose.cpp); they stay
+    // members because the frame and the renderer call them on the figure.
     // Advances every slot by the elapsed seconds; returns 0.
     int StepAnimation(float seconds);
     // Poses and draws the figure with the editor overlays; returns 0.
@@ -144,8 +145,6 @@ extern int g_numParts;
 extern VectorMan* g_vectorMan;
 extern AnimFrame* g_frames;
 extern int g_numFrames;
-extern DWORD g_maxTextureWidth;
-extern DWORD g_maxTextureHeight;
 
 // The part at index, or null when the index does not name a loaded part.
 VectorPart* PartAt(int index);

@@ -1,34 +1,24 @@
-// The game's global state: every global of the program, one instance each.
+// The game's global state: every global of the program, one instance each. The device,
+// the view, the records and the level are declared by their own layers and gathered here;
+// the rest belongs to the game, its input and its editor.
 #pragma once
 #include <windows.h>
 #include <d3d8.h>
 #include <dinput.h>
 #include "figure/records.h"
+#include "graphics/device.h"
+#include "graphics/scene_state.h"
 #include "input/key_state.h"
 #include "level/level.h"
 
-extern float g_screenWidth;
-extern float g_screenHeight;
 extern HWND g_hWnd;
 extern HINSTANCE g_hInstance;
-extern IDirect3D8* g_d3d;
-extern IDirect3DDevice8* g_device;
 extern LPDIRECTINPUT8 g_directInput;
 extern LPDIRECTINPUTDEVICE8 g_keyboard;
 extern LPDIRECTINPUTDEVICE8 g_mouse;
 extern KeyState g_keyStates[256];
 extern KeyState g_mouseButtons[4];
-extern int g_mouseX;
-extern int g_mouseY;
 extern POINT g_cursorPos;
-extern DWORD g_lastTick;
-extern float g_cameraX;
-extern float g_cameraY;
-extern float g_cameraDistance;
-extern float g_cameraPitch;
-extern float g_cameraYaw;
-extern unsigned char g_cameraFollows;
-extern unsigned char g_showHitBoxes;
 extern int g_editMode;
 extern int g_selectedPart;
 extern unsigned char g_leftButtonDown;

@@ -7,9 +7,16 @@
 #include <cstdio>
 #include <cstring>
 
-#include "game/state.h"
+#include "graphics/device.h"
 #include "graphics/scene_resources.h"
 #include "base/log.h"
+
+float g_screenWidth = 1024.0f;
+float g_screenHeight = 768.0f;
+IDirect3D8* g_d3d = nullptr;
+IDirect3DDevice8* g_device = nullptr;
+DWORD g_maxTextureWidth = 0;
+DWORD g_maxTextureHeight = 0;
 
 HRESULT InitD3D(HWND window)
 {

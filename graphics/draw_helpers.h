@@ -1,7 +1,15 @@
-// Drawing conventions shared by all drawing code.
+// Drawing conventions shared by all drawing code: the one vertex format, angles, the
+// four-vertex buffers of overlays and outlines.
 #pragma once
 #include <d3d8.h>
-#include "figure/records.h"
+
+// The one vertex format: position, ARGB colour, texture coordinates (FVF 0x142, 24 bytes).
+struct QuadVertex {
+    float x, y, z;
+    DWORD colour;
+    float u, v;
+};
+const DWORD QUAD_FVF = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 
 // Degrees to radians, applied only where a rotation is built.
 const float ANGLE_FACTOR = 0.0174532924f;

@@ -7,10 +7,16 @@
 #include "figure/anim_file.h"
 #include "figure/figure_file.h"
 #include "figure/parts_file.h"
-#include "game/state.h"
+#include "graphics/device.h"
+#include "graphics/scene_state.h"
 #include "level/level.h"
 
 namespace {
+
+// The start view frames the level's first floor with the figure above it.
+const float START_CAMERA_X = -320.0f;
+const float START_CAMERA_Y = -640.0f;
+const float START_CAMERA_DISTANCE = 800.0f;
 
 // pi / 4 as the float the projection has always used.
 const float FIELD_OF_VIEW = 0.7853982f;
@@ -58,6 +64,28 @@ void SetFixedDeviceState(IDirect3DDevice8* device)
 
 }  // namespace
 
+float g_cameraX = START_CAMERA_X;
+float g_cameraY = START_CAMERA_Y;
+float g_cameraDistance = START_CAMERA_DISTANCE;
+float g_cameraPitch = 0.0f;
+float g_cameraYaw = 0.0f;
+unsigned char g_cameraFollows = 1;
+unsigned char g_showHitBoxes = 0;
+int g_mouseX = 0;
+int g_mouseY = 0;
+DWORD g_lastTick = 0;
+
+void SetStartView()
+{
+    g_cameraX = START_CAMERA_X;
+    g_cameraY = START_CAMERA_Y;
+    g_cameraDistance = START_CAMERA_DISTANCE;
+    g_cameraPitch = 0.0f;
+    g_cameraYaw = 0.0f;
+    g_mouseX = 0;
+    g_mouseY = 0;
+}
+
 void InitSceneResources()
 {
     if (g_device) SetFixedDeviceState(g_device);
@@ -68,13 +96,7 @@ void InitSceneResources()
     LoadVectorAnim();
     InitLevel();
 
-    g_cameraX = -320.0f;
-    g_cameraY = -640.0f;
-    g_cameraDistance = 800.0f;
-    g_cameraPitch = 0.0f;
-    g_cameraYaw = 0.0f;
-    g_mouseX = 0;
-    g_mouseY = 0;
+    SetStartView();
     // Taken last so the loading time does not count as the first frame's step.
     g_lastTick = GetTickCount();
 }

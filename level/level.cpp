@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+Level* g_level = nullptr;
+
 Level::Level()
 {
     for (LevelCell*& slot : slots) slot = nullptr;

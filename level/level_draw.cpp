@@ -3,8 +3,9 @@
 #include <d3d8.h>
 #include <d3dx8.h>
 
-#include "game/state.h"
+#include "graphics/device.h"
 #include "graphics/draw_helpers.h"
+#include "graphics/scene_state.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "figure/records.h"
+#include "graphics/draw_helpers.h"
 
 class RecordingDevice;
 
