@@ -7,13 +7,12 @@
 #include <d3dx8.h>
 
 #include "figure/records.h"
+#include "editor/editor.h"
+#include "figure/roles.h"
 #include "game/state.h"
 #include "graphics/draw_helpers.h"
 
 namespace {
-
-const int FRONT_LAYER = 1;
-const int BACK_LAYER = 6;
 
 // Overlays flicker on purpose, so they stand out against any image behind them.
 DWORD RandomColour()
@@ -266,9 +265,9 @@ int VectorMan::DrawFigure()
     // The pick test runs on each slot where it is drawn, so the editor picks what the
     // player sees under the cursor.
     int picked = -1;
-    if (g_editMode != 0) {
+    if (g_editMode != EDIT_PLAY) {
         // Pivot editing only takes a new slot while the button is held.
-        const bool mayPick = g_editMode != 2 || g_leftButtonDown;
+        const bool mayPick = g_editMode != EDIT_PIVOT || g_leftButtonDown;
         for (size_t k = 0; mayPick && k < drawList.size(); ++k) {
             const int s = drawList[k];
             const VectorPart* image = PartAt(parts[s].vecpartnum);
@@ -285,13 +284,13 @@ int VectorMan::DrawFigure()
         if (static_cast<int>(k) == picked) {
             outline = true;
             // Holding the button in hover mode keeps what hovering selected.
-            if (!(g_editMode == 1 && g_leftButtonDown)) g_selectedPart = s;
+            if (!(g_editMode == EDIT_HOVER && g_leftButtonDown)) g_selectedPart = s;
         }
-        if (g_editMode == 2 && s == g_selectedPart) {
+        if (g_editMode == EDIT_PIVOT && s == g_selectedPart) {
             outline = true;
             cross = true;
         }
-        if (g_editMode == 0) outline = false;
+        if (g_editMode == EDIT_PLAY) outline = false;
 
         device->SetTransform(D3DTS_WORLD, &matrices.World(s));
         VectorPart* image = PartAt(parts[s].vecpartnum);

@@ -4,6 +4,7 @@
 #include <d3dx8.h>
 
 #include "figure/records.h"
+#include "figure/roles.h"
 #include "game/state.h"
 #include "graphics/draw_helpers.h"
 #include "level/level.h"
@@ -13,7 +14,7 @@ namespace {
 // The game cursor is the only cursor the player sees; it goes on top of everything.
 void DrawCursor(IDirect3DDevice8* device)
 {
-    const VectorPart* cursor = PartAt(CURSOR_PART);
+    const VectorPart* cursor = PartAt(CURSOR_IMAGE);
     if (!cursor || !cursor->tileTextures[0][0]) return;
     ID3DXSprite* sprite = nullptr;
     if (FAILED(D3DXCreateSprite(device, &sprite)) || !sprite) return;

@@ -2,6 +2,5 @@
 #pragma once
 
 const unsigned int CLEAR_COLOUR = 0xFF008080;
-const int CURSOR_PART = 12;
 
 void RenderScene();

@@ -5,6 +5,7 @@
 
 #include "figure/data_reader.h"
 #include "figure/records.h"
+#include "figure/roles.h"
 #include "base/log.h"
 
 namespace {
@@ -33,7 +34,7 @@ void SetNumParts(VectorMan& man, long n)
         slot.visible = 1;
         slot.rootpart = -1;
         slot.rootpoint = -1;
-        slot.layer = 3;
+        slot.layer = DEFAULT_LAYER;
         slot.vecpartnum = -1;
     }
 }
@@ -87,8 +88,8 @@ int InitVectorMan()
     man.maxKeys = MAXKEYS;
     man.numHitBoxes = 2;
     man.hitBoxes = new HitBox[2]{{5.0f, 40.0f, 25.0f, 46.0f}, {20.0f, -43.0f, 36.0f, 40.0f}};
-    // Slots 6 and 7 wait hidden for the animation to show them (when the file has them).
-    for (int i = 6; i <= 7 && i < man.numparts; ++i) man.parts[i].visible = 0;
+    // The item and the flash wait hidden for the animation to show them (when the file has them).
+    for (int i = FIRST_HIDDEN_SLOT; i <= LAST_HIDDEN_SLOT && i < man.numparts; ++i) man.parts[i].visible = 0;
     WriteLog("InitVectorMan done");
     return 0;
 }

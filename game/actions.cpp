@@ -1,23 +1,12 @@
 #include "game/actions.h"
 
+#include "base/log.h"
+#include "editor/editor.h"
+#include "figure/roles.h"
 #include "game/figure_access.h"
 #include "game/state.h"
-#include "base/log.h"
 
 #include <cmath>
-
-// Frames with fixed roles.
-static const int WALK_FRAME = 2;
-static const int JUMP_FRAME = 3;
-static const int TAKE_ITEM_FRAME = 4;
-static const int PUT_AWAY_FRAME = 5;
-
-// Slots with fixed roles.
-static const int BODY_SLOT = 1;
-static const int HOLDING_SLOT = 3;
-static const int ITEM_SLOT = 6;
-static const int HELD_ITEM_IMAGE = 6;
-static const int EMPTY_HAND_IMAGE = 3;
 
 static const float THRUST_PER_SECOND = -750.0f;
 static const float THRUST_BASE = -500.0f;
@@ -102,23 +91,24 @@ void StartWalk(WalkDirection direction)
     const bool left = direction == WALK_LEFT;
     // The boxes belong to the facing the figure is about to take, even when it does not walk.
     if (man->yAngle == (left ? 0.0f : 180.0f)) MirrorHitBoxes(*man);
-    if (g_editMode == 2) {
+    if (g_editMode == EDIT_PIVOT) {
         ManPart* selected = SlotAt(g_selectedPart);
         VectorPart* image = selected ? PartAt(selected->vecpartnum) : nullptr;
         if (image) image->xoffset += left ? -0.1f : 0.1f;
         return;
     }
-    const int sign = left ? -1 : 1;
-    if (g_moveDir == sign || g_editMode != 0) return;
+    const int walking = left ? MOVE_LEFT : MOVE_RIGHT;
+    if (g_moveDir == walking || g_editMode != EDIT_PLAY) return;
     man->yAngle = left ? 180.0f : 0.0f;
+    const float sign = left ? -1.0f : 1.0f;
     if (g_onGround) {
-        g_moveDir = sign;
+        g_moveDir = walking;
         man->xVelocity = sign * WALK_SPEED;
         if (!g_jumping) {
             if (AnimFrame* frame = FrameAt(WALK_FRAME)) AddFrames(man, frame);
         }
     } else {
-        g_moveDir = 2 * sign;
+        g_moveDir = left ? MOVE_LEFT_AIR : MOVE_RIGHT_AIR;
         man->xVelocity = sign * AIR_WALK_SPEED;
         if (left) {
             if (AnimFrame* frame = FrameAt(JUMP_FRAME)) AddFrames(man, frame);
@@ -130,9 +120,9 @@ void StopWalk(WalkDirection direction)
 {
     VectorMan* man = g_vectorMan;
     if (!man) return;
-    const bool walkingThatWay = direction == WALK_LEFT ? g_moveDir < 0 : g_moveDir > 0;
+    const bool walkingThatWay = direction == WALK_LEFT ? g_moveDir < MOVE_STILL : g_moveDir > MOVE_STILL;
     if (!walkingThatWay) return;
-    g_moveDir = 0;
+    g_moveDir = MOVE_STILL;
     man->xVelocity = 0.0f;
     if (!g_jumping) StopAnimation();
     if (ManPart* body = SlotAt(BODY_SLOT)) {
@@ -164,7 +154,7 @@ void ResetFigure()
     man->zAngularVelocity = 0.0f;
     man->zAngle = 0.0f;
     man->yAngle = 0.0f;
-    for (int i = 2; i <= 5; ++i) {
+    for (int i = FIRST_LIMB_SLOT; i <= LAST_LIMB_SLOT; ++i) {
         if (ManPart* s = SlotAt(i)) {
             s->angle = 0.0f;
             s->angularVelocity = 0.0f;
@@ -177,7 +167,7 @@ void BeginThrust()
     g_leftButtonDown = 1;
     ManPart* holder = SlotAt(HOLDING_SLOT);
     ManPart* item = SlotAt(ITEM_SLOT);
-    if (holder && item && holder->vecpartnum == HELD_ITEM_IMAGE && item->yVelocity == 0.0f) g_charging = 1;
+    if (holder && item && holder->vecpartnum == GRIP_IMAGE && item->yVelocity == 0.0f) g_charging = 1;
 }
 
 void ReleaseThrust(float heldSeconds)
@@ -185,7 +175,7 @@ void ReleaseThrust(float heldSeconds)
     g_leftButtonDown = 0;
     ManPart* holder = SlotAt(HOLDING_SLOT);
     ManPart* item = SlotAt(ITEM_SLOT);
-    if (!holder || !item || holder->vecpartnum != HELD_ITEM_IMAGE || !g_charging) return;
+    if (!holder || !item || holder->vecpartnum != GRIP_IMAGE || !g_charging) return;
     g_charging = 0;
     const float v = heldSeconds * THRUST_PER_SECOND + THRUST_BASE;
     item->yVelocity = v;

@@ -8,6 +8,20 @@ const float JUMP_IMPULSE = 800.0f;
 
 enum WalkDirection { WALK_LEFT, WALK_RIGHT };
 
+// Values of g_moveDir: the sign is the direction; a walk begun in the air goes at the
+// slower speed until the figure lands.
+enum WalkState {
+    MOVE_LEFT_AIR = -2,
+    MOVE_LEFT = -1,
+    MOVE_STILL = 0,
+    MOVE_RIGHT = 1,
+    MOVE_RIGHT_AIR = 2,
+};
+inline bool WalkBegunInAir(int moveDir)
+{
+    return moveDir == MOVE_LEFT_AIR || moveDir == MOVE_RIGHT_AIR;
+}
+
 int StopAnimation();
 HRESULT AddFrames(VectorMan* man, AnimFrame* frame);
 // Frame n of g_frames, or null when the animation file did not define it.

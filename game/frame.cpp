@@ -3,18 +3,17 @@
 #include <windows.h>
 
 #include "animation/render.h"
+#include "editor/editor.h"
 #include "game/actions.h"
 #include "game/figure_access.h"
 #include "game/state.h"
 #include "input/input_devices.h"
+#include "figure/roles.h"
 #include "level/level.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
-
-static const int WALK_FRAME = 2;
-static const int ITEM_SLOT = 6;
 
 bool BoxesOverlap(const Box& a, const Box& b)
 {
@@ -30,14 +29,14 @@ static void Land(VectorMan& man)
 {
     g_jumping = 0;
     StopAnimation();
-    if (g_moveDir == 0) return;
-    if (std::abs(g_moveDir) == 2) {
-        if (g_moveDir > 0) {
+    if (g_moveDir == MOVE_STILL) return;
+    if (WalkBegunInAir(g_moveDir)) {
+        if (g_moveDir > MOVE_STILL) {
             man.xVelocity = WALK_SPEED;
-            g_moveDir = 1;
+            g_moveDir = MOVE_RIGHT;
         } else {
             man.xVelocity = -WALK_SPEED;
-            g_moveDir = -1;
+            g_moveDir = MOVE_LEFT;
         }
     }
     if (AnimFrame* frame = FrameAt(WALK_FRAME)) AddFrames(&man, frame);
@@ -196,8 +195,8 @@ int UpdateFrame()
         if (man->y < 0.0f) man->y = 0.0f;
         const float newX = man->x, newY = man->y;
 
-        if (g_editMode == 0) CollisionStep(*man, dt, oldX, oldY, newX, newY);
-        if (g_onGround && std::abs(g_moveDir) == 2) man->xVelocity = 0.0f;
+        if (g_editMode == EDIT_PLAY) CollisionStep(*man, dt, oldX, oldY, newX, newY);
+        if (g_onGround && WalkBegunInAir(g_moveDir)) man->xVelocity = 0.0f;
         man->StepAnimation(dt);
     }
 

@@ -2,6 +2,7 @@
 
 #include <dinput.h>
 
+#include "figure/roles.h"
 #include "game/figure_access.h"
 #include "game/state.h"
 #include "input/commands.h"
@@ -9,9 +10,6 @@
 
 #include <cstdint>
 #include <cstring>
-
-static const int HOLDING_SLOT = 3;
-static const int HELD_ITEM_IMAGE = 6;
 
 HRESULT InitDirectInput(HWND window, HINSTANCE instance)
 {
@@ -84,7 +82,7 @@ static void MoveGameCursor(LONG dx, LONG dy)
 static void AimHeldItem(LONG dy)
 {
     ManPart* holder = SlotAt(HOLDING_SLOT);
-    if (!holder || holder->vecpartnum != HELD_ITEM_IMAGE) return;
+    if (!holder || holder->vecpartnum != GRIP_IMAGE) return;
     holder->angle -= static_cast<float>(dy);
     if (holder->angle > 359.0f) holder->angle -= 360.0f;
     if (holder->angle < 0.0f) holder->angle += 360.0f;

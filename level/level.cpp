@@ -1,5 +1,7 @@
 #include "level/level.h"
 
+#include "figure/roles.h"
+
 #include <cmath>
 #include <cstdio>
 
@@ -29,26 +31,25 @@ struct PieceSpec {
     unsigned char solid, movable, pushable;
 };
 
-const PieceSpec END_PIECES[] = {
-    {70, 0, 3, 9, 1, 0, 0},     {170, 0, 3, 9, 1, 0, 0},    {270, 0, 3, 9, 1, 0, 0},
-    {370, 0, 3, 9, 1, 0, 0},    {470, 0, 3, 9, 1, 0, 0},    {570, 0, 3, 9, 1, 0, 0},
-    {20, 340, 3, 10, 1, 0, 0},  {70, 340, 3, 10, 1, 1, 1},  {500, 130, 3, 10, 1, 1, 1},
-    {635, 260, 3, 10, 1, 1, 1}, {320, 320, 3, 10, 1, 1, 1}, {170, 147, 6, 11, 0, 0, 0},
-    {470, 147, 6, 11, 0, 0, 0},
-};
-const PieceSpec CORNER_PIECES[] = {{0, 0, 3, 9, 1, 1, 1}};
 const PieceSpec FLOOR_PIECES[] = {
-    {70, 0, 3, 9, 1, 0, 0},  {170, 0, 3, 9, 1, 0, 0}, {270, 0, 3, 9, 1, 0, 0},
-    {370, 0, 3, 9, 1, 0, 0}, {470, 0, 3, 9, 1, 0, 0}, {570, 0, 3, 9, 1, 0, 0},
+    {70, 0, DEFAULT_LAYER, FLOOR_IMAGE, 1, 0, 0},  {170, 0, DEFAULT_LAYER, FLOOR_IMAGE, 1, 0, 0},
+    {270, 0, DEFAULT_LAYER, FLOOR_IMAGE, 1, 0, 0},  {370, 0, DEFAULT_LAYER, FLOOR_IMAGE, 1, 0, 0},
+    {470, 0, DEFAULT_LAYER, FLOOR_IMAGE, 1, 0, 0},  {570, 0, DEFAULT_LAYER, FLOOR_IMAGE, 1, 0, 0},
+};
+// What stands on the floor of the end cell: blocks to climb and push, trees behind.
+const PieceSpec END_PIECES[] = {
+    {20, 340, DEFAULT_LAYER, BLOCK_IMAGE, 1, 0, 0},  {70, 340, DEFAULT_LAYER, BLOCK_IMAGE, 1, 1, 1},
+    {500, 130, DEFAULT_LAYER, BLOCK_IMAGE, 1, 1, 1},  {635, 260, DEFAULT_LAYER, BLOCK_IMAGE, 1, 1, 1},
+    {320, 320, DEFAULT_LAYER, BLOCK_IMAGE, 1, 1, 1},  {170, 147, BACK_LAYER, SCENERY_IMAGE, 0, 0, 0},
+    {470, 147, BACK_LAYER, SCENERY_IMAGE, 0, 0, 0},
+};
+const PieceSpec CORNER_PIECES[] = {
+    {0, 0, DEFAULT_LAYER, FLOOR_IMAGE, 1, 1, 1},
 };
 
-template <int N>
-LevelCell* NewCell(const PieceSpec (&specs)[N])
+void AddPieces(LevelCell& cell, const PieceSpec* specs, int n)
 {
-    static_assert(N <= MAX_CELL_PIECES, "a cell holds at most MAX_CELL_PIECES pieces");
-    LevelCell* cell = new LevelCell();
-    cell->count = N;
-    for (int i = 0; i < N; ++i) {
+    for (int i = 0; i < n; ++i) {
         ManPart* piece = new ManPart();
         piece->x = specs[i].x;
         piece->y = specs[i].y;
@@ -57,8 +58,27 @@ LevelCell* NewCell(const PieceSpec (&specs)[N])
         piece->solid = specs[i].solid;
         piece->movable = specs[i].movable;
         piece->pushable = specs[i].pushable;
-        cell->pieces[i] = piece;
+        cell.pieces[cell.count++] = piece;
     }
+}
+
+template <int N>
+LevelCell* NewCell(const PieceSpec (&specs)[N])
+{
+    static_assert(N <= MAX_CELL_PIECES, "a cell holds at most MAX_CELL_PIECES pieces");
+    LevelCell* cell = new LevelCell();
+    AddPieces(*cell, specs, N);
+    return cell;
+}
+
+// A cell of two lists, the first one's pieces first.
+template <int N, int M>
+LevelCell* NewCell(const PieceSpec (&first)[N], const PieceSpec (&then)[M])
+{
+    static_assert(N + M <= MAX_CELL_PIECES, "a cell holds at most MAX_CELL_PIECES pieces");
+    LevelCell* cell = new LevelCell();
+    AddPieces(*cell, first, N);
+    AddPieces(*cell, then, M);
     return cell;
 }
 
@@ -93,7 +113,7 @@ int InitLevel()
     }
 
     g_level = new Level();
-    LevelCell* end = NewCell(END_PIECES);
+    LevelCell* end = NewCell(FLOOR_PIECES, END_PIECES);
     LevelCell* corner = NewCell(CORNER_PIECES);
     g_level->slots[Slot(0, 0)] = corner;
     g_level->slots[Slot(0, 1)] = end;

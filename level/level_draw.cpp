@@ -1,5 +1,7 @@
 #include "level/level.h"
 
+#include "figure/roles.h"
+
 #include <d3d8.h>
 #include <d3dx8.h>
 
@@ -8,9 +10,6 @@
 #include "graphics/scene_state.h"
 
 namespace {
-
-const int FRONT_LAYER = 1;
-const int BACK_LAYER = 6;
 
 void DrawPiece(IDirect3DDevice8* device, const ManPart& piece, int column, int row)
 {

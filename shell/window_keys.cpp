@@ -1,5 +1,7 @@
 #include "shell/window_keys.h"
 
+#include "editor/editor.h"
+#include "figure/roles.h"
 #include "game/actions.h"
 #include "game/figure_access.h"
 #include "game/state.h"
@@ -18,9 +20,9 @@ static VectorPart* SelectedImage()
 
 static void Nudge(float direction)
 {
-    if (g_editMode == 1) {
+    if (g_editMode == EDIT_HOVER) {
         if (g_vectorMan) g_vectorMan->yVelocity += direction * NUDGE_VELOCITY;
-    } else if (g_editMode == 2) {
+    } else if (g_editMode == EDIT_PIVOT) {
         if (VectorPart* image = SelectedImage()) image->yoffset += direction * NUDGE_OFFSET;
     }
 }
@@ -49,16 +51,16 @@ void OnWindowKeyUp(WPARAM virtualKey)
         g_jumpKeyHeld = 0;
         break;
     case VK_F1:
-        g_editMode = 0;
+        g_editMode = EDIT_PLAY;
         break;
     case VK_F2:
-        g_editMode = 1;
+        g_editMode = EDIT_HOVER;
         break;
     case VK_F3:
-        g_editMode = 2;
+        g_editMode = EDIT_PIVOT;
         break;
     case VK_F5:
-        g_editMode = 5;
+        g_editMode = EDIT_FROZEN;
         g_cameraFollows = !g_cameraFollows;
         break;
     case VK_F12:
@@ -111,23 +113,23 @@ void OnWindowChar(WPARAM character)
     case '`':
         if (man) man->zAngularVelocity = 0.0f;
         break;
-    case 'a': TurnSlot(2, -TURN_STEP); break;
-    case 's': TurnSlot(2, TURN_STEP); break;
-    case 'd': TurnSlot(3, -TURN_STEP); break;
-    case 'f': TurnSlot(3, TURN_STEP); break;
-    case 'z': TurnSlot(4, -TURN_STEP); break;
-    case 'x': TurnSlot(4, TURN_STEP); break;
-    case 'c': TurnSlot(5, -TURN_STEP); break;
-    case 'v': TurnSlot(5, TURN_STEP); break;
+    case 'a': TurnSlot(BACK_ARM_SLOT, -TURN_STEP); break;
+    case 's': TurnSlot(BACK_ARM_SLOT, TURN_STEP); break;
+    case 'd': TurnSlot(HOLDING_SLOT, -TURN_STEP); break;
+    case 'f': TurnSlot(HOLDING_SLOT, TURN_STEP); break;
+    case 'z': TurnSlot(BACK_LEG_SLOT, -TURN_STEP); break;
+    case 'x': TurnSlot(BACK_LEG_SLOT, TURN_STEP); break;
+    case 'c': TurnSlot(FRONT_LEG_SLOT, -TURN_STEP); break;
+    case 'v': TurnSlot(FRONT_LEG_SLOT, TURN_STEP); break;
     case 'k':
-        StartFrameIfIdle(5, 1);
+        StartFrameIfIdle(FRONT_LEG_SLOT, KICK_FRAME);
         break;
     case 'p':
-        StartFrameIfIdle(3, 0);
+        StartFrameIfIdle(HOLDING_SLOT, PUNCH_FRAME);
         break;
     case 'w':
         if (man) {
-            if (AnimFrame* f = FrameAt(2)) AddFrames(man, f);
+            if (AnimFrame* f = FrameAt(WALK_FRAME)) AddFrames(man, f);
         }
         break;
     case 'b':

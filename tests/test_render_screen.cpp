@@ -10,6 +10,7 @@
 #include "animation/render.h"
 #include "figure/parts_file.h"
 #include "figure/records.h"
+#include "figure/roles.h"
 #include "game/state.h"
 #include "graphics/device_setup.h"
 #include "level/level.h"
@@ -74,12 +75,12 @@ protected:
             ready = false;
             return;
         }
-        g_parts = new VectorPart[CURSOR_PART + 1];
-        g_numParts = CURSOR_PART + 1;
+        g_parts = new VectorPart[CURSOR_IMAGE + 1];
+        g_numParts = CURSOR_IMAGE + 1;
         SetPartTexture(RED, g_parts[RED], "red.bmp");
         SetPartTexture(GREEN, g_parts[GREEN], "green.bmp");
         SetPartTexture(BLUE, g_parts[BLUE], "blue.bmp");
-        SetPartTexture(CURSOR_PART, g_parts[CURSOR_PART], "cursor.bmp");
+        SetPartTexture(CURSOR_IMAGE, g_parts[CURSOR_IMAGE], "cursor.bmp");
         loadedMan = g_vectorMan;
         loadedLevel = g_level;
         g_vectorMan = &man;

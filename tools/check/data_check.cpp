@@ -17,13 +17,13 @@
 #include "figure/figure_file.h"
 #include "figure/parts_file.h"
 #include "figure/records.h"
+#include "figure/roles.h"
 #include "game/state.h"
 
 namespace {
 
-const int MIN_PARTS = 13;      // images 0..12 all have fixed roles
-const int MIN_SLOTS = 8;       // slots 6 and 7 are hidden by code
-const int MIN_FRAMES = 6;      // frames 0..5 are started by number
+// Every number the game gives a role must exist in the data.
+const std::string SLOT_RANGE = std::to_string(MIN_FIGURE_SLOTS) + " to " + std::to_string(MAX_FRAME_KEYS);
 
 // Works inside a data directory and leaves it as it was: the readers create missing
 // files and the loaders write log.log there.
@@ -123,8 +123,8 @@ void ObserveParts(int line, const std::string& key, const char* value)
     CheckState& s = *s_check;
     if (key == "numparts") {
         s.countLine = line;
-        CheckCount(line, "numparts", ParseInteger(value), MIN_PARTS, MAX_DATA_COUNT,
-                   "the game needs at least " + std::to_string(MIN_PARTS) + " parts");
+        CheckCount(line, "numparts", ParseInteger(value), MIN_IMAGES, MAX_DATA_COUNT,
+                   "the game needs at least " + std::to_string(MIN_IMAGES) + " parts");
         return;
     }
     if (key == "part") {
@@ -155,7 +155,8 @@ void ObserveFigure(int line, const std::string& key, const char* value)
     CheckState& s = *s_check;
     if (key == "numparts") {
         s.countLine = line;
-        CheckCount(line, "numparts", ParseInteger(value), MIN_SLOTS, MAX_FRAME_KEYS, "the figure needs 8 to 10 slots");
+        CheckCount(line, "numparts", ParseInteger(value), MIN_FIGURE_SLOTS, MAX_FRAME_KEYS,
+                   "the figure needs " + SLOT_RANGE + " slots");
     } else if (key == "part") {
         s.part = static_cast<int>(ParseInteger(value));
         s.partLines[s.part] = line;
@@ -182,7 +183,7 @@ void ObserveAnim(int line, const std::string& key, const char* value)
     if (key == "numframes") {
         s.countLine = line;
         CheckCount(line, "numframes", ParseInteger(value), MIN_FRAMES, MAX_DATA_COUNT,
-                   "the game needs at least 6 frames");
+                   "the game needs at least " + std::to_string(MIN_FRAMES) + " frames");
     } else if (key == "frame") {
         s.frame = static_cast<int>(ParseInteger(value));
     } else if (key == "key_part") {
@@ -260,7 +261,7 @@ void CheckPartsRecords()
 void CheckFigureRecords()
 {
     const VectorMan& man = *g_vectorMan;
-    if (!man.parts) Breach(0, "no slots: the figure needs 8 to 10");
+    if (!man.parts) Breach(0, "no slots: the figure needs " + SLOT_RANGE);
     for (int i = 0; i < man.numparts; ++i) {
         const ManPart& slot = man.parts[i];
         auto& lines = s_check->slotLines[i];
@@ -298,7 +299,7 @@ void CheckAnimRecords()
         if (frame.numparts != MAXKEYS)
             Breach(LineOr(s_check->frameLines, f, s_check->countLine),
                    "frame " + std::to_string(f) + " is written for " + std::to_string(frame.numparts) +
-                       " slots; the figure animates 6");
+                       " slots; the figure animates " + std::to_string(MAXKEYS));
         for (int k = 0; k < MAX_FRAME_KEYS; ++k) {
             int j = 0;
             for (const AnimKey* key = frame.keys[k]; key; key = key->next, ++j) {
