@@ -92,9 +92,7 @@ void StartWalk(WalkDirection direction)
     // The boxes belong to the facing the figure is about to take, even when it does not walk.
     if (man->yAngle == (left ? 0.0f : 180.0f)) MirrorHitBoxes(*man);
     if (g_editMode == EDIT_PIVOT) {
-        ManPart* selected = SlotAt(g_selectedPart);
-        VectorPart* image = selected ? PartAt(selected->vecpartnum) : nullptr;
-        if (image) image->xoffset += left ? -0.1f : 0.1f;
+        NudgePivotSideways(left ? -1.0f : 1.0f);
         return;
     }
     const int walking = left ? MOVE_LEFT : MOVE_RIGHT;

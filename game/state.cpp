@@ -10,8 +10,6 @@ LPDIRECTINPUTDEVICE8 g_mouse = nullptr;
 KeyState g_keyStates[256] = {};
 KeyState g_mouseButtons[4] = {};
 POINT g_cursorPos = {0, 0};
-int g_editMode = 0;
-int g_selectedPart = -1;
 unsigned char g_leftButtonDown = 0;
 int g_moveDir = 0;
 unsigned char g_jumping = 0;
@@ -47,7 +45,7 @@ void ResetGameState()
     std::memset(g_keyStates, 0, sizeof g_keyStates);
     std::memset(g_mouseButtons, 0, sizeof g_mouseButtons);
     g_cursorPos = {0, 0};
-    g_editMode = 0;
+    g_editMode = EDIT_PLAY;
     g_selectedPart = -1;
     g_leftButtonDown = 0;
     g_moveDir = 0;

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <d3d8.h>
 #include <dinput.h>
+#include "editor/editor.h"
 #include "figure/records.h"
 #include "graphics/device.h"
 #include "graphics/scene_state.h"
@@ -19,8 +20,6 @@ extern LPDIRECTINPUTDEVICE8 g_mouse;
 extern KeyState g_keyStates[256];
 extern KeyState g_mouseButtons[4];
 extern POINT g_cursorPos;
-extern int g_editMode;
-extern int g_selectedPart;
 extern unsigned char g_leftButtonDown;
 extern int g_moveDir;
 extern unsigned char g_jumping;

@@ -6,26 +6,8 @@
 #include "game/figure_access.h"
 #include "game/state.h"
 
-static const float NUDGE_VELOCITY = 1.0f;
-static const float NUDGE_OFFSET = 0.1f;
 static const float CAMERA_STEP = 5.0f;
 static const float TURN_STEP = 1.0f;
-
-// The image of the slot picked in the editor, or null when nothing usable is picked.
-static VectorPart* SelectedImage()
-{
-    const ManPart* slot = SlotAt(g_selectedPart);
-    return slot ? PartAt(slot->vecpartnum) : nullptr;
-}
-
-static void Nudge(float direction)
-{
-    if (g_editMode == EDIT_HOVER) {
-        if (g_vectorMan) g_vectorMan->yVelocity += direction * NUDGE_VELOCITY;
-    } else if (g_editMode == EDIT_PIVOT) {
-        if (VectorPart* image = SelectedImage()) image->yoffset += direction * NUDGE_OFFSET;
-    }
-}
 
 void OnWindowKeyDown(WPARAM virtualKey)
 {
@@ -34,10 +16,10 @@ void OnWindowKeyDown(WPARAM virtualKey)
         Jump();
         break;
     case VK_UP:
-        Nudge(1.0f);
+        NudgeVertically(1.0f);
         break;
     case VK_DOWN:
-        Nudge(-1.0f);
+        NudgeVertically(-1.0f);
         break;
     default:
         break;
@@ -51,16 +33,16 @@ void OnWindowKeyUp(WPARAM virtualKey)
         g_jumpKeyHeld = 0;
         break;
     case VK_F1:
-        g_editMode = EDIT_PLAY;
+        EnterEditMode(EDIT_PLAY);
         break;
     case VK_F2:
-        g_editMode = EDIT_HOVER;
+        EnterEditMode(EDIT_HOVER);
         break;
     case VK_F3:
-        g_editMode = EDIT_PIVOT;
+        EnterEditMode(EDIT_PIVOT);
         break;
     case VK_F5:
-        g_editMode = EDIT_FROZEN;
+        EnterEditMode(EDIT_FROZEN);
         g_cameraFollows = !g_cameraFollows;
         break;
     case VK_F12:

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "animation/pose.h"
+#include "editor/overlays.h"
 #include "figure/records.h"
 #include "game/state.h"
 #include "recording_device.h"

@@ -1,0 +1,29 @@
+// What the editor draws over the figure and how it finds the slot under the cursor: the
+// pick test, the slot outline, the pivot cross and the hit boxes. Called by the figure
+// drawing between BeginScene and EndScene; device results are not checked, an overlay
+// whose buffer cannot be made is left out.
+#pragma once
+#include <d3d8.h>
+#include <d3dx8.h>
+
+#include <vector>
+
+#include "editor/editor.h"
+#include "figure/records.h"
+
+const float PIVOT_CROSS_HALF = 10.0f;
+
+// The eye ray through the cursor, in the frame of the device's current world transform.
+void GetPickRay(D3DXVECTOR3* nearPoint, D3DXVECTOR3* farPoint);
+
+// The draw-list entry of the frontmost slot under the cursor, -1 for none; worlds holds
+// each slot's world matrix by slot index. In EDIT_PLAY nothing is tested and the
+// selection is cleared.
+int PickSlot(IDirect3DDevice8* device, const VectorMan& man, const std::vector<int>& drawList,
+             const std::vector<D3DXMATRIX>& worlds);
+
+// The marks of a slot just drawn under its world matrix; drawn: its tiles were drawn.
+void DrawSlotMarks(IDirect3DDevice8* device, const SlotMarks& marks, const VectorPart& image, bool drawn);
+
+// The figure's hit boxes, with its translation only: they do not turn with it.
+void DrawHitBoxes(IDirect3DDevice8* device, const VectorMan& man);
