@@ -1,11 +1,7 @@
 #include "figure/anim_file.h"
 
-#include <cstdio>
-#include <cstring>
-
 #include "figure/data_reader.h"
 #include "figure/records.h"
-#include "base/log.h"
 
 namespace {
 
@@ -13,13 +9,6 @@ int s_frame = 0;
 int s_list = 0;
 int s_key = 0;
 long s_keysInUse = 0;  // keeps many modest numkeys lines from adding up without bound
-
-void LogRefused(const char* key, const char* why)
-{
-    char text[160];
-    std::snprintf(text, sizeof text, "%s: %s", key, why);
-    WriteLog(text);
-}
 
 AnimFrame* CurrentFrame()
 {
@@ -51,7 +40,7 @@ void FreeFrames()
 void SetNumFrames(long n)
 {
     if (n < 0 || n > MAX_DATA_COUNT) {
-        LogRefused("numframes", "count out of range");
+        LogRefusedKey("numframes", "count out of range");
         return;
     }
     FreeFrames();
@@ -63,18 +52,18 @@ void SetNumKeys(long n)
 {
     AnimFrame* frame = CurrentFrame();
     if (!frame || s_list < 0 || s_list >= MAX_FRAME_KEYS) {
-        LogRefused("numkeys", "no such frame or key list");
+        LogRefusedKey("numkeys", "no such frame or key list");
         return;
     }
     if (n < 0 || n > MAX_DATA_COUNT) {
-        LogRefused("numkeys", "count out of range");
+        LogRefusedKey("numkeys", "count out of range");
         return;
     }
     long old = 0;
     for (const AnimKey* k = frame->keys[s_list]; k; k = k->next) ++old;
     long inUse = s_keysInUse - old + n;
     if (inUse > MAX_DATA_TOTAL) {
-        LogRefused("numkeys", "too many keys in all");
+        LogRefusedKey("numkeys", "too many keys in all");
         return;
     }
     s_keysInUse = inUse < 0 ? 0 : inUse;
@@ -90,103 +79,63 @@ void SetPartList(const char* value, unsigned char& hasList, int* entries)
     hasList = 1;
 }
 
-const char* const KEY_FIELDS[] = {
-    "key_startangle", "key_destangle", "key_rotspeed", "use_startangle", "loopkeys",  "use_changepart",
-    "changepart",     "part_visible",  "part_invisible", "move_xmin",    "move_ymin", "move_xmax",
-    "move_ymax",      "move_xvel",     "move_yvel",      "move_xloop",   "move_yloop",
+void SetFrameParts(const char* value)
+{
+    if (AnimFrame* frame = CurrentFrame()) {
+        frame->numparts = static_cast<int>(ParseInteger(value));
+    } else {
+        LogRefusedKey("frame_numparts", "no such frame");
+    }
+}
+
+void SetChangePart(AnimKey& k, const char* value)
+{
+    long items[2];
+    if (ParseList(value, items, 2) < 2) {
+        LogRefusedKey("changepart", "needs a slot and an image");
+    } else {
+        k.changePartSlot = static_cast<int>(items[0]);
+        k.changePartVecPart = static_cast<int>(items[1]);
+    }
+}
+
+float Real(const char* value)
+{
+    return static_cast<float>(ParseReal(value));
+}
+
+// Every key of the file. The frame, list and key lines choose the record the key lines
+// after them write; a movement line also marks its direction as moving.
+const DataKey<AnimKey> ANIM_KEYS[] = {
+    {"numframes", [](const char* v) { SetNumFrames(ParseInteger(v)); }, nullptr},
+    {"frame", [](const char* v) { s_frame = static_cast<int>(ParseInteger(v)); }, nullptr},
+    {"frame_numparts", SetFrameParts, nullptr},
+    {"key_part", [](const char* v) { s_list = static_cast<int>(ParseInteger(v)); }, nullptr},
+    {"numkeys", [](const char* v) { SetNumKeys(ParseInteger(v)); }, nullptr},
+    {"key", [](const char* v) { s_key = static_cast<int>(ParseInteger(v)); }, nullptr},
+    {"key_startangle", nullptr, [](AnimKey& k, const char* v) { k.startAngle = ParseAngle(v); }},
+    {"key_destangle", nullptr, [](AnimKey& k, const char* v) { k.destAngle = ParseAngle(v); }},
+    {"key_rotspeed", nullptr, [](AnimKey& k, const char* v) { k.rotSpeed = ParseAngle(v); }},
+    {"use_startangle", nullptr, [](AnimKey& k, const char* v) { k.useStartAngle = ParseFlag(v); }},
+    {"loopkeys", nullptr, [](AnimKey& k, const char* v) { k.loopKeys = ParseFlag(v); }},
+    {"use_changepart", nullptr, [](AnimKey& k, const char* v) { k.useChangePart = ParseFlag(v); }},
+    {"changepart", nullptr, SetChangePart},
+    {"part_visible", nullptr, [](AnimKey& k, const char* v) { SetPartList(v, k.hasVisibleList, k.visibleParts); }},
+    {"part_invisible", nullptr,
+     [](AnimKey& k, const char* v) { SetPartList(v, k.hasInvisibleList, k.invisibleParts); }},
+    {"move_xmin", nullptr, [](AnimKey& k, const char* v) { k.xMin = Real(v); k.moveX = 1; }},
+    {"move_ymin", nullptr, [](AnimKey& k, const char* v) { k.yMin = Real(v); k.moveY = 1; }},
+    {"move_xmax", nullptr, [](AnimKey& k, const char* v) { k.xMax = Real(v); k.moveX = 1; }},
+    {"move_ymax", nullptr, [](AnimKey& k, const char* v) { k.yMax = Real(v); k.moveY = 1; }},
+    {"move_xvel", nullptr, [](AnimKey& k, const char* v) { k.xVel = Real(v); k.moveX = 1; }},
+    {"move_yvel", nullptr, [](AnimKey& k, const char* v) { k.yVel = Real(v); k.moveY = 1; }},
+    {"move_xloop", nullptr, [](AnimKey& k, const char* v) { k.xLoop = ParseFlag(v); k.moveX = 1; }},
+    {"move_yloop", nullptr, [](AnimKey& k, const char* v) { k.yLoop = ParseFlag(v); k.moveY = 1; }},
 };
-
-// Keys that write into the current key record.
-bool IsKeyField(const char* key)
-{
-    for (const char* name : KEY_FIELDS) {
-        if (std::strcmp(key, name) == 0) return true;
-    }
-    return false;
-}
-
-void SetKeyField(AnimKey& k, const char* key, const char* value)
-{
-    if (std::strcmp(key, "key_startangle") == 0) {
-        k.startAngle = ParseAngle(value);
-    } else if (std::strcmp(key, "key_destangle") == 0) {
-        k.destAngle = ParseAngle(value);
-    } else if (std::strcmp(key, "key_rotspeed") == 0) {
-        k.rotSpeed = ParseAngle(value);
-    } else if (std::strcmp(key, "use_startangle") == 0) {
-        k.useStartAngle = ParseFlag(value);
-    } else if (std::strcmp(key, "loopkeys") == 0) {
-        k.loopKeys = ParseFlag(value);
-    } else if (std::strcmp(key, "use_changepart") == 0) {
-        k.useChangePart = ParseFlag(value);
-    } else if (std::strcmp(key, "changepart") == 0) {
-        long items[2];
-        if (ParseList(value, items, 2) < 2) {
-            LogRefused(key, "needs a slot and an image");
-        } else {
-            k.changePartSlot = static_cast<int>(items[0]);
-            k.changePartVecPart = static_cast<int>(items[1]);
-        }
-    } else if (std::strcmp(key, "part_visible") == 0) {
-        SetPartList(value, k.hasVisibleList, k.visibleParts);
-    } else if (std::strcmp(key, "part_invisible") == 0) {
-        SetPartList(value, k.hasInvisibleList, k.invisibleParts);
-    } else if (std::strcmp(key, "move_xmin") == 0) {
-        k.xMin = static_cast<float>(ParseReal(value));
-        k.moveX = 1;
-    } else if (std::strcmp(key, "move_ymin") == 0) {
-        k.yMin = static_cast<float>(ParseReal(value));
-        k.moveY = 1;
-    } else if (std::strcmp(key, "move_xmax") == 0) {
-        k.xMax = static_cast<float>(ParseReal(value));
-        k.moveX = 1;
-    } else if (std::strcmp(key, "move_ymax") == 0) {
-        k.yMax = static_cast<float>(ParseReal(value));
-        k.moveY = 1;
-    } else if (std::strcmp(key, "move_xvel") == 0) {
-        k.xVel = static_cast<float>(ParseReal(value));
-        k.moveX = 1;
-    } else if (std::strcmp(key, "move_yvel") == 0) {
-        k.yVel = static_cast<float>(ParseReal(value));
-        k.moveY = 1;
-    } else if (std::strcmp(key, "move_xloop") == 0) {
-        k.xLoop = ParseFlag(value);
-        k.moveX = 1;
-    } else if (std::strcmp(key, "move_yloop") == 0) {
-        k.yLoop = ParseFlag(value);
-        k.moveY = 1;
-    }
-}
 
 bool HandleAnimKey(const char* key, const char* value)
 {
-    if (std::strcmp(key, "numframes") == 0) {
-        if (value) SetNumFrames(ParseInteger(value));
-    } else if (std::strcmp(key, "frame") == 0) {
-        if (value) s_frame = static_cast<int>(ParseInteger(value));
-    } else if (std::strcmp(key, "frame_numparts") == 0) {
-        if (!value) return true;
-        if (AnimFrame* frame = CurrentFrame()) {
-            frame->numparts = static_cast<int>(ParseInteger(value));
-        } else {
-            LogRefused(key, "no such frame");
-        }
-    } else if (std::strcmp(key, "key_part") == 0) {
-        if (value) s_list = static_cast<int>(ParseInteger(value));
-    } else if (std::strcmp(key, "numkeys") == 0) {
-        if (value) SetNumKeys(ParseInteger(value));
-    } else if (std::strcmp(key, "key") == 0) {
-        if (value) s_key = static_cast<int>(ParseInteger(value));
-    } else {
-        if (!IsKeyField(key)) return false;
-        if (!value) return true;
-        if (AnimKey* target = CurrentKey()) {
-            SetKeyField(*target, key, value);
-        } else {
-            LogRefused(key, "no such key");
-        }
-    }
-    return true;
+    return ApplyDataKey(ANIM_KEYS, key, value, CurrentKey, "no such key");
 }
 
 }  // namespace

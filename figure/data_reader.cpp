@@ -100,6 +100,13 @@ int ReadDataFile(const char* fileName, DataKeyHandler handler, const char* doneL
     return 0;
 }
 
+void LogRefusedKey(const char* key, const char* why)
+{
+    char text[160];
+    std::snprintf(text, sizeof text, "%s: %s", key, why);
+    WriteLog(text);
+}
+
 void SetDataLineObserver(DataLineObserver observer)
 {
     s_observer = observer;

@@ -1,5 +1,7 @@
-// The shared reader of the key=value data files.
+// The shared reader of the key=value data files, and the key tables its file readers
+// are written as: each file's keys listed once, with what each one sets.
 #pragma once
+#include <cstring>
 
 // Answers whether the key was recognised; value is null when the line has none.
 typedef bool (*DataKeyHandler)(const char* key, const char* value);
@@ -25,3 +27,37 @@ float ParseAngle(const char* value);
 bool ParseFlag(const char* value);
 // Splits at "," skipping empty items; stores at most maxItems; returns the count stored.
 int ParseList(const char* value, long* items, int maxItems);
+
+// Logs "key: why" for a line that was understood but could not be applied.
+void LogRefusedKey(const char* key, const char* why);
+
+// One key of a data file: it sets either the reader's own state (a count, which record
+// the following lines address) or a field of the record those lines address.
+template <typename Record>
+struct DataKey {
+    const char* name;
+    void (*setFile)(const char* value);
+    void (*setRecord)(Record& record, const char* value);
+};
+
+// Applies one key line through a reader's table; false when the key is not in it. A line
+// without a value is understood and does nothing; a record key while no record is
+// addressed is logged as "key: missing" and skipped.
+template <typename Record, size_t N>
+bool ApplyDataKey(const DataKey<Record> (&table)[N], const char* key, const char* value, Record* (*addressed)(),
+                  const char* missing)
+{
+    for (const DataKey<Record>& entry : table) {
+        if (std::strcmp(entry.name, key) != 0) continue;
+        if (!value) return true;
+        if (entry.setFile) {
+            entry.setFile(value);
+        } else if (Record* record = addressed()) {
+            entry.setRecord(*record, value);
+        } else {
+            LogRefusedKey(key, missing);
+        }
+        return true;
+    }
+    return false;
+}

@@ -1,8 +1,5 @@
 #include "figure/figure_file.h"
 
-#include <cstdio>
-#include <cstring>
-
 #include "figure/data_reader.h"
 #include "figure/records.h"
 #include "figure/roles.h"
@@ -12,18 +9,11 @@ namespace {
 
 int s_currentSlot = 0;
 
-void LogRefused(const char* key, const char* why)
-{
-    char text[160];
-    std::snprintf(text, sizeof text, "%s: %s", key, why);
-    WriteLog(text);
-}
-
 void SetNumParts(VectorMan& man, long n)
 {
     // The figure's current-key table has one entry per slot, so no more slots than that.
     if (n < 0 || n > MAX_FRAME_KEYS) {
-        LogRefused("numparts", "count out of range");
+        LogRefusedKey("numparts", "count out of range");
         return;
     }
     delete[] man.parts;
@@ -39,36 +29,31 @@ void SetNumParts(VectorMan& man, long n)
     }
 }
 
-int ManPart::*SlotField(const char* key)
+ManPart* CurrentSlot()
 {
-    if (std::strcmp(key, "vecpartnum") == 0) return &ManPart::vecpartnum;
-    if (std::strcmp(key, "layer") == 0) return &ManPart::layer;
-    if (std::strcmp(key, "rootpart") == 0) return &ManPart::rootpart;
-    if (std::strcmp(key, "rootpoint") == 0) return &ManPart::rootpoint;
-    return nullptr;
+    VectorMan& man = *g_vectorMan;
+    if (s_currentSlot < 0 || s_currentSlot >= man.numparts) return nullptr;
+    return &man.parts[s_currentSlot];
 }
+
+int Integer(const char* value)
+{
+    return static_cast<int>(ParseInteger(value));
+}
+
+// Every key of the file; a part line chooses the slot the lines after it write.
+const DataKey<ManPart> FIGURE_KEYS[] = {
+    {"numparts", [](const char* v) { SetNumParts(*g_vectorMan, ParseInteger(v)); }, nullptr},
+    {"part", [](const char* v) { s_currentSlot = Integer(v); }, nullptr},
+    {"vecpartnum", nullptr, [](ManPart& slot, const char* v) { slot.vecpartnum = Integer(v); }},
+    {"layer", nullptr, [](ManPart& slot, const char* v) { slot.layer = Integer(v); }},
+    {"rootpart", nullptr, [](ManPart& slot, const char* v) { slot.rootpart = Integer(v); }},
+    {"rootpoint", nullptr, [](ManPart& slot, const char* v) { slot.rootpoint = Integer(v); }},
+};
 
 bool HandleFigureKey(const char* key, const char* value)
 {
-    VectorMan& man = *g_vectorMan;
-    if (std::strcmp(key, "numparts") == 0) {
-        if (value) SetNumParts(man, ParseInteger(value));
-        return true;
-    }
-    if (std::strcmp(key, "part") == 0) {
-        if (value) s_currentSlot = static_cast<int>(ParseInteger(value));
-        return true;
-    }
-
-    int ManPart::*field = SlotField(key);
-    if (!field) return false;
-    if (!value) return true;
-    if (s_currentSlot < 0 || s_currentSlot >= man.numparts) {
-        LogRefused(key, "no such slot");
-        return true;
-    }
-    man.parts[s_currentSlot].*field = static_cast<int>(ParseInteger(value));
-    return true;
+    return ApplyDataKey(FIGURE_KEYS, key, value, CurrentSlot, "no such slot");
 }
 
 }  // namespace

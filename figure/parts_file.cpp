@@ -16,13 +16,6 @@ namespace {
 int s_currentPart = 0;
 long s_pointsInUse = 0;  // keeps many modest numpoints lines from adding up without bound
 
-void LogRefused(const char* key, const char* why)
-{
-    char text[160];
-    std::snprintf(text, sizeof text, "%s: %s", key, why);
-    WriteLog(text);
-}
-
 char* CopyText(const char* text)
 {
     if (!text) return nullptr;
@@ -55,7 +48,7 @@ void ReleaseTiles(VectorPart& part)
 void SetNumParts(long n)
 {
     if (n < 0 || n > MAX_DATA_COUNT) {
-        LogRefused("numparts", "count out of range");
+        LogRefusedKey("numparts", "count out of range");
         return;
     }
     delete[] g_parts;
@@ -67,12 +60,12 @@ void SetNumParts(long n)
 void SetNumPoints(VectorPart& part, long n)
 {
     if (n < 0 || n > MAX_DATA_COUNT) {
-        LogRefused("numpoints", "count out of range");
+        LogRefusedKey("numpoints", "count out of range");
         return;
     }
     long inUse = s_pointsInUse - part.numpoints + n;
     if (inUse > MAX_DATA_TOTAL) {
-        LogRefused("numpoints", "too many points in all");
+        LogRefusedKey("numpoints", "too many points in all");
         return;
     }
     s_pointsInUse = inUse < 0 ? 0 : inUse;
@@ -88,7 +81,7 @@ void SetPoints(VectorPart& part, const char* value)
     int count = ParseList(value, items, MAX_DATA_LINE);
     int pairs = count / 2;
     if (pairs > part.numpoints) {
-        LogRefused("points", "more pairs than numpoints");
+        LogRefusedKey("points", "more pairs than numpoints");
         pairs = part.numpoints;
     }
     for (int i = 0; i < pairs; ++i) {
@@ -97,41 +90,32 @@ void SetPoints(VectorPart& part, const char* value)
     }
 }
 
+VectorPart* CurrentPart()
+{
+    return PartAt(s_currentPart);
+}
+
+void SetTexture(VectorPart& part, const char* value)
+{
+    // A new image starts its part afresh, points included.
+    s_pointsInUse = s_pointsInUse > part.numpoints ? s_pointsInUse - part.numpoints : 0;
+    SetPartTexture(s_currentPart, part, value);
+}
+
+// Every key of the file; a part line chooses the image the lines after it write.
+const DataKey<VectorPart> PARTS_KEYS[] = {
+    {"numparts", [](const char* v) { SetNumParts(ParseInteger(v)); }, nullptr},
+    {"part", [](const char* v) { s_currentPart = static_cast<int>(ParseInteger(v)); }, nullptr},
+    {"texture", nullptr, SetTexture},
+    {"numpoints", nullptr, [](VectorPart& part, const char* v) { SetNumPoints(part, ParseInteger(v)); }},
+    {"points", nullptr, SetPoints},
+    {"xoffset", nullptr, [](VectorPart& part, const char* v) { part.xoffset = static_cast<float>(ParseReal(v)); }},
+    {"yoffset", nullptr, [](VectorPart& part, const char* v) { part.yoffset = static_cast<float>(ParseReal(v)); }},
+};
+
 bool HandlePartsKey(const char* key, const char* value)
 {
-    if (std::strcmp(key, "numparts") == 0) {
-        if (value) SetNumParts(ParseInteger(value));
-        return true;
-    }
-    if (std::strcmp(key, "part") == 0) {
-        if (value) s_currentPart = static_cast<int>(ParseInteger(value));
-        return true;
-    }
-
-    static const char* const partKeys[] = {"texture", "numpoints", "points", "xoffset", "yoffset"};
-    bool known = false;
-    for (const char* name : partKeys) known = known || std::strcmp(key, name) == 0;
-    if (!known) return false;
-    if (!value) return true;
-    VectorPart* part = PartAt(s_currentPart);
-    if (!part) {
-        LogRefused(key, "no such part");
-        return true;
-    }
-
-    if (std::strcmp(key, "texture") == 0) {
-        s_pointsInUse = s_pointsInUse > part->numpoints ? s_pointsInUse - part->numpoints : 0;
-        SetPartTexture(s_currentPart, *part, value);
-    } else if (std::strcmp(key, "numpoints") == 0) {
-        SetNumPoints(*part, ParseInteger(value));
-    } else if (std::strcmp(key, "points") == 0) {
-        SetPoints(*part, value);
-    } else if (std::strcmp(key, "xoffset") == 0) {
-        part->xoffset = static_cast<float>(ParseReal(value));
-    } else {
-        part->yoffset = static_cast<float>(ParseReal(value));
-    }
-    return true;
+    return ApplyDataKey(PARTS_KEYS, key, value, CurrentPart, "no such part");
 }
 
 }  // namespace
