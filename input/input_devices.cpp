@@ -11,26 +11,29 @@
 #include <cstdint>
 #include <cstring>
 
+// Creates one device, gives it its data format and cooperation, and takes it; the first
+// failure is returned and the rest is not tried.
+static HRESULT SetUpDevice(REFGUID guid, LPCDIDATAFORMAT format, HWND window, DWORD cooperation,
+                           LPDIRECTINPUTDEVICE8* device)
+{
+    HRESULT hr = g_directInput->CreateDevice(guid, device, nullptr);
+    if (FAILED(hr)) return hr;
+    hr = (*device)->SetDataFormat(format);
+    if (FAILED(hr)) return hr;
+    hr = (*device)->SetCooperativeLevel(window, cooperation);
+    if (FAILED(hr)) return hr;
+    return (*device)->Acquire();
+}
+
 HRESULT InitDirectInput(HWND window, HINSTANCE instance)
 {
     HRESULT hr = DirectInput8Create(instance, DIRECTINPUT_VERSION, IID_IDirectInput8A,
                                     reinterpret_cast<LPVOID*>(&g_directInput), nullptr);
     if (FAILED(hr)) return hr;
-    hr = g_directInput->CreateDevice(GUID_SysKeyboard, &g_keyboard, nullptr);
+    hr = SetUpDevice(GUID_SysKeyboard, &c_dfDIKeyboard, window, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND, &g_keyboard);
     if (FAILED(hr)) return hr;
-    hr = g_keyboard->SetDataFormat(&c_dfDIKeyboard);
-    if (FAILED(hr)) return hr;
-    hr = g_keyboard->SetCooperativeLevel(window, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND);
-    if (FAILED(hr)) return hr;
-    hr = g_keyboard->Acquire();
-    if (FAILED(hr)) return hr;
-    hr = g_directInput->CreateDevice(GUID_SysMouse, &g_mouse, nullptr);
-    if (FAILED(hr)) return hr;
-    hr = g_mouse->SetDataFormat(&c_dfDIMouse);
-    if (FAILED(hr)) return hr;
-    hr = g_mouse->SetCooperativeLevel(window, DISCL_EXCLUSIVE | DISCL_FOREGROUND);
-    if (FAILED(hr)) return hr;
-    hr = g_mouse->Acquire();
+    // The mouse is the game's alone while the window is in front: the game draws its own cursor.
+    hr = SetUpDevice(GUID_SysMouse, &c_dfDIMouse, window, DISCL_EXCLUSIVE | DISCL_FOREGROUND, &g_mouse);
     if (FAILED(hr)) return hr;
     std::memset(g_keyStates, 0, sizeof g_keyStates);
     WriteLog("DirectInput initialized");
