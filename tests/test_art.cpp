@@ -324,7 +324,6 @@ TEST(ArtAnimation, FramesHaveTheirRolesAndEveryTurnGoesTheShortWay)
     EXPECT_TRUE(hidden);
 }
 
-#ifdef VANTREL_ART_PATH
 TEST(ArtTool, RegeneratesTheCommittedFilesByteForByte)
 {
     ScopedTempDir dir;
@@ -344,4 +343,3 @@ TEST(ArtTool, RegeneratesTheCommittedFilesByteForByte)
     EXPECT_EQ(ReadWholeFile("preview.png"), ReadWholeFile(source + "/docs/figure-preview.png"));
     EXPECT_GE(compared, 20u);
 }
-#endif

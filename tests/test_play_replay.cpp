@@ -9,8 +9,6 @@
 #include "platform/d3dx/image_decode.h"
 #include "support.h"
 
-#ifdef VANTREL_REPLAY_PATH
-
 namespace {
 
 const char* const DIK_RIGHT_HEX = "0xCD";
@@ -329,5 +327,3 @@ TEST_F(PlayScreen, FigureStandsAtTheCentreAndTheEditorShowsWhatItPicks)
 }
 
 }  // namespace
-
-#endif

@@ -6,8 +6,6 @@
 
 #include "support.h"
 
-#ifdef VANTREL_REPLAY_PATH
-
 namespace {
 
 int Replay(const std::string& arguments, const std::string& script, const std::string& environment = "")
@@ -74,5 +72,3 @@ TEST(Replay, GameFailuresBecomeTheExitCode)
     EXPECT_EQ(Replay("--frames 5", "", "VANTREL_FAIL=window"), 1);
     EXPECT_NE(ReadWholeFile("log.log").find("Failed to create the main window\n"), std::string::npos);
 }
-
-#endif
