@@ -114,7 +114,10 @@ for stage in "${stages[@]}"; do "stage_$stage"; done
 # One closing count over the suites that ran, read from their JUnit files: a file that is
 # missing or unreadable fails the run rather than counting as nothing.
 step "done: ${stages[*]}"
-attribute() { sed -n "s/.*<testsuite [^>]*\b$1=\"\([0-9]*\)\".*/\1/p" "$2" | head -n 1; }
+# The suite's element spreads its attributes over several lines.
+attribute() {
+  tr '\n\t' '  ' <"$2" | grep -o '<testsuite [^>]*>' | head -n 1 | sed -n "s/.* $1=\"\([0-9]*\)\".*/\1/p"
+}
 total=0 failed=0 skipped=0
 for junit in "${junits[@]}"; do
   tests=$(attribute tests "$junit" 2>/dev/null || true)
