@@ -108,16 +108,21 @@ TEST_F(PlayReplay, FigureFallsWalksJumpsTakesTheItemAndPushesACrate)
         "81 key up SPACE\n"
         "95 dump rising.json\n"
         "140 dump down.json\n"
-        // On to the crate at world (500, 610): the torso stops against its side.
+        // On to the crate floating at world (500, 610): the legs' box stops against its side.
         "141 dik down " + right + "\n"
         "170 dik up " + right + "\n"
         "171 dump at-crate.json\n"
-        "172 char b\n"
-        "230 dump holding.json\n"
-        "231 mouse down 0\n"
-        "241 mouse up 0\n"
-        "270 dump pushed.json\n";
-    ASSERT_EQ(Run(271, script), 0) << ReadWholeFile("stderr.txt");
+        // Jumping there must not bump into the crate from below at once.
+        "172 key down SPACE\n"
+        "173 key up SPACE\n"
+        "185 dump crate-jump.json\n"
+        "240 dump crate-landed.json\n"
+        "241 char b\n"
+        "300 dump holding.json\n"
+        "301 mouse down 0\n"
+        "311 mouse up 0\n"
+        "340 dump pushed.json\n";
+    ASSERT_EQ(Run(341, script), 0) << ReadWholeFile("stderr.txt");
 
     const JsonValue landed = Dump("landed.json");
     const JsonValue& man = landed["figure"];
@@ -151,9 +156,17 @@ TEST_F(PlayReplay, FigureFallsWalksJumpsTakesTheItemAndPushesACrate)
     EXPECT_EQ(down["figure"]["y"].number, man["y"].number);
     EXPECT_EQ(down["figure"]["x"].number, jumpX);
 
-    // Torso box right edge (x + 5 + 25) one unit short of the crate's left edge (475).
+    // Lower box right edge (x + 20 + 36) one unit short of the crate's left edge (475).
     const JsonValue atCrate = Dump("at-crate.json");
-    EXPECT_EQ(atCrate["figure"]["x"].number, 475 - 30 - 1);
+    EXPECT_EQ(atCrate["figure"]["x"].number, 475 - 56 - 1);
+    const JsonValue crateJump = Dump("crate-jump.json");
+    EXPECT_TRUE(crateJump["globals"]["g_jumping"].boolean);
+    EXPECT_GT(crateJump["figure"]["y"].number, man["y"].number + 50);
+    EXPECT_GT(crateJump["figure"]["yVelocity"].number, 0) << "bumped its head on the crate";
+    const JsonValue crateLanded = Dump("crate-landed.json");
+    EXPECT_TRUE(crateLanded["globals"]["g_onGround"].boolean);
+    EXPECT_EQ(crateLanded["figure"]["y"].number, man["y"].number);
+    EXPECT_EQ(crateLanded["figure"]["x"].number, 475 - 56 - 1);
 
     const JsonValue holding = Dump("holding.json");
     const JsonValue& arm = holding["figure"]["parts"][3];
