@@ -187,6 +187,29 @@ TEST_F(PlayReplay, FigureFallsWalksJumpsTakesTheItemAndPushesACrate)
     EXPECT_FALSE(pushed["globals"]["g_charging"].boolean);
 }
 
+TEST_F(PlayReplay, PressedKeysReachTheKeyboardDeviceAndTheWindowAlike)
+{
+    const std::string script =
+        // Walking is read from the keyboard device, the item key from the typed character.
+        "61 press RIGHT\n"
+        "70 dump walking.json\n"
+        "71 release RIGHT\n"
+        "72 dump stopped.json\n"
+        "73 press b\n"
+        "74 release b\n"
+        "130 dump holding.json\n";
+    ASSERT_EQ(Run(131, script), 0) << ReadWholeFile("stderr.txt");
+
+    const JsonValue walking = Dump("walking.json");
+    EXPECT_EQ(walking["globals"]["g_moveDir"].number, 1);
+    EXPECT_GT(walking["figure"]["x"].number, 250);
+    EXPECT_EQ(Dump("stopped.json")["globals"]["g_moveDir"].number, 0);
+
+    const JsonValue holding = Dump("holding.json");
+    EXPECT_EQ(holding["figure"]["parts"][3]["vecpartnum"].number, 6);
+    EXPECT_TRUE(holding["figure"]["parts"][6]["visible"].boolean);
+}
+
 TEST_F(PlayReplay, CommandsAtTheEdgesOfTheSmallScreen)
 {
     const std::string script =

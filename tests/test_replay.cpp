@@ -79,7 +79,8 @@ TEST(Replay, MalformedLineIsNamedAndNothingRuns)
 {
     ScopedTempDir dir;
     const char* bad[] = {"2 key sideways SPACE\n", "x close\n", "2 char ab\n", "2 dik down 256\n",
-                         "2 mouse down 4\n", "2 focus maybe\n", "2 teleport\n", "-1 close\n"};
+                         "2 mouse down 4\n", "2 focus maybe\n", "2 teleport\n", "-1 close\n",
+                         "2 press\n", "2 press bb\n", "2 release 1000\n", "2 press 3 4\n"};
     for (const char* line : bad) {
         SCOPED_TRACE(line);
         EXPECT_EQ(Replay("--frames 5", std::string("# fine\n1 close\n") + line), 2);

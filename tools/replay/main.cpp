@@ -55,6 +55,10 @@ void BeforePass(int pass, void* user)
         case EventKind::Dik:
             input.keys[e.a & 0xFF] = e.b ? 0x80 : 0;
             break;
+        case EventKind::Key:
+            input.keys[e.a & 0xFF] = e.b ? 0x80 : 0;
+            PlatformPostWindowMessage(e.message, e.wParam, e.lParam);
+            break;
         case EventKind::MouseMove:
             input.mouseDX += e.a;
             input.mouseDY += e.b;
