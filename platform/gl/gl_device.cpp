@@ -215,7 +215,8 @@ public:
         const UINT stride = StreamStride();
         if (!buffer || !buffer->Alive() || stride == 0) return D3DERR_INVALIDCALL;
         const UINT vertices = PrimitiveVertexCount(type, count);
-        if (uint64_t(startVertex + vertices) * stride > buffer->Size()) return D3DERR_INVALIDCALL;
+        // Summed in 64 bits: a start near the top of the range must not wrap back inside the buffer.
+        if ((uint64_t(startVertex) + vertices) * stride > buffer->Size()) return D3DERR_INVALIDCALL;
         glBindBuffer(GL_ARRAY_BUFFER, buffer->Name());
         return Draw(type, startVertex, vertices, stride);
     }
