@@ -25,9 +25,9 @@ add_library(vantrel_d3d8 INTERFACE)
 add_dependencies(vantrel_d3d8 vantrel_d3d8_import)
 target_link_libraries(vantrel_d3d8 INTERFACE ${VANTREL_D3D8_IMPORT})
 
-file(GLOB VANTREL_PLATFORM_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp platform/d3dx/*.cpp)
-# The stand-in's test switches and shared input state carry no SDL and serve here as well.
-list(APPEND VANTREL_PLATFORM_SOURCES platform/sdl/switches.cpp)
+# platform/common holds what both layers share (the scripted pass, the input state, the
+# test switches); it sees no SDL.
+file(GLOB VANTREL_PLATFORM_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp platform/d3dx/*.cpp platform/common/*.cpp)
 add_library(vantrel_platform STATIC ${VANTREL_PLATFORM_SOURCES})
 target_compile_definitions(vantrel_platform PRIVATE VANTREL_PLATFORM_LAYER)
 target_link_libraries(vantrel_platform PUBLIC vantrel_d3d8 dinput8 dxguid PNG::PNG JPEG::JPEG ZLIB::ZLIB)

@@ -225,6 +225,14 @@ TEST_F(GlRender, StaleAndNullObjectsAreRefused)
     EXPECT_EQ(device_->SetStreamSource(0, nullptr, 24), S_OK);
     EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2), D3DERR_INVALIDCALL);
     EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, nullptr, 24), D3DERR_INVALIDCALL);
+    // A range whose end wraps past 32 bits is outside the buffer, not back at its start.
+    const QuadVertex quad[4] = {};
+    IDirect3DVertexBuffer8* buffer = CreateTempQuadBuffer(device_, quad);
+    ASSERT_NE(buffer, nullptr);
+    BindQuadBuffer(device_, buffer);
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLEFAN, 0xffffffffu, 2), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2), S_OK);
+    buffer->Release();
     D3DCAPS8 caps;
     EXPECT_EQ(device_->GetDeviceCaps(&caps), S_OK);
     EXPECT_GE(caps.MaxTextureWidth, 256u);
