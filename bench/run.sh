@@ -3,6 +3,7 @@
 # Usage: bash bench/run.sh [build-dir]   (default: build-bench, configured Release if new)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+bash "$root/tools/install-deps.sh"
 build="$(realpath -m "${1:-$root/build-bench}")"
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy VANTREL_WINDOWED=1
 if [ ! -f "$build/CMakeCache.txt" ]; then
@@ -38,7 +39,7 @@ empty=$(echo "$graphics" | awk '/^empty/ { print $6 " / " $8 }')
 
 printf '| %-54s | %14s |\n' "measure" "value"
 printf '|%s|%s|\n' "--------------------------------------------------------" "----------------"
-printf '| %-54s | %11s ms |\n' "start-up to first presented frame (OpenGL, best of 5)" "$(echo "scale=1; $startup / 1000" | bc)"
+printf '| %-54s | %11s ms |\n' "start-up to first presented frame (OpenGL, best of 5)" "$(awk -v us="$startup" 'BEGIN { printf "%.1f", us / 1000 }')"
 printf '| %-54s | %11s us |\n' "UpdateFrame per pass, memory device (median)" "$update"
 printf '| %-54s | %14s |\n' "RenderScene, game's own CPU work (null device)" "$(column RenderGameOnly 4)"
 printf '| %-54s | %14s |\n' "RenderScene on the memory device" "$(column RenderMemory 4)"

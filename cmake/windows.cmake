@@ -1,10 +1,6 @@
-# The Windows build: the same game sources against the platform's own windows.h, d3d8.h
-# and dinput.h, with the project's D3DX8 and the platform layer of platform/win32.
+# The Windows build's platform layer: the platform's own windows.h, d3d8.h and dinput.h, with
+# the project's D3DX8 and platform/win32 under the same game targets as CMakeLists.txt.
 # Configure with -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake (see tools/windows/).
-
-find_package(PNG REQUIRED)
-find_package(JPEG REQUIRED)
-find_package(ZLIB REQUIRED)
 
 # The platform folder is searched after the system headers, so the real windows.h, d3d8.h
 # and dinput.h win and only d3dx8.h and stand_in.h come from the project.
@@ -29,18 +25,12 @@ add_library(vantrel_d3d8 INTERFACE)
 add_dependencies(vantrel_d3d8 vantrel_d3d8_import)
 target_link_libraries(vantrel_d3d8 INTERFACE ${VANTREL_D3D8_IMPORT})
 
-file(GLOB VANTREL_PLATFORM_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp platform/d3dx/*.cpp)
-# The stand-in's test switches and shared input state carry no SDL and serve here as well.
-list(APPEND VANTREL_PLATFORM_SOURCES platform/sdl/switches.cpp)
+# platform/common holds what both layers share (the scripted pass, the input state, the
+# test switches); it sees no SDL.
+file(GLOB VANTREL_PLATFORM_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp platform/d3dx/*.cpp platform/common/*.cpp)
 add_library(vantrel_platform STATIC ${VANTREL_PLATFORM_SOURCES})
 target_compile_definitions(vantrel_platform PRIVATE VANTREL_PLATFORM_LAYER)
 target_link_libraries(vantrel_platform PUBLIC vantrel_d3d8 dinput8 dxguid PNG::PNG JPEG::JPEG ZLIB::ZLIB)
-
-file(GLOB VANTREL_GAME_SOURCES CONFIGURE_DEPENDS
-  base/*.cpp shell/*.cpp game/*.cpp graphics/*.cpp input/*.cpp figure/*.cpp animation/*.cpp editor/*.cpp level/*.cpp)
-file(GLOB VANTREL_PENDING_SOURCES CONFIGURE_DEPENDS pending/*.cpp)
-add_library(vantrel_game STATIC ${VANTREL_GAME_SOURCES} ${VANTREL_PENDING_SOURCES})
-target_link_libraries(vantrel_game PUBLIC vantrel_platform)
 
 # Icon files for the resource compiler, made from the icon images at build time: an icon
 # entry may hold PNG data as it is.
@@ -60,33 +50,33 @@ endforeach()
 set(VANTREL_RC ${PROJECT_SOURCE_DIR}/resources/vantrel.rc)
 set_source_files_properties(${VANTREL_RC} PROPERTIES OBJECT_DEPENDS "${VANTREL_ICONS}")
 
-add_executable(vantrel WIN32 ${VANTREL_RC})
-target_include_directories(vantrel PRIVATE ${VANTREL_ICON_DIR} ${PROJECT_SOURCE_DIR}/resources)
-target_link_libraries(vantrel PRIVATE vantrel_game)
-# The real WinMain is the entry; the runtime asks for it only after the game library has
-# been passed over, so the linker is told to take it from there.
-target_link_options(vantrel PRIVATE -Wl,--undefined=WinMain)
+# Every program carries the class icons and the menu, as the game looks them up by id.
+function(vantrel_add_resources target)
+  target_sources(${target} PRIVATE ${VANTREL_RC})
+  target_include_directories(${target} PRIVATE ${VANTREL_ICON_DIR} ${PROJECT_SOURCE_DIR}/resources)
+endfunction()
 
-add_library(vantrel_dump STATIC tools/json_writer.cpp tools/dump_state.cpp tools/dump_records.cpp)
-target_link_libraries(vantrel_dump PUBLIC vantrel_game)
+# The real WinMain is the entry of a GUI program; the runtime asks for it only after the
+# game library has been passed over, so the linker is told to take it from there.
+function(vantrel_add_entry target)
+  set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)
+  vantrel_add_resources(${target})
+  target_link_options(${target} PRIVATE -Wl,--undefined=WinMain)
+endfunction()
 
-file(GLOB VANTREL_REPLAY_SOURCES CONFIGURE_DEPENDS tools/replay/*.cpp)
-if(VANTREL_REPLAY_SOURCES)
-  add_executable(vantrel-replay ${VANTREL_REPLAY_SOURCES} ${VANTREL_RC})
-  target_include_directories(vantrel-replay PRIVATE ${VANTREL_ICON_DIR} ${PROJECT_SOURCE_DIR}/resources)
-  target_link_libraries(vantrel-replay PRIVATE vantrel_dump)
-endif()
+# The Windows job's own helpers, after the game's targets.
+function(vantrel_add_windows_tools)
+  # Reads the class icons and the menu back out of vantrel.exe, for the Windows job.
+  add_executable(vantrel-resource-check tools/windows/resource_check.cpp)
 
-# Reads the class icons and the menu back out of vantrel.exe, for the Windows job.
-add_executable(vantrel-resource-check tools/windows/resource_check.cpp)
-
-# Prints every constant of the stand-in windows.h, d3d8.h and dinput.h as the platform's own
-# headers define it; the Windows job compares that with the stand-ins' values.
-set(VANTREL_CONSTANTS_SOURCE ${PROJECT_BINARY_DIR}/header_constants.cpp)
-set(VANTREL_CONSTANTS_SCRIPT ${PROJECT_SOURCE_DIR}/tools/windows/header-constants.sh)
-add_custom_command(OUTPUT ${VANTREL_CONSTANTS_SOURCE}
-  COMMAND sh ${VANTREL_CONSTANTS_SCRIPT} ${PROJECT_SOURCE_DIR}/platform > ${VANTREL_CONSTANTS_SOURCE}
-  DEPENDS ${VANTREL_CONSTANTS_SCRIPT} ${PROJECT_SOURCE_DIR}/platform/windows.h
-          ${PROJECT_SOURCE_DIR}/platform/d3d8.h ${PROJECT_SOURCE_DIR}/platform/dinput.h
-  COMMENT "Constants of the stand-in headers")
-add_executable(vantrel-header-constants ${VANTREL_CONSTANTS_SOURCE})
+  # Prints every constant of the stand-in windows.h, d3d8.h and dinput.h as the platform's own
+  # headers define it; the Windows job compares that with the stand-ins' values.
+  set(VANTREL_CONSTANTS_SOURCE ${PROJECT_BINARY_DIR}/header_constants.cpp)
+  set(VANTREL_CONSTANTS_SCRIPT ${PROJECT_SOURCE_DIR}/tools/windows/header-constants.sh)
+  add_custom_command(OUTPUT ${VANTREL_CONSTANTS_SOURCE}
+    COMMAND sh ${VANTREL_CONSTANTS_SCRIPT} ${PROJECT_SOURCE_DIR}/platform > ${VANTREL_CONSTANTS_SOURCE}
+    DEPENDS ${VANTREL_CONSTANTS_SCRIPT} ${PROJECT_SOURCE_DIR}/platform/windows.h
+            ${PROJECT_SOURCE_DIR}/platform/d3d8.h ${PROJECT_SOURCE_DIR}/platform/dinput.h
+    COMMENT "Constants of the stand-in headers")
+  add_executable(vantrel-header-constants ${VANTREL_CONSTANTS_SOURCE})
+endfunction()

@@ -1,6 +1,9 @@
 #include "figure/data_reader.h"
 
+#include <cctype>
+#include <cfloat>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +15,9 @@
 namespace {
 
 DataLineObserver s_observer = nullptr;
+// The key whose handler is running, so a refused value can be named; null outside a read,
+// where tools and tests parse values of their own and nothing is logged.
+const char* s_currentKey = nullptr;
 
 // Reads one character the way a text-mode stream on the game's home platform does:
 // a CR LF pair arrives as a single LF, so files saved there read the same here.
@@ -74,7 +80,9 @@ void HandleLine(char* line, int lineNumber, DataKeyHandler handler)
     }
     *keyEnd = '\0';
 
+    s_currentKey = key;
     bool recognised = handler(key, value);
+    s_currentKey = nullptr;
     if (!recognised) WriteLog(line);  // from the line's start: "=abc" logs as written
     if (s_observer) s_observer(lineNumber, key, value, recognised);
 }
@@ -112,9 +120,36 @@ void SetDataLineObserver(DataLineObserver observer)
     s_observer = observer;
 }
 
+namespace {
+
+void LogRefusedValue(const char* why)
+{
+    if (!s_currentKey) return;
+    char text[160];
+    std::snprintf(text, sizeof text, "%s: %s", s_currentKey, why);
+    WriteLog(text);
+}
+
+// Whether the value opens with a decimal number: blanks, a sign, then a digit (or, where a
+// fraction may follow, a point and a digit). What comes after the number is ignored, as
+// it always was; "nan", "inf" and hexadecimal ("0x...") are not decimal numbers.
+bool OpensWithDecimal(const char* value, bool point)
+{
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(value);
+    while (std::isspace(*p)) ++p;
+    if (*p == '+' || *p == '-') ++p;
+    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) return false;
+    if (point && *p == '.') ++p;
+    return std::isdigit(*p) != 0;
+}
+
+}  // namespace
+
 long ParseInteger(const char* value)
 {
     if (!value) return 0;
+    // Read as before (as 0, since base 10 stops at the "x" or the first letter), but said.
+    if (!OpensWithDecimal(value, false)) LogRefusedValue("not a decimal number");
     long result = std::strtol(value, nullptr, 10);
     // The data was written for a 32-bit long: out-of-range numbers saturate there.
     if (result > INT_MAX) return INT_MAX;
@@ -125,7 +160,19 @@ long ParseInteger(const char* value)
 double ParseReal(const char* value)
 {
     if (!value) return 0.0;
-    return std::strtod(value, nullptr);
+    // A refused value reads as 0, the value every real field of the files starts from. An
+    // offset of nan or a bound of inf would make an image vanish or a slot drift for ever,
+    // and every real lands in a float, so more than a float holds is refused too.
+    if (!OpensWithDecimal(value, true)) {
+        LogRefusedValue("not a finite decimal number");
+        return 0.0;
+    }
+    const double result = std::strtod(value, nullptr);
+    if (!(std::fabs(result) <= FLT_MAX)) {
+        LogRefusedValue("out of range");
+        return 0.0;
+    }
+    return result;
 }
 
 float ParseAngle(const char* value)

@@ -3,6 +3,7 @@
 // and an in-memory recording device (memory/).
 #pragma once
 #include <windows.h>
+#include <unknwn.h>
 
 #define D3D_SDK_VERSION 220
 
@@ -383,17 +384,6 @@ struct IDirect3DSurface8;
 struct IDirect3DBaseTexture8;
 struct IDirect3DTexture8;
 struct IDirect3DVertexBuffer8;
-
-#ifndef VANTREL_IUNKNOWN_DEFINED
-#define VANTREL_IUNKNOWN_DEFINED
-struct IUnknown {
-    virtual HRESULT QueryInterface(REFIID riid, void** object) = 0;
-    virtual ULONG AddRef() = 0;
-    virtual ULONG Release() = 0;
-    virtual ~IUnknown() = default;
-};
-typedef IUnknown* LPUNKNOWN;
-#endif
 
 struct IDirect3DResource8 : public IUnknown {
     virtual HRESULT GetDevice(IDirect3DDevice8** device) = 0;

@@ -2,6 +2,7 @@
 // with the platform's names, signatures and constants. Implemented over SDL2.
 #pragma once
 #include <windows.h>
+#include <unknwn.h>
 
 #ifndef DIRECTINPUT_VERSION
 #define DIRECTINPUT_VERSION 0x0800
@@ -52,17 +53,6 @@ extern const GUID GUID_SysKeyboard;
 extern const GUID GUID_SysMouse;
 extern const GUID IID_IDirectInput8A;
 #define IID_IDirectInput8 IID_IDirectInput8A
-
-#ifndef VANTREL_IUNKNOWN_DEFINED
-#define VANTREL_IUNKNOWN_DEFINED
-struct IUnknown {
-    virtual HRESULT QueryInterface(REFIID riid, void** object) = 0;
-    virtual ULONG AddRef() = 0;
-    virtual ULONG Release() = 0;
-    virtual ~IUnknown() = default;
-};
-typedef IUnknown* LPUNKNOWN;
-#endif
 
 struct IDirectInputDevice8A : public IUnknown {
     virtual HRESULT Acquire() = 0;

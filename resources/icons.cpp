@@ -1,7 +1,7 @@
 // The class icons; their PNG bytes are generated into the build from resources/*.png.
 #include <module_resources.h>
 
-#include "shell/main_window.h"
+#include "resources/resource.h"
 
 // Provided by the generated source; null pointers when the images were missing at configure time.
 extern const unsigned char* const kIcon107Png;

@@ -1,7 +1,7 @@
 // The main window's menu, kept as data where there is no resource compiler.
 #include <module_resources.h>
 
-#include "shell/main_window.h"
+#include "resources/resource.h"
 
 static const ModuleMenuItem kMainMenu[] = {
     {IDC_VANTREL_MENU, "&File", "E&xit", IDM_EXIT},

@@ -2,11 +2,7 @@
 #pragma once
 #include <windows.h>
 
-const int IDI_VANTREL = 107;
-const int IDI_SMALL = 108;
-const int IDC_VANTREL_MENU = 109;
-const int IDM_ABOUT = 104;
-const int IDM_EXIT = 105;
+#include "resources/resource.h"
 
 ATOM RegisterMainClass(HINSTANCE instance);
 bool CreateMainWindow(HINSTANCE instance, int showCommand);

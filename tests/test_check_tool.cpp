@@ -7,8 +7,6 @@
 
 #include "data_files_support.h"
 
-#ifdef VANTREL_CHECK_PATH
-
 namespace {
 
 std::string Parts()
@@ -117,5 +115,3 @@ TEST_F(CheckTool, MissingFilesAreReportedAndNotLeftBehind)
     struct stat info;
     EXPECT_NE(stat("data/vecanim.dat", &info), 0);
 }
-
-#endif

@@ -157,6 +157,32 @@ TEST(DataParsers, NumbersInTheStandardLibrarysManner)
     EXPECT_FALSE(ParseFlag(nullptr));
 }
 
+namespace {
+std::vector<double> g_numbers;
+// "r" values are reals, "i" values integers; both are recorded as read.
+bool NumberHandler(const char* key, const char* value)
+{
+    g_numbers.push_back(key[0] == 'r' ? ParseReal(value) : static_cast<double>(ParseInteger(value)));
+    return true;
+}
+}  // namespace
+
+TEST_F(DataReader, NumbersThatAreNotFiniteDecimalsAreRefusedAndNamed)
+{
+    g_numbers.clear();
+    WriteWholeFile("n.dat", "r=nan\nr=-INF\nr=0x1p3\nr=1e39\nr=x\nr= -2.5e1cm\nr=.5\n"
+                            "i=0x10\ni=nan\ni=-7px\n");
+    ResetLog();
+    ReadDataFile("n.dat", NumberHandler, nullptr);
+    const std::vector<double> expected = {0, 0, 0, 0, 0, -25, 0.5, 0, 0, -7};
+    EXPECT_EQ(g_numbers, expected);
+    const std::vector<std::string> lines = {
+        "r: not a finite decimal number", "r: not a finite decimal number",
+        "r: not a finite decimal number", "r: out of range",
+        "r: not a finite decimal number", "i: not a decimal number", "i: not a decimal number"};
+    EXPECT_EQ(LogLines(), lines);
+}
+
 TEST(DataParsers, ListsSkipEmptyItemsAndStopAtTheLimit)
 {
     long items[5] = {};

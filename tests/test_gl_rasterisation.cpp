@@ -2,17 +2,13 @@
 // whole coordinates, so that both builds of the game put every edge on the same pixel.
 // Found by comparing screenshots with the Windows build, where every textured image came
 // out one pixel further left and up on the OpenGL device.
-#include <gtest/gtest.h>
-
-#include <d3d8.h>
-#include <stand_in.h>
-
-#include <cstring>
+#include <string>
 #include <vector>
+
+#include "gl_device_fixture.h"
 
 namespace {
 
-const UINT W = 64, H = 48;
 const D3DCOLOR WHITE = 0xffffffff;
 
 struct ScreenVertex {
@@ -25,46 +21,22 @@ struct ClipVertex {
     D3DCOLOR colour;
 };
 
-class GlRasterisation : public ::testing::Test {
+class GlRasterisation : public GlDeviceTest {
 protected:
     void SetUp() override
     {
-        PlatformSetDeviceBackend("opengl");
-        PlatformSetFailures(nullptr);
-        d3d_ = Direct3DCreate8(D3D_SDK_VERSION);
-        ASSERT_NE(d3d_, nullptr) << "no OpenGL 3.3";
-        D3DPRESENT_PARAMETERS parameters = {};
-        parameters.BackBufferWidth = W;
-        parameters.BackBufferHeight = H;
-        ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters,
-                                     &device_),
-                  S_OK);
-        device_->SetRenderState(D3DRS_LIGHTING, FALSE);
-        device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        ASSERT_NO_FATAL_FAILURE(MakeDevice(false));
         device_->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
         device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff000000, 1.0f, 0);
-    }
-    void TearDown() override
-    {
-        if (device_) device_->Release();
-        if (d3d_) d3d_->Release();
     }
 
     // The covered pixels as a set of rows, each a string with '#' where white.
     std::vector<std::string> Coverage()
     {
+        const std::vector<uint32_t> pixels = Pixels();
         std::vector<std::string> rows(H, std::string(W, '.'));
-        IDirect3DSurface8* back = nullptr;
-        EXPECT_EQ(device_->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back), S_OK);
-        if (!back) return rows;
-        D3DLOCKED_RECT locked;
-        EXPECT_EQ(back->LockRect(&locked, nullptr, D3DLOCK_READONLY), S_OK);
-        for (UINT y = 0; y < H; ++y) {
-            const uint32_t* row = reinterpret_cast<const uint32_t*>(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch);
-            for (UINT x = 0; x < W; ++x) rows[y][x] = (row[x] & 0xffffff) == 0xffffff ? '#' : '.';
-        }
-        back->UnlockRect();
-        back->Release();
+        for (UINT y = 0; y < H; ++y)
+            for (UINT x = 0; x < W; ++x) rows[y][x] = (pixels[y * W + x] & 0xffffff) == 0xffffff ? '#' : '.';
         return rows;
     }
 
@@ -79,8 +51,6 @@ protected:
         }
     }
 
-    IDirect3D8* d3d_ = nullptr;
-    IDirect3DDevice8* device_ = nullptr;
 };
 
 }  // namespace

@@ -10,31 +10,17 @@
 
 #include "d3dx/image_decode.h"
 #include "graphics/draw_helpers.h"
+#include "gl_device_fixture.h"
 #include "support.h"
 
 namespace {
 
-const UINT W = 64, H = 48;
-
-class GlRender : public ::testing::Test {
+class GlRender : public GlDeviceTest {
 protected:
     void SetUp() override
     {
-        PlatformSetDeviceBackend("opengl");
-        PlatformSetFailures(nullptr);
-        d3d_ = Direct3DCreate8(D3D_SDK_VERSION);
-        ASSERT_NE(d3d_, nullptr) << "no OpenGL 3.3";
-        D3DPRESENT_PARAMETERS parameters = {};
-        parameters.BackBufferWidth = W;
-        parameters.BackBufferHeight = H;
-        parameters.EnableAutoDepthStencil = TRUE;
-        parameters.AutoDepthStencilFormat = D3DFMT_D16;
-        ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters,
-                                     &device_),
-                  S_OK);
+        ASSERT_NO_FATAL_FAILURE(MakeDevice(true));
         // The game's fixed state, with identity transforms so positions are clip space.
-        device_->SetRenderState(D3DRS_LIGHTING, FALSE);
-        device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
         device_->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
         device_->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
         device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
@@ -44,24 +30,6 @@ protected:
         device_->SetRenderState(D3DRS_ALPHAREF, 2);
         device_->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
         device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.0f, 0);
-    }
-    void TearDown() override
-    {
-        if (device_) device_->Release();
-        if (d3d_) d3d_->Release();
-    }
-
-    std::vector<uint32_t> Pixels()
-    {
-        std::vector<uint32_t> pixels(W * H, 0);
-        IDirect3DSurface8* back = nullptr;
-        EXPECT_EQ(device_->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back), S_OK);
-        D3DLOCKED_RECT locked;
-        EXPECT_EQ(back->LockRect(&locked, nullptr, D3DLOCK_READONLY), S_OK);
-        for (UINT y = 0; y < H; ++y) std::memcpy(&pixels[y * W], static_cast<BYTE*>(locked.pBits) + y * locked.Pitch, W * 4);
-        back->UnlockRect();
-        back->Release();
-        return pixels;
     }
     uint32_t At(const std::vector<uint32_t>& pixels, UINT x, UINT y) { return pixels[y * W + x] & 0xffffff; }
 
@@ -92,8 +60,6 @@ protected:
         buffer->Release();
     }
 
-    IDirect3D8* d3d_ = nullptr;
-    IDirect3DDevice8* device_ = nullptr;
 };
 
 TEST_F(GlRender, ClearAndTexturedQuadModulatedByVertexColour)
@@ -259,6 +225,14 @@ TEST_F(GlRender, StaleAndNullObjectsAreRefused)
     EXPECT_EQ(device_->SetStreamSource(0, nullptr, 24), S_OK);
     EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2), D3DERR_INVALIDCALL);
     EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, nullptr, 24), D3DERR_INVALIDCALL);
+    // A range whose end wraps past 32 bits is outside the buffer, not back at its start.
+    const QuadVertex quad[4] = {};
+    IDirect3DVertexBuffer8* buffer = CreateTempQuadBuffer(device_, quad);
+    ASSERT_NE(buffer, nullptr);
+    BindQuadBuffer(device_, buffer);
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLEFAN, 0xffffffffu, 2), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2), S_OK);
+    buffer->Release();
     D3DCAPS8 caps;
     EXPECT_EQ(device_->GetDeviceCaps(&caps), S_OK);
     EXPECT_GE(caps.MaxTextureWidth, 256u);

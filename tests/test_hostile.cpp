@@ -10,8 +10,6 @@
 #include "platform/d3dx/image_decode.h"
 #include "support.h"
 
-#ifdef VANTREL_REPLAY_PATH
-
 namespace {
 
 // Runs the game for at most frames passes; the script writes a screenshot at pass 3
@@ -63,5 +61,3 @@ TEST(Hostile, ReadOnlyDirectoryRunsWithoutALog)
     EXPECT_EQ(code, 0);
     EXPECT_NE(access("log.log", F_OK), 0);
 }
-
-#endif

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "json_reader.h"
 #include "tools/json_writer.h"
 
 TEST(JsonWriter, NestsObjectsAndArraysWithCommasOnlyBetweenValues)
@@ -30,10 +31,16 @@ TEST(JsonWriter, FloatsReadBackToTheSameSinglePrecisionValue)
         json.Float(value);
         EXPECT_EQ(static_cast<float>(std::strtod(json.Text().c_str(), nullptr)), value) << json.Text();
     }
+    // No float, whatever it holds, makes the document unreadable.
     JsonWriter json;
-    json.Float(std::numeric_limits<float>::infinity());
-    json.Float(std::nanf(""));
-    EXPECT_EQ(json.Text(), "null,null");
+    json.BeginObject();
+    json.Member("inf", -std::numeric_limits<float>::infinity());
+    json.Member("nan", std::nanf(""));
+    json.Member("max", std::numeric_limits<float>::max());
+    json.EndObject();
+    EXPECT_EQ(json.Text(), R"({"inf":null,"nan":null,"max":3.40282347e+38})");
+    JsonValue value;
+    EXPECT_TRUE(JsonReader::Parse(json.Text(), value));
 }
 
 TEST(JsonWriter, StringsEscapeQuotesControlsAndHighBytes)

@@ -9,8 +9,6 @@
 #include "platform/d3dx/image_decode.h"
 #include "support.h"
 
-#ifdef VANTREL_REPLAY_PATH
-
 namespace {
 
 const char* const DIK_RIGHT_HEX = "0xCD";
@@ -108,16 +106,21 @@ TEST_F(PlayReplay, FigureFallsWalksJumpsTakesTheItemAndPushesACrate)
         "81 key up SPACE\n"
         "95 dump rising.json\n"
         "140 dump down.json\n"
-        // On to the crate at world (500, 610): the torso stops against its side.
+        // On to the crate floating at world (500, 610): the legs' box stops against its side.
         "141 dik down " + right + "\n"
         "170 dik up " + right + "\n"
         "171 dump at-crate.json\n"
-        "172 char b\n"
-        "230 dump holding.json\n"
-        "231 mouse down 0\n"
-        "241 mouse up 0\n"
-        "270 dump pushed.json\n";
-    ASSERT_EQ(Run(271, script), 0) << ReadWholeFile("stderr.txt");
+        // Jumping there must not bump into the crate from below at once.
+        "172 key down SPACE\n"
+        "173 key up SPACE\n"
+        "185 dump crate-jump.json\n"
+        "240 dump crate-landed.json\n"
+        "241 char b\n"
+        "300 dump holding.json\n"
+        "301 mouse down 0\n"
+        "311 mouse up 0\n"
+        "340 dump pushed.json\n";
+    ASSERT_EQ(Run(341, script), 0) << ReadWholeFile("stderr.txt");
 
     const JsonValue landed = Dump("landed.json");
     const JsonValue& man = landed["figure"];
@@ -151,9 +154,17 @@ TEST_F(PlayReplay, FigureFallsWalksJumpsTakesTheItemAndPushesACrate)
     EXPECT_EQ(down["figure"]["y"].number, man["y"].number);
     EXPECT_EQ(down["figure"]["x"].number, jumpX);
 
-    // Torso box right edge (x + 5 + 25) one unit short of the crate's left edge (475).
+    // Lower box right edge (x + 20 + 36) one unit short of the crate's left edge (475).
     const JsonValue atCrate = Dump("at-crate.json");
-    EXPECT_EQ(atCrate["figure"]["x"].number, 475 - 30 - 1);
+    EXPECT_EQ(atCrate["figure"]["x"].number, 475 - 56 - 1);
+    const JsonValue crateJump = Dump("crate-jump.json");
+    EXPECT_TRUE(crateJump["globals"]["g_jumping"].boolean);
+    EXPECT_GT(crateJump["figure"]["y"].number, man["y"].number + 50);
+    EXPECT_GT(crateJump["figure"]["yVelocity"].number, 0) << "bumped its head on the crate";
+    const JsonValue crateLanded = Dump("crate-landed.json");
+    EXPECT_TRUE(crateLanded["globals"]["g_onGround"].boolean);
+    EXPECT_EQ(crateLanded["figure"]["y"].number, man["y"].number);
+    EXPECT_EQ(crateLanded["figure"]["x"].number, 475 - 56 - 1);
 
     const JsonValue holding = Dump("holding.json");
     const JsonValue& arm = holding["figure"]["parts"][3];
@@ -172,6 +183,29 @@ TEST_F(PlayReplay, FigureFallsWalksJumpsTakesTheItemAndPushesACrate)
     EXPECT_EQ(CellPieces(pushed, 13)[8]["x"].number, 500 + moved) << "the end cell is shared";
     EXPECT_EQ(pushed["figure"]["parts"][6]["yVelocity"].number, 0) << "the thrust came back to rest";
     EXPECT_FALSE(pushed["globals"]["g_charging"].boolean);
+}
+
+TEST_F(PlayReplay, PressedKeysReachTheKeyboardDeviceAndTheWindowAlike)
+{
+    const std::string script =
+        // Walking is read from the keyboard device, the item key from the typed character.
+        "61 press RIGHT\n"
+        "70 dump walking.json\n"
+        "71 release RIGHT\n"
+        "72 dump stopped.json\n"
+        "73 press b\n"
+        "74 release b\n"
+        "130 dump holding.json\n";
+    ASSERT_EQ(Run(131, script), 0) << ReadWholeFile("stderr.txt");
+
+    const JsonValue walking = Dump("walking.json");
+    EXPECT_EQ(walking["globals"]["g_moveDir"].number, 1);
+    EXPECT_GT(walking["figure"]["x"].number, 250);
+    EXPECT_EQ(Dump("stopped.json")["globals"]["g_moveDir"].number, 0);
+
+    const JsonValue holding = Dump("holding.json");
+    EXPECT_EQ(holding["figure"]["parts"][3]["vecpartnum"].number, 6);
+    EXPECT_TRUE(holding["figure"]["parts"][6]["visible"].boolean);
 }
 
 TEST_F(PlayReplay, CommandsAtTheEdgesOfTheSmallScreen)
@@ -329,5 +363,3 @@ TEST_F(PlayScreen, FigureStandsAtTheCentreAndTheEditorShowsWhatItPicks)
 }
 
 }  // namespace
-
-#endif

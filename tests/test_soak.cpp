@@ -11,8 +11,6 @@
 
 #include "support.h"
 
-#ifdef VANTREL_REPLAY_PATH
-
 namespace {
 
 // The number after "name": at or after from, or NaN when it is missing or null.
@@ -92,5 +90,3 @@ TEST(Soak, HundredThousandRandomPassesStayFiniteAndDoNotGrow)
     std::printf("peak resident at pass 10000: %.0f KiB, at pass %d: %.0f KiB\n", before, passes, after);
     EXPECT_LE(after - before, 1024.0);
 }
-
-#endif

@@ -95,6 +95,20 @@ void DumpFigure(JsonWriter& json)
     json.EndObject();
 }
 
+// Only the tiles in use, column by column.
+template <typename Grid>
+static void DumpTileGrid(JsonWriter& json, const char* name, const Grid& grid, int across, int down)
+{
+    json.Key(name);
+    json.BeginArray();
+    for (int c = 0; c < across; ++c) {
+        json.BeginArray();
+        for (int r = 0; r < down; ++r) json.Int(grid[c][r]);
+        json.EndArray();
+    }
+    json.EndArray();
+}
+
 void DumpParts(JsonWriter& json)
 {
     json.BeginArray();
@@ -111,22 +125,8 @@ void DumpParts(JsonWriter& json)
         json.Member("tilesDown", part.tilesDown);
         const int across = part.tilesAcross < TILE_GRID ? part.tilesAcross : TILE_GRID;
         const int down = part.tilesDown < TILE_GRID ? part.tilesDown : TILE_GRID;
-        json.Key("tileWidths");
-        json.BeginArray();
-        for (int c = 0; c < across; ++c) {
-            json.BeginArray();
-            for (int r = 0; r < down; ++r) json.Int(part.tileWidths[c][r]);
-            json.EndArray();
-        }
-        json.EndArray();
-        json.Key("tileHeights");
-        json.BeginArray();
-        for (int c = 0; c < across; ++c) {
-            json.BeginArray();
-            for (int r = 0; r < down; ++r) json.Int(part.tileHeights[c][r]);
-            json.EndArray();
-        }
-        json.EndArray();
+        DumpTileGrid(json, "tileWidths", part.tileWidths, across, down);
+        DumpTileGrid(json, "tileHeights", part.tileHeights, across, down);
         json.MemberBool("primaryVertexBuffer", part.primaryVertexBuffer != nullptr);
         json.Member("xoffset", part.xoffset);
         json.Member("yoffset", part.yoffset);

@@ -163,6 +163,18 @@ static void TransformPoint(float out[4], const float in[4], const D3DMATRIX& m)
         out[c] = in[0] * m.m[0][c] + in[1] * m.m[1][c] + in[2] * m.m[2][c] + in[3] * m.m[3][c];
 }
 
+// A point through the matrix and back out of homogeneous space; a point at w = 0 (at
+// infinity) is left undivided rather than turned into infinities.
+static void TransformProjected(float out[4], const float in[4], const D3DMATRIX& m)
+{
+    TransformPoint(out, in, m);
+    if (out[3] != 0.0f) {
+        out[0] /= out[3];
+        out[1] /= out[3];
+        out[2] /= out[3];
+    }
+}
+
 D3DXVECTOR4* WINAPI D3DXVec3Transform(D3DXVECTOR4* out, CONST D3DXVECTOR3* v, CONST D3DXMATRIX* m)
 {
     if (!out || !v || !m) return out;
@@ -191,12 +203,7 @@ D3DXVECTOR3* WINAPI D3DXVec3Project(D3DXVECTOR3* out, CONST D3DXVECTOR3* v, CONS
     const D3DXMATRIX m = CombinedTransform(projection, view, world);
     const float in[4] = {v->x, v->y, v->z, 1.0f};
     float p[4];
-    TransformPoint(p, in, m);
-    if (p[3] != 0.0f) {
-        p[0] /= p[3];
-        p[1] /= p[3];
-        p[2] /= p[3];
-    }
+    TransformProjected(p, in, m);
     if (viewport) {
         p[0] = viewport->X + (1.0f + p[0]) * viewport->Width / 2.0f;
         p[1] = viewport->Y + (1.0f - p[1]) * viewport->Height / 2.0f;
@@ -221,12 +228,7 @@ D3DXVECTOR3* WINAPI D3DXVec3Unproject(D3DXVECTOR3* out, CONST D3DXVECTOR3* v, CO
         p[2] = depthRange != 0.0f ? (p[2] - viewport->MinZ) / depthRange : 0.0f;
     }
     float r[4];
-    TransformPoint(r, p, inverse);
-    if (r[3] != 0.0f) {
-        r[0] /= r[3];
-        r[1] /= r[3];
-        r[2] /= r[3];
-    }
+    TransformProjected(r, p, inverse);
     *out = D3DXVECTOR3(r[0], r[1], r[2]);
     return out;
 }

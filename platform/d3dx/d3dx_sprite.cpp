@@ -3,6 +3,8 @@
 // it changes is put back afterwards, so the scene's fixed state survives.
 #include <d3dx8.h>
 
+#include "common/ref_counted.h"
+
 #include <cmath>
 #include <vector>
 
@@ -25,25 +27,11 @@ const D3DTEXTURESTAGESTATETYPE kStageStates[] = {
     D3DTSS_ALPHAARG2, D3DTSS_ADDRESSU, D3DTSS_ADDRESSV,  D3DTSS_MAGFILTER, D3DTSS_MINFILTER, D3DTSS_MIPFILTER,
 };
 
-class Sprite final : public ID3DXSprite {
+class Sprite final : public RefCounted<ID3DXSprite> {
 public:
     explicit Sprite(LPDIRECT3DDEVICE8 device) : device_(device) { device_->AddRef(); }
+    ~Sprite() override { device_->Release(); }
 
-    HRESULT QueryInterface(REFIID, void** object) override
-    {
-        if (object) *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override
-    {
-        const ULONG left = --refs_;
-        if (left == 0) {
-            device_->Release();
-            delete this;
-        }
-        return left;
-    }
     HRESULT GetDevice(LPDIRECT3DDEVICE8* device) override
     {
         if (!device) return D3DERR_INVALIDCALL;
@@ -137,7 +125,6 @@ public:
 
 private:
     LPDIRECT3DDEVICE8 device_;
-    ULONG refs_ = 1;
 };
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/rect.h"
 #include "d3dx/image_decode.h"
 
 namespace {
@@ -170,18 +171,14 @@ HRESULT WINAPI D3DXLoadSurfaceFromFileA(LPDIRECT3DSURFACE8 destSurface, CONST PA
 
     RECT source = {0, 0, static_cast<LONG>(image.width), static_cast<LONG>(image.height)};
     if (srcRect) {
-        if (srcRect->left < 0 || srcRect->top < 0 || srcRect->right > source.right ||
-            srcRect->bottom > source.bottom || srcRect->left >= srcRect->right || srcRect->top >= srcRect->bottom)
-            return D3DERR_INVALIDCALL;
+        if (!RectInside(*srcRect, source.right, source.bottom)) return D3DERR_INVALIDCALL;
         source = *srcRect;
     }
     D3DSURFACE_DESC desc;
     if (FAILED(destSurface->GetDesc(&desc)) || BytesPerPixel(desc.Format) == 0) return D3DERR_INVALIDCALL;
     RECT target = {0, 0, static_cast<LONG>(desc.Width), static_cast<LONG>(desc.Height)};
     if (destRect) {
-        if (destRect->left < 0 || destRect->top < 0 || destRect->right > target.right ||
-            destRect->bottom > target.bottom || destRect->left >= destRect->right || destRect->top >= destRect->bottom)
-            return D3DERR_INVALIDCALL;
+        if (!RectInside(*destRect, target.right, target.bottom)) return D3DERR_INVALIDCALL;
         target = *destRect;
     }
     D3DLOCKED_RECT locked;

@@ -1,6 +1,5 @@
-// In-memory Direct3D objects. An object is freed when its last reference goes; every
-// pointer handed back to the device is first looked up among the live objects, so a
-// stale one is refused, never followed.
+// In-memory Direct3D objects over the shared device core (core/), recording every call
+// the game makes.
 #include "memory/memory_device.h"
 #include "pixel_format.h"
 
@@ -9,9 +8,12 @@
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
-#include <map>
 #include <memory>
-#include <unordered_map>
+#include <string>
+
+#include "common/rect.h"
+#include "core/device_core.h"
+#include "core/vertex_buffer.h"
 
 namespace {
 
@@ -47,64 +49,14 @@ void Record(const char* method, std::initializer_list<double> args)
 
 double Ptr(const void* p) { return static_cast<double>(reinterpret_cast<uintptr_t>(p)); }
 
-class MemoryObject;
-// Live objects by the address of their interface (the pointer the game holds).
-std::unordered_map<const void*, MemoryObject*>& Registry()
+// AddRef and Release are recorded under the object's kind, with the object's own address.
+void RecordReference(const char* kind, const char* call, const void* object)
 {
-    // Never destroyed: objects still alive at exit stay reachable for the leak checker.
-    static auto* objects = new std::unordered_map<const void*, MemoryObject*>;
-    return *objects;
+    if (g_recording) Record((std::string(kind) + "::" + call).c_str(), {Ptr(object)});
 }
 
-class MemoryObject {
-public:
-    virtual ~MemoryObject() = default;
-    long refs = 1;
-    bool Alive() const { return refs > 0; }
-};
-
-template <typename T, typename... Args>
-T* MakeObject(Args&&... args)
-{
-    T* object = new T(std::forward<Args>(args)...);
-    Registry()[static_cast<IUnknown*>(object)] = object;
-    return object;
-}
-
-// The memory object behind an interface pointer, or null for a freed or foreign one.
-MemoryObject* FindObject(const void* address)
-{
-    auto it = Registry().find(address);
-    return it == Registry().end() ? nullptr : it->second;
-}
-
-void FreeObject(MemoryObject* object, IUnknown* address)
-{
-    Registry().erase(address);
-    delete object;
-}
-
-#define MEMORY_REFCOUNT(Name)                                   \
-    HRESULT QueryInterface(REFIID, void** object) override      \
-    {                                                           \
-        if (object) *object = nullptr;                          \
-        return E_NOINTERFACE;                                   \
-    }                                                           \
-    ULONG AddRef() override                                     \
-    {                                                           \
-        Record(Name "::AddRef", {Ptr(this)});                   \
-        return Alive() ? static_cast<ULONG>(++refs) : 0;        \
-    }                                                           \
-    ULONG Release() override                                    \
-    {                                                           \
-        Record(Name "::Release", {Ptr(this)});                  \
-        if (!Alive()) return 0;                                 \
-        if (--refs > 0) return static_cast<ULONG>(refs);        \
-        OnFinalRelease();                                       \
-        FreeObject(this, static_cast<IUnknown*>(this));         \
-        return 0;                                               \
-    }
-
+// Marks this back-end's objects among all the live device objects.
+struct MemoryObject {};
 
 class MemoryDevice;
 class MemoryTexture;
@@ -139,9 +91,7 @@ HRESULT LockLevel(PixelLevel& level, D3DLOCKED_RECT* lockedRect, const RECT* rec
     if (!lockedRect || level.locked) return D3DERR_INVALIDCALL;
     LONG left = 0, top = 0;
     if (rect) {
-        if (rect->left < 0 || rect->top < 0 || rect->right > static_cast<LONG>(level.width) ||
-            rect->bottom > static_cast<LONG>(level.height) || rect->left >= rect->right ||
-            rect->top >= rect->bottom)
+        if (!RectInside(*rect, static_cast<LONG>(level.width), static_cast<LONG>(level.height)))
             return D3DERR_INVALIDCALL;
         left = rect->left;
         top = rect->top;
@@ -153,23 +103,15 @@ HRESULT LockLevel(PixelLevel& level, D3DLOCKED_RECT* lockedRect, const RECT* rec
     return S_OK;
 }
 
-class MemorySurface final : public MemoryObject, public IDirect3DSurface8 {
+class MemorySurface final : public CountedObject<IDirect3DSurface8>, public MemoryObject {
 public:
     MemorySurface(IDirect3DDevice8* device, IUnknown* owner, std::shared_ptr<PixelLevel> level)
         : device_(device), owner_(owner), level_(std::move(level))
     {
         if (owner_) owner_->AddRef();
     }
-    MEMORY_REFCOUNT("Surface")
-    HRESULT GetDevice(IDirect3DDevice8** device) override
-    {
-        if (!device) return D3DERR_INVALIDCALL;
-        // Resources do not keep their device alive; it may be gone.
-        *device = FindObject(device_) ? device_ : nullptr;
-        if (!*device) return D3DERR_INVALIDCALL;
-        device_->AddRef();
-        return S_OK;
-    }
+    void OnReferenceCall(const char* call) override { RecordReference("Surface", call, this); }
+    HRESULT GetDevice(IDirect3DDevice8** device) override { return ResourceDevice(device_, device); }
     HRESULT GetDesc(D3DSURFACE_DESC* desc) override
     {
         Record("Surface::GetDesc", {Ptr(this)});
@@ -198,7 +140,7 @@ public:
     }
 
 private:
-    void OnFinalRelease()
+    void OnFinalRelease() override
     {
         if (owner_) owner_->Release();
         owner_ = nullptr;
@@ -208,16 +150,13 @@ private:
     std::shared_ptr<PixelLevel> level_;
 };
 
-class MemoryTexture final : public MemoryObject, public IDirect3DTexture8 {
+class MemoryTexture final : public CountedObject<IDirect3DTexture8>, public MemoryObject {
 public:
     MemoryTexture(IDirect3DDevice8* device, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
                   D3DPOOL pool)
         : device_(device), usage_(usage), pool_(pool)
     {
-        if (levels == 0) {
-            levels = 1;
-            for (UINT w = width, h = height; w > 1 || h > 1; w = w > 1 ? w / 2 : 1, h = h > 1 ? h / 2 : 1) ++levels;
-        }
+        if (levels == 0) levels = FullMipCount(width, height);
         for (UINT i = 0; i < levels; ++i) {
             auto level = std::make_shared<PixelLevel>();
             level->width = width;
@@ -229,16 +168,8 @@ public:
             height = height > 1 ? height / 2 : 1;
         }
     }
-    MEMORY_REFCOUNT("Texture")
-    HRESULT GetDevice(IDirect3DDevice8** device) override
-    {
-        if (!device) return D3DERR_INVALIDCALL;
-        // Resources do not keep their device alive; it may be gone.
-        *device = FindObject(device_) ? device_ : nullptr;
-        if (!*device) return D3DERR_INVALIDCALL;
-        device_->AddRef();
-        return S_OK;
-    }
+    void OnReferenceCall(const char* call) override { RecordReference("Texture", call, this); }
+    HRESULT GetDevice(IDirect3DDevice8** device) override { return ResourceDevice(device_, device); }
     D3DRESOURCETYPE GetType() override { return D3DRTYPE_TEXTURE; }
     DWORD GetLevelCount() override { return static_cast<DWORD>(levels_.size()); }
     HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) override
@@ -280,114 +211,40 @@ public:
     }
 
 private:
-    void OnFinalRelease() {}
     IDirect3DDevice8* device_;
     DWORD usage_;
     D3DPOOL pool_;
     std::vector<std::shared_ptr<PixelLevel>> levels_;
 };
 
-class MemoryVertexBuffer final : public MemoryObject, public IDirect3DVertexBuffer8 {
+class MemoryVertexBuffer final : public VertexBufferCore, public MemoryObject {
 public:
     MemoryVertexBuffer(IDirect3DDevice8* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool)
-        : device_(device), usage_(usage), fvf_(fvf), pool_(pool), bytes_(length, 0)
+        : VertexBufferCore(device, length, usage, fvf, pool)
     {
     }
-    MEMORY_REFCOUNT("VertexBuffer")
-    HRESULT GetDevice(IDirect3DDevice8** device) override
-    {
-        if (!device) return D3DERR_INVALIDCALL;
-        // Resources do not keep their device alive; it may be gone.
-        *device = FindObject(device_) ? device_ : nullptr;
-        if (!*device) return D3DERR_INVALIDCALL;
-        device_->AddRef();
-        return S_OK;
-    }
-    D3DRESOURCETYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
+    void OnReferenceCall(const char* call) override { RecordReference("VertexBuffer", call, this); }
     HRESULT Lock(UINT offsetToLock, UINT sizeToLock, BYTE** data, DWORD flags) override
     {
         Record("VertexBuffer::Lock",
                {Ptr(this), static_cast<double>(offsetToLock), static_cast<double>(sizeToLock),
                 static_cast<double>(flags)});
-        if (!data) return D3DERR_INVALIDCALL;
-        *data = nullptr;
-        if (!Alive() || locked_ || offsetToLock > bytes_.size() || sizeToLock > bytes_.size() - offsetToLock)
-            return D3DERR_INVALIDCALL;
-        locked_ = true;
-        *data = bytes_.data() + offsetToLock;
-        return S_OK;
+        return VertexBufferCore::Lock(offsetToLock, sizeToLock, data, flags);
     }
     HRESULT Unlock() override
     {
         Record("VertexBuffer::Unlock", {Ptr(this)});
-        if (!Alive() || !locked_) return D3DERR_INVALIDCALL;
-        locked_ = false;
-        return S_OK;
+        return VertexBufferCore::Unlock();
     }
-    HRESULT GetDesc(D3DVERTEXBUFFER_DESC* desc) override
-    {
-        if (!desc || !Alive()) return D3DERR_INVALIDCALL;
-        std::memset(desc, 0, sizeof *desc);
-        desc->Format = D3DFMT_UNKNOWN;
-        desc->Type = D3DRTYPE_VERTEXBUFFER;
-        desc->Usage = usage_;
-        desc->Pool = pool_;
-        desc->Size = static_cast<UINT>(bytes_.size());
-        desc->FVF = fvf_;
-        return S_OK;
-    }
-    const std::vector<BYTE>& Bytes() const { return bytes_; }
-
-private:
-    void OnFinalRelease() {}
-    IDirect3DDevice8* device_;
-    DWORD usage_, fvf_;
-    D3DPOOL pool_;
-    std::vector<BYTE> bytes_;
-    bool locked_ = false;
 };
 
-template <typename T, typename I>
-T* LiveObject(I* object)
-{
-    T* memory = dynamic_cast<T*>(FindObject(object));
-    return memory && memory->Alive() ? memory : nullptr;
-}
-
-const UINT kStages = 8;
-
-class MemoryDevice final : public MemoryObject, public IDirect3DDevice8 {
+class MemoryDevice final : public DeviceCore, public MemoryObject {
 public:
     MemoryDevice(IDirect3D8* d3d, const D3DPRESENT_PARAMETERS& parameters, const MemoryAdapter& adapter,
                  D3DFORMAT displayFormat)
-        : d3d_(d3d), parameters_(parameters), adapter_(adapter), displayFormat_(displayFormat)
+        : DeviceCore(d3d, parameters, parameters.BackBufferWidth, parameters.BackBufferHeight),
+          parameters_(parameters), adapter_(adapter), displayFormat_(displayFormat)
     {
-        d3d_->AddRef();
-        viewport_ = {0, 0, parameters.BackBufferWidth, parameters.BackBufferHeight, 0.0f, 1.0f};
-        // The platform's documented defaults for the states the game reads back.
-        renderStates_[D3DRS_ZENABLE] = parameters.EnableAutoDepthStencil ? D3DZB_TRUE : D3DZB_FALSE;
-        renderStates_[D3DRS_FILLMODE] = D3DFILL_SOLID;
-        renderStates_[D3DRS_ZWRITEENABLE] = TRUE;
-        renderStates_[D3DRS_SRCBLEND] = D3DBLEND_ONE;
-        renderStates_[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
-        renderStates_[D3DRS_CULLMODE] = D3DCULL_CCW;
-        renderStates_[D3DRS_ZFUNC] = D3DCMP_LESSEQUAL;
-        renderStates_[D3DRS_ALPHAFUNC] = D3DCMP_ALWAYS;
-        renderStates_[D3DRS_LIGHTING] = TRUE;
-        for (UINT stage = 0; stage < kStages; ++stage) {
-            auto& tss = stageStates_[stage];
-            tss[D3DTSS_COLOROP] = stage == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
-            tss[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
-            tss[D3DTSS_COLORARG2] = D3DTA_CURRENT;
-            tss[D3DTSS_ALPHAOP] = stage == 0 ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE;
-            tss[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
-            tss[D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
-        }
-        D3DMATRIX identity = {};
-        for (int i = 0; i < 4; ++i) identity.m[i][i] = 1.0f;
-        for (DWORD t : {static_cast<DWORD>(D3DTS_VIEW), static_cast<DWORD>(D3DTS_PROJECTION),
-                        static_cast<DWORD>(D3DTS_WORLD)})
-            transforms_[t] = identity;
         auto back = std::make_shared<PixelLevel>();
         back->width = parameters.BackBufferWidth;
         back->height = parameters.BackBufferHeight;
@@ -396,19 +253,12 @@ public:
         back->Fill(0);
         backBuffer_ = back;
     }
-    MEMORY_REFCOUNT("Device")
+    void OnReferenceCall(const char* call) override { RecordReference("Device", call, this); }
 
     HRESULT TestCooperativeLevel() override
     {
         Record("TestCooperativeLevel", {});
-        return Alive() ? S_OK : D3DERR_INVALIDCALL;
-    }
-    HRESULT GetDirect3D(IDirect3D8** d3d) override
-    {
-        if (!d3d) return D3DERR_INVALIDCALL;
-        *d3d = d3d_;
-        d3d_->AddRef();
-        return S_OK;
+        return DeviceCore::TestCooperativeLevel();
     }
     HRESULT GetDeviceCaps(D3DCAPS8* caps) override
     {
@@ -468,16 +318,12 @@ public:
     HRESULT BeginScene() override
     {
         Record("BeginScene", {});
-        if (!Alive() || inScene_) return D3DERR_INVALIDCALL;
-        inScene_ = true;
-        return S_OK;
+        return DeviceCore::BeginScene();
     }
     HRESULT EndScene() override
     {
         Record("EndScene", {});
-        if (!Alive() || !inScene_) return D3DERR_INVALIDCALL;
-        inScene_ = false;
-        return S_OK;
+        return DeviceCore::EndScene();
     }
     HRESULT Clear(DWORD count, CONST D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) override
     {
@@ -490,17 +336,7 @@ public:
     HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, CONST D3DMATRIX* matrix) override
     {
         Record("SetTransform", {static_cast<double>(state), Ptr(matrix)});
-        if (!Alive() || !matrix) return D3DERR_INVALIDCALL;
-        transforms_[state] = *matrix;
-        return S_OK;
-    }
-    HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) override
-    {
-        if (!matrix) return D3DERR_INVALIDCALL;
-        auto it = transforms_.find(state);
-        if (it == transforms_.end()) return D3DERR_INVALIDCALL;
-        *matrix = it->second;
-        return S_OK;
+        return DeviceCore::SetTransform(state, matrix);
     }
     HRESULT SetViewport(CONST D3DVIEWPORT8* viewport) override
     {
@@ -510,65 +346,27 @@ public:
                                                                         static_cast<double>(viewport->Height),
                                                                         viewport->MinZ, viewport->MaxZ}
                                        : std::initializer_list<double>{0});
-        if (!Alive() || !viewport) return D3DERR_INVALIDCALL;
-        viewport_ = *viewport;
-        return S_OK;
-    }
-    HRESULT GetViewport(D3DVIEWPORT8* viewport) override
-    {
-        if (!viewport) return D3DERR_INVALIDCALL;
-        *viewport = viewport_;
-        return S_OK;
+        return DeviceCore::SetViewport(viewport);
     }
     HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override
     {
         Record("SetRenderState", {static_cast<double>(state), static_cast<double>(value)});
-        if (!Alive()) return D3DERR_INVALIDCALL;
-        renderStates_[state] = value;
-        return S_OK;
-    }
-    HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override
-    {
-        if (!value) return D3DERR_INVALIDCALL;
-        auto it = renderStates_.find(state);
-        *value = it == renderStates_.end() ? 0 : it->second;
-        return S_OK;
-    }
-    HRESULT GetTexture(DWORD stage, IDirect3DBaseTexture8** texture) override
-    {
-        if (!texture || stage >= kStages) return D3DERR_INVALIDCALL;
-        *texture = textures_[stage];
-        if (*texture) (*texture)->AddRef();
-        return S_OK;
+        return DeviceCore::SetRenderState(state, value);
     }
     HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) override
     {
         Record("SetTexture", {static_cast<double>(stage), Ptr(texture)});
-        if (!Alive() || stage >= kStages) return D3DERR_INVALIDCALL;
-        if (texture && !LiveObject<MemoryTexture>(texture)) return D3DERR_INVALIDCALL;
-        if (texture) texture->AddRef();
-        if (textures_[stage]) textures_[stage]->Release();
-        textures_[stage] = texture;
-        return S_OK;
-    }
-    HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) override
-    {
-        if (!value || stage >= kStages) return D3DERR_INVALIDCALL;
-        auto it = stageStates_[stage].find(type);
-        *value = it == stageStates_[stage].end() ? 0 : it->second;
-        return S_OK;
+        return DeviceCore::SetTexture(stage, texture);
     }
     HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override
     {
         Record("SetTextureStageState", {static_cast<double>(stage), static_cast<double>(type), static_cast<double>(value)});
-        if (!Alive() || stage >= kStages) return D3DERR_INVALIDCALL;
-        stageStates_[stage][type] = value;
-        return S_OK;
+        return DeviceCore::SetTextureStageState(stage, type, value);
     }
     HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT count) override
     {
         Record("DrawPrimitive", {static_cast<double>(type), static_cast<double>(startVertex), static_cast<double>(count)});
-        if (!Alive() || !stream_) return D3DERR_INVALIDCALL;
+        if (!Alive() || !Stream()) return D3DERR_INVALIDCALL;
         return S_OK;
     }
     HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT count, CONST void* data, UINT stride) override
@@ -576,81 +374,42 @@ public:
         Record("DrawPrimitiveUP", {static_cast<double>(type), static_cast<double>(count), Ptr(data),
                                    static_cast<double>(stride)});
         if (!Alive() || !data || stride == 0) return D3DERR_INVALIDCALL;
-        UINT vertices = 0;
-        switch (type) {
-        case D3DPT_POINTLIST: vertices = count; break;
-        case D3DPT_LINELIST: vertices = count * 2; break;
-        case D3DPT_LINESTRIP: vertices = count + 1; break;
-        case D3DPT_TRIANGLELIST: vertices = count * 3; break;
-        default: vertices = count + 2; break;
-        }
         const BYTE* bytes = static_cast<const BYTE*>(data);
-        g_lastUserVertices.assign(bytes, bytes + static_cast<size_t>(vertices) * stride);
+        g_lastUserVertices.assign(bytes, bytes + static_cast<size_t>(PrimitiveVertexCount(type, count)) * stride);
         return S_OK;
     }
     HRESULT SetVertexShader(DWORD handle) override
     {
         Record("SetVertexShader", {static_cast<double>(handle)});
-        if (!Alive()) return D3DERR_INVALIDCALL;
-        shader_ = handle;
-        return S_OK;
-    }
-    HRESULT GetVertexShader(DWORD* handle) override
-    {
-        if (!handle) return D3DERR_INVALIDCALL;
-        *handle = shader_;
-        return S_OK;
+        return DeviceCore::SetVertexShader(handle);
     }
     HRESULT SetStreamSource(UINT number, IDirect3DVertexBuffer8* data, UINT stride) override
     {
         Record("SetStreamSource", {static_cast<double>(number), Ptr(data), static_cast<double>(stride)});
-        if (!Alive() || number != 0) return D3DERR_INVALIDCALL;
-        if (data && !LiveObject<MemoryVertexBuffer>(data)) return D3DERR_INVALIDCALL;
-        if (data) data->AddRef();
-        if (stream_) stream_->Release();
-        stream_ = data;
-        stride_ = stride;
-        return S_OK;
-    }
-    HRESULT GetStreamSource(UINT number, IDirect3DVertexBuffer8** data, UINT* stride) override
-    {
-        if (!data || !stride || number != 0) return D3DERR_INVALIDCALL;
-        *data = stream_;
-        if (stream_) stream_->AddRef();
-        *stride = stride_;
-        return S_OK;
+        return DeviceCore::SetStreamSource(number, data, stride);
     }
 
 private:
-    void OnFinalRelease()
+    bool TakesTexture(IDirect3DBaseTexture8* texture) const override { return LiveObject<MemoryTexture>(texture); }
+    bool TakesVertexBuffer(IDirect3DVertexBuffer8* buffer) const override
     {
-        for (auto& texture : textures_)
-            if (texture) texture->Release(), texture = nullptr;
-        if (stream_) stream_->Release();
-        stream_ = nullptr;
-        d3d_->Release();
+        return LiveObject<MemoryVertexBuffer>(buffer);
+    }
+    void OnFinalRelease() override
+    {
+        ReleaseBindings();
         if (g_currentDevice == this) g_currentDevice = nullptr;
     }
-    IDirect3D8* d3d_;
     D3DPRESENT_PARAMETERS parameters_;
     MemoryAdapter adapter_;
     D3DFORMAT displayFormat_;
-    D3DVIEWPORT8 viewport_;
-    std::map<DWORD, DWORD> renderStates_;
-    std::map<DWORD, DWORD> stageStates_[kStages];
-    std::map<DWORD, D3DMATRIX> transforms_;
-    IDirect3DBaseTexture8* textures_[kStages] = {};
-    IDirect3DVertexBuffer8* stream_ = nullptr;
-    UINT stride_ = 0;
-    DWORD shader_ = 0;
-    bool inScene_ = false;
     std::shared_ptr<PixelLevel> backBuffer_;
 };
 
-class MemoryDirect3D final : public MemoryObject, public IDirect3D8 {
+class MemoryDirect3D final : public CountedObject<IDirect3D8>, public MemoryObject {
 public:
     explicit MemoryDirect3D(const MemoryDeviceConfig& config) : config_(config) {}
-    MEMORY_REFCOUNT("Direct3D")
+    void OnReferenceCall(const char* call) override { RecordReference("Direct3D", call, this); }
 
     UINT GetAdapterCount() override
     {
@@ -708,7 +467,6 @@ public:
     }
 
 private:
-    void OnFinalRelease() {}
     MemoryDeviceConfig config_;
     D3DPRESENT_PARAMETERS lastParameters_ = {};
 };
@@ -763,8 +521,8 @@ const std::vector<BYTE>& MemoryDeviceLastUserVertices() { return g_lastUserVerti
 
 long MemoryObjectRefCount(IUnknown* object)
 {
-    const MemoryObject* memory = FindObject(object);
-    return memory ? memory->refs : 0;
+    const DeviceObject* found = FindDeviceObject(object);
+    return found && dynamic_cast<const MemoryObject*>(found) ? found->refs : 0;
 }
 
 void MemoryDeviceSetRecording(bool on) { g_recording = on; }

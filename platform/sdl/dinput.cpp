@@ -3,6 +3,8 @@
 #include <dinput.h>
 #include <stand_in.h>
 
+#include "common/ref_counted.h"
+
 #include <SDL.h>
 
 #include <cstring>
@@ -62,25 +64,11 @@ namespace {
 
 enum class DeviceKind { Keyboard, Mouse };
 
-class InputDevice : public IDirectInputDevice8A {
+class InputDevice final : public RefCounted<IDirectInputDevice8A> {
 public:
     explicit InputDevice(DeviceKind kind) : kind_(kind) {}
-
-    HRESULT QueryInterface(REFIID, void** object) override
-    {
-        if (object) *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++references_; }
-    ULONG Release() override
-    {
-        const ULONG left = --references_;
-        if (left == 0) {
-            if (acquired_) Unacquire();
-            delete this;
-        }
-        return left;
-    }
+    // A device freed while acquired lets the pointer go.
+    ~InputDevice() override { Unacquire(); }
 
     HRESULT SetDataFormat(LPCDIDATAFORMAT format) override
     {
@@ -158,13 +146,12 @@ private:
     bool ForegroundOnly() const { return (flags_ & DISCL_BACKGROUND) == 0; }
 
     DeviceKind kind_;
-    ULONG references_ = 1;
     bool formatSet_ = false;
     bool acquired_ = false;
     DWORD flags_ = DISCL_NONEXCLUSIVE | DISCL_FOREGROUND;
 };
 
-class DirectInput : public IDirectInput8A {
+class DirectInput final : public RefCounted<IDirectInput8A> {
 public:
     HRESULT QueryInterface(REFIID riid, void** object) override
     {
@@ -176,13 +163,6 @@ public:
         }
         *object = nullptr;
         return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++references_; }
-    ULONG Release() override
-    {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
     }
 
     HRESULT CreateDevice(REFGUID guid, LPDIRECTINPUTDEVICE8A* device, LPUNKNOWN unkOuter) override
@@ -201,9 +181,6 @@ public:
         }
         return DIERR_DEVICENOTREG;
     }
-
-private:
-    ULONG references_ = 1;
 };
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include <stand_in.h>
 
+#include "common/script.h"
 #include "key_tables.h"
 #include "window_registry.h"
 
@@ -26,11 +27,6 @@ int g_quitCode = 0;
 QueuedMessage g_lastTaken = {};
 // The last key press posted by the pump, so the text event that follows can join it.
 QueuedMessage* g_pendingKeyDown = nullptr;
-
-bool g_scripted = false;
-PlatformScript g_script = {};
-int g_pass = -1;
-bool g_afterPassDone = true;
 
 DWORD RealTickCount()
 {
@@ -228,49 +224,20 @@ bool Matches(const MSG& msg, HWND window, UINT filterMin, UINT filterMax)
     return msg.message >= filterMin && msg.message <= filterMax;
 }
 
-// One pass of the scripted loop begins with this PeekMessageA call.
-bool BeginScriptedPass(LPMSG msg)
+void DropSystemInput()
 {
-    if (g_pass >= 0 && !g_afterPassDone && g_script.afterPass) g_script.afterPass(g_pass, g_script.user);
-    ++g_pass;
-    g_afterPassDone = false;
-    // The devices are the script's: whatever the system reports is dropped.
     if (SDL_WasInit(SDL_INIT_VIDEO)) {
         SDL_PumpEvents();
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
     }
-    if (g_script.frames >= 0 && g_pass >= g_script.frames) {
-        std::memset(msg, 0, sizeof *msg);
-        msg->message = WM_QUIT;
-        msg->time = GetTickCount();
-        return true;
-    }
-    if (g_script.beforePass) g_script.beforePass(g_pass, g_script.user);
-    return false;
 }
 
 }  // namespace
 
-void PlatformBeginScript(const PlatformScript& script)
+void ScriptStarting()
 {
-    g_scripted = true;
-    g_script = script;
-    g_pass = -1;
-    g_afterPassDone = true;
     g_queue.clear();
     g_quitPosted = false;
-    PlatformResetInput();
-}
-
-bool PlatformScripted() { return g_scripted; }
-
-int PlatformCurrentPass() { return g_pass; }
-
-void PlatformEndScript()
-{
-    if (!g_scripted) return;
-    if (g_pass >= 0 && !g_afterPassDone && g_script.afterPass) g_script.afterPass(g_pass, g_script.user);
-    g_afterPassDone = true;
 }
 
 void PlatformPostWindowMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -281,8 +248,8 @@ void PlatformPostWindowMessage(UINT message, WPARAM wParam, LPARAM lParam)
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT removeMsg)
 {
     if (!msg) return FALSE;
-    if (g_scripted) {
-        if (BeginScriptedPass(msg)) return TRUE;
+    if (PlatformScripted()) {
+        if (ScriptBeginPass(msg, DropSystemInput)) return TRUE;
     } else {
         PumpEvents();
     }
@@ -322,7 +289,7 @@ BOOL WINAPI TranslateMessage(const MSG* msg)
         // Live keyboards deliver printable characters through the layout's text; only the
         // control keys are left to the key itself. Scripts have no layout: use a US one.
         const bool control = character == 8 || character == 9 || character == 13 || character == 27;
-        if (character && (g_scripted || control)) characters = std::string(1, static_cast<char>(character));
+        if (character && (PlatformScripted() || control)) characters = std::string(1, static_cast<char>(character));
     }
     if (characters.empty()) return FALSE;
     // The character comes next, ahead of anything queued behind its key.
@@ -360,11 +327,7 @@ void WINAPI PostQuitMessage(int exitCode)
 
 DWORD WINAPI GetTickCount(void)
 {
-    if (g_scripted) {
-        // Unsigned arithmetic wraps exactly as the 32-bit counter does.
-        return g_script.startTick + static_cast<uint32_t>(g_pass + 1) * g_script.dtMs;
-    }
-    return RealTickCount();
+    return PlatformScripted() ? ScriptTickCount() : RealTickCount();
 }
 
 BOOL WINAPI GetCursorPos(LPPOINT point)

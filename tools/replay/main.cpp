@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,11 +24,27 @@ struct Run {
     size_t nextBefore = 0;
     size_t nextAfter = 0;
     bool failed = false;
+    bool closePosted = false;
 };
+
+// Set by SIGINT and SIGTERM. A handler may do no more than this: the pass loop turns it
+// into a close of the window, so the run ends through the game's own shutdown.
+volatile std::sig_atomic_t g_closeRequested = 0;
+
+void RequestClose(int signalNumber)
+{
+    g_closeRequested = 1;
+    // Should the game not close, a second signal ends the runner the hard way.
+    std::signal(signalNumber, SIG_DFL);
+}
 
 void BeforePass(int pass, void* user)
 {
     Run& run = *static_cast<Run*>(user);
+    if (g_closeRequested && !run.closePosted) {
+        run.closePosted = true;
+        PlatformPostWindowMessage(WM_CLOSE, 0, 0);
+    }
     PlatformInputState& input = PlatformInput();
     while (run.nextBefore < run.events.size() && run.events[run.nextBefore].pass <= pass) {
         const ScriptEvent& e = run.events[run.nextBefore++];
@@ -37,6 +54,10 @@ void BeforePass(int pass, void* user)
             break;
         case EventKind::Dik:
             input.keys[e.a & 0xFF] = e.b ? 0x80 : 0;
+            break;
+        case EventKind::Key:
+            input.keys[e.a & 0xFF] = e.b ? 0x80 : 0;
+            PlatformPostWindowMessage(e.message, e.wParam, e.lParam);
             break;
         case EventKind::MouseMove:
             input.mouseDX += e.a;
@@ -169,6 +190,10 @@ int main(int argc, char** argv)
     script.afterPass = AfterPass;
     script.user = &run;
     PlatformBeginScript(script);
+
+    // Without --frames nothing else ends a run whose script never quits.
+    std::signal(SIGINT, RequestClose);
+    std::signal(SIGTERM, RequestClose);
 
     const int exitCode = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), SW_SHOWDEFAULT);
     PlatformEndScript();

@@ -1,5 +1,6 @@
 #include "script.h"
 
+#include <dinput.h>
 #include <windows.h>
 
 #include <cerrno>
@@ -11,7 +12,7 @@ namespace {
 struct NamedKey {
     const char* name;
     int vk;
-    int scan;  // the key's scan code, carried in the message as the platform does
+    int scan;  // its keyboard device code, which the message carries as its scan code
 };
 
 const NamedKey kNamedKeys[] = {
@@ -42,6 +43,49 @@ bool ParseDecimal(const std::string& word, long long low, long long high, long l
     return ParseInteger(word, low, high, value);
 }
 
+// The key message as the platform sends it: repeat count 1, the scan code with its
+// extended bit, and on release the previous-state and transition bits.
+void SetKeyMessage(ScriptEvent& e, int vk, int scan, int down)
+{
+    uint32_t flags = 1u | (static_cast<uint32_t>(scan & 0x7F) << 16);
+    if (scan & 0x80) flags |= 1u << 24;
+    if (!down) flags |= (1u << 30) | (1u << 31);
+    e.message = down ? WM_KEYDOWN : WM_KEYUP;
+    e.wParam = static_cast<uintptr_t>(vk);
+    e.lParam = static_cast<intptr_t>(flags);
+}
+
+// A key that both the keyboard device and the window see: the named keys, one letter
+// (either case), one digit, PGDN, or the decimal virtual-key code of any of those. A
+// single digit names the digit key, not a code.
+bool PhysicalKey(const std::string& name, int& vk, int& dik)
+{
+    static const int kLetterDik[26] = {DIK_A, DIK_B, DIK_C, DIK_D, DIK_E, DIK_F, DIK_G, DIK_H, DIK_I,
+                                       DIK_J, DIK_K, DIK_L, DIK_M, DIK_N, DIK_O, DIK_P, DIK_Q, DIK_R,
+                                       DIK_S, DIK_T, DIK_U, DIK_V, DIK_W, DIK_X, DIK_Y, DIK_Z};
+    static const int kDigitDik[10] = {DIK_0, DIK_1, DIK_2, DIK_3, DIK_4,
+                                      DIK_5, DIK_6, DIK_7, DIK_8, DIK_9};
+    // Virtual key first, then the code, so a decimal code can be matched against the same list.
+    auto byVirtualKey = [&](int code) {
+        for (const NamedKey& key : kNamedKeys) {
+            if (key.vk == code) { vk = code; dik = key.scan; return true; }
+        }
+        if (code == VK_NEXT) { vk = code; dik = DIK_NEXT; return true; }
+        if (code >= 'A' && code <= 'Z') { vk = code; dik = kLetterDik[code - 'A']; return true; }
+        if (code >= '0' && code <= '9') { vk = code; dik = kDigitDik[code - '0']; return true; }
+        return false;
+    };
+    for (const NamedKey& key : kNamedKeys) {
+        if (name == key.name) return byVirtualKey(key.vk);
+    }
+    if (name == "PGDN") return byVirtualKey(VK_NEXT);
+    if (name.size() == 1 && name[0] >= 'a' && name[0] <= 'z') return byVirtualKey(name[0] - 'a' + 'A');
+    if (name.size() == 1 && ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= '0' && name[0] <= '9')))
+        return byVirtualKey(name[0]);
+    long long code = 0;
+    return ParseDecimal(name, 10, 254, code) && byVirtualKey(static_cast<int>(code));
+}
+
 bool ParseUpDown(const std::string& word, int& down)
 {
     if (word == "down") { down = 1; return true; }
@@ -66,13 +110,18 @@ bool ParseEvent(const std::vector<std::string>& w, ScriptEvent& e, std::string& 
             if (!ParseDecimal(w[3], 1, 254, v)) { why = "unknown key name: " + w[3]; return false; }
             vk = static_cast<int>(v);
         }
-        uint32_t flags = 1u | (static_cast<uint32_t>(scan & 0x7F) << 16);
-        if (scan & 0x80) flags |= 1u << 24;
-        if (!down) flags |= (1u << 30) | (1u << 31);
         e.kind = EventKind::Message;
-        e.message = down ? WM_KEYDOWN : WM_KEYUP;
-        e.wParam = static_cast<uintptr_t>(vk);
-        e.lParam = static_cast<intptr_t>(flags);
+        SetKeyMessage(e, vk, scan, down);
+        return true;
+    }
+    if (verb == "press" || verb == "release") {
+        int vk = 0, dik = 0;
+        if (n != 3) { why = "expected: " + verb + " NAME"; return false; }
+        if (!PhysicalKey(w[2], vk, dik)) { why = "no keyboard key of that name: " + w[2]; return false; }
+        e.kind = EventKind::Key;
+        e.a = dik;
+        e.b = verb == "press";
+        SetKeyMessage(e, vk, dik, e.b);
         return true;
     }
     if (verb == "char") {

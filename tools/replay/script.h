@@ -6,6 +6,7 @@
 
 enum class EventKind {
     Message,     // a window message posted before the pass
+    Key,         // a physical key: keyboard device state and its key message together
     Dik,         // keyboard device key state
     MouseMove,   // relative motion added
     MouseWheel,  // wheel motion added
@@ -19,10 +20,10 @@ enum class EventKind {
 struct ScriptEvent {
     int pass;
     EventKind kind;
-    unsigned int message;  // Message
-    uintptr_t wParam;      // Message
-    intptr_t lParam;       // Message
-    int a;                 // Dik code, button, motion x, cursor x, focus gained (1) or lost (0)
+    unsigned int message;  // Message, Key
+    uintptr_t wParam;      // Message, Key
+    intptr_t lParam;       // Message, Key
+    int a;                 // Dik or Key code, button, motion x, cursor x, focus gained (1) or lost (0)
     int b;                 // down (1) or up (0), motion y, cursor y
     std::string file;      // Screenshot, Dump
 };

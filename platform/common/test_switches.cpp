@@ -1,27 +1,13 @@
-// The stand-in's shared input state and its test switches.
+// The switches tests and the runner use to force failures and pick the device back-end.
 #include <stand_in.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
-static PlatformInputState g_platformInput = {};
 static std::string g_failures;
 static bool g_failuresSet = false;
 static std::string g_backend;
-
-PlatformInputState& PlatformInput() { return g_platformInput; }
-
-void PlatformResetInput()
-{
-    const bool foreground = g_platformInput.foreground;
-    const int32_t cursorX = g_platformInput.cursorX;
-    const int32_t cursorY = g_platformInput.cursorY;
-    g_platformInput = {};
-    g_platformInput.foreground = foreground;
-    g_platformInput.cursorX = cursorX;
-    g_platformInput.cursorY = cursorY;
-}
 
 void PlatformSetFailures(const char* commaList)
 {

@@ -1,0 +1,58 @@
+// A bare OpenGL device with a small back buffer, for the tests that draw a few primitives
+// and read every pixel back. The device starts with lighting and culling off.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <d3d8.h>
+#include <stand_in.h>
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+class GlDeviceTest : public ::testing::Test {
+protected:
+    static constexpr UINT W = 64, H = 48;
+
+    void MakeDevice(bool depthBuffer)
+    {
+        PlatformSetDeviceBackend("opengl");
+        PlatformSetFailures(nullptr);
+        d3d_ = Direct3DCreate8(D3D_SDK_VERSION);
+        ASSERT_NE(d3d_, nullptr) << "no OpenGL 3.3";
+        D3DPRESENT_PARAMETERS parameters = {};
+        parameters.BackBufferWidth = W;
+        parameters.BackBufferHeight = H;
+        parameters.EnableAutoDepthStencil = depthBuffer ? TRUE : FALSE;
+        parameters.AutoDepthStencilFormat = D3DFMT_D16;
+        ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters,
+                                     &device_),
+                  S_OK);
+        device_->SetRenderState(D3DRS_LIGHTING, FALSE);
+        device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    }
+    void TearDown() override
+    {
+        if (device_) device_->Release();
+        if (d3d_) d3d_->Release();
+    }
+
+    // The back buffer's pixels, row by row from the top, as the device holds them.
+    std::vector<uint32_t> Pixels()
+    {
+        std::vector<uint32_t> pixels(W * H, 0);
+        IDirect3DSurface8* back = nullptr;
+        EXPECT_EQ(device_->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back), S_OK);
+        if (!back) return pixels;
+        D3DLOCKED_RECT locked;
+        EXPECT_EQ(back->LockRect(&locked, nullptr, D3DLOCK_READONLY), S_OK);
+        for (UINT y = 0; y < H; ++y)
+            std::memcpy(&pixels[y * W], static_cast<BYTE*>(locked.pBits) + y * locked.Pitch, W * 4);
+        back->UnlockRect();
+        back->Release();
+        return pixels;
+    }
+
+    IDirect3D8* d3d_ = nullptr;
+    IDirect3DDevice8* device_ = nullptr;
+};
