@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "graphics/draw_helpers.h"
+#include "graphics/scene_resources.h"
 
 namespace {
 
@@ -91,22 +92,11 @@ int main()
         std::printf("device not created\n");
         return 1;
     }
-    // The game's fixed state and camera.
-    device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    D3DXMATRIX projection, view;
-    D3DXMatrixPerspectiveFovLH(&projection, 0.7853982f, 1024.0f / 768.0f, 1.0f, 2000.0f);
+    // The game's fixed state, with the camera 800 units back.
+    SetFixedDeviceState(device);
+    D3DXMATRIX view;
     D3DXMatrixTranslation(&view, 0, 0, 800);
-    device->SetTransform(D3DTS_PROJECTION, &projection);
     device->SetTransform(D3DTS_VIEW, &view);
-    device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
-    device->SetRenderState(D3DRS_ALPHAREF, 2);
-    device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
 
     for (int t = 0; t < 10; ++t) {
         IDirect3DTexture8* texture = nullptr;

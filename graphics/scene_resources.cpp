@@ -23,6 +23,8 @@ const float FIELD_OF_VIEW = 0.7853982f;
 const float NEAR_PLANE = 1.0f;
 const float FAR_PLANE = 2000.0f;
 
+}  // namespace
+
 void SetFixedDeviceState(IDirect3DDevice8* device)
 {
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
@@ -61,8 +63,6 @@ void SetFixedDeviceState(IDirect3DDevice8* device)
     device->SetRenderState(D3DRS_ALPHAREF, 2);
     device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
 }
-
-}  // namespace
 
 float g_cameraX = START_CAMERA_X;
 float g_cameraY = START_CAMERA_Y;

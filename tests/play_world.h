@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "figure/records.h"
+#include "figure/roles.h"
 #include "game/frame.h"
 #include "game/state.h"
 #include "level/level.h"
@@ -28,6 +29,19 @@ T* Keep(T* record)
 }
 
 inline AnimKey* KeyList(int n) { return Keep(NewKeyList(n)); }
+
+// A shown slot hanging from nothing, at (x, y) from the figure's origin.
+inline ManPart RootSlot(int image, int layer, float x = 0.0f, float y = 0.0f)
+{
+    ManPart slot = {};
+    slot.visible = 1;
+    slot.vecpartnum = image;
+    slot.layer = layer;
+    slot.rootpart = -1;
+    slot.x = x;
+    slot.y = y;
+    return slot;
+}
 
 // Part images 0..count-1, each size x size.
 inline void MakeParts(int count, unsigned int size = 0)
@@ -113,6 +127,17 @@ inline void StartPlayWorld(uint32_t startTick = 100000)
     script.dtMs = 0;
     script.frames = -1;
     PlatformBeginScript(script);
+}
+
+// A fresh game with every image and slot the game gives a role (all of size 0), a figure
+// with one hit box and empty frames; returns the figure.
+inline VectorMan* StartFigureWorld()
+{
+    StartPlayWorld();
+    MakeParts(MIN_IMAGES);
+    VectorMan* man = MakeFigure(MIN_FIGURE_SLOTS);
+    MakeFrames();
+    return man;
 }
 
 // One UpdateFrame lasting ms milliseconds.

@@ -1,5 +1,7 @@
 #include "support.h"
 
+#include <stand_in.h>
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -8,6 +10,10 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+
+#include "base/log.h"
+#include "game/state.h"
+#include "memory/memory_device.h"
 
 namespace fs = std::filesystem;
 
@@ -57,4 +63,14 @@ int RunCommand(const std::string& commandLine)
     if (status == -1) return -1;
     if (WIFEXITED(status)) return WEXITSTATUS(status);
     return 128 + WTERMSIG(status);
+}
+
+void StartOnMemoryDevice()
+{
+    ResetGameState();
+    PlatformSetDeviceBackend("memory");
+    PlatformSetFailures(nullptr);
+    MemoryResetConfig();
+    MemoryDeviceClearRecord();
+    ResetLog();
 }

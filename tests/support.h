@@ -21,3 +21,7 @@ void WriteWholeFile(const std::string& path, const std::string& text);
 void CopyDirectoryFiles(const std::string& from);
 // Runs a command line through the shell; returns its exit code.
 int RunCommand(const std::string& commandLine);
+
+// A fresh start on the in-memory device: the game state reset, the device's default
+// configuration and no failures asked for, its call record and the log emptied.
+void StartOnMemoryDevice();

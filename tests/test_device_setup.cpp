@@ -19,12 +19,7 @@ class DeviceSetup : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ResetGameState();
-        PlatformSetDeviceBackend("memory");
-        PlatformSetFailures(nullptr);
-        MemoryResetConfig();
-        MemoryDeviceClearRecord();
-        ResetLog();
+        StartOnMemoryDevice();
     }
     void TearDown() override { PlatformSetFailures(nullptr); }
     ScopedTempDir dir_;

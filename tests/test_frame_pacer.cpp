@@ -1,7 +1,7 @@
 // Presents held to the display's refresh where the swap does not wait, on a fake clock.
 #include <gtest/gtest.h>
 
-#include "platform/frame_pacer.h"
+#include "platform/gl/frame_pacer.h"
 
 namespace {
 

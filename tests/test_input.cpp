@@ -13,10 +13,7 @@ class Input : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        StartPlayWorld();
-        MakeParts(13);
-        man = MakeFigure(8);
-        MakeFrames();
+        man = StartFigureWorld();
         ASSERT_EQ(InitDirectInput(nullptr, nullptr), 0);
     }
     void TearDown() override

@@ -49,11 +49,7 @@ class PartsFile : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ResetGameState();
-        PlatformSetDeviceBackend("memory");
-        PlatformSetFailures(nullptr);
-        MemoryResetConfig();
-        ResetLog();
+        StartOnMemoryDevice();
         MakeDevice(0, 256);
     }
     void MakeDevice(DWORD textureCaps, DWORD maxTexture)

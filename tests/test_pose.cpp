@@ -7,6 +7,7 @@
 #include "editor/overlays.h"
 #include "figure/records.h"
 #include "game/state.h"
+#include "play_world.h"
 #include "recording_device.h"
 
 namespace {
@@ -43,13 +44,7 @@ protected:
     ManPart& AddSlot(int image, int layer, float x = 0.0f, float y = 0.0f)
     {
         ManPart& slot = slots[count++];
-        slot = ManPart{};
-        slot.visible = 1;
-        slot.vecpartnum = image;
-        slot.layer = layer;
-        slot.rootpart = -1;
-        slot.x = x;
-        slot.y = y;
+        slot = RootSlot(image, layer, x, y);
         return slot;
     }
     void SetJoint(int image, int x, int y)

@@ -16,6 +16,7 @@
 #include "level/level.h"
 #include "platform/d3dx/image_decode.h"
 #include "base/log.h"
+#include "play_world.h"
 #include "support.h"
 
 namespace {
@@ -105,12 +106,7 @@ protected:
     ManPart& AddSlot(int image, int layer, float x)
     {
         ManPart& slot = slots[man.numparts++];
-        slot = ManPart{};
-        slot.visible = 1;
-        slot.vecpartnum = image;
-        slot.layer = layer;
-        slot.rootpart = -1;
-        slot.x = x;
+        slot = RootSlot(image, layer, x);
         man.parts = slots;
         return slot;
     }

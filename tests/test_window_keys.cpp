@@ -10,10 +10,7 @@ class WindowKeys : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        StartPlayWorld();
-        MakeParts(13);
-        man = MakeFigure(8);
-        MakeFrames();
+        man = StartFigureWorld();
     }
     // True when a quit message waits in the queue (and takes it).
     static bool QuitPosted()

@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "core/device_core.h"
+#include "gl/frame_pacer.h"
 #include "gl/gl_context.h"
 #include "gl/gl_objects.h"
 #include "gl/gl_shaders.h"
@@ -156,7 +157,10 @@ public:
             // The window counts rows from the bottom.
             glBlitFramebuffer(0, 0, width_, height_, x, y + h, x + w, y, GL_COLOR_BUFFER_BIT,
                               scale == 1.0 ? GL_NEAREST : GL_LINEAR);
+            const uint64_t swapStart = pacer_.Now();
             SDL_GL_SwapWindow(target);
+            // The runner's virtual clock owes nothing to the display.
+            if (!PlatformScripted()) pacer_.AfterPresent(swapStart);
         }
         glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
         return S_OK;
@@ -261,7 +265,13 @@ private:
         }
         SDL_ShowWindow(window_);
         SdlSetBackBufferSize(hwnd_, static_cast<int>(width_), static_cast<int>(height_));
-        SDL_GL_SetSwapInterval(OffscreenDriver() ? 0 : 1);
+        // Present waits for the display, as the default presentation interval promises:
+        // through the swap where the driver can, through the pacer where it cannot.
+        const bool swapInterval = !OffscreenDriver() && SDL_GL_SetSwapInterval(1) == 0;
+        if (!swapInterval) SDL_GL_SetSwapInterval(0);
+        SDL_DisplayMode mode = {};
+        pacer_.SetRefreshRate(SDL_GetWindowDisplayMode(window_, &mode) == 0 ? mode.refresh_rate : 0);
+        pacer_.SetSwapInterval(swapInterval);
     }
 
     void MakeTarget(GLuint& fbo, GLuint& colour, GLuint& depth, bool withDepth)
@@ -452,6 +462,7 @@ private:
     GLuint fbo_ = 0, colour_ = 0, depth_ = 0;
     GLuint presentedFbo_ = 0, presentedColour_ = 0, presentedDepth_ = 0;
     bool presentedOnce_ = false;
+    FramePacer pacer_;
     D3DVIEWPORT8 appliedViewport_ = {};
 };
 
