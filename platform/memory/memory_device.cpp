@@ -539,3 +539,22 @@ void MemoryDeviceSetRecordLimit(size_t calls)
 }
 
 size_t MemoryDeviceRecordDropped() { return g_recordDropped; }
+
+bool CreateMemoryDevice(UINT width, UINT height, IDirect3D8** d3d, IDirect3DDevice8** device)
+{
+    *d3d = CreateMemoryDirect3D();
+    *device = nullptr;
+    if (!*d3d) return false;
+    // Only the size matters to this device; the rest stays as a window's defaults.
+    D3DPRESENT_PARAMETERS parameters = {};
+    parameters.BackBufferWidth = width;
+    parameters.BackBufferHeight = height;
+    parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
+    parameters.Windowed = TRUE;
+    if (SUCCEEDED((*d3d)->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
+                                       D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters, device)))
+        return true;
+    (*d3d)->Release();
+    *d3d = nullptr;
+    return false;
+}

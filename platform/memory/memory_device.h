@@ -33,6 +33,9 @@ MemoryDeviceConfig& MemoryConfig();
 void MemoryResetConfig();
 
 IDirect3D8* CreateMemoryDirect3D();
+// A device on adapter 0 with a windowed back buffer of this size, for tools and tests that
+// only load images; false, with whatever was made released, when it cannot be made.
+bool CreateMemoryDevice(UINT width, UINT height, IDirect3D8** d3d, IDirect3DDevice8** device);
 
 // Every call on any memory object since the last clear, in order, up to the limit;
 // calls past it are counted, not kept.

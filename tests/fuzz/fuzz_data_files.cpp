@@ -17,6 +17,7 @@
 #include "figure/records.h"
 #include "game/state.h"
 #include "level/level.h"
+#include "memory/memory_device.h"
 #include "base/log.h"
 #include "../data_files_support.h"
 
@@ -26,23 +27,6 @@ char s_workDir[] = "/tmp/vantrel-fuzz-XXXXXX";
 char s_startDir[4096];
 IDirect3D8* s_d3d = nullptr;
 IDirect3DDevice8* s_device = nullptr;
-
-void CreateMemoryDevice()
-{
-    PlatformSetDeviceBackend("memory");
-    s_d3d = Direct3DCreate8(D3D_SDK_VERSION);
-    if (!s_d3d) return;
-    D3DPRESENT_PARAMETERS parameters;
-    std::memset(&parameters, 0, sizeof parameters);
-    parameters.BackBufferWidth = 64;
-    parameters.BackBufferHeight = 64;
-    parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
-    parameters.BackBufferCount = 1;
-    parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    parameters.Windowed = TRUE;
-    s_d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters,
-                        &s_device);
-}
 
 void WriteInput(const char* name, const uint8_t* data, size_t size)
 {
@@ -86,7 +70,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     WriteBmp(dir + "t.bmp", 100, 40, [](int x, int y) { return static_cast<uint32_t>(x * 2551 + y * 77); });
     WriteBmp(dir + "w.bmp", 300, 20);
     WriteBmp(dir + "big.bmp", 400, 10);
-    CreateMemoryDevice();
+    if (!CreateMemoryDevice(64, 64, &s_d3d, &s_device)) std::abort();
     return 0;
 }
 

@@ -6,27 +6,15 @@
 #include <cstring>
 
 #include "game/state.h"
+#include "memory/memory_device.h"
 #include "tools/check/data_check.h"
 
 namespace {
 
 // The images load through the in-memory device, so no display is needed.
-bool CreateMemoryDevice()
+bool OpenImageDevice()
 {
-    PlatformSetDeviceBackend("memory");
-    g_d3d = Direct3DCreate8(D3D_SDK_VERSION);
-    if (!g_d3d) return false;
-    D3DPRESENT_PARAMETERS parameters;
-    std::memset(&parameters, 0, sizeof parameters);
-    parameters.BackBufferWidth = 640;
-    parameters.BackBufferHeight = 480;
-    parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
-    parameters.BackBufferCount = 1;
-    parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    parameters.Windowed = TRUE;
-    if (FAILED(g_d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                   &parameters, &g_device)))
-        return false;
+    if (!CreateMemoryDevice(640, 480, &g_d3d, &g_device)) return false;
     D3DCAPS8 caps;
     std::memset(&caps, 0, sizeof caps);
     g_device->GetDeviceCaps(&caps);
@@ -43,7 +31,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: vantrel-check DIR\n");
         return 2;
     }
-    if (!CreateMemoryDevice()) {
+    if (!OpenImageDevice()) {
         std::fprintf(stderr, "vantrel-check: no device to load images with\n");
         return 2;
     }
