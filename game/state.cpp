@@ -1,5 +1,7 @@
 #include "game/state.h"
 
+#include "base/screen_message.h"
+
 #include <cstring>
 
 HWND g_hWnd = nullptr;
@@ -19,6 +21,7 @@ unsigned char g_charging = 0;
 
 void ResetGameState()
 {
+    ClearScreenMessage();
     g_screenWidth = 1024.0f;
     g_screenHeight = 768.0f;
     g_d3d = nullptr;
