@@ -6,6 +6,7 @@
 
 int g_editMode = EDIT_PLAY;
 int g_selectedPart = -1;
+bool g_editsUnsaved = false;
 
 namespace {
 

@@ -14,6 +14,8 @@ enum EditMode {
 
 extern int g_editMode;
 extern int g_selectedPart;  // slot of the player figure, -1 none
+// Edits in memory that the data files on disk do not hold yet (the status line marks them).
+extern bool g_editsUnsaved;
 
 // Switches the mode (the F keys): the one way in, so what a change of mode must also do
 // has one place to go.
