@@ -91,30 +91,48 @@ static void AimHeldItem(LONG dy)
     if (holder->angle < 0.0f) holder->angle += 360.0f;
 }
 
-void PollInput(float dt)
+// Reads one device's state bytes into its key states and calls the handler on each edge;
+// a state byte of 0 for every entry is how a lost device lets go of what it held.
+template <typename Handler>
+static void ApplyStates(KeyState* states, int count, const unsigned char* bytes, float dt, Handler onChange)
 {
-    unsigned char keys[256];
-    if (g_keyboard && ReadDevice(g_keyboard, sizeof keys, keys) == DI_OK) {
-        for (int k = 0; k < 256; ++k) {
-            KeyState& s = g_keyStates[k];
-            if (UpdateKeyState(s, keys[k], dt)) {
-                OnKeyChange(static_cast<unsigned char>(k), s.down != 0);
-                s.heldTime = 0.0f;
-            }
+    for (int k = 0; k < count; ++k) {
+        KeyState& s = states[k];
+        if (UpdateKeyState(s, bytes[k], dt)) {
+            onChange(static_cast<unsigned char>(k), s.down != 0);
+            s.heldTime = 0.0f;
         }
     }
+}
 
+// A device that cannot be read (the window lost the keyboard or the mouse) will not report
+// the releases made elsewhere: whatever it still holds is let go at once, through the same
+// handlers, so a walk stops and a charged thrust goes off with its held time. Once only:
+// afterwards nothing is down. No time passes for the held states.
+template <typename Handler>
+static void ReleaseHeld(KeyState* states, int count, Handler onChange)
+{
+    static const unsigned char released[256] = {};
+    ApplyStates(states, count, released, 0.0f, onChange);
+}
+
+void PollInput(float dt)
+{
+    auto onKey = [](unsigned char key, bool down) { OnKeyChange(key, down); };
+    unsigned char keys[256];
+    if (g_keyboard && ReadDevice(g_keyboard, sizeof keys, keys) == DI_OK)
+        ApplyStates(g_keyStates, 256, keys, dt, onKey);
+    else if (g_keyboard)
+        ReleaseHeld(g_keyStates, 256, onKey);
+
+    auto onButton = [](unsigned char button, bool down) { OnMouseButton(button, down); };
     DIMOUSESTATE mouse;
     if (g_mouse && ReadDevice(g_mouse, sizeof mouse, &mouse) == DI_OK) {
         g_cameraDistance = g_cameraDistance - static_cast<float>(mouse.lZ);
         MoveGameCursor(mouse.lX, mouse.lY);
         AimHeldItem(mouse.lY);
-        for (int b = 0; b < 4; ++b) {
-            KeyState& s = g_mouseButtons[b];
-            if (UpdateKeyState(s, mouse.rgbButtons[b], dt)) {
-                OnMouseButton(static_cast<unsigned char>(b), s.down != 0);
-                s.heldTime = 0.0f;
-            }
-        }
+        ApplyStates(g_mouseButtons, 4, mouse.rgbButtons, dt, onButton);
+    } else if (g_mouse) {
+        ReleaseHeld(g_mouseButtons, 4, onButton);
     }
 }

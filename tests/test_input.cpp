@@ -2,6 +2,7 @@
 
 #include <dinput.h>
 
+#include "game/actions.h"
 #include "game/state.h"
 #include "input/input_devices.h"
 #include "play_world.h"
@@ -155,7 +156,7 @@ TEST_F(Input, LeftButtonHeldTimeSetsTheThrust)
     EXPECT_EQ(man->parts[6].yVelocity, -1250.0f);
 }
 
-TEST_F(Input, LostFocusFreezesInputUntilTheWindowIsBackInFront)
+TEST_F(Input, LostFocusReleasesOnceAndFreezesInputUntilTheWindowIsBackInFront)
 {
     Key(DIK_NEXT, true);
     PollInput(0.016f);
@@ -164,13 +165,13 @@ TEST_F(Input, LostFocusFreezesInputUntilTheWindowIsBackInFront)
     Move(10, 10);
     PollInput(1.0f);
     PollInput(1.0f);
-    EXPECT_TRUE(g_keyStates[DIK_NEXT].down) << "no key changes while lost";
+    EXPECT_FALSE(g_keyStates[DIK_NEXT].down) << "let go once, when the keyboard went";
     EXPECT_EQ(g_keyStates[DIK_NEXT].heldTime, 0.0f);
     EXPECT_EQ(g_mouseX, 0);
 
     PlatformInput().foreground = true;
     PollInput(0.016f);
-    EXPECT_FALSE(g_keyStates[DIK_NEXT].down) << "the devices were acquired again";
+    EXPECT_FALSE(g_keyStates[DIK_NEXT].changed) << "the devices were acquired again";
     EXPECT_EQ(g_mouseX, 0) << "motion made in the background is dropped";
     Move(3, 0);
     PollInput(0.016f);
@@ -229,6 +230,45 @@ TEST(InputDevices, DevicesCheckSizesAndCountReferences)
     EXPECT_EQ(mouse->Release(), 1u);
     EXPECT_EQ(mouse->Release(), 0u);
     EXPECT_EQ(input->Release(), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Input, LosingTheWindowLetsGoOfHeldKeysAndButtonsOnce)
+{
+    // Walking right with the spear charging, then the keyboard and the mouse go elsewhere,
+    // where Right and the button are let go: the game must see those releases itself.
+    g_onGround = 1;
+    man->parts[HOLDING_SLOT].vecpartnum = GRIP_IMAGE;
+    Key(DIK_RIGHT, true);
+    PlatformInput().buttons[0] = 0x80;
+    PollInput(0.016f);
+    PollInput(0.5f);
+    ASSERT_EQ(g_moveDir, MOVE_RIGHT);
+    ASSERT_EQ(g_charging, 1);
+
+    PlatformInput().foreground = false;
+    PlatformResetInput();
+    PollInput(0.016f);
+    EXPECT_EQ(g_moveDir, MOVE_STILL);
+    EXPECT_EQ(g_leftButtonDown, 0);
+    EXPECT_EQ(g_charging, 0);
+    EXPECT_NE(man->parts[ITEM_SLOT].yVelocity, 0.0f) << "the thrust goes off with its held time";
+    EXPECT_FALSE(g_keyStates[DIK_RIGHT].down);
+
+    // Nothing more comes of it while the window stays away, and a key still held when it
+    // comes back is a fresh press.
+    const float thrust = man->parts[ITEM_SLOT].yVelocity;
+    man->parts[ITEM_SLOT].yVelocity = 0.0f;
+    PollInput(0.016f);
+    EXPECT_EQ(man->parts[ITEM_SLOT].yVelocity, 0.0f);
+    EXPECT_NE(thrust, 0.0f);
+    PlatformInput().foreground = true;
+    Key(DIK_RIGHT, true);
+    PollInput(0.016f);
+    EXPECT_EQ(g_moveDir, MOVE_RIGHT);
 }
 
 }  // namespace

@@ -272,13 +272,15 @@ TEST_F(PlayReplay, SwitchingAwayAndBackGivesTheKeyboardAndMouseBack)
         "83 dump moved.json\n";
     ASSERT_EQ(Run(84, script), 0) << ReadWholeFile("stderr.txt");
 
-    // Away, the release that losing the window makes is not seen: the walk goes on.
+    // Losing the window lets go of Right as if it had been released: the walk stops there
+    // and the figure does not walk on, off the level, while the game is in the background.
     const JsonValue away = Dump("away.json");
-    EXPECT_EQ(away["globals"]["g_moveDir"].number, 1);
+    EXPECT_EQ(away["globals"]["g_moveDir"].number, 0);
+    EXPECT_EQ(away["figure"]["xVelocity"].number, 0);
     EXPECT_EQ(away["globals"]["g_mouseX"].number, 0);
 
     const JsonValue back = Dump("back.json");
-    EXPECT_EQ(back["globals"]["g_moveDir"].number, 0) << "the devices were not acquired again";
+    EXPECT_EQ(back["globals"]["g_moveDir"].number, 0) << "the key was let go while away";
     EXPECT_EQ(back["figure"]["xVelocity"].number, 0);
     EXPECT_EQ(back["globals"]["g_mouseX"].number, 0) << "motion made while away is dropped";
     EXPECT_EQ(Dump("moved.json")["globals"]["g_mouseX"].number, 10);
