@@ -3,12 +3,19 @@
 #include "figure/data_reader.h"
 #include "figure/records.h"
 
+#include <vector>
+
 namespace {
 
 int s_frame = 0;
 int s_list = 0;
 int s_key = 0;
 long s_keysInUse = 0;  // keeps many modest numkeys lines from adding up without bound
+// The length of every key list, frame by frame: a key line finds its record in its list's
+// array at once, where walking the links from the start made a long file cost the square
+// of its length.
+std::vector<int> s_listLengths;
+long s_linksFollowed = 0;
 
 AnimFrame* CurrentFrame()
 {
@@ -17,13 +24,30 @@ AnimFrame* CurrentFrame()
 }
 
 // Record j of list k of frame f, or null when any of them does not exist.
+// Lists of the current frame only; the caller has checked the frame and the list number.
+int& ListLength(int list) { return s_listLengths[static_cast<size_t>(s_frame) * MAX_FRAME_KEYS + list]; }
+
+// Frames already in memory when a load starts are counted once, so the lengths always
+// describe g_frames.
+void CountListLengths()
+{
+    s_listLengths.assign(static_cast<size_t>(g_frames ? g_numFrames : 0) * MAX_FRAME_KEYS, 0);
+    for (int f = 0; g_frames && f < g_numFrames; ++f) {
+        for (int l = 0; l < MAX_FRAME_KEYS; ++l) {
+            int n = 0;
+            for (const AnimKey* k = g_frames[f].keys[l]; k; k = k->next) ++n;
+            s_linksFollowed += n;
+            s_listLengths[static_cast<size_t>(f) * MAX_FRAME_KEYS + l] = n;
+        }
+    }
+}
+
 AnimKey* CurrentKey()
 {
     AnimFrame* frame = CurrentFrame();
     if (!frame || s_list < 0 || s_list >= MAX_FRAME_KEYS || s_key < 0) return nullptr;
-    AnimKey* key = frame->keys[s_list];
-    for (int i = 0; key && i < s_key; ++i) key = key->next;
-    return key;
+    // Lists are whole arrays (NewKeyList), so key j of a list is its j-th element.
+    return s_key < ListLength(s_list) ? &frame->keys[s_list][s_key] : nullptr;
 }
 
 void FreeFrames()
@@ -35,6 +59,7 @@ void FreeFrames()
     g_frames = nullptr;
     g_numFrames = 0;
     s_keysInUse = 0;
+    s_listLengths.clear();
 }
 
 void SetNumFrames(long n)
@@ -46,6 +71,7 @@ void SetNumFrames(long n)
     FreeFrames();
     g_frames = new AnimFrame[n]();
     g_numFrames = static_cast<int>(n);
+    s_listLengths.assign(static_cast<size_t>(n) * MAX_FRAME_KEYS, 0);
 }
 
 void SetNumKeys(long n)
@@ -59,8 +85,7 @@ void SetNumKeys(long n)
         LogRefusedKey("numkeys", "count out of range");
         return;
     }
-    long old = 0;
-    for (const AnimKey* k = frame->keys[s_list]; k; k = k->next) ++old;
+    const long old = ListLength(s_list);
     long inUse = s_keysInUse - old + n;
     if (inUse > MAX_DATA_TOTAL) {
         LogRefusedKey("numkeys", "too many keys in all");
@@ -69,6 +94,7 @@ void SetNumKeys(long n)
     s_keysInUse = inUse < 0 ? 0 : inUse;
     delete[] frame->keys[s_list];
     frame->keys[s_list] = NewKeyList(static_cast<int>(n));
+    ListLength(s_list) = static_cast<int>(n);
 }
 
 void SetPartList(const char* value, unsigned char& hasList, int* entries)
@@ -146,5 +172,9 @@ int LoadVectorAnim()
     s_list = 0;
     s_key = 0;
     s_keysInUse = 0;
+    s_linksFollowed = 0;
+    CountListLengths();
     return ReadDataFile("vecanim.dat", HandleAnimKey, "Animation Data file done");
 }
+
+long AnimReaderLinksFollowed() { return s_linksFollowed; }

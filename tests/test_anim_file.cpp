@@ -165,3 +165,30 @@ TEST_F(AnimFile, KeysOfAllListsTogetherAreBounded)
     EXPECT_EQ(g_frames[1].keys[6], nullptr);
     EXPECT_TRUE(LogHas("numkeys: too many keys in all"));
 }
+
+TEST_F(AnimFile, LongListsLoadInLinearTimeAndEveryKeyLandsInItsRecord)
+{
+    // Two long lists, every key written, the keys taken in a jumbled order.
+    const int keys = 4000;
+    std::string text = "numframes=1\nframe=0\n";
+    for (int list = 0; list < 2; ++list) {
+        text += "key_part=" + std::to_string(list) + "\nnumkeys=" + std::to_string(keys) + "\n";
+        for (int i = 0; i < keys; ++i) {
+            const int key = (i * 7919) % keys;
+            text += "key=" + std::to_string(key) + "\nkey_destangle=" + std::to_string(key % 360) + "\n";
+        }
+    }
+    text += "key=" + std::to_string(keys) + "\nkey_destangle=5\n";  // past the end: no record
+    Load(text);
+    EXPECT_EQ(AnimReaderLinksFollowed(), 0) << "no list is walked to find a key";
+    for (int list = 0; list < 2; ++list) {
+        const AnimKey* key = g_frames[0].keys[list];
+        for (int i = 0; key; ++i, key = key->next) ASSERT_EQ(key->destAngle, static_cast<float>(i % 360)) << i;
+    }
+
+    // Keys already in memory when a load begins are counted once, not per line.
+    WriteWholeFile("vecanim.dat", "frame=0\nkey_part=1\nkey=3999\nkey_destangle=7\nkey=3998\nkey_destangle=8\n");
+    LoadVectorAnim();
+    EXPECT_EQ(AnimReaderLinksFollowed(), 2 * keys);
+    EXPECT_EQ(g_frames[0].keys[1][3999].destAngle, 7.0f);
+}
