@@ -27,8 +27,7 @@ D3DXMATRIX Multiply(const D3DXMATRIX& first, const D3DXMATRIX& second)
     return m;
 }
 
-// Joint point a slot hangs from, or null when its parent link names nothing usable:
-// such a slot hangs from the figure's origin instead.
+// Joint point a slot hangs from, or null when its parent link names nothing usable.
 const PartPoint* ParentJoint(const VectorMan& man, int slot)
 {
     const ManPart& part = man.parts[slot];
@@ -60,8 +59,8 @@ D3DXMATRIX LocalMatrix(const ManPart& part, const PartPoint* joint)
 }
 
 // World matrices of the slots through their whole parent chains, whatever the order of
-// the slots; a chain that runs in a circle is cut where it closes, and that slot hangs
-// from the figure's origin.
+// the slots. A slot with no parent (or one out of range, or itself) hangs from the figure's
+// origin; a chain that runs in a circle is cut where it closes, and that slot hangs there too.
 class WorldMatrices {
 public:
     WorldMatrices(const VectorMan& man, const D3DXMATRIX& figure)
@@ -73,11 +72,14 @@ public:
     {
         if (state_[slot] == DONE) return world_[slot];
         state_[slot] = VISITING;
-        const PartPoint* joint = ParentJoint(man_, slot);
         const int parent = man_.parts[slot].rootpart;
-        if (joint && state_[parent] == VISITING) joint = nullptr;
+        const bool hasParent =
+            parent >= 0 && parent < man_.numparts && parent != slot && state_[parent] != VISITING;
+        // A joint that cannot be found (no image, no points, a point out of range) costs the
+        // slot its joint offset only: it stays with its parent instead of leaving the figure.
+        const PartPoint* joint = hasParent ? ParentJoint(man_, slot) : nullptr;
         const D3DXMATRIX local = LocalMatrix(man_.parts[slot], joint);
-        world_[slot] = Multiply(local, joint ? World(parent) : figure_);
+        world_[slot] = Multiply(local, hasParent ? World(parent) : figure_);
         state_[slot] = DONE;
         return world_[slot];
     }

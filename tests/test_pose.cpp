@@ -166,7 +166,7 @@ TEST_F(Pose, FigureTurnsThenMoves)
     EXPECT_NEAR(slots[0].worldY, 46.0f, 1e-3f);
 }
 
-TEST_F(Pose, BrokenLinksHangFromTheFigureOriginAndMissingImagesAreNotDrawn)
+TEST_F(Pose, BrokenLinksKeepTheParentOrHangFromTheOriginAndMissingImagesAreNotDrawn)
 {
     man.x = 100.0f;
     SetJoint(0, 5, 5);
@@ -189,10 +189,13 @@ TEST_F(Pose, BrokenLinksHangFromTheFigureOriginAndMissingImagesAreNotDrawn)
     g_editMode = 1;
     PointCursorAt(104.0f, 0.0f);
     Draw();
-    for (int i = 0; i < 5; ++i) {
+    for (int i : {0, 1, 3, 4}) {
         EXPECT_NEAR(slots[i].worldX, 100.0f + (i + 1), 1e-3f) << "slot " << i;
         EXPECT_NEAR(slots[i].worldY, 0.0f, 1e-3f) << "slot " << i;
     }
+    // A joint point that is not there leaves the slot on its parent, without the offset.
+    EXPECT_NEAR(slots[2].worldX, 100.0f + 1 + 3, 1e-3f);
+    EXPECT_NEAR(slots[2].worldY, 0.0f, 1e-3f);
     // A loop is cut where it closes: the slot reached first keeps its parent.
     EXPECT_NEAR(slots[6].worldX, 107.0f, 1e-3f);
     EXPECT_NEAR(slots[6].worldY, 0.0f, 1e-3f);
