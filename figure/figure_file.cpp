@@ -5,9 +5,31 @@
 #include "figure/roles.h"
 #include "base/log.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 int s_currentSlot = 0;
+
+// The figure's two boxes for collisions, upper body and legs, as centre and half sizes from
+// the figure's origin. The file may fit them to its images; these stand where it does not.
+const int FIGURE_HIT_BOXES = 2;
+const HitBox DEFAULT_HIT_BOXES[FIGURE_HIT_BOXES] = {{5.0f, 40.0f, 25.0f, 46.0f}, {20.0f, -43.0f, 36.0f, 40.0f}};
+HitBox s_hitBoxes[FIGURE_HIT_BOXES];
+
+// hitbox=N,centreX,centreY,halfWidth,halfHeight
+void SetHitBox(const char* value)
+{
+    long items[5];
+    if (ParseList(value, items, 5) < 5 || items[0] < 0 || items[0] >= FIGURE_HIT_BOXES || items[3] <= 0 ||
+        items[4] <= 0) {
+        LogRefusedKey("hitbox", "needs a box number 0 or 1, a centre and two half sizes above 0");
+        return;
+    }
+    s_hitBoxes[items[0]] = {static_cast<float>(items[1]), static_cast<float>(items[2]), static_cast<float>(items[3]),
+                            static_cast<float>(items[4])};
+}
 
 void SetNumParts(VectorMan& man, long n)
 {
@@ -49,6 +71,7 @@ const DataKey<ManPart> FIGURE_KEYS[] = {
     {"layer", nullptr, [](ManPart& slot, const char* v) { slot.layer = Integer(v); }},
     {"rootpart", nullptr, [](ManPart& slot, const char* v) { slot.rootpart = Integer(v); }},
     {"rootpoint", nullptr, [](ManPart& slot, const char* v) { slot.rootpoint = Integer(v); }},
+    {"hitbox", SetHitBox, nullptr},
 };
 
 bool HandleFigureKey(const char* key, const char* value)
@@ -62,6 +85,7 @@ int InitVectorMan()
 {
     g_vectorMan = new VectorMan();
     s_currentSlot = 0;
+    std::copy(std::begin(DEFAULT_HIT_BOXES), std::end(DEFAULT_HIT_BOXES), s_hitBoxes);
     ReadDataFile("vecman.dat", HandleFigureKey, "Data file done");
 
     VectorMan& man = *g_vectorMan;
@@ -71,8 +95,9 @@ int InitVectorMan()
     man.zAngle = 0.0f;
     man.zAngularVelocity = 0.0f;
     man.maxKeys = MAXKEYS;
-    man.numHitBoxes = 2;
-    man.hitBoxes = new HitBox[2]{{5.0f, 40.0f, 25.0f, 46.0f}, {20.0f, -43.0f, 36.0f, 40.0f}};
+    man.numHitBoxes = FIGURE_HIT_BOXES;
+    man.hitBoxes = new HitBox[FIGURE_HIT_BOXES];
+    std::copy(std::begin(s_hitBoxes), std::end(s_hitBoxes), man.hitBoxes);
     // The item and the flash wait hidden for the animation to show them (when the file has them).
     for (int i = FIRST_HIDDEN_SLOT; i <= LAST_HIDDEN_SLOT && i < man.numparts; ++i) man.parts[i].visible = 0;
     WriteLog("InitVectorMan done");

@@ -84,6 +84,7 @@ struct Key {
 struct Bundle {
     std::vector<Part> parts;
     std::vector<Slot> slots;
+    std::vector<std::vector<int>> hitBoxes;             // number, centre x, y, half sizes
     std::vector<int> frameSlots;                        // frame_numparts per frame
     std::vector<std::map<int, std::vector<Key>>> frames;  // frame -> slot -> keys
 };
@@ -111,6 +112,7 @@ Bundle ReadBundle(const std::string& dir)
         else if (k == "layer") b.slots.at(slot).layer = n;
         else if (k == "rootpart") b.slots.at(slot).rootpart = n;
         else if (k == "rootpoint") b.slots.at(slot).rootpoint = n;
+        else if (k == "hitbox") b.hitBoxes.push_back(Ints(v));
         else ADD_FAILURE() << "vecman.dat: unknown key " << k;
     }
     int frame = 0, list = 0, key = 0;
@@ -186,9 +188,7 @@ TEST(ArtData, EveryImageLoadsWithHardAlphaAndTheSizesTheLevelNeeds)
     // The level places floor tiles every 100 units and collides with the whole image.
     EXPECT_NEAR(pics[9].w, 100, 4);
     EXPECT_NEAR(pics[10].w, 50, 4);
-    // The crate floating 130 above the floor tile's centre reaches down into the lower hit
-    // box of a figure standing on the tile (its top 80 above the tile's top edge at 20).
-    EXPECT_LT(130 - pics[10].h / 2.0, 20 + 80);
+    EXPECT_NEAR(pics[10].h, 50, 4);
     for (int i : {9, 10})
         for (int y = 0; y < pics[i].h; ++y)
             for (int x = 0; x < pics[i].w; ++x) ASSERT_TRUE(pics[i].Opaque(x, y)) << i;
@@ -235,7 +235,7 @@ TEST(ArtData, FigureAtRestStandsOnItsFeetAndReachesItsHead)
     Bundle b = ReadBundle(kData);
     // At rest every angle is 0, so each image centre is a sum of joint points and offsets.
     std::vector<double> cx(b.slots.size()), cy(b.slots.size());
-    double lowest = 1e9, highest = -1e9;
+    double lowest = 1e9, highest = -1e9, front = -1e9;
     for (size_t i = 0; i < b.slots.size(); ++i) {
         const Slot& s = b.slots[i];
         const Part& p = b.parts.at(s.image);
@@ -256,11 +256,21 @@ TEST(ArtData, FigureAtRestStandsOnItsFeetAndReachesItsHead)
                 if (pic.Opaque(x, y)) {
                     lowest = std::min(lowest, top - y - 1);
                     highest = std::max(highest, top - y);
+                    front = std::max(front, cx[i] - pic.w / 2.0 + x + 1);
                 }
     }
     // The lower hit box ends at -83 and the upper one at 86.
     EXPECT_NEAR(-83, lowest, 2);
     EXPECT_NEAR(86, highest, 3);
+    // The boxes end where the body ends in front, both at the same x: a box reaching further
+    // slips under what stops the other, and a jump there ends at once.
+    ASSERT_EQ(b.hitBoxes.size(), 2u);
+    for (const std::vector<int>& box : b.hitBoxes) {
+        ASSERT_EQ(box.size(), 5u);
+        EXPECT_NEAR(box[1] + box[3], front, 4) << "box " << box[0];
+    }
+    EXPECT_EQ(b.hitBoxes[0][1] + b.hitBoxes[0][3], b.hitBoxes[1][1] + b.hitBoxes[1][3]);
+    EXPECT_EQ(b.hitBoxes[1][2] - b.hitBoxes[1][4], -83);
 }
 
 TEST(ArtAnimation, FramesHaveTheirRolesAndEveryTurnGoesTheShortWay)

@@ -109,3 +109,25 @@ TEST_F(FigureFile, RepeatedNumpartsStartsTheSlotsAfresh)
     // The current slot index is kept across the new count.
     EXPECT_EQ(Slot(1).layer, 2);
 }
+
+TEST_F(FigureFile, HitBoxLinesFitTheBoxesAndBadOnesKeepWhatStood)
+{
+    Load("numparts=1\nhitbox=1,8,-43,16,40\nhitbox=0,4,40,20,46\nhitbox=2,0,0,5,5\nhitbox=0,1,1,0,5\n"
+         "hitbox=1,3\n");
+    const VectorMan& man = *g_vectorMan;
+    ASSERT_EQ(man.numHitBoxes, 2);
+    EXPECT_EQ(man.hitBoxes[0].centerX, 4.0f);
+    EXPECT_EQ(man.hitBoxes[0].halfWidth, 20.0f);
+    EXPECT_EQ(man.hitBoxes[1].centerX, 8.0f);
+    EXPECT_EQ(man.hitBoxes[1].centerY, -43.0f);
+    EXPECT_EQ(man.hitBoxes[1].halfWidth, 16.0f);
+    EXPECT_EQ(man.hitBoxes[1].halfHeight, 40.0f);
+    int refused = 0;
+    for (const std::string& line : LogLines()) refused += line.rfind("hitbox: ", 0) == 0;
+    EXPECT_EQ(refused, 3);
+
+    // A later figure without the lines gets the built-in boxes, not the last file's.
+    Load("numparts=1\n");
+    EXPECT_EQ(g_vectorMan->hitBoxes[0].centerX, 5.0f);
+    EXPECT_EQ(g_vectorMan->hitBoxes[1].halfWidth, 36.0f);
+}

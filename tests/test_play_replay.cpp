@@ -106,7 +106,7 @@ TEST_F(PlayReplay, FigureFallsWalksJumpsTakesTheItemAndPushesACrate)
         "81 key up SPACE\n"
         "95 dump rising.json\n"
         "140 dump down.json\n"
-        // On to the crate floating at world (500, 610): the legs' box stops against its side.
+        // On to the crate floating at world (500, 610): the upper box stops against its side.
         "141 dik down " + right + "\n"
         "170 dik up " + right + "\n"
         "171 dump at-crate.json\n"
@@ -154,9 +154,10 @@ TEST_F(PlayReplay, FigureFallsWalksJumpsTakesTheItemAndPushesACrate)
     EXPECT_EQ(down["figure"]["y"].number, man["y"].number);
     EXPECT_EQ(down["figure"]["x"].number, jumpX);
 
-    // Lower box right edge (x + 20 + 36) one unit short of the crate's left edge (475).
+    // Both boxes end at x + 24 in front (the file's fitted boxes): one unit short of the
+    // crate's left edge (475), and the lower one is not under the crate.
     const JsonValue atCrate = Dump("at-crate.json");
-    EXPECT_EQ(atCrate["figure"]["x"].number, 475 - 56 - 1);
+    EXPECT_EQ(atCrate["figure"]["x"].number, 475 - 24 - 1);
     const JsonValue crateJump = Dump("crate-jump.json");
     EXPECT_TRUE(crateJump["globals"]["g_jumping"].boolean);
     EXPECT_GT(crateJump["figure"]["y"].number, man["y"].number + 50);
@@ -164,7 +165,7 @@ TEST_F(PlayReplay, FigureFallsWalksJumpsTakesTheItemAndPushesACrate)
     const JsonValue crateLanded = Dump("crate-landed.json");
     EXPECT_TRUE(crateLanded["globals"]["g_onGround"].boolean);
     EXPECT_EQ(crateLanded["figure"]["y"].number, man["y"].number);
-    EXPECT_EQ(crateLanded["figure"]["x"].number, 475 - 56 - 1);
+    EXPECT_EQ(crateLanded["figure"]["x"].number, 475 - 24 - 1);
 
     const JsonValue holding = Dump("holding.json");
     const JsonValue& arm = holding["figure"]["parts"][3];

@@ -190,6 +190,12 @@ std::string FigureFile()
             o << "rootpoint=" << s.rootpoint << "\n";
         }
     }
+    o << "// Hit boxes: number, centre x and y, half width and height, from the hips.\n";
+    for (size_t i = 0; i < std::size(body::kHitBoxes); ++i) {
+        const body::HitBoxDef& b = body::kHitBoxes[i];
+        o << "hitbox=" << i << "," << b.centreX << "," << b.centreY << "," << b.halfWidth << "," << b.halfHeight
+          << "\n";
+    }
     return o.str();
 }
 

@@ -16,4 +16,13 @@ constexpr Vec2 kBackHand{kBackShoulder.x, kBackShoulder.y - kHandDrop};
 constexpr Vec2 kFrontHand{kFrontShoulder.x, kFrontShoulder.y - kHandDrop};
 constexpr double kSole = -83;     // the lower hit box ends here
 constexpr double kLineWidth = 1.3;
+
+// The hit boxes (centre, half sizes) fitted to the body at rest: the upper one from the
+// back of the shirt to the front of the arms, the lower one boot heel to toe. Both end at
+// the same x in front, so no obstacle stops the upper box while the lower one has already
+// slipped under it (or the other way round), which would end a jump at once.
+struct HitBoxDef {
+    int centreX, centreY, halfWidth, halfHeight;
+};
+constexpr HitBoxDef kHitBoxes[2] = {{4, 40, 20, 46}, {8, -43, 16, 40}};
 }  // namespace body

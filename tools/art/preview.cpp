@@ -1,6 +1,7 @@
 // Poses the figure from the data files alone (as the game would read them) and
 // draws the poses side by side, so a misplaced joint point or offset shows at once.
 #include "art.h"
+#include "figure_layout.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -305,9 +306,10 @@ bool WritePreview(const std::string& dataDir, const std::string& previewPath)
             }
         }
         if (panels[pi].boxes) {
-            // The fixed hit boxes, as thin outlines, to check the figure fills them.
-            const double boxes[2][4] = {{5, 40, 25, 46}, {20, -43, 36, 40}};
-            for (const auto& b : boxes) {
+            // The hit boxes the figure file gives, as thin outlines, to check they fit the body.
+            for (const body::HitBoxDef& box : body::kHitBoxes) {
+                const double b[4] = {double(box.centreX), double(box.centreY), double(box.halfWidth),
+                                     double(box.halfHeight)};
                 double l = b[0] - b[2], r = b[0] + b[2], t = b[1] + b[3], bo = b[1] - b[3];
                 auto toPx = [&](double x, double y) {
                     return std::pair<int, int>(px0 + int((x - topLeft.x) * scale),

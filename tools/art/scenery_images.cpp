@@ -37,33 +37,22 @@ void DrawFloor(Sheet& s)
     s.Band(slab, Above(16.5), Shade(grass, 0.3), 1.4);
 }
 
-// Taller than wide on purpose. The crate beside the second tree floats with its
-// centre 130 above the floor's centre; the figure's lower hit box, standing there,
-// ends 80 above the floor's top, its torso box reaches 26 less far forward. A crate
-// whose bottom stayed above the lower box would stop the torso at its side with the
-// lower box already under it, and every jump there would end at once as a head bump.
-// Reaching 2 into the lower box, the crate stops the lower box first instead.
-constexpr double kCrateHalfWidth = 25, kCrateHalfHeight = 32;
-
 void DrawCrate(Sheet& s)
 {
     const Rgb wood = pal::kWood;
-    const double w = kCrateHalfWidth, h = kCrateHalfHeight;
-    const double pw = w - 7, ph = h - 7;  // the panel inside the frame
-    Sdf crate = Box(-w, -h, w, h, 1);
+    Sdf crate = Box(-25, -25, 25, 25, 1);
     s.Outlined(crate, Shade(wood, 0.15), pal::kInk, 1.4);
-    Sdf panel = Box(-pw, -ph, pw, ph);
+    Sdf panel = Box(-18, -18, 18, 18);
     s.Outlined(panel, Shade(wood, -0.2), pal::kInk, 1.0);
-    for (double y : {-8.0, 8.0}) s.Line({-pw, y}, {pw, y}, 0.8, Shade(wood, -0.45));
-    Sdf brace = Intersect(PolygonShape({{-pw, -ph}, {-pw + 7, -ph}, {pw, ph - 7}, {pw, ph},
-                                        {pw - 7, ph}, {-pw, -ph + 7}}),
+    for (double y : {-6.0, 6.0}) s.Line({-18, y}, {18, y}, 0.8, Shade(wood, -0.45));
+    Sdf brace = Intersect(PolygonShape({{-18, -18}, {-11, -18}, {18, 11}, {18, 18}, {11, 18},
+                                        {-18, -11}}),
                           panel);
     s.Outlined(brace, wood, pal::kInk, 1.0);
-    s.Band(crate, Intersect(Above(ph + 0.5), crate), Shade(wood, 0.35), 1.4);
-    s.Band(crate, Intersect(RightOf(pw + 0.5), crate), Shade(wood, -0.1), 1.4);
-    for (double x : {-(w - 3.5), w - 3.5})
-        for (double y : {-(h - 3.5), h - 3.5})
-            s.Outlined(Circle({x, y}, 1.8), pal::kSteel, pal::kInk, 0.7);
+    s.Band(crate, Intersect(Above(18.5), crate), Shade(wood, 0.35), 1.4);
+    s.Band(crate, Intersect(RightOf(18.5), crate), Shade(wood, -0.1), 1.4);
+    for (double x : {-21.5, 21.5})
+        for (double y : {-21.5, 21.5}) s.Outlined(Circle({x, y}, 1.8), pal::kSteel, pal::kInk, 0.7);
 }
 
 void DrawTree(Sheet& s)
@@ -109,8 +98,7 @@ std::vector<ImageDef> SceneryImages()
 {
     return {
         {9, "floor.png", {0, 0}, -50, -20, 50, 20, {}, DrawFloor},
-        {10, "crate.png", {0, 0}, -kCrateHalfWidth, -kCrateHalfHeight, kCrateHalfWidth, kCrateHalfHeight, {},
-         DrawCrate},
+        {10, "crate.png", {0, 0}, -25, -25, 25, 25, {}, DrawCrate},
         {11, "tree.png", {0, 0}, -75, -127, 75, 127, {}, DrawTree},
         {12, "cursor.png", {16, -16}, 0, -32, 32, 0, {}, DrawCursor},
     };
