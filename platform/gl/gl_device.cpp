@@ -102,8 +102,11 @@ public:
         glBindVertexArray(vao_);
         glGenBuffers(1, &userBuffer_);
 
+        // Two colour buffers over one depth buffer: Present hands the drawn one over as the
+        // presented picture and draws on into the other, so no frame is copied for the
+        // screenshots' sake (the back buffer's content after Present is undefined anyway).
         MakeTarget(fbo_, colour_, depth_, true);
-        MakeTarget(presentedFbo_, presentedColour_, presentedDepth_, false);
+        MakeTarget(presentedFbo_, presentedColour_, depth_, false);
         glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
 
         // Sampling defaults the shared core leaves unset; ApplyState reads them.
@@ -136,10 +139,8 @@ public:
     HRESULT Present(CONST RECT*, CONST RECT*, HWND, CONST RGNDATA*) override
     {
         if (!Alive()) return D3DERR_INVALIDCALL;
-        // Keep a copy of what was shown, for screenshots.
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, presentedFbo_);
-        glBlitFramebuffer(0, 0, width_, height_, 0, 0, width_, height_, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        std::swap(fbo_, presentedFbo_);
+        std::swap(colour_, presentedColour_);
         presentedOnce_ = true;
 
         SDL_Window* target = window_ ? window_ : GlHiddenWindow();
@@ -150,10 +151,14 @@ public:
             const double scale = std::min(double(windowWidth) / width_, double(windowHeight) / height_);
             const int w = static_cast<int>(width_ * scale), h = static_cast<int>(height_ * scale);
             const int x = (windowWidth - w) / 2, y = (windowHeight - h) / 2;
+            glBindFramebuffer(GL_READ_FRAMEBUFFER, presentedFbo_);
             glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
             glDisable(GL_SCISSOR_TEST);
-            glClearColor(0, 0, 0, 1);
-            glClear(GL_COLOR_BUFFER_BIT);
+            if (w != windowWidth || h != windowHeight) {
+                // Only where the picture leaves bars is there anything to clear.
+                glClearColor(0, 0, 0, 1);
+                glClear(GL_COLOR_BUFFER_BIT);
+            }
             // The window counts rows from the bottom.
             glBlitFramebuffer(0, 0, width_, height_, x, y + h, x + w, y, GL_COLOR_BUFFER_BIT,
                               scale == 1.0 ? GL_NEAREST : GL_LINEAR);
@@ -274,7 +279,9 @@ private:
         pacer_.SetSwapInterval(swapInterval);
     }
 
-    void MakeTarget(GLuint& fbo, GLuint& colour, GLuint& depth, bool withDepth)
+    // A framebuffer with a colour buffer of its own; newDepth makes the depth buffer, else
+    // the one given is shared.
+    void MakeTarget(GLuint& fbo, GLuint& colour, GLuint& depth, bool newDepth)
     {
         glGenFramebuffers(1, &fbo);
         glBindFramebuffer(GL_FRAMEBUFFER, fbo);
@@ -282,16 +289,15 @@ private:
         glBindRenderbuffer(GL_RENDERBUFFER, colour);
         glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width_, height_);
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
-        depth = 0;
-        if (withDepth) {
+        if (newDepth) {
             glGenRenderbuffers(1, &depth);
             glBindRenderbuffer(GL_RENDERBUFFER, depth);
             glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width_, height_);
-            glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
         }
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
         glClearColor(0, 0, 0, 1);
         glClearDepth(1.0);
-        glClear(GL_COLOR_BUFFER_BIT | (withDepth ? GL_DEPTH_BUFFER_BIT : 0));
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
 
     void ApplyViewport()
@@ -460,7 +466,7 @@ private:
     GlProgramCache programs_;
     GLuint vao_ = 0, userBuffer_ = 0;
     GLuint fbo_ = 0, colour_ = 0, depth_ = 0;
-    GLuint presentedFbo_ = 0, presentedColour_ = 0, presentedDepth_ = 0;
+    GLuint presentedFbo_ = 0, presentedColour_ = 0;
     bool presentedOnce_ = false;
     FramePacer pacer_;
     D3DVIEWPORT8 appliedViewport_ = {};
