@@ -168,11 +168,8 @@ bool HandleAnimKey(const char* key, const char* value)
 
 int LoadVectorAnim()
 {
-    s_frame = 0;
-    s_list = 0;
-    s_key = 0;
-    s_keysInUse = 0;
-    s_linksFollowed = 0;
+    s_frame = s_list = s_key = 0;
+    s_keysInUse = s_linksFollowed = 0;
     CountListLengths();
     return ReadDataFile("vecanim.dat", HandleAnimKey, "Animation Data file done");
 }

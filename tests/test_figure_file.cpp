@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "data_files_support.h"
 #include "figure/figure_file.h"
 #include "figure/records.h"
@@ -114,14 +116,10 @@ TEST_F(FigureFile, HitBoxLinesFitTheBoxesAndBadOnesKeepWhatStood)
 {
     Load("numparts=1\nhitbox=1,8,-43,16,40\nhitbox=0,4,40,20,46\nhitbox=2,0,0,5,5\nhitbox=0,1,1,0,5\n"
          "hitbox=1,3\n");
-    const VectorMan& man = *g_vectorMan;
-    ASSERT_EQ(man.numHitBoxes, 2);
-    EXPECT_EQ(man.hitBoxes[0].centerX, 4.0f);
-    EXPECT_EQ(man.hitBoxes[0].halfWidth, 20.0f);
-    EXPECT_EQ(man.hitBoxes[1].centerX, 8.0f);
-    EXPECT_EQ(man.hitBoxes[1].centerY, -43.0f);
-    EXPECT_EQ(man.hitBoxes[1].halfWidth, 16.0f);
-    EXPECT_EQ(man.hitBoxes[1].halfHeight, 40.0f);
+    auto fields = [](const HitBox& b) { return std::vector<float>{b.centerX, b.centerY, b.halfWidth, b.halfHeight}; };
+    ASSERT_EQ(g_vectorMan->numHitBoxes, 2);
+    EXPECT_EQ(fields(g_vectorMan->hitBoxes[0]), (std::vector<float>{4, 40, 20, 46}));
+    EXPECT_EQ(fields(g_vectorMan->hitBoxes[1]), (std::vector<float>{8, -43, 16, 40}));
     int refused = 0;
     for (const std::string& line : LogLines()) refused += line.rfind("hitbox: ", 0) == 0;
     EXPECT_EQ(refused, 3);
