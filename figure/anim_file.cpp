@@ -26,12 +26,9 @@ AnimKey* CurrentKey()
     return key;
 }
 
-void FreeFrames()
+void FreeAllFrames()
 {
-    for (int f = 0; g_frames && f < g_numFrames; ++f) {
-        for (AnimKey* list : g_frames[f].keys) delete[] list;
-    }
-    delete[] g_frames;
+    FreeFrames(g_frames, g_numFrames);
     g_frames = nullptr;
     g_numFrames = 0;
     s_keysInUse = 0;
@@ -43,7 +40,7 @@ void SetNumFrames(long n)
         LogRefusedKey("numframes", "count out of range");
         return;
     }
-    FreeFrames();
+    FreeAllFrames();
     g_frames = new AnimFrame[n]();
     g_numFrames = static_cast<int>(n);
 }
