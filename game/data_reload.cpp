@@ -179,7 +179,7 @@ std::string ChangedNames(const Stamps& now)
     return names;
 }
 
-void Reload(const std::string& changed, bool samePartsFile)
+bool Reload(const std::string& changed, bool samePartsFile)
 {
     Records old = TakeRecords();
     std::vector<DataProblem> problems;
@@ -193,13 +193,14 @@ void Reload(const std::string& changed, bool samePartsFile)
                   (problems.size() == 1 ? " problem" : " problems")).c_str());
         for (const DataProblem& problem : problems) WriteLog(problem.text.c_str());
         PostScreenMessage(problems.front().text);
-        return;
+        return false;
     }
     CarryOver(old, samePartsFile);
     FreeRecords(old);
     const std::string done = "Data reloaded: " + changed;
     WriteLog(done.c_str());
     PostScreenMessage(done);
+    return true;
 }
 
 }  // namespace
@@ -242,6 +243,14 @@ bool ReloadChangedDataFiles()
     s_stamps = StampAll();
     s_heldStamps.clear();
     return true;
+}
+
+bool ReloadDataFiles()
+{
+    const bool samePartsFile = FileText(FIGURE_DATA_FILES[0]) == g_partsFileRecord.text;
+    const bool swapped = Reload("on request", samePartsFile);
+    s_stamps = StampAll();
+    return swapped;
 }
 
 void ForgetDataWatch()

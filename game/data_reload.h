@@ -13,5 +13,8 @@ const unsigned DATA_WATCH_MS = 500;
 // Called once per pass, after the frame is drawn. Answers whether it read the files (the
 // caller then leaves the reading time out of the next step).
 bool ReloadChangedDataFiles();
+// Reads the data files now, as a noticed change would (tests, fuzzing); true when the new
+// records replaced the old ones.
+bool ReloadDataFiles();
 // Starts the watch afresh: the next call only takes note of the files as they are.
 void ForgetDataWatch();
