@@ -1,5 +1,7 @@
 #include "editor/editor.h"
 
+#include "editor/edits.h"
+
 #include "figure/records.h"
 #include "game/figure_access.h"
 #include "game/state.h"
@@ -11,13 +13,12 @@ bool g_editsUnsaved = false;
 namespace {
 
 const float NUDGE_VELOCITY = 1.0f;
-const float NUDGE_OFFSET = 0.1f;
 
-// The image of the selected slot, or null when nothing usable is selected.
-VectorPart* SelectedImage()
+// The image index of the selected slot, -1 when nothing is selected.
+int SelectedImage()
 {
     const ManPart* slot = SlotAt(g_selectedPart);
-    return slot ? PartAt(slot->vecpartnum) : nullptr;
+    return slot ? slot->vecpartnum : -1;
 }
 
 }  // namespace
@@ -32,14 +33,14 @@ void NudgeVertically(float direction)
     if (g_editMode == EDIT_HOVER) {
         if (g_vectorMan) g_vectorMan->yVelocity += direction * NUDGE_VELOCITY;
     } else if (g_editMode == EDIT_PIVOT) {
-        if (VectorPart* image = SelectedImage()) image->yoffset += direction * NUDGE_OFFSET;
+        NudgeOffset(SelectedImage(), true, direction);
     }
 }
 
 void NudgePivotSideways(float direction)
 {
     if (g_editMode != EDIT_PIVOT) return;
-    if (VectorPart* image = SelectedImage()) image->xoffset += direction * NUDGE_OFFSET;
+    NudgeOffset(SelectedImage(), false, direction);
 }
 
 SlotMarks MarkSlot(int entry, int slot, int picked)

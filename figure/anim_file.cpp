@@ -50,12 +50,9 @@ AnimKey* CurrentKey()
     return s_key < ListLength(s_list) ? &frame->keys[s_list][s_key] : nullptr;
 }
 
-void FreeFrames()
+void FreeAllFrames()
 {
-    for (int f = 0; g_frames && f < g_numFrames; ++f) {
-        for (AnimKey* list : g_frames[f].keys) delete[] list;
-    }
-    delete[] g_frames;
+    FreeFrames(g_frames, g_numFrames);
     g_frames = nullptr;
     g_numFrames = 0;
     s_keysInUse = 0;
@@ -68,7 +65,7 @@ void SetNumFrames(long n)
         LogRefusedKey("numframes", "count out of range");
         return;
     }
-    FreeFrames();
+    FreeAllFrames();
     g_frames = new AnimFrame[n]();
     g_numFrames = static_cast<int>(n);
     s_listLengths.assign(static_cast<size_t>(n) * MAX_FRAME_KEYS, 0);

@@ -18,6 +18,7 @@ DataLineObserver s_observer = nullptr;
 // The key whose handler is running, so a refused value can be named; null outside a read,
 // where tools and tests parse values of their own and nothing is logged.
 const char* s_currentKey = nullptr;
+int s_currentLine = 0;
 
 // Reads one character the way a text-mode stream on the game's home platform does:
 // a CR LF pair arrives as a single LF, so files saved there read the same here.
@@ -81,8 +82,10 @@ void HandleLine(char* line, int lineNumber, DataKeyHandler handler)
     *keyEnd = '\0';
 
     s_currentKey = key;
+    s_currentLine = lineNumber;
     bool recognised = handler(key, value);
     s_currentKey = nullptr;
+    s_currentLine = 0;
     if (!recognised) WriteLog(line);  // from the line's start: "=abc" logs as written
     if (s_observer) s_observer(lineNumber, key, value, recognised);
 }
@@ -113,6 +116,11 @@ void LogRefusedKey(const char* key, const char* why)
     char text[160];
     std::snprintf(text, sizeof text, "%s: %s", key, why);
     WriteLog(text);
+}
+
+int CurrentDataLine()
+{
+    return s_currentLine;
 }
 
 void SetDataLineObserver(DataLineObserver observer)

@@ -9,6 +9,10 @@ typedef bool (*DataKeyHandler)(const char* key, const char* value);
 // Reads fileName line by line, calling handler per key line; logs doneLine at the end.
 int ReadDataFile(const char* fileName, DataKeyHandler handler, const char* doneLine);
 
+// The number (from 1) of the line whose key is being handled; 0 outside a read. Lets a
+// handler remember where a value came from.
+int CurrentDataLine();
+
 // Sees every key line after its handler: the line's number in the file (from 1), the
 // key, the value (null when absent) and whether the handler recognised the key. For
 // tools that check data files; null (the default) turns it off.

@@ -6,8 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 #include "figure/data_reader.h"
+#include "figure/parts_save.h"
 #include "graphics/device.h"
 #include "base/log.h"
 
@@ -55,6 +58,7 @@ void SetNumParts(long n)
     g_parts = new VectorPart[n];
     g_numParts = static_cast<int>(n);
     s_pointsInUse = 0;
+    g_partsFileRecord.parts.assign(static_cast<size_t>(n), PartLines());
 }
 
 void SetNumPoints(VectorPart& part, long n)
@@ -115,7 +119,19 @@ const DataKey<VectorPart> PARTS_KEYS[] = {
 
 bool HandlePartsKey(const char* key, const char* value)
 {
-    return ApplyDataKey(PARTS_KEYS, key, value, CurrentPart, "no such part");
+    const bool recognised = ApplyDataKey(PARTS_KEYS, key, value, CurrentPart, "no such part");
+    // Where each part's lines are, so a save can change its offsets in place.
+    if (recognised && value && std::strcmp(key, "numparts") != 0) NotePartsLine(s_currentPart, key, CurrentDataLine());
+    return recognised;
+}
+
+// The bytes the lines came from: a save compares the file with them before writing.
+std::string FileText(const char* fileName)
+{
+    std::ifstream in(fileName, std::ios::in | std::ios::binary);
+    std::ostringstream text;
+    if (in) text << in.rdbuf();
+    return text.str();
 }
 
 }  // namespace
@@ -124,7 +140,10 @@ int LoadVectorParts()
 {
     s_currentPart = 0;
     s_pointsInUse = 0;
-    return ReadDataFile("vecparts.dat", HandlePartsKey, "Parts Data file done");
+    g_partsFileRecord = PartsFileRecord();
+    ReadDataFile("vecparts.dat", HandlePartsKey, "Parts Data file done");
+    g_partsFileRecord.text = FileText("vecparts.dat");
+    return 0;
 }
 
 void SetPartTexture(int index, VectorPart& part, const char* fileName)

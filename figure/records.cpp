@@ -65,3 +65,19 @@ VectorPart* PartAt(int index)
     if (!g_parts || index < 0 || index >= g_numParts) return nullptr;
     return &g_parts[index];
 }
+
+void FreeFigure(VectorMan* man)
+{
+    if (!man) return;
+    delete[] man->parts;
+    delete[] man->hitBoxes;
+    delete man;
+}
+
+void FreeFrames(AnimFrame* frames, int count)
+{
+    for (int f = 0; frames && f < count; ++f) {
+        for (AnimKey* list : frames[f].keys) delete[] list;
+    }
+    delete[] frames;
+}

@@ -148,3 +148,8 @@ extern int g_numFrames;
 
 // The part at index, or null when the index does not name a loaded part.
 VectorPart* PartAt(int index);
+
+// Free what the readers built: a figure with its slots and boxes, frames with their key
+// lists (the part array is freed with delete[], which releases its textures and buffers).
+void FreeFigure(VectorMan* man);
+void FreeFrames(AnimFrame* frames, int count);

@@ -4,6 +4,7 @@
 
 #include "animation/render.h"
 #include "editor/editor.h"
+#include "game/data_reload.h"
 #include "game/actions.h"
 #include "game/figure_access.h"
 #include "game/state.h"
@@ -202,5 +203,7 @@ int UpdateFrame()
 
     RenderScene();
     g_lastTick = now;
+    // Taken again after a reload so the reading time does not count as the next step.
+    if (ReloadChangedDataFiles()) g_lastTick = GetTickCount();
     return 0;
 }

@@ -1,6 +1,8 @@
 #include "game/state.h"
 
 #include "base/screen_message.h"
+#include "editor/edits.h"
+#include "game/data_reload.h"
 
 #include <cstring>
 
@@ -22,6 +24,8 @@ unsigned char g_charging = 0;
 void ResetGameState()
 {
     ClearScreenMessage();
+    ForgetEdits();
+    ForgetDataWatch();
     g_screenWidth = 1024.0f;
     g_screenHeight = 768.0f;
     g_d3d = nullptr;

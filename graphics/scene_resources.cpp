@@ -4,9 +4,13 @@
 #include <d3d8.h>
 #include <d3dx8.h>
 
-#include "figure/anim_file.h"
-#include "figure/figure_file.h"
-#include "figure/parts_file.h"
+#include <map>
+#include <string>
+#include <vector>
+
+#include "base/log.h"
+#include "base/screen_message.h"
+#include "figure/data_rules.h"
 #include "graphics/device.h"
 #include "graphics/scene_state.h"
 #include "level/level.h"
@@ -22,6 +26,28 @@ const float START_CAMERA_DISTANCE = 800.0f;
 const float FIELD_OF_VIEW = 0.7853982f;
 const float NEAR_PLANE = 1.0f;
 const float FAR_PLANE = 2000.0f;
+
+// Reads the figure files, saying what is missing or broken: every problem goes to the
+// log, and the first file that has any is named on screen.
+void LoadFigureData()
+{
+    std::vector<std::string> notes;
+    for (const std::string& name : MissingFigureFiles()) notes.push_back(name + " missing: created empty");
+    const std::vector<DataProblem> problems = LoadCheckedFigureData();
+    std::map<std::string, int> counts;
+    for (const DataProblem& problem : problems) {
+        WriteLog(problem.text.c_str());
+        ++counts[problem.file];
+    }
+    for (const char* name : FIGURE_DATA_FILES) {
+        auto count = counts.find(name);
+        if (count == counts.end()) continue;
+        notes.push_back(std::string(name) + ": " + std::to_string(count->second) +
+                        (count->second == 1 ? " problem" : " problems") + ", see log.log");
+    }
+    for (const std::string& note : notes) WriteLog(note.c_str());
+    if (!notes.empty()) PostScreenMessage(notes.front());
+}
 
 }  // namespace
 
@@ -91,9 +117,7 @@ void InitSceneResources()
     if (g_device) SetFixedDeviceState(g_device);
 
     // Each file refers to the parts by number, so the parts come first.
-    LoadVectorParts();
-    InitVectorMan();
-    LoadVectorAnim();
+    LoadFigureData();
     InitLevel();
 
     SetStartView();

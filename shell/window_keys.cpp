@@ -1,6 +1,7 @@
 #include "shell/window_keys.h"
 
 #include "editor/editor.h"
+#include "editor/edits.h"
 #include "figure/roles.h"
 #include "game/actions.h"
 #include "game/figure_access.h"
@@ -69,6 +70,17 @@ void OnWindowChar(WPARAM character)
 {
     VectorMan* man = g_vectorMan;
     switch (character) {
+    // Ctrl+S, Ctrl+Z, Ctrl+Y as the message translation gives them; in every mode, so
+    // work done in the pivot editor can be kept or taken back after leaving it.
+    case 19:
+        SaveEdits();
+        break;
+    case 26:
+        UndoEdit();
+        break;
+    case 25:
+        RedoEdit();
+        break;
     case 9:
         g_showHitBoxes = !g_showHitBoxes;
         break;

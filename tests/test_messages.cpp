@@ -192,6 +192,22 @@ TEST(Messages, LiveEventsBecomeMessagesAndDeviceState)
     EXPECT_EQ(input.keys[DIK_EQUALS], 0);
     EXPECT_EQ(input.keys[DIK_NEXT], 0x80);
 
+    // Ctrl with S, Z and Y types 19, 26 and 25, even should the layout send its letter.
+    for (SDL_Keycode letter : {SDLK_s, SDLK_z, SDLK_y}) {
+        const SDL_Scancode scancode = SDL_GetScancodeFromKey(letter);
+        SDL_Event control = KeyEvent(window, SDL_KEYDOWN, scancode, letter, KMOD_LCTRL);
+        SDL_PushEvent(&control);
+        SDL_Event letterText = text;
+        SDL_strlcpy(letterText.text.text, SDL_GetKeyName(letter), sizeof letterText.text.text);
+        SDL_PushEvent(&letterText);
+        SDL_Event release = KeyEvent(window, SDL_KEYUP, scancode, letter, KMOD_LCTRL);
+        SDL_PushEvent(&release);
+        messages = Drain();
+        ASSERT_EQ(messages.size(), 3u);
+        EXPECT_EQ(messages[1].message, static_cast<UINT>(WM_CHAR));
+        EXPECT_EQ(messages[1].wParam, static_cast<WPARAM>(letter - SDLK_a + 1));
+    }
+
     // Escape has no text; the key itself gives 27.
     SDL_Event escape = KeyEvent(window, SDL_KEYDOWN, SDL_SCANCODE_ESCAPE, SDLK_ESCAPE);
     SDL_PushEvent(&escape);

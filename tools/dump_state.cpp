@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/screen_message.h"
 #include "game/state.h"
 
 std::string DumpState(int pass, uint32_t tick)
@@ -87,6 +88,8 @@ void DumpGlobals(JsonWriter& json)
     json.MemberBool("g_onGround", g_onGround != 0);
     json.MemberBool("g_jumpKeyHeld", g_jumpKeyHeld != 0);
     json.MemberBool("g_charging", g_charging != 0);
+    json.MemberBool("g_editsUnsaved", g_editsUnsaved);
+    json.Member("screenMessage", CurrentScreenMessage().c_str());
     json.Member("g_numParts", g_numParts);
     json.Member("g_numFrames", g_numFrames);
 

@@ -132,7 +132,13 @@ void HandleKey(const SDL_KeyboardEvent& event, bool down)
     const UINT message = down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN)
                               : (system ? WM_SYSKEYUP : WM_KEYUP);
     Post(window, message, static_cast<WPARAM>(vk), KeyFlags(dik, alt, down ? event.repeat != 0 : true, !down));
-    if (message == WM_KEYDOWN) g_pendingKeyDown = &g_queue.back();
+    if (message != WM_KEYDOWN) return;
+    g_pendingKeyDown = &g_queue.back();
+    // Ctrl with a letter types that letter's control code (Ctrl+S gives 19), as the
+    // platform's translation does; the layout sends no text for it.
+    if ((event.keysym.mod & KMOD_CTRL) != 0 && vk >= 'A' && vk <= 'Z') {
+        g_pendingKeyDown->text = std::string(1, static_cast<char>(vk - 'A' + 1));
+    }
 }
 
 void HandleText(const SDL_TextInputEvent& event)
@@ -140,7 +146,9 @@ void HandleText(const SDL_TextInputEvent& event)
     const std::string text = SingleByteText(event.text);
     if (text.empty()) return;
     if (g_pendingKeyDown) {
-        g_pendingKeyDown->text += text;
+        // A control code already typed stands for the whole press.
+        const std::string& typed = g_pendingKeyDown->text;
+        if (!(typed.size() == 1 && static_cast<unsigned char>(typed[0]) < 32)) g_pendingKeyDown->text += text;
         return;
     }
     // Text with no key press of its own (input methods): straight to the queue.

@@ -15,6 +15,9 @@
 #include "figure/figure_file.h"
 #include "figure/parts_file.h"
 #include "figure/records.h"
+#include "figure/roles.h"
+#include "game/actions.h"
+#include "game/data_reload.h"
 #include "game/state.h"
 #include "level/level.h"
 #include "memory/memory_device.h"
@@ -90,6 +93,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     InitVectorMan();
     LoadVectorAnim();
     InitLevel();
+    // Read again under a running walk, as a change noticed while playing would be: kept
+    // or refused, what is left in use is whole and the rest is freed.
+    if (g_vectorMan) {
+        if (AnimFrame* walk = FrameAt(WALK_FRAME)) AddFrames(g_vectorMan, walk);
+    }
+    ReloadDataFiles();
     FreeRecords();
     if (chdir(s_startDir) != 0) std::abort();
     return 0;

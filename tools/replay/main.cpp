@@ -38,6 +38,19 @@ void RequestClose(int signalNumber)
     std::signal(signalNumber, SIG_DFL);
 }
 
+// Whole bytes, written in place as an editor saving the file would.
+bool CopyWholeFile(const std::string& from, const std::string& to)
+{
+    std::ifstream in(from, std::ios::in | std::ios::binary);
+    if (!in) return false;
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    std::ofstream out(to, std::ios::out | std::ios::binary | std::ios::trunc);
+    out << bytes.str();
+    out.close();
+    return static_cast<bool>(out);
+}
+
 void BeforePass(int pass, void* user)
 {
     Run& run = *static_cast<Run*>(user);
@@ -83,6 +96,13 @@ void BeforePass(int pass, void* user)
                 PlatformResetInput();
                 PlatformPostWindowMessage(WM_ACTIVATE, WA_INACTIVE, 0);
                 PlatformPostWindowMessage(WM_KILLFOCUS, 0, 0);
+            }
+            break;
+        case EventKind::Copy:
+            if (!CopyWholeFile(e.file, e.target)) {
+                std::fprintf(stderr, "vantrel-replay: pass %d: %s not copied to %s\n", pass, e.file.c_str(),
+                             e.target.c_str());
+                run.failed = true;
             }
             break;
         case EventKind::Screenshot:

@@ -209,6 +209,13 @@ bool ParseEvent(const std::vector<std::string>& w, ScriptEvent& e, std::string& 
         e.file = w[2];
         return true;
     }
+    if (verb == "copy") {
+        if (n != 4) { why = "expected: copy SRC DST"; return false; }
+        e.kind = EventKind::Copy;
+        e.file = w[2];
+        e.target = w[3];
+        return true;
+    }
     why = "unknown event: " + verb;
     return false;
 }

@@ -15,6 +15,7 @@ enum class EventKind {
     Focus,       // foreground gained or lost
     Screenshot,  // written after the pass
     Dump,        // written after the pass
+    Copy,        // a file copied before the pass (data changing under a running game)
 };
 
 struct ScriptEvent {
@@ -25,7 +26,8 @@ struct ScriptEvent {
     intptr_t lParam;       // Message, Key
     int a;                 // Dik or Key code, button, motion x, cursor x, focus gained (1) or lost (0)
     int b;                 // down (1) or up (0), motion y, cursor y
-    std::string file;      // Screenshot, Dump
+    std::string file;      // Screenshot, Dump; Copy: the source
+    std::string target;    // Copy: the destination
 };
 
 // Reads a script; on a malformed line returns false with error naming its line number.

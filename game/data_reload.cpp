@@ -1,0 +1,262 @@
+#include "game/data_reload.h"
+
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "base/log.h"
+#include "base/screen_message.h"
+#include "editor/editor.h"
+#include "editor/edits.h"
+#include "figure/data_rules.h"
+#include "figure/parts_save.h"
+#include "figure/records.h"
+#include "game/figure_access.h"
+
+namespace {
+
+struct Stamp {
+    bool exists = false;
+    std::uintmax_t size = 0;
+    long long written = 0;
+    bool operator==(const Stamp& o) const { return exists == o.exists && size == o.size && written == o.written; }
+};
+typedef std::map<std::string, Stamp> Stamps;
+
+bool s_watching = false;
+DWORD s_lastLook = 0;
+Stamps s_stamps;       // of the files behind the records in use
+Stamps s_heldStamps;   // of a change not taken in while pivot edits are unsaved
+
+Stamp StampOf(const std::string& name)
+{
+    Stamp stamp;
+    std::error_code error;
+    const std::filesystem::path path(name);
+    stamp.size = std::filesystem::file_size(path, error);
+    if (error) return Stamp();
+    const auto written = std::filesystem::last_write_time(path, error);
+    if (error) return Stamp();
+    stamp.exists = true;
+    stamp.written = static_cast<long long>(written.time_since_epoch().count());
+    return stamp;
+}
+
+// The data files and every image the parts in use name.
+Stamps StampAll()
+{
+    Stamps stamps;
+    for (const char* name : FIGURE_DATA_FILES) stamps[name] = StampOf(name);
+    for (int i = 0; i < g_numParts; ++i) {
+        const char* image = g_parts[i].textureFile;
+        if (image && !stamps.count(image)) stamps[image] = StampOf(image);
+    }
+    return stamps;
+}
+
+std::string FileText(const char* name)
+{
+    std::ifstream in(name, std::ios::in | std::ios::binary);
+    std::ostringstream text;
+    if (in) text << in.rdbuf();
+    return text.str();
+}
+
+// The records one reading builds, held apart from the globals.
+struct Records {
+    VectorPart* parts = nullptr;
+    int numParts = 0;
+    VectorMan* man = nullptr;
+    AnimFrame* frames = nullptr;
+    int numFrames = 0;
+    PartsFileRecord partsFile;
+};
+
+// Takes the records out of the globals, leaving them empty for the readers.
+Records TakeRecords()
+{
+    Records r;
+    r.parts = g_parts;
+    r.numParts = g_numParts;
+    r.man = g_vectorMan;
+    r.frames = g_frames;
+    r.numFrames = g_numFrames;
+    r.partsFile = g_partsFileRecord;
+    g_parts = nullptr;
+    g_numParts = 0;
+    g_vectorMan = nullptr;
+    g_frames = nullptr;
+    g_numFrames = 0;
+    g_partsFileRecord = PartsFileRecord();
+    return r;
+}
+
+void PutRecords(const Records& r)
+{
+    g_parts = r.parts;
+    g_numParts = r.numParts;
+    g_vectorMan = r.man;
+    g_frames = r.frames;
+    g_numFrames = r.numFrames;
+    g_partsFileRecord = r.partsFile;
+}
+
+void FreeRecords(const Records& r)
+{
+    delete[] r.parts;
+    FreeFigure(r.man);
+    FreeFrames(r.frames, r.numFrames);
+}
+
+// Points a slot at the first key of the list it was running, in the new frames; what
+// AddFrames does for one list.
+void RestartList(VectorMan& man, int slot, const AnimKey* running, const Records& old)
+{
+    for (int f = 0; f < old.numFrames && f < g_numFrames; ++f) {
+        for (int list = 0; list < MAX_FRAME_KEYS; ++list) {
+            if (old.frames[f].keys[list] != running->first) continue;
+            AnimKey* k = g_frames[f].keys[list];
+            if (!k || g_frames[f].numparts != man.maxKeys) return;
+            man.currentKeys[slot] = k;
+            k->turned = 0.0f;
+            if (k->moveY && slot < man.numparts) {
+                ManPart& s = man.parts[slot];
+                s.yMax = k->yMax;
+                s.yMin = k->yMin;
+                s.yVelocity = k->yVel;
+                s.yBounce = k->yLoop;
+            }
+            return;
+        }
+    }
+}
+
+// The new records take over what the game did with the old ones.
+void CarryOver(const Records& old, bool samePartsFile)
+{
+    VectorMan& man = *g_vectorMan;
+    if (const VectorMan* was = old.man) {
+        man.x = was->x;
+        man.y = was->y;
+        man.z = was->z;
+        man.xVelocity = was->xVelocity;
+        man.yVelocity = was->yVelocity;
+        man.zVelocity = was->zVelocity;
+        man.zAngle = was->zAngle;
+        man.zAngularVelocity = was->zAngularVelocity;
+        man.yAngle = was->yAngle;
+        // The boxes are kept turned to the facing; the new ones face right.
+        if (man.yAngle == 180.0f) MirrorHitBoxes(man);
+        for (int i = 0; i < MAX_FRAME_KEYS && i < man.maxKeys; ++i) {
+            if (const AnimKey* running = was->currentKeys[i]) RestartList(man, i, running, old);
+        }
+    }
+    if (samePartsFile) {
+        // Only an image or another file changed: the offsets in memory, edited or not,
+        // are still the ones to show, and the history still applies to them.
+        for (int i = 0; i < g_numParts && i < old.numParts; ++i) {
+            g_parts[i].xoffset = old.parts[i].xoffset;
+            g_parts[i].yoffset = old.parts[i].yoffset;
+        }
+    } else {
+        ForgetEdits();
+    }
+}
+
+std::string ChangedNames(const Stamps& now)
+{
+    std::string names;
+    for (const auto& entry : now) {
+        auto was = s_stamps.find(entry.first);
+        if (was != s_stamps.end() && was->second == entry.second) continue;
+        names += (names.empty() ? "" : ", ") + entry.first;
+    }
+    return names;
+}
+
+bool Reload(const std::string& changed, bool samePartsFile)
+{
+    Records old = TakeRecords();
+    std::vector<DataProblem> problems;
+    for (const std::string& name : MissingFigureFiles()) problems.push_back({name, 0, name + ":0: file missing"});
+    const std::vector<DataProblem> found = LoadCheckedFigureData();
+    problems.insert(problems.end(), found.begin(), found.end());
+    if (!problems.empty()) {
+        FreeRecords(TakeRecords());
+        PutRecords(old);
+        WriteLog(("Data not reloaded (" + changed + "): " + std::to_string(problems.size()) +
+                  (problems.size() == 1 ? " problem" : " problems")).c_str());
+        for (const DataProblem& problem : problems) WriteLog(problem.text.c_str());
+        PostScreenMessage(problems.front().text);
+        return false;
+    }
+    CarryOver(old, samePartsFile);
+    FreeRecords(old);
+    const std::string done = "Data reloaded: " + changed;
+    WriteLog(done.c_str());
+    PostScreenMessage(done);
+    return true;
+}
+
+}  // namespace
+
+bool ReloadChangedDataFiles()
+{
+    const DWORD now = GetTickCount();
+    if (!s_watching) {
+        s_watching = true;
+        s_lastLook = now;
+        s_stamps = StampAll();
+        return false;
+    }
+    if (now - s_lastLook < DATA_WATCH_MS) return false;
+    s_lastLook = now;
+    const Stamps stamps = StampAll();
+    if (stamps == s_stamps) return false;
+
+    const bool samePartsFile = FileText(FIGURE_DATA_FILES[0]) == g_partsFileRecord.text;
+    const std::string changed = ChangedNames(stamps);
+    if (samePartsFile && changed == FIGURE_DATA_FILES[0]) {
+        // The game's own save: the file holds what the game holds.
+        s_stamps = stamps;
+        return false;
+    }
+    if (!samePartsFile && g_editsUnsaved) {
+        // Reading it would lose the edits; undoing them, or saving elsewhere, lets it in.
+        if (!(stamps == s_heldStamps)) {
+            s_heldStamps = stamps;
+            const std::string why =
+                std::string(FIGURE_DATA_FILES[0]) + " changed on disk: not reloaded while pivot edits are unsaved";
+            WriteLog(why.c_str());
+            PostScreenMessage(why);
+        }
+        return false;
+    }
+    Reload(changed, samePartsFile);
+    // Taken after the reading: the readers create missing files, and the images to
+    // watch are those of the records now in use.
+    s_stamps = StampAll();
+    s_heldStamps.clear();
+    return true;
+}
+
+bool ReloadDataFiles()
+{
+    const bool samePartsFile = FileText(FIGURE_DATA_FILES[0]) == g_partsFileRecord.text;
+    const bool swapped = Reload("on request", samePartsFile);
+    s_stamps = StampAll();
+    return swapped;
+}
+
+void ForgetDataWatch()
+{
+    s_watching = false;
+    s_lastLook = 0;
+    s_stamps.clear();
+    s_heldStamps.clear();
+}

@@ -1,0 +1,92 @@
+// Reloading the figure data under a running game: only a set without a problem replaces
+// the records in use, and no sequence of good and broken files leaves anything dangling.
+#include <gtest/gtest.h>
+
+#include <d3d8.h>
+#include <stand_in.h>
+
+#include <string>
+#include <vector>
+
+#include "base/screen_message.h"
+#include "data_files_support.h"
+#include "figure/records.h"
+#include "figure/roles.h"
+#include "game/actions.h"
+#include "game/data_reload.h"
+#include "game/state.h"
+#include "graphics/scene_resources.h"
+#include "memory/memory_device.h"
+
+namespace {
+
+// Whether every running key belongs to a list of the frames in use.
+bool KeysPointIntoFrames()
+{
+    for (const AnimKey* running : g_vectorMan->currentKeys) {
+        if (!running) continue;
+        bool found = false;
+        for (int f = 0; f < g_numFrames; ++f) {
+            for (const AnimKey* list : g_frames[f].keys) found = found || (list && running->first == list);
+        }
+        if (!found) return false;
+    }
+    return true;
+}
+
+TEST(DataReload, BrokenSetsAreRefusedAndGoodOnesTakenWhateverTheOrder)
+{
+    ScopedTempDir dir;
+    CopyDirectoryFiles(VANTREL_DATA_DIR);
+    StartOnMemoryDevice();
+    ASSERT_TRUE(CreateMemoryDevice(640, 480, &g_d3d, &g_device));
+    D3DCAPS8 caps = {};
+    g_device->GetDeviceCaps(&caps);
+    g_maxTextureWidth = caps.MaxTextureWidth;
+    g_maxTextureHeight = caps.MaxTextureHeight;
+    InitSceneResources();
+    ASSERT_EQ(g_numFrames, 6);
+
+    std::vector<std::pair<std::string, std::string>> good;
+    for (const char* name : {"vecparts.dat", "vecman.dat", "vecanim.dat"}) good.push_back({name, ReadWholeFile(name)});
+    // Every file cut short at a few places, emptied, and given a nonsense line.
+    std::vector<std::pair<std::string, std::string>> variants;
+    for (const auto& file : good) {
+        for (size_t cut : {size_t(0), size_t(40), file.second.size() / 3, file.second.size() / 2})
+            variants.push_back({file.first, file.second.substr(0, cut)});
+        variants.push_back({file.first, file.second + "numparts=-3\nframe=99\nkey_destangle=5\n"});
+        variants.push_back(file);
+    }
+
+    g_vectorMan->x = 123.0f;
+    g_vectorMan->yAngle = 180.0f;
+    g_vectorMan->hitBoxes[0].centerX = -5.0f;  // turned to the facing, as the walk leaves it
+    for (const auto& variant : variants) {
+        SCOPED_TRACE(variant.first + " of " + std::to_string(variant.second.size()) + " bytes");
+        if (AnimFrame* walk = FrameAt(WALK_FRAME)) AddFrames(g_vectorMan, walk);
+        const AnimFrame* framesBefore = g_frames;
+        WriteWholeFile(variant.first, variant.second);
+        bool whole = false;
+        for (const auto& file : good) whole = whole || (file == variant);
+        EXPECT_EQ(ReloadDataFiles(), whole);
+        if (!whole) {
+            EXPECT_EQ(g_frames, framesBefore) << "the last good records stay";
+            EXPECT_NE(CurrentScreenMessage().find(variant.first + ":"), std::string::npos) << CurrentScreenMessage();
+            for (const auto& file : good) {
+                if (file.first == variant.first) WriteWholeFile(file.first, file.second);
+            }
+        }
+        ASSERT_EQ(g_numFrames, 6);
+        ASSERT_GE(g_vectorMan->numparts, MIN_FIGURE_SLOTS);
+        EXPECT_EQ(g_vectorMan->x, 123.0f);
+        EXPECT_EQ(g_vectorMan->hitBoxes[0].centerX, -5.0f);
+        EXPECT_TRUE(KeysPointIntoFrames());
+    }
+    // Whatever was refused on the way, the good files are back and read as such.
+    for (const auto& file : good) WriteWholeFile(file.first, file.second);
+    EXPECT_TRUE(ReloadDataFiles());
+    EXPECT_EQ(CurrentScreenMessage(), "Data reloaded: on request");
+    EXPECT_TRUE(LogHas("vecanim.dat:0: no numframes line: no frames are loaded"));
+}
+
+}  // namespace
