@@ -7,6 +7,8 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "base/log.h"
@@ -80,30 +82,15 @@ struct Records {
 // Takes the records out of the globals, leaving them empty for the readers.
 Records TakeRecords()
 {
-    Records r;
-    r.parts = g_parts;
-    r.numParts = g_numParts;
-    r.man = g_vectorMan;
-    r.frames = g_frames;
-    r.numFrames = g_numFrames;
-    r.partsFile = g_partsFileRecord;
-    g_parts = nullptr;
-    g_numParts = 0;
-    g_vectorMan = nullptr;
-    g_frames = nullptr;
-    g_numFrames = 0;
-    g_partsFileRecord = PartsFileRecord();
-    return r;
+    return Records{std::exchange(g_parts, nullptr),  std::exchange(g_numParts, 0),
+                   std::exchange(g_vectorMan, nullptr), std::exchange(g_frames, nullptr),
+                   std::exchange(g_numFrames, 0),     std::exchange(g_partsFileRecord, PartsFileRecord())};
 }
 
 void PutRecords(const Records& r)
 {
-    g_parts = r.parts;
-    g_numParts = r.numParts;
-    g_vectorMan = r.man;
-    g_frames = r.frames;
-    g_numFrames = r.numFrames;
-    g_partsFileRecord = r.partsFile;
+    std::tie(g_parts, g_numParts, g_vectorMan, g_frames, g_numFrames, g_partsFileRecord) =
+        std::tie(r.parts, r.numParts, r.man, r.frames, r.numFrames, r.partsFile);
 }
 
 void FreeRecords(const Records& r)
