@@ -125,6 +125,7 @@ TEST_F(FigureFile, HitBoxLinesFitTheBoxesAndBadOnesKeepWhatStood)
     EXPECT_EQ(refused, 3);
 
     // A later figure without the lines gets the built-in boxes, not the last file's.
+    FreeFigure(g_vectorMan);
     Load("numparts=1\n");
     EXPECT_EQ(g_vectorMan->hitBoxes[0].centerX, 5.0f);
     EXPECT_EQ(g_vectorMan->hitBoxes[1].halfWidth, 36.0f);
