@@ -1,6 +1,7 @@
 #include "game/state.h"
 
 #include "base/screen_message.h"
+#include "graphics/text.h"
 
 #include <cstring>
 
@@ -39,6 +40,7 @@ void ResetGameState()
     g_frames = nullptr;
     g_numFrames = 0;
     g_level = nullptr;
+    ForgetFont();
 
     g_hWnd = nullptr;
     g_hInstance = nullptr;

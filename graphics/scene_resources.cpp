@@ -9,6 +9,7 @@
 #include "figure/parts_file.h"
 #include "graphics/device.h"
 #include "graphics/scene_state.h"
+#include "graphics/text.h"
 #include "level/level.h"
 
 namespace {
@@ -95,6 +96,8 @@ void InitSceneResources()
     InitVectorMan();
     LoadVectorAnim();
     InitLevel();
+    // After the figure's files, whose log lines come first; the game runs on without it.
+    LoadFont(FONT_FILE);
 
     SetStartView();
     // Taken last so the loading time does not count as the first frame's step.
