@@ -1,6 +1,7 @@
 #include "game/state.h"
 
 #include "base/screen_message.h"
+#include "editor/status_line.h"
 #include "graphics/text.h"
 
 #include <cstring>
@@ -41,6 +42,7 @@ void ResetGameState()
     g_numFrames = 0;
     g_level = nullptr;
     ForgetFont();
+    g_helpShown = false;
 
     g_hWnd = nullptr;
     g_hInstance = nullptr;

@@ -1,6 +1,7 @@
 #include "shell/window_keys.h"
 
 #include "editor/editor.h"
+#include "editor/status_line.h"
 #include "figure/roles.h"
 #include "game/actions.h"
 #include "game/figure_access.h"
@@ -116,6 +117,9 @@ void OnWindowChar(WPARAM character)
         break;
     case 'b':
         ToggleHeldItem();
+        break;
+    case 'h':
+        ToggleHelp();
         break;
     default:
         break;
