@@ -128,6 +128,12 @@ void ForgetFont()
     s_font = Font();
 }
 
+void ReleaseFont()
+{
+    if (s_font.texture) s_font.texture->Release();
+    ForgetFont();
+}
+
 bool FontLoaded()
 {
     return s_font.texture != nullptr;

@@ -15,6 +15,8 @@ bool LoadFont(const char* metricsFile);
 // Drops the font without releasing it: the device it lived on may be gone (tests start
 // many games in one process).
 void ForgetFont();
+// Releases the font's texture and forgets it, where its device is known to be alive.
+void ReleaseFont();
 bool FontLoaded();
 
 // One line's height and one character's advance; 0 without a font.

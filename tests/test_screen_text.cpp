@@ -34,7 +34,7 @@ protected:
     }
     void TearDown() override
     {
-        ForgetFont();
+        ReleaseFont();
         g_editsUnsaved = false;
         if (device) device->Release();
         if (d3d) d3d->Release();
