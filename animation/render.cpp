@@ -3,6 +3,7 @@
 #include <d3d8.h>
 #include <d3dx8.h>
 
+#include "editor/status_line.h"
 #include "figure/records.h"
 #include "figure/roles.h"
 #include "game/state.h"
@@ -46,6 +47,7 @@ void RenderScene()
     device->BeginScene();
     if (g_level) g_level->DrawLevel();
     if (g_vectorMan) g_vectorMan->DrawFigure();
+    DrawEditorText(device);
     DrawCursor(device);
     device->EndScene();
     device->Present(nullptr, nullptr, nullptr, nullptr);

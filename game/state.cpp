@@ -2,7 +2,9 @@
 
 #include "base/screen_message.h"
 #include "editor/edits.h"
+#include "editor/status_line.h"
 #include "game/data_reload.h"
+#include "graphics/text.h"
 
 #include <cstring>
 
@@ -43,6 +45,8 @@ void ResetGameState()
     g_frames = nullptr;
     g_numFrames = 0;
     g_level = nullptr;
+    ForgetFont();
+    g_helpShown = false;
 
     g_hWnd = nullptr;
     g_hInstance = nullptr;

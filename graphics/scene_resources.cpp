@@ -13,6 +13,7 @@
 #include "figure/data_rules.h"
 #include "graphics/device.h"
 #include "graphics/scene_state.h"
+#include "graphics/text.h"
 #include "level/level.h"
 
 namespace {
@@ -119,6 +120,8 @@ void InitSceneResources()
     // Each file refers to the parts by number, so the parts come first.
     LoadFigureData();
     InitLevel();
+    // After the figure's files, whose log lines come first; the game runs on without it.
+    LoadFont(FONT_FILE);
 
     SetStartView();
     // Taken last so the loading time does not count as the first frame's step.

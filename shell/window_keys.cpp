@@ -2,6 +2,7 @@
 
 #include "editor/editor.h"
 #include "editor/edits.h"
+#include "editor/status_line.h"
 #include "figure/roles.h"
 #include "game/actions.h"
 #include "game/figure_access.h"
@@ -128,6 +129,9 @@ void OnWindowChar(WPARAM character)
         break;
     case 'b':
         ToggleHeldItem();
+        break;
+    case 'h':
+        ToggleHelp();
         break;
     default:
         break;

@@ -2,6 +2,8 @@
 // checked through the state dumps, the log and the screenshots.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <cstdint>
 #include <string>
 
@@ -90,6 +92,15 @@ TEST_F(PlayReplay, BundledDataLoadsTheWholeWorldInOrder)
         ASSERT_NE(found, std::string::npos) << line << " missing or out of order in\n" << log;
         at = found + 1;
     }
+}
+
+TEST_F(PlayReplay, WithoutTheFontTheGamePlaysAndEditsWithoutText)
+{
+    std::filesystem::remove("font.dat");
+    ASSERT_EQ(Run(12, "2 key down F3\n3 key up F3\n5 char h\n10 dump edit.json\n"), 0)
+        << ReadWholeFile("stderr.txt");
+    EXPECT_EQ(Dump("edit.json")["globals"]["g_editMode"].number, 2);
+    EXPECT_NE(ReadWholeFile("log.log").find("font.dat: missing; no screen text"), std::string::npos);
 }
 
 TEST_F(PlayReplay, FigureFallsWalksJumpsTakesTheItemAndPushesACrate)
@@ -363,6 +374,12 @@ TEST_F(PlayScreen, FigureStandsAtTheCentreAndTheEditorShowsWhatItPicks)
     // The head's outline: a white edge left of the cursor, where the plain frame has none.
     EXPECT_GE(WhiteColumn(picked, 480, 514, 260, 340), 20);
     EXPECT_LT(WhiteColumn(standing, 480, 514, 260, 340), 5);
+
+    // The status line: white text on a dark strip along the bottom edge in the editor,
+    // nothing there in play.
+    EXPECT_GE(WhiteColumn(picked, 0, 200, 744, 768), 8);
+    EXPECT_NE(Rgb(picked, 1023, 767), TEAL);
+    EXPECT_EQ(WhiteColumn(standing, 0, 1024, 744, 768), 0);
 }
 
 }  // namespace

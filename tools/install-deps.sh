@@ -2,7 +2,7 @@
 # Installs the Debian packages the game, its tools and its tests need, where missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ clang pkg-config libsdl2-dev libepoxy-dev libpng-dev zlib1g-dev
-          libjpeg62-turbo-dev libgtest-dev libbenchmark-dev libgl1-mesa-dri libegl-mesa0 libegl1
+          libjpeg62-turbo-dev libfreetype-dev fonts-dejavu-core libgtest-dev libbenchmark-dev libgl1-mesa-dri libegl-mesa0 libegl1
           xvfb xauth)
 missing=()
 for package in "${packages[@]}"; do

@@ -31,5 +31,7 @@ std::vector<ImageDef> AllImages();
 bool WriteIcons(const std::string& resourcesDir);
 bool WriteImages(const std::string& outDir);
 bool WriteDataFiles(const std::string& outDir);
+// The screen font's atlas and metrics file, from the system's DejaVu Sans Mono.
+bool WriteFont(const std::string& outDir);
 // Composes poses of the figure from the written data files and images.
 bool WritePreview(const std::string& dataDir, const std::string& previewPath);

@@ -24,7 +24,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "vantrel-art: cannot write icons to %s\n", res.c_str());
         return 1;
     }
-    if (!WriteImages(out) || !WriteDataFiles(out)) {
+    if (!WriteImages(out) || !WriteDataFiles(out) || !WriteFont(out)) {
         std::fprintf(stderr, "vantrel-art: cannot write the game data to %s\n", out.c_str());
         return 1;
     }

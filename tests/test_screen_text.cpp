@@ -1,0 +1,163 @@
+// The editor's text on screen: what the status line says, when anything is drawn at all
+// (play with nothing to say must leave the picture alone), the help key, and a font that
+// is missing or does not fit its atlas.
+#include <gtest/gtest.h>
+#include <d3dx8.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "base/log.h"
+#include "base/screen_message.h"
+#include "editor/editor.h"
+#include "editor/status_line.h"
+#include "game/state.h"
+#include "graphics/scene_resources.h"
+#include "graphics/text.h"
+#include "platform/memory/memory_device.h"
+#include "play_world.h"
+#include "shell/window_keys.h"
+#include "support.h"
+
+namespace {
+
+class ScreenText : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        StartOnMemoryDevice();
+        ASSERT_TRUE(CreateMemoryDevice(640, 480, &d3d, &device));
+        g_device = device;
+        g_screenWidth = 640.0f;
+        g_screenHeight = 480.0f;
+    }
+    void TearDown() override
+    {
+        ReleaseFont();
+        g_editsUnsaved = false;
+        if (device) device->Release();
+        if (d3d) d3d->Release();
+        ResetGameState();
+    }
+    void CopyBundledFont()
+    {
+        for (const char* name : {"font.dat", "font.png"})
+            std::filesystem::copy_file(std::string(VANTREL_DATA_DIR) + "/" + name, name);
+    }
+    // Device calls of one pass of the editor's text.
+    size_t CallsToDrawText()
+    {
+        MemoryDeviceClearRecord();
+        DrawEditorText(device);
+        return MemoryDeviceRecord().size();
+    }
+
+    ScopedTempDir dir;
+    IDirect3D8* d3d = nullptr;
+    IDirect3DDevice8* device = nullptr;
+};
+
+size_t VisibleCharacters(const std::string& text)
+{
+    size_t count = 0;
+    for (char c : text) count += c != ' ';
+    return count;
+}
+
+TEST_F(ScreenText, PlayWithNothingToSayLeavesTheDeviceAloneWhileMessagesAndEditModesDrawOneQuadPerCharacter)
+{
+    CopyBundledFont();
+    ASSERT_TRUE(LoadFont(FONT_FILE));
+    SetFixedDeviceState(device);
+    D3DMATRIX projection;
+    device->GetTransform(D3DTS_PROJECTION, &projection);
+
+    EXPECT_EQ(CallsToDrawText(), 0u);
+
+    // The backing strip, then one quad for each character that is not blank.
+    PostScreenMessage("saved vecparts.dat");
+    CallsToDrawText();
+    EXPECT_EQ(MemoryDeviceCount("DrawPrimitive"), static_cast<int>(1 + VisibleCharacters("saved vecparts.dat")));
+
+    ClearScreenMessage();
+    EnterEditMode(EDIT_HOVER);
+    CallsToDrawText();
+    EXPECT_EQ(MemoryDeviceCount("DrawPrimitive"), static_cast<int>(1 + VisibleCharacters(StatusLineText())));
+
+    // What the scene set up for itself is back once the text is drawn.
+    D3DMATRIX after;
+    device->GetTransform(D3DTS_PROJECTION, &after);
+    EXPECT_EQ(std::memcmp(&projection, &after, sizeof after), 0);
+    DWORD depthTest = 0;
+    device->GetRenderState(D3DRS_ZENABLE, &depthTest);
+    EXPECT_EQ(depthTest, static_cast<DWORD>(D3DZB_TRUE));
+}
+
+TEST_F(ScreenText, StatusLineNamesTheModeTheSelectedImageItsOffsetsAndUnsavedEdits)
+{
+    static char fileName[] = "arm.png";
+    MakeParts(3);
+    g_parts[2].textureFile = fileName;
+    g_parts[2].xoffset = 1.5f;
+    g_parts[2].yoffset = -2.0f;
+    ManPart slot = RootSlot(2, 1);
+    VectorMan man = {};
+    man.parts = &slot;
+    man.numparts = 1;
+    g_vectorMan = &man;
+    g_selectedPart = 0;
+
+    EXPECT_EQ(StatusLineText(), "");
+    EnterEditMode(EDIT_PIVOT);
+    EXPECT_EQ(StatusLineText(), "pivot | arm.png | x 1.5  y -2.0");
+    g_editsUnsaved = true;
+    EXPECT_EQ(StatusLineText(), "pivot | arm.png | x 1.5  y -2.0 | * unsaved");
+    // A selection the figure does not hold, or a slot whose image is not loaded, names nothing.
+    EnterEditMode(EDIT_FROZEN);
+    g_selectedPart = 4;
+    EXPECT_EQ(StatusLineText(), "frozen | no part selected | * unsaved");
+    g_selectedPart = 0;
+    slot.vecpartnum = 9;
+    g_editsUnsaved = false;
+    EnterEditMode(EDIT_HOVER);
+    EXPECT_EQ(StatusLineText(), "move | no part selected");
+}
+
+TEST_F(ScreenText, HShowsAndHidesTheHelpInPlayAndANewGameStartsWithItHidden)
+{
+    CopyBundledFont();
+    ASSERT_TRUE(LoadFont(FONT_FILE));
+    EXPECT_FALSE(g_helpShown);
+    OnWindowChar('h');
+    EXPECT_TRUE(g_helpShown);
+    EXPECT_GT(CallsToDrawText(), 0u);
+    OnWindowChar('H');  // another character: the panel stays
+    EXPECT_TRUE(g_helpShown);
+    OnWindowChar('h');
+    EXPECT_EQ(CallsToDrawText(), 0u);
+
+    OnWindowChar('h');
+    ResetGameState();
+    EXPECT_FALSE(g_helpShown);
+}
+
+TEST_F(ScreenText, AMissingOrUnfittingFontLogsOneLineAndDrawsNothing)
+{
+    EXPECT_FALSE(LoadFont(FONT_FILE));
+    EXPECT_FALSE(std::filesystem::exists(FONT_FILE)) << "a missing font is not created";
+    EXPECT_EQ(ReadWholeFile("log.log"), "font.dat: missing; no screen text\n");
+    EnterEditMode(EDIT_PIVOT);
+    g_helpShown = true;
+    EXPECT_EQ(CallsToDrawText(), 0u);
+
+    // Cells that reach past the atlas would sample outside it: the font is refused whole.
+    CopyBundledFont();
+    WriteWholeFile(FONT_FILE, ReadWholeFile(FONT_FILE) + "charcount=200\ncellheight=64\n");
+    EXPECT_FALSE(LoadFont(FONT_FILE));
+    EXPECT_NE(ReadWholeFile("log.log").find("font.dat: atlas smaller than its cells"), std::string::npos);
+    EXPECT_FALSE(FontLoaded());
+    EXPECT_EQ(CallsToDrawText(), 0u);
+}
+
+}  // namespace
