@@ -24,8 +24,8 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vantrel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "small 2D platform game around one jointed figure")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-  "small 2D platform game around one jointed figure\n Walk, jump, take the spear and push the crates. The running game also carries a\n part editor for tuning the figure, and comes with a headless runner and a data checker.")
+set(CPACK_PACKAGE_DESCRIPTION "Walk, jump, take the spear and push the crates. The running game also \
+carries a part editor for tuning the figure, and comes with a headless runner and a data checker.")
 set(VANTREL_MAINTAINER "Vantrel developers <vantrel@example.org>" CACHE STRING "Maintainer field of the Debian package")
 set(CPACK_PACKAGE_CONTACT "${VANTREL_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${VANTREL_MAINTAINER}")
