@@ -15,7 +15,10 @@ include(resources/resources.cmake)
 function(vantrel_add_resources target)
 endfunction()
 
-# main() joins the arguments into the command line WinMain is given.
+# main() answers --version and --help, picks the data folder and joins the arguments into
+# the command line WinMain is given.
 function(vantrel_add_entry target)
-  target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/platform/entry/main.cpp)
+  target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/platform/entry/main.cpp
+                                   ${PROJECT_SOURCE_DIR}/platform/entry/user_data.cpp)
+  target_compile_definitions(${target} PRIVATE VANTREL_VERSION="${PROJECT_VERSION}")
 endfunction()

@@ -345,8 +345,9 @@ TEST(ArtTool, RegeneratesTheCommittedFilesByteForByte)
     for (const auto& [made, committed] :
          std::vector<std::pair<std::string, std::string>>{{"data", source + "/data"},
                                                           {"res", source + "/resources"}}) {
-        for (const auto& entry : fs::directory_iterator(made)) {
-            std::string name = entry.path().filename().string();
+        for (const auto& entry : fs::recursive_directory_iterator(made)) {
+            if (!entry.is_regular_file()) continue;
+            std::string name = fs::relative(entry.path(), made).string();
             EXPECT_EQ(ReadWholeFile(entry.path().string()), ReadWholeFile(committed + "/" + name))
                 << name << " differs from the committed copy: rerun vantrel-art";
             ++compared;

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -296,6 +297,52 @@ TEST_F(PlayReplay, SwitchingAwayAndBackGivesTheKeyboardAndMouseBack)
     EXPECT_EQ(back["figure"]["xVelocity"].number, 0);
     EXPECT_EQ(back["globals"]["g_mouseX"].number, 0) << "motion made while away is dropped";
     EXPECT_EQ(Dump("moved.json")["globals"]["g_mouseX"].number, 10);
+}
+
+TEST_F(PlayReplay, AGamepadWalksJumpsAimsAndThrustsAndLetsGoWhenUnplugged)
+{
+    const std::string script =
+        // The left stick walks past its dead zone and stops inside it.
+        "61 pad axis leftx -20000\n"
+        "70 dump walking.json\n"
+        "71 pad axis leftx 3000\n"
+        "72 dump resting.json\n"
+        // The d-pad walks too, until the pad is pulled out.
+        "73 pad button dpright down\n"
+        "80 pad removed\n"
+        "81 dump unplugged.json\n"
+        "82 pad button a down\n"
+        "83 pad button a up\n"
+        "95 dump rising.json\n"
+        "140 pad button b down\n"
+        "141 pad button b up\n"
+        "200 dump holding.json\n"
+        // Full right stick down for ten passes of 16 ms at 180 counts a second.
+        "201 pad axis righty 32767\n"
+        "211 pad axis righty 0\n"
+        "212 dump aimed.json\n"
+        "213 pad axis righttrigger 32767\n"
+        "222 dump charging.json\n"
+        "223 pad axis righttrigger 0\n"
+        "224 dump thrust.json\n";
+    ASSERT_EQ(Run(225, script), 0) << ReadWholeFile("stderr.txt");
+
+    const JsonValue walking = Dump("walking.json");
+    EXPECT_EQ(walking["globals"]["g_moveDir"].number, -1);
+    EXPECT_LT(walking["figure"]["x"].number, 250);
+    EXPECT_EQ(Dump("resting.json")["globals"]["g_moveDir"].number, 0);
+    EXPECT_EQ(Dump("unplugged.json")["globals"]["g_moveDir"].number, 0);
+    EXPECT_TRUE(Dump("rising.json")["globals"]["g_jumping"].boolean);
+
+    const JsonValue holding = Dump("holding.json");
+    EXPECT_EQ(holding["figure"]["parts"][3]["vecpartnum"].number, 6);
+    const double turned = holding["figure"]["parts"][3]["angle"].number - Dump("aimed.json")["figure"]["parts"][3]["angle"].number;
+    EXPECT_NEAR(std::fmod(turned + 360, 360), 28, 1) << "the arm turns with the stick held down";
+
+    EXPECT_TRUE(Dump("charging.json")["globals"]["g_charging"].boolean);
+    const JsonValue thrust = Dump("thrust.json");
+    EXPECT_FALSE(thrust["globals"]["g_charging"].boolean);
+    EXPECT_LT(thrust["figure"]["parts"][6]["yVelocity"].number, 0) << "letting go of the trigger thrusts the spear";
 }
 
 class PlayScreen : public PlayReplay {

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ clang pkg-config libsdl2-dev libepoxy-dev libpng-dev zlib1g-dev
           libjpeg62-turbo-dev libfreetype-dev fonts-dejavu-core libgtest-dev libbenchmark-dev libgl1-mesa-dri libegl-mesa0 libegl1
-          xvfb xauth)
+          xvfb xauth desktop-file-utils dpkg-dev file)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")

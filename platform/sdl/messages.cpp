@@ -9,6 +9,7 @@
 
 #include <stand_in.h>
 
+#include "common/gamepad.h"
 #include "common/script.h"
 #include "key_tables.h"
 #include "window_registry.h"
@@ -157,14 +158,103 @@ void HandleText(const SDL_TextInputEvent& event)
     for (char c : text) Post(window, WM_CHAR, static_cast<unsigned char>(c), 1);
 }
 
+// The one game controller in use; the first one found, and the next when it goes.
+SDL_GameController* g_pad = nullptr;
+SDL_JoystickID g_padId = -1;
+DWORD g_lastPadTick = 0;
+
+// SDL's buttons in the order of PadButton; the guide and stick buttons have no part.
+struct SdlPadButton {
+    SDL_GameControllerButton sdl;
+    PadButton pad;
+};
+const SdlPadButton kPadButtons[] = {
+    {SDL_CONTROLLER_BUTTON_A, PadButton::A},
+    {SDL_CONTROLLER_BUTTON_B, PadButton::B},
+    {SDL_CONTROLLER_BUTTON_X, PadButton::X},
+    {SDL_CONTROLLER_BUTTON_Y, PadButton::Y},
+    {SDL_CONTROLLER_BUTTON_BACK, PadButton::Back},
+    {SDL_CONTROLLER_BUTTON_START, PadButton::Start},
+    {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, PadButton::LeftShoulder},
+    {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, PadButton::RightShoulder},
+    {SDL_CONTROLLER_BUTTON_DPAD_UP, PadButton::DpadUp},
+    {SDL_CONTROLLER_BUTTON_DPAD_DOWN, PadButton::DpadDown},
+    {SDL_CONTROLLER_BUTTON_DPAD_LEFT, PadButton::DpadLeft},
+    {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, PadButton::DpadRight},
+};
+const PadAxis kPadAxes[SDL_CONTROLLER_AXIS_MAX] = {PadAxis::LeftX, PadAxis::LeftY, PadAxis::RightX,
+                                                   PadAxis::RightY, PadAxis::LeftTrigger, PadAxis::RightTrigger};
+
+void OpenPad(int deviceIndex)
+{
+    if (g_pad || !SDL_IsGameController(deviceIndex)) return;
+    g_pad = SDL_GameControllerOpen(deviceIndex);
+    if (g_pad) g_padId = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(g_pad));
+}
+
+// The headless driver of the tests and the runner has no one at the controls.
+const char* const kHeadlessVideoDriver = "offscreen";
+
+// Pads already plugged in are announced as added once the subsystem starts, so starting it
+// is all a pad present at launch needs.
+void StartPads()
+{
+    static bool tried = false;
+    if (tried) return;
+    tried = true;
+    g_lastPadTick = RealTickCount();
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && std::strcmp(driver, kHeadlessVideoDriver) == 0) return;
+    SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
+}
+
+void HandlePadRemoved(SDL_JoystickID id)
+{
+    if (!g_pad || id != g_padId) return;
+    SDL_GameControllerClose(g_pad);
+    g_pad = nullptr;
+    g_padId = -1;
+    // What it held is let go, so a walk does not go on without it.
+    PlatformPadRemoved();
+    for (int i = 0; i < SDL_NumJoysticks() && !g_pad; ++i) OpenPad(i);
+}
+
+void HandlePadButton(const SDL_ControllerButtonEvent& event)
+{
+    if (event.which != g_padId) return;
+    for (const SdlPadButton& b : kPadButtons) {
+        if (b.sdl == event.button) PlatformPadButton(b.pad, event.state == SDL_PRESSED);
+    }
+}
+
+void HandlePadAxis(const SDL_ControllerAxisEvent& event)
+{
+    if (event.which != g_padId || event.axis >= SDL_CONTROLLER_AXIS_MAX) return;
+    PlatformPadAxis(kPadAxes[event.axis], event.value);
+}
+
 void PumpEvents()
 {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
+    StartPads();
     PlatformInputState& input = PlatformInput();
     SDL_Event event;
     g_pendingKeyDown = nullptr;
     while (SDL_PollEvent(&event)) {
         switch (event.type) {
+        case SDL_CONTROLLERDEVICEADDED:
+            OpenPad(event.cdevice.which);
+            break;
+        case SDL_CONTROLLERDEVICEREMOVED:
+            HandlePadRemoved(event.cdevice.which);
+            break;
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP:
+            HandlePadButton(event.cbutton);
+            break;
+        case SDL_CONTROLLERAXISMOTION:
+            HandlePadAxis(event.caxis);
+            break;
         case SDL_KEYDOWN:
             HandleKey(event.key, true);
             break;
@@ -223,6 +313,9 @@ void PumpEvents()
         }
     }
     g_pendingKeyDown = nullptr;
+    const DWORD now = RealTickCount();
+    PlatformPadElapse(now - g_lastPadTick);
+    g_lastPadTick = now;
 }
 
 bool Matches(const MSG& msg, HWND window, UINT filterMin, UINT filterMax)

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "common/gamepad.h"
 #include "tools/dump.h"
 #include "tools/replay/script.h"
 
@@ -25,6 +26,7 @@ struct Run {
     size_t nextAfter = 0;
     bool failed = false;
     bool closePosted = false;
+    uint32_t dtMs = 0;  // virtual time between passes, for the pad's held stick
 };
 
 // Set by SIGINT and SIGTERM. A handler may do no more than this: the pass loop turns it
@@ -58,6 +60,8 @@ void BeforePass(int pass, void* user)
         run.closePosted = true;
         PlatformPostWindowMessage(WM_CLOSE, 0, 0);
     }
+    // The right stick aims for as long as it is held: the pass's share of that comes first.
+    PlatformPadElapse(run.dtMs);
     PlatformInputState& input = PlatformInput();
     while (run.nextBefore < run.events.size() && run.events[run.nextBefore].pass <= pass) {
         const ScriptEvent& e = run.events[run.nextBefore++];
@@ -104,6 +108,15 @@ void BeforePass(int pass, void* user)
                              e.target.c_str());
                 run.failed = true;
             }
+            break;
+        case EventKind::PadButton:
+            PlatformPadButton(static_cast<PadButton>(e.a), e.b != 0);
+            break;
+        case EventKind::PadAxis:
+            PlatformPadAxis(static_cast<PadAxis>(e.a), e.b);
+            break;
+        case EventKind::PadRemoved:
+            PlatformPadRemoved();
             break;
         case EventKind::Screenshot:
         case EventKind::Dump:
@@ -188,6 +201,7 @@ int main(int argc, char** argv)
     text << file.rdbuf();
 
     Run run;
+    run.dtMs = static_cast<uint32_t>(dtMs);
     std::string error;
     if (!ParseScript(text.str(), run.events, error)) {
         std::fprintf(stderr, "vantrel-replay: %s: %s\n", scriptPath, error.c_str());

@@ -3,6 +3,8 @@
 #include <dinput.h>
 #include <windows.h>
 
+#include "common/gamepad.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <sstream>
@@ -84,6 +86,19 @@ bool PhysicalKey(const std::string& name, int& vk, int& dik)
         return byVirtualKey(name[0]);
     long long code = 0;
     return ParseDecimal(name, 10, 254, code) && byVirtualKey(static_cast<int>(code));
+}
+
+// Pad buttons and axes by their names in scripts, in the order of PadButton and PadAxis.
+const char* const kPadButtonNames[kPadButtonCount] = {"a", "b", "x", "y", "back", "start", "leftshoulder",
+                                                      "rightshoulder", "dpup", "dpdown", "dpleft", "dpright"};
+const char* const kPadAxisNames[kPadAxisCount] = {"leftx", "lefty", "rightx", "righty", "lefttrigger", "righttrigger"};
+
+int PadIndex(const char* const* names, int count, const std::string& name)
+{
+    for (int i = 0; i < count; ++i) {
+        if (name == names[i]) return i;
+    }
+    return -1;
 }
 
 bool ParseUpDown(const std::string& word, int& down)
@@ -215,6 +230,29 @@ bool ParseEvent(const std::vector<std::string>& w, ScriptEvent& e, std::string& 
         e.file = w[2];
         e.target = w[3];
         return true;
+    }
+    if (verb == "pad") {
+        const int button = n == 5 ? PadIndex(kPadButtonNames, kPadButtonCount, w[3]) : -1;
+        const int axis = n == 5 ? PadIndex(kPadAxisNames, kPadAxisCount, w[3]) : -1;
+        int down = 0;
+        if (n == 5 && w[2] == "button" && button >= 0 && ParseUpDown(w[4], down)) {
+            e.kind = EventKind::PadButton;
+            e.a = button;
+            e.b = down;
+            return true;
+        }
+        if (n == 5 && w[2] == "axis" && axis >= 0 && ParseDecimal(w[4], -32768, 32767, v)) {
+            e.kind = EventKind::PadAxis;
+            e.a = axis;
+            e.b = static_cast<int>(v);
+            return true;
+        }
+        if (n == 3 && w[2] == "removed") {
+            e.kind = EventKind::PadRemoved;
+            return true;
+        }
+        why = "expected: pad button NAME down|up, pad axis NAME VALUE (-32768 to 32767) or pad removed";
+        return false;
     }
     why = "unknown event: " + verb;
     return false;

@@ -16,6 +16,9 @@ enum class EventKind {
     Screenshot,  // written after the pass
     Dump,        // written after the pass
     Copy,        // a file copied before the pass (data changing under a running game)
+    PadButton,   // game controller button: a = PadButton, b = down (1) or up (0)
+    PadAxis,     // game controller axis: a = PadAxis, b = its value
+    PadRemoved,  // the game controller unplugged
 };
 
 struct ScriptEvent {

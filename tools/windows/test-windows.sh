@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The Windows job: builds vantrel.exe and vantrel-replay.exe with mingw-w64, runs the game
 # under Wine on Xvfb with the bundled data, and checks it against the Linux build in
-# build-test/ (built by tools/test.sh): exit codes, log, state dump and screenshot.
+# build-test/ (built by tools/test.sh): exit codes, log, state dump and screenshot. It also
+# packs build-win/vantrel-windows.zip (the game, its data and a read-me) and starts the game
+# from that zip unpacked into an empty folder.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 out="$root/build-win"
@@ -10,7 +12,7 @@ started=$(date +%s)
 step() { echo "== $(( $(date +%s) - started ))s: $*"; }
 
 # Installs what is missing, as tools/install-deps.sh does.
-packages=(cmake ninja-build g++ libpng-dev g++-mingw-w64-x86-64-posix wine64 xvfb xauth dpkg-dev)
+packages=(cmake ninja-build g++ libpng-dev g++-mingw-w64-x86-64-posix wine64 xvfb xauth dpkg-dev zip unzip)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
@@ -37,6 +39,18 @@ cmake -S "$root" -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DVANTREL_WIN_DEPS="$out/deps" >/dev/null
 cmake --build "$out" -j "$jobs"
 g++ -std=c++17 -O2 -Wall -Wextra "$root/tools/windows/image_diff.cpp" -lpng -o "$out/image-diff"
+
+# What a player unpacks: one folder with the program, the data it reads beside it and a
+# read-me with Windows line ends. The tools stay out.
+step "vantrel-windows.zip"
+version="$(sed -n 's/^project(Vantrel VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")"
+stage="$out/zip-stage/vantrel"
+rm -rf "$out/zip-stage" "$out/vantrel-windows.zip"
+mkdir -p "$stage"
+cp "$out/vantrel.exe" "$stage/"
+cp "$root"/data/*.dat "$root"/data/*.png "$stage/"
+sed -e "s/@PROJECT_VERSION@/$version/" -e 's/$/\r/' "$root/packaging/windows-readme.txt" >"$stage/README.txt"
+(cd "$out/zip-stage" && zip -qr -X "$out/vantrel-windows.zip" vantrel)
 sh "$root/tools/windows/header-constants.sh" "$root/platform" >"$out/header_constants_linux.cpp"
 g++ -std=c++17 -Wall -Wextra -I"$root/platform" "$out/header_constants_linux.cpp" -o "$out/header-constants-linux"
 
@@ -166,13 +180,21 @@ else
   fail "vantrel.exe /640 exits $status with an unexpected log"
 fi
 
-# It runs until stopped, so it is stopped once its start-up is logged.
-step "vantrel.exe"
-game_dir="$out/run-game"
-rm -rf "$game_dir"
-mkdir -p "$game_dir"
-cp "$root"/data/* "$game_dir/"
-(cd "$game_dir" && exec "$wine" "$out/vantrel.exe") &
+# The zip unpacked into an empty folder; the game there runs until stopped, so it is
+# stopped once its start-up is logged.
+step "vantrel.exe from vantrel-windows.zip"
+unpacked="$out/run-zip"
+rm -rf "$unpacked"
+mkdir -p "$unpacked"
+unzip -q "$out/vantrel-windows.zip" -d "$unpacked"
+game_dir="$unpacked/vantrel"
+if [ -f "$game_dir/vantrel.exe" ] && [ -f "$game_dir/vecparts.dat" ] && [ -f "$game_dir/font.png" ] &&
+   grep -q $'\r$' "$game_dir/README.txt" && ! unzip -l "$out/vantrel-windows.zip" | grep -q 'replay'; then
+  pass "vantrel-windows.zip holds vantrel.exe, the data and the read-me, and no tools"
+else
+  fail "vantrel-windows.zip is not as expected: $(unzip -Z1 "$out/vantrel-windows.zip" | tr '\n' ' ')"
+fi
+(cd "$game_dir" && exec "$wine" ./vantrel.exe) &
 game_pid=$!
 for _ in $(seq 600); do
   grep -q 'DirectInput initialized' "$game_dir/log.log" 2>/dev/null && break
@@ -182,9 +204,9 @@ done
 WINEPREFIX="$WINEPREFIX" /usr/lib/wine/wineserver -k 2>/dev/null || true
 wait "$game_pid" 2>/dev/null || true
 if diff <(adapter_free "$lin_log") <(adapter_free "$game_dir/log.log") >/dev/null; then
-  pass "vantrel.exe starts up as the runner does"
+  pass "vantrel.exe unpacked from the zip starts up as the runner does"
 else
-  fail "vantrel.exe start-up log differs from the runner's"
+  fail "vantrel.exe unpacked from the zip: start-up log differs from the runner's"
 fi
 
 step "resources of vantrel.exe"
