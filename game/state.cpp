@@ -58,10 +58,6 @@ void ResetGameState()
     g_cursorPos = {0, 0};
     g_editMode = EDIT_PLAY;
     g_selectedPart = -1;
-    g_leftButtonDown = 0;
-    g_moveDir = 0;
-    g_jumping = 0;
-    g_onGround = 0;
-    g_jumpKeyHeld = 0;
-    g_charging = 0;
+    // The walk, the jump and the thrust all start at rest.
+    g_leftButtonDown = g_moveDir = g_jumping = g_onGround = g_jumpKeyHeld = g_charging = 0;
 }
