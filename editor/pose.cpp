@@ -20,8 +20,8 @@ bool g_posePlaying = false;
 namespace {
 
 // Faint, and tinted so the key before is told from the key after at a glance.
-const unsigned long PREVIOUS_KEY_COLOUR = 0x60FF8080;
-const unsigned long NEXT_KEY_COLOUR = 0x6080FF80;
+const unsigned long PREVIOUS_KEY_COLOUR = 0x90FF8080;
+const unsigned long NEXT_KEY_COLOUR = 0x9080FF80;
 
 // The slots as they stand with no frame run: images and visibility as on entering the
 // mode, every angle, offset and motion at zero.
