@@ -1,11 +1,13 @@
 // Posing and drawing the figure (VectorMan::DrawFigure): the joint hierarchy, the layers,
 // the world positions of tracked slots; the editor marks what it picks.
+#include <algorithm>
 #include <vector>
 
 #include <d3d8.h>
 #include <d3dx8.h>
 
 #include "editor/overlays.h"
+#include "editor/pose.h"
 #include "figure/records.h"
 #include "figure/roles.h"
 #include "game/state.h"
@@ -92,6 +94,61 @@ private:
     std::vector<State> state_;
 };
 
+// Back layer first: everything lies at z = 0, so what is drawn later covers.
+std::vector<int> DrawOrder(const VectorMan& man, int slots)
+{
+    std::vector<int> drawList;
+    drawList.reserve(slots > 0 ? slots : 0);
+    for (int layer = BACK_LAYER; layer >= FRONT_LAYER; --layer)
+        for (int i = 0; i < slots; ++i)
+            if (man.parts[i].layer == layer) drawList.push_back(i);
+    return drawList;
+}
+
+// An image's tiles again with their vertex colour replaced: the texture stage multiplies
+// it in, so its alpha makes the image faint and its colour tints it.
+void DrawTinted(IDirect3DDevice8* device, const VectorPart& image, DWORD colour)
+{
+    for (int row = 0; row < image.tilesDown && row < TILE_GRID; ++row) {
+        for (int column = 0; column < image.tilesAcross && column < TILE_GRID; ++column) {
+            IDirect3DVertexBuffer8* tile = image.tileVertexBuffers[column][row];
+            BYTE* data = nullptr;
+            if (!tile || FAILED(tile->Lock(0, 0, &data, D3DLOCK_READONLY)) || !data) continue;
+            QuadVertex vertices[4];
+            for (int v = 0; v < 4; ++v) {
+                vertices[v] = reinterpret_cast<const QuadVertex*>(data)[v];
+                vertices[v].colour = colour;
+            }
+            tile->Unlock();
+            IDirect3DVertexBuffer8* buffer = CreateTempQuadBuffer(device, vertices);
+            if (!buffer) continue;
+            device->SetTexture(0, image.tileTextures[column][row]);
+            BindQuadBuffer(device, buffer);
+            device->DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2);
+            buffer->Release();
+        }
+    }
+}
+
+// The pose editor's faint poses of other keys, under the figure's own.
+void DrawOnionSkins(IDirect3DDevice8* device, VectorMan& man, const D3DXMATRIX& figure)
+{
+    const std::vector<OnionSkin> skins = OnionSkins();
+    if (skins.empty() || !man.parts) return;
+    const std::vector<ManPart> shown(man.parts, man.parts + man.numparts);
+    for (const OnionSkin& skin : skins) {
+        PoseFigureAtKey(skin.key);
+        WorldMatrices matrices(man, figure);
+        for (int i : DrawOrder(man, man.numparts)) {
+            const VectorPart* image = PartAt(man.parts[i].vecpartnum);
+            if (!image || !man.parts[i].visible) continue;
+            device->SetTransform(D3DTS_WORLD, &matrices.World(i));
+            DrawTinted(device, *image, static_cast<DWORD>(skin.colour));
+        }
+    }
+    std::copy(shown.begin(), shown.end(), man.parts);
+}
+
 }  // namespace
 
 int VectorMan::DrawFigure()
@@ -105,12 +162,8 @@ int VectorMan::DrawFigure()
     D3DXMatrixRotationZ(&turnZ, zAngle * ANGLE_FACTOR);
     const D3DXMATRIX figure = Multiply(Multiply(turnY, turnZ), Translation(x, y, z));
 
-    // Back layer first: everything lies at z = 0, so what is drawn later covers.
-    std::vector<int> drawList;
-    drawList.reserve(slots > 0 ? slots : 0);
-    for (int layer = BACK_LAYER; layer >= FRONT_LAYER; --layer)
-        for (int i = 0; i < slots; ++i)
-            if (parts[i].layer == layer) drawList.push_back(i);
+    DrawOnionSkins(device, *this, figure);
+    const std::vector<int> drawList = DrawOrder(*this, slots);
 
     WorldMatrices matrices(*this, figure);
     std::vector<D3DXMATRIX> worlds(slots > 0 ? slots : 0);

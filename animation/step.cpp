@@ -24,18 +24,29 @@ static void ApplyVisibility(VectorMan& man, const int* list, unsigned char visib
     }
 }
 
-// The end actions of a key, in the order the data relies on (invisible wins over visible).
-static void EndKey(VectorMan& man, int i, AnimKey& k)
+float WrappedAngle(float angle)
 {
-    ManPart& slot = man.parts[i];
-    slot.angle = k.destAngle;
-    k.turned = 0.0f;
+    if (angle > 359.0f) angle -= 360.0f;
+    if (angle < 0.0f) angle += 360.0f;
+    return angle;
+}
+
+// In the order the data relies on (invisible wins over visible).
+void ApplyKeyEndActions(VectorMan& man, const AnimKey& k)
+{
     if (k.useChangePart && k.changePartSlot >= 0 && k.changePartSlot < man.numparts &&
         PartAt(k.changePartVecPart)) {
         man.parts[k.changePartSlot].vecpartnum = k.changePartVecPart;
     }
     if (k.hasVisibleList) ApplyVisibility(man, k.visibleParts, 1);
     if (k.hasInvisibleList) ApplyVisibility(man, k.invisibleParts, 0);
+}
+
+static void EndKey(VectorMan& man, int i, AnimKey& k)
+{
+    man.parts[i].angle = k.destAngle;
+    k.turned = 0.0f;
+    ApplyKeyEndActions(man, k);
     man.currentKeys[i] = k.loopKeys ? k.first : k.next;
 }
 
@@ -63,8 +74,7 @@ int VectorMan::StepAnimation(float seconds)
             slot.angle += seconds * slot.angularVelocity;
         }
 
-        if (slot.angle > 359.0f) slot.angle -= 360.0f;
-        if (slot.angle < 0.0f) slot.angle += 360.0f;
+        slot.angle = WrappedAngle(slot.angle);
 
         slot.x += seconds * slot.xVelocity;
         slot.y += seconds * slot.yVelocity;

@@ -1,6 +1,7 @@
 #include "editor/editor.h"
 
 #include "editor/edits.h"
+#include "editor/pose.h"
 
 #include "figure/records.h"
 #include "game/figure_access.h"
@@ -25,7 +26,10 @@ int SelectedImage()
 
 void EnterEditMode(EditMode mode)
 {
+    if (g_editMode == EDIT_POSE && mode != EDIT_POSE) EndPoseMode();
+    const bool entering = mode == EDIT_POSE && g_editMode != EDIT_POSE;
     g_editMode = mode;
+    if (entering) BeginPoseMode();
 }
 
 void NudgeVertically(float direction)
@@ -34,6 +38,8 @@ void NudgeVertically(float direction)
         if (g_vectorMan) g_vectorMan->yVelocity += direction * NUDGE_VELOCITY;
     } else if (g_editMode == EDIT_PIVOT) {
         NudgeOffset(SelectedImage(), true, direction);
+    } else if (g_editMode == EDIT_POSE) {
+        TurnPoseKey(direction > 0.0f ? 1 : -1);
     }
 }
 
@@ -51,9 +57,9 @@ SlotMarks MarkSlot(int entry, int slot, int picked)
         // Holding the button in hover mode keeps what hovering selected.
         if (!(g_editMode == EDIT_HOVER && g_leftButtonDown)) g_selectedPart = slot;
     }
-    if (g_editMode == EDIT_PIVOT && slot == g_selectedPart) {
+    if ((g_editMode == EDIT_PIVOT || g_editMode == EDIT_POSE) && slot == g_selectedPart) {
         marks.outline = true;
-        marks.cross = true;
+        marks.cross = g_editMode == EDIT_PIVOT;
     }
     if (g_editMode == EDIT_PLAY) marks.outline = false;
     return marks;

@@ -9,6 +9,8 @@ enum EditMode {
     EDIT_PLAY = 0,    // no editor: physics, collisions, no selection
     EDIT_HOVER = 1,   // the selection follows the cursor; Up and Down float the figure
     EDIT_PIVOT = 2,   // the held button selects; the arrows move the selected image's pivot
+    EDIT_POSE = 3,    // no physics; the figure holds a key's pose, the held button selects,
+                      // Up and Down turn the selected slot in that key (editor/pose.h)
     EDIT_FROZEN = 5,  // no physics; the selection follows the cursor
 };
 
@@ -22,7 +24,8 @@ extern bool g_editsUnsaved;
 void EnterEditMode(EditMode mode);
 
 // Up (+1) and Down (-1): in EDIT_HOVER the figure's vertical velocity, in EDIT_PIVOT the
-// selected image's yoffset; nothing in the other modes or with nothing selected.
+// selected image's yoffset, in EDIT_POSE the selected slot's angle in the chosen key by a
+// degree; nothing in the other modes or with nothing selected.
 void NudgeVertically(float direction);
 // Left (-1) and Right (+1) in EDIT_PIVOT: the selected image's xoffset.
 void NudgePivotSideways(float direction);

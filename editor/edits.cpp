@@ -4,43 +4,53 @@
 #include <deque>
 #include <map>
 #include <string>
-#include <utility>
+#include <tuple>
 #include <vector>
 
 #include "base/log.h"
 #include "base/screen_message.h"
 #include "editor/editor.h"
+#include "figure/anim_save.h"
 #include "figure/parts_save.h"
 #include "figure/records.h"
 
 namespace {
 
-struct Step {
-    int part;
-    bool vertical;
+// Which value an edit changed: pivot offsets by part, key angles by frame, list and key.
+enum Field { X_OFFSET, Y_OFFSET, KEY_DEST, KEY_SPEED };
+typedef std::tuple<int, int, int, int> ValueId;  // field, part or frame, list, key
+
+struct Change {
+    ValueId id;
     float before;
     float after;
 };
-
-typedef std::pair<int, bool> OffsetId;  // part, vertical
+// One step of the history: what one key press changed, taken back and put again whole.
+typedef std::vector<Change> Step;
 
 std::deque<Step> s_steps;
 size_t s_done = 0;  // steps in effect; those after it can be redone
-// The value on disk of every offset the history has touched, as last read or saved.
-std::map<OffsetId, float> s_saved;
+// The value on disk of every value the history has touched, as last read or saved.
+std::map<ValueId, float> s_saved;
 
-float* OffsetOf(int part, bool vertical)
+float* ValueOf(const ValueId& id)
 {
-    VectorPart* image = PartAt(part);
-    if (!image) return nullptr;
-    return vertical ? &image->yoffset : &image->xoffset;
+    const auto [field, a, b, c] = id;
+    if (field == X_OFFSET || field == Y_OFFSET) {
+        VectorPart* image = PartAt(a);
+        if (!image) return nullptr;
+        return field == Y_OFFSET ? &image->yoffset : &image->xoffset;
+    }
+    AnimKey* key = KeyAt(a, b, c);
+    if (!key) return nullptr;
+    return field == KEY_SPEED ? &key->rotSpeed : &key->destAngle;
 }
 
 void UpdateUnsaved()
 {
     g_editsUnsaved = false;
     for (const auto& entry : s_saved) {
-        const float* value = OffsetOf(entry.first.first, entry.first.second);
+        const float* value = ValueOf(entry.first);
         if (value && *value != entry.second) g_editsUnsaved = true;
     }
 }
@@ -63,20 +73,69 @@ float Nudged(float value, float direction)
     return value + direction * 0.1f;
 }
 
-}  // namespace
-
-void NudgeOffset(int part, bool vertical, float direction)
+void MakeStep(Step step)
 {
-    float* value = OffsetOf(part, vertical);
-    if (!value) return;
-    const Step step = {part, vertical, *value, Nudged(*value, direction)};
-    s_saved.emplace(OffsetId(part, vertical), *value);
-    *value = step.after;
+    for (Change& change : step) {
+        float* value = ValueOf(change.id);
+        if (!value) continue;
+        change.before = *value;
+        s_saved.emplace(change.id, *value);
+        *value = change.after;
+    }
     s_steps.erase(s_steps.begin() + static_cast<std::ptrdiff_t>(s_done), s_steps.end());
     s_steps.push_back(step);
     if (s_steps.size() > static_cast<size_t>(MAX_EDIT_STEPS)) s_steps.pop_front();
     s_done = s_steps.size();
     UpdateUnsaved();
+}
+
+void PutStep(const Step& step, bool after)
+{
+    for (const Change& change : step)
+        if (float* value = ValueOf(change.id)) *value = after ? change.after : change.before;
+    UpdateUnsaved();
+}
+
+std::string Written(const char* file, size_t count)
+{
+    return std::string(file) + " saved: " + std::to_string(count) + (count == 1 ? " value" : " values") + " written";
+}
+
+// Saves the unsaved values of one file; the outcome, or empty with nothing to save.
+template <typename Value>
+std::string SaveFile(const char* file, std::vector<Value> values, const std::vector<ValueId>& ids,
+                     SaveResult (*save)(const std::vector<Value>&, std::string&), bool& ok)
+{
+    if (values.empty()) return std::string();
+    std::string why;
+    if (save(values, why) != SaveResult::SAVED) {
+        ok = false;
+        return std::string(file) + " not saved: " + why;
+    }
+    for (const ValueId& id : ids)
+        if (const float* value = ValueOf(id)) s_saved[id] = *value;
+    return Written(file, values.size());
+}
+
+}  // namespace
+
+void NudgeOffset(int part, bool vertical, float direction)
+{
+    const ValueId id(vertical ? Y_OFFSET : X_OFFSET, part, 0, 0);
+    const float* value = ValueOf(id);
+    if (!value) return;
+    MakeStep({{id, *value, Nudged(*value, direction)}});
+}
+
+void SetKeyAngles(const std::vector<KeyAngles>& keys)
+{
+    Step step;
+    for (const KeyAngles& k : keys) {
+        if (!KeyAt(k.frame, k.list, k.key)) continue;
+        step.push_back({ValueId(KEY_DEST, k.frame, k.list, k.key), 0.0f, k.destAngle});
+        step.push_back({ValueId(KEY_SPEED, k.frame, k.list, k.key), 0.0f, k.rotSpeed});
+    }
+    if (!step.empty()) MakeStep(step);
 }
 
 bool UndoEdit()
@@ -85,9 +144,7 @@ bool UndoEdit()
         PostScreenMessage("Nothing to undo");
         return false;
     }
-    const Step& step = s_steps[--s_done];
-    if (float* value = OffsetOf(step.part, step.vertical)) *value = step.before;
-    UpdateUnsaved();
+    PutStep(s_steps[--s_done], false);
     return true;
 }
 
@@ -97,33 +154,40 @@ bool RedoEdit()
         PostScreenMessage("Nothing to redo");
         return false;
     }
-    const Step& step = s_steps[s_done++];
-    if (float* value = OffsetOf(step.part, step.vertical)) *value = step.after;
-    UpdateUnsaved();
+    PutStep(s_steps[s_done++], true);
     return true;
 }
 
 bool SaveEdits()
 {
-    std::vector<OffsetValue> values;
+    std::vector<OffsetValue> offsets;
+    std::vector<KeyValue> angles;
+    std::vector<ValueId> offsetIds, angleIds;
     for (const auto& entry : s_saved) {
-        const float* value = OffsetOf(entry.first.first, entry.first.second);
-        if (value && *value != entry.second) values.push_back({entry.first.first, entry.first.second, *value});
+        const float* value = ValueOf(entry.first);
+        if (!value || *value == entry.second) continue;
+        const auto [field, a, b, c] = entry.first;
+        if (field == X_OFFSET || field == Y_OFFSET) {
+            offsets.push_back({a, field == Y_OFFSET, *value});
+            offsetIds.push_back(entry.first);
+        } else {
+            angles.push_back({KeyId(a, b, c), field == KEY_SPEED, *value});
+            angleIds.push_back(entry.first);
+        }
     }
-    if (values.empty()) {
-        Say("vecparts.dat: nothing to save");
+    if (offsets.empty() && angles.empty()) {
+        Say("Nothing to save");
         return false;
     }
-    std::string why;
-    if (SavePartOffsets(values, why) != SaveResult::SAVED) {
-        Say("vecparts.dat not saved: " + why);
-        return false;
-    }
-    for (const OffsetValue& v : values) s_saved[OffsetId(v.part, v.vertical)] = v.value;
+    // Each file on its own: one refused does not keep the other from being written.
+    bool ok = true;
+    const std::string parts = SaveFile("vecparts.dat", offsets, offsetIds, SavePartOffsets, ok);
+    const std::string anim = SaveFile("vecanim.dat", angles, angleIds, SaveKeyValues, ok);
     UpdateUnsaved();
-    Say("vecparts.dat saved: " + std::to_string(values.size()) + (values.size() == 1 ? " value" : " values") +
-        " written");
-    return true;
+    if (!parts.empty()) WriteLog(parts.c_str());
+    if (!anim.empty()) WriteLog(anim.c_str());
+    PostScreenMessage(parts.empty() ? anim : anim.empty() ? parts : parts + "; " + anim);
+    return ok;
 }
 
 void ForgetEdits()

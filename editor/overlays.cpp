@@ -158,8 +158,8 @@ int PickSlot(IDirect3DDevice8* device, const VectorMan& man, const std::vector<i
         g_selectedPart = -1;
         return -1;
     }
-    // Pivot editing only takes a new slot while the button is held.
-    if (g_editMode == EDIT_PIVOT && !g_leftButtonDown) return -1;
+    // Pivot and pose editing only take a new slot while the button is held.
+    if ((g_editMode == EDIT_PIVOT || g_editMode == EDIT_POSE) && !g_leftButtonDown) return -1;
     // The pick test runs on each slot where it is drawn, so the editor picks what the
     // player sees under the cursor; the last one drawn is in front.
     int picked = -1;

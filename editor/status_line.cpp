@@ -8,6 +8,7 @@
 
 #include "base/screen_message.h"
 #include "editor/editor.h"
+#include "editor/pose.h"
 #include "figure/records.h"
 #include "game/figure_access.h"
 #include "graphics/device.h"
@@ -46,6 +47,9 @@ const char* const HELP_LINES[] = {
     "                    Up, Down float the figure",
     "  F3                edit a pivot: click a part,",
     "                    the arrows nudge its pivot",
+    "  F4                pose a key: click a part, Up, Down",
+    "                    turn it a degree; ] [ frame, . , key",
+    "                    n next key faintly, Enter play it",
     "  F5                freeze, toggle the camera following",
     "  F12               toggle the camera following",
     "  Tab               hit boxes and level cells",
@@ -60,6 +64,7 @@ const char* ModeName(int mode)
     switch (mode) {
     case EDIT_HOVER: return "move";
     case EDIT_PIVOT: return "pivot";
+    case EDIT_POSE: return "pose";
     case EDIT_FROZEN: return "frozen";
     default: return nullptr;
     }
@@ -109,7 +114,9 @@ std::string StatusLineText()
     char text[400];
     const ManPart* slot = SlotAt(g_selectedPart);
     const VectorPart* image = slot ? PartAt(slot->vecpartnum) : nullptr;
-    if (image) {
+    if (g_editMode == EDIT_POSE) {
+        std::snprintf(text, sizeof text, "%s | %s", mode, PoseStatusText().c_str());
+    } else if (image) {
         std::snprintf(text, sizeof text, "%s | %s | x %.1f  y %.1f", mode,
                       image->textureFile ? image->textureFile : "(no image file)", image->xoffset,
                       image->yoffset);

@@ -1,8 +1,10 @@
 #include "figure/anim_file.h"
 
+#include "figure/anim_save.h"
 #include "figure/data_reader.h"
 #include "figure/records.h"
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -158,7 +160,19 @@ const DataKey<AnimKey> ANIM_KEYS[] = {
 
 bool HandleAnimKey(const char* key, const char* value)
 {
-    return ApplyDataKey(ANIM_KEYS, key, value, CurrentKey, "no such key");
+    const bool recognised = ApplyDataKey(ANIM_KEYS, key, value, CurrentKey, "no such key");
+    if (!recognised || !value) return recognised;
+    // Where each key's lines are, so a save can change its angles in place.
+    const int line = CurrentDataLine();
+    if (std::strcmp(key, "frame") == 0) {
+        NoteAnimFrameLine(s_frame, line);
+    } else if (std::strcmp(key, "numkeys") == 0) {
+        NoteAnimListMade(s_frame, s_list);
+    } else if (std::strcmp(key, "numframes") != 0 && std::strcmp(key, "frame_numparts") != 0 &&
+               std::strcmp(key, "key_part") != 0 && CurrentKey()) {
+        NoteAnimKeyLine(KeyId(s_frame, s_list, s_key), key, line);
+    }
+    return recognised;
 }
 
 }  // namespace
@@ -168,7 +182,11 @@ int LoadVectorAnim()
     s_frame = s_list = s_key = 0;
     s_keysInUse = s_linksFollowed = 0;
     CountListLengths();
-    return ReadDataFile("vecanim.dat", HandleAnimKey, "Animation Data file done");
+    g_animFileRecord = AnimFileRecord();
+    const int result = ReadDataFile("vecanim.dat", HandleAnimKey, "Animation Data file done");
+    // The bytes the lines came from: a save compares the file with them before writing.
+    g_animFileRecord.text = FileText("vecanim.dat");
+    return result;
 }
 
 long AnimReaderLinksFollowed() { return s_linksFollowed; }

@@ -125,15 +125,6 @@ bool HandlePartsKey(const char* key, const char* value)
     return recognised;
 }
 
-// The bytes the lines came from: a save compares the file with them before writing.
-std::string FileText(const char* fileName)
-{
-    std::ifstream in(fileName, std::ios::in | std::ios::binary);
-    std::ostringstream text;
-    if (in) text << in.rdbuf();
-    return text.str();
-}
-
 }  // namespace
 
 int LoadVectorParts()
@@ -142,6 +133,7 @@ int LoadVectorParts()
     s_pointsInUse = 0;
     g_partsFileRecord = PartsFileRecord();
     ReadDataFile("vecparts.dat", HandlePartsKey, "Parts Data file done");
+    // The bytes the lines came from: a save compares the file with them before writing.
     g_partsFileRecord.text = FileText("vecparts.dat");
     return 0;
 }

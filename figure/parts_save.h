@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "figure/data_save.h"
+
 // Where one part's lines are in the file as last read or saved; line numbers from 1,
 // counted as the reader counts them, 0 for none.
 struct PartLines {
@@ -30,12 +32,6 @@ struct OffsetValue {
     int part;
     bool vertical;  // yoffset, else xoffset
     float value;
-};
-
-enum class SaveResult {
-    SAVED,
-    CHANGED_ON_DISK,  // the file is not what was read: nothing written
-    NOT_WRITTEN,      // the file, its backup or the temporary could not be written
 };
 
 // Writes values into vecparts.dat of the working directory. On failure, why names the

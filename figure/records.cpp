@@ -66,6 +66,22 @@ VectorPart* PartAt(int index)
     return &g_parts[index];
 }
 
+AnimKey* KeyAt(int frame, int list, int key)
+{
+    if (!g_frames || frame < 0 || frame >= g_numFrames || list < 0 || list >= MAX_FRAME_KEYS || key < 0)
+        return nullptr;
+    AnimKey* k = g_frames[frame].keys[list];
+    for (int i = 0; k && i < key; ++i) k = k->next;
+    return k;
+}
+
+int KeyCount(const AnimKey* list)
+{
+    int n = 0;
+    for (; list; list = list->next) ++n;
+    return n;
+}
+
 void FreeFigure(VectorMan* man)
 {
     if (!man) return;

@@ -149,6 +149,11 @@ extern int g_numFrames;
 // The part at index, or null when the index does not name a loaded part.
 VectorPart* PartAt(int index);
 
+// Key `key` of list `list` of frame `frame`, or null when any of them does not exist.
+AnimKey* KeyAt(int frame, int list, int key);
+// The keys of a list, following next from its first.
+int KeyCount(const AnimKey* list);
+
 // Free what the readers built: a figure with its slots and boxes, frames with their key
 // lists (the part array is freed with delete[], which releases its textures and buffers).
 void FreeFigure(VectorMan* man);

@@ -15,6 +15,8 @@
 #include "base/screen_message.h"
 #include "editor/editor.h"
 #include "editor/edits.h"
+#include "editor/pose.h"
+#include "figure/anim_save.h"
 #include "figure/data_rules.h"
 #include "figure/parts_save.h"
 #include "figure/records.h"
@@ -29,6 +31,9 @@ struct Stamp {
     bool operator==(const Stamp& o) const { return exists == o.exists && size == o.size && written == o.written; }
 };
 typedef std::map<std::string, Stamp> Stamps;
+
+const char* const PARTS_DATA_FILE = FIGURE_DATA_FILES[0];
+const char* const ANIM_DATA_FILE = FIGURE_DATA_FILES[2];
 
 bool s_watching = false;
 DWORD s_lastLook = 0;
@@ -61,14 +66,6 @@ Stamps StampAll()
     return stamps;
 }
 
-std::string FileText(const char* name)
-{
-    std::ifstream in(name, std::ios::in | std::ios::binary);
-    std::ostringstream text;
-    if (in) text << in.rdbuf();
-    return text.str();
-}
-
 // The records one reading builds, held apart from the globals.
 struct Records {
     VectorPart* parts = nullptr;
@@ -77,6 +74,7 @@ struct Records {
     AnimFrame* frames = nullptr;
     int numFrames = 0;
     PartsFileRecord partsFile;
+    AnimFileRecord animFile;
 };
 
 // Takes the records out of the globals, leaving them empty for the readers.
@@ -84,13 +82,14 @@ Records TakeRecords()
 {
     return Records{std::exchange(g_parts, nullptr),  std::exchange(g_numParts, 0),
                    std::exchange(g_vectorMan, nullptr), std::exchange(g_frames, nullptr),
-                   std::exchange(g_numFrames, 0),     std::exchange(g_partsFileRecord, PartsFileRecord())};
+                   std::exchange(g_numFrames, 0),     std::exchange(g_partsFileRecord, PartsFileRecord()),
+                   std::exchange(g_animFileRecord, AnimFileRecord())};
 }
 
 void PutRecords(const Records& r)
 {
-    std::tie(g_parts, g_numParts, g_vectorMan, g_frames, g_numFrames, g_partsFileRecord) =
-        std::tie(r.parts, r.numParts, r.man, r.frames, r.numFrames, r.partsFile);
+    std::tie(g_parts, g_numParts, g_vectorMan, g_frames, g_numFrames, g_partsFileRecord, g_animFileRecord) =
+        std::tie(r.parts, r.numParts, r.man, r.frames, r.numFrames, r.partsFile, r.animFile);
 }
 
 void FreeRecords(const Records& r)
@@ -124,7 +123,7 @@ void RestartList(VectorMan& man, int slot, const AnimKey* running, const Records
 }
 
 // The new records take over what the game did with the old ones.
-void CarryOver(const Records& old, bool samePartsFile)
+void CarryOver(const Records& old, bool sameEditedFiles)
 {
     VectorMan& man = *g_vectorMan;
     if (const VectorMan* was = old.man) {
@@ -143,16 +142,44 @@ void CarryOver(const Records& old, bool samePartsFile)
             if (const AnimKey* running = was->currentKeys[i]) RestartList(man, i, running, old);
         }
     }
-    if (samePartsFile) {
-        // Only an image or another file changed: the offsets in memory, edited or not,
-        // are still the ones to show, and the history still applies to them.
+    if (sameEditedFiles) {
+        // Only an image or the figure file changed: the offsets and key angles in memory,
+        // edited or not, are still the ones to show, and the history still applies to them.
         for (int i = 0; i < g_numParts && i < old.numParts; ++i) {
             g_parts[i].xoffset = old.parts[i].xoffset;
             g_parts[i].yoffset = old.parts[i].yoffset;
         }
+        for (int f = 0; f < g_numFrames && f < old.numFrames; ++f) {
+            for (int list = 0; list < MAX_FRAME_KEYS; ++list) {
+                AnimKey* now = g_frames[f].keys[list];
+                for (const AnimKey* was = old.frames[f].keys[list]; now && was; now = now->next, was = was->next) {
+                    now->destAngle = was->destAngle;
+                    now->rotSpeed = was->rotSpeed;
+                }
+            }
+        }
     } else {
         ForgetEdits();
     }
+    PoseRecordsReplaced();
+}
+
+// The files the editor writes whose bytes are not the ones the game read or saved, by
+// name; empty when both hold what the game holds.
+std::string EditedFilesChangedOutside()
+{
+    std::string names;
+    if (FileText(PARTS_DATA_FILE) != g_partsFileRecord.text) names = PARTS_DATA_FILE;
+    if (FileText(ANIM_DATA_FILE) != g_animFileRecord.text) names += (names.empty() ? "" : ", ") + std::string(ANIM_DATA_FILE);
+    return names;
+}
+
+// Whether the changed names are only files the editor writes (its own save of one or both).
+bool OnlyEditedFiles(const std::string& changed)
+{
+    // The names come sorted.
+    const std::string both = std::string(ANIM_DATA_FILE) + ", " + PARTS_DATA_FILE;
+    return changed == PARTS_DATA_FILE || changed == ANIM_DATA_FILE || changed == both;
 }
 
 std::string ChangedNames(const Stamps& now)
@@ -166,7 +193,7 @@ std::string ChangedNames(const Stamps& now)
     return names;
 }
 
-bool Reload(const std::string& changed, bool samePartsFile)
+bool Reload(const std::string& changed, bool sameEditedFiles)
 {
     Records old = TakeRecords();
     std::vector<DataProblem> problems;
@@ -182,7 +209,7 @@ bool Reload(const std::string& changed, bool samePartsFile)
         PostScreenMessage(problems.front().text);
         return false;
     }
-    CarryOver(old, samePartsFile);
+    CarryOver(old, sameEditedFiles);
     FreeRecords(old);
     const std::string done = "Data reloaded: " + changed;
     WriteLog(done.c_str());
@@ -206,25 +233,24 @@ bool ReloadChangedDataFiles()
     const Stamps stamps = StampAll();
     if (stamps == s_stamps) return false;
 
-    const bool samePartsFile = FileText(FIGURE_DATA_FILES[0]) == g_partsFileRecord.text;
+    const std::string changedOutside = EditedFilesChangedOutside();
     const std::string changed = ChangedNames(stamps);
-    if (samePartsFile && changed == FIGURE_DATA_FILES[0]) {
-        // The game's own save: the file holds what the game holds.
+    if (changedOutside.empty() && OnlyEditedFiles(changed)) {
+        // The game's own save: the files hold what the game holds.
         s_stamps = stamps;
         return false;
     }
-    if (!samePartsFile && g_editsUnsaved) {
+    if (!changedOutside.empty() && g_editsUnsaved) {
         // Reading it would lose the edits; undoing them, or saving elsewhere, lets it in.
         if (!(stamps == s_heldStamps)) {
             s_heldStamps = stamps;
-            const std::string why =
-                std::string(FIGURE_DATA_FILES[0]) + " changed on disk: not reloaded while pivot edits are unsaved";
+            const std::string why = changedOutside + " changed on disk: not reloaded while edits are unsaved";
             WriteLog(why.c_str());
             PostScreenMessage(why);
         }
         return false;
     }
-    Reload(changed, samePartsFile);
+    Reload(changed, changedOutside.empty());
     // Taken after the reading: the readers create missing files, and the images to
     // watch are those of the records now in use.
     s_stamps = StampAll();
@@ -234,8 +260,7 @@ bool ReloadChangedDataFiles()
 
 bool ReloadDataFiles()
 {
-    const bool samePartsFile = FileText(FIGURE_DATA_FILES[0]) == g_partsFileRecord.text;
-    const bool swapped = Reload("on request", samePartsFile);
+    const bool swapped = Reload("on request", EditedFilesChangedOutside().empty());
     s_stamps = StampAll();
     return swapped;
 }

@@ -4,6 +4,7 @@
 
 #include "animation/render.h"
 #include "editor/editor.h"
+#include "editor/pose.h"
 #include "game/data_reload.h"
 #include "game/actions.h"
 #include "game/figure_access.h"
@@ -188,7 +189,10 @@ int UpdateFrame()
     g_cursorPos.x = g_mouseX;
     g_cursorPos.y = g_mouseY;
 
-    if (VectorMan* man = g_vectorMan) {
+    if (g_editMode == EDIT_POSE) {
+        // The figure holds still where it stands; only its slots move, in the pose editor's way.
+        StepPoseMode(dt);
+    } else if (VectorMan* man = g_vectorMan) {
         const float oldX = man->x, oldY = man->y;
         man->zAngle += dt * man->zAngularVelocity;
         man->x += dt * man->xVelocity;

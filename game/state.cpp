@@ -2,6 +2,7 @@
 
 #include "base/screen_message.h"
 #include "editor/edits.h"
+#include "editor/pose.h"
 #include "editor/status_line.h"
 #include "game/data_reload.h"
 #include "graphics/text.h"
@@ -57,6 +58,7 @@ void ResetGameState()
     std::memset(g_mouseButtons, 0, sizeof g_mouseButtons);
     g_cursorPos = {0, 0};
     g_editMode = EDIT_PLAY;
+    ForgetPoseMode();
     g_selectedPart = -1;
     // The walk, the jump and the thrust all start at rest.
     g_leftButtonDown = g_moveDir = g_jumping = g_onGround = g_jumpKeyHeld = g_charging = 0;

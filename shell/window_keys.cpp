@@ -2,6 +2,7 @@
 
 #include "editor/editor.h"
 #include "editor/edits.h"
+#include "editor/pose.h"
 #include "editor/status_line.h"
 #include "figure/roles.h"
 #include "game/actions.h"
@@ -42,6 +43,9 @@ void OnWindowKeyUp(WPARAM virtualKey)
         break;
     case VK_F3:
         EnterEditMode(EDIT_PIVOT);
+        break;
+    case VK_F4:
+        EnterEditMode(EDIT_POSE);
         break;
     case VK_F5:
         EnterEditMode(EDIT_FROZEN);
@@ -132,6 +136,25 @@ void OnWindowChar(WPARAM character)
         break;
     case 'h':
         ToggleHelp();
+        break;
+    // The pose editor's keys, which do nothing outside it.
+    case ']':
+        ChoosePoseFrame(1);
+        break;
+    case '[':
+        ChoosePoseFrame(-1);
+        break;
+    case '.':
+        ChoosePoseKey(1);
+        break;
+    case ',':
+        ChoosePoseKey(-1);
+        break;
+    case 'n':
+        ToggleNextKeyOnion();
+        break;
+    case '\r':
+        PlayPoseFrame();
         break;
     default:
         break;

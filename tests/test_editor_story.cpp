@@ -1,8 +1,10 @@
-// The animator's round trip through the headless runner on the bundled data: pick the
+// The animator's round trips through the headless runner on the bundled data: pick the
 // head in the pivot editor, nudge it, save, start again; then change the animation file
-// under the running game, good, broken, good again.
+// under the running game, good, broken, good again; and pose the punch, watch it, save it
+// and punch with it after a new start.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "json_reader.h"
@@ -100,6 +102,57 @@ TEST_F(EditorStory, NudgedHeadIsSavedAndAChangedAnimationIsTakenInOrRefused)
     const JsonValue mended = Dump("mended.json");
     EXPECT_EQ(mended["frames"][0]["keys"][1][0]["rotSpeed"].number, -60);
     EXPECT_EQ(mended["globals"]["screenMessage"].text, "Data reloaded: vecanim.dat");
+}
+
+const int FRONT_ARM = 3;
+
+TEST_F(EditorStory, APosedPunchIsWatchedSavedAndPunchedAfterANewStart)
+{
+    const std::string anim = ReadWholeFile("vecanim.dat");
+    // F4, the second key, a click on the front arm stretched out in it, five degrees up;
+    // Enter plays the punch, Ctrl+S saves.
+    std::string pose = "100 key down F4\n101 key up F4\n102 char .\n";
+    pose += "104 mouse move 277 163\n106 mouse down 0\n108 mouse up 0\n";
+    for (int i = 0; i < 5; ++i) pose += std::to_string(110 + 2 * i) + " press UP\n" + std::to_string(111 + 2 * i) + " release UP\n";
+    pose += "120 dump raised.json\n121 char code 13\n125 dump playing.json\n";
+    pose += "170 dump played.json\n171 char code 19\n230 dump saved.json\n";
+    ASSERT_EQ(Run(231, pose), 0) << ReadWholeFile("stderr.txt");
+    const JsonValue raised = Dump("raised.json");
+    EXPECT_EQ(raised["globals"]["g_editMode"].number, 3);
+    EXPECT_EQ(raised["globals"]["g_selectedPart"].number, FRONT_ARM);
+    EXPECT_EQ(raised["figure"]["parts"][FRONT_ARM]["angle"].number, 95);
+    EXPECT_EQ(raised["frames"][0]["keys"][FRONT_ARM][1]["destAngle"].number, 95);
+    EXPECT_NE(Dump("playing.json")["figure"]["parts"][FRONT_ARM]["angle"].number, 95);
+    const JsonValue played = Dump("played.json");
+    EXPECT_EQ(played["figure"]["parts"][FRONT_ARM]["angle"].number, 95);
+    EXPECT_EQ(played["figure"]["x"].number, raised["figure"]["x"].number);
+    EXPECT_EQ(played["figure"]["y"].number, raised["figure"]["y"].number);
+    // Saved, and not read back as a change by the watch a second later.
+    const JsonValue saved = Dump("saved.json");
+    EXPECT_FALSE(saved["globals"]["g_editsUnsaved"].boolean);
+    EXPECT_EQ(saved["globals"]["screenMessage"].text, "vecanim.dat saved: 3 values written");
+    EXPECT_EQ(ReadWholeFile("log.log").find("Data reloaded"), std::string::npos);
+    // The raised key, and the small follow-through after it, which now turns back down
+    // the two degrees to 93 (written a turn higher, as the stepping counts a downward turn)
+    // instead of a whole turn up.
+    EXPECT_EQ(ReadWholeFile("vecanim.dat"),
+              Replaced(anim, "key_destangle=90\nkey_rotspeed=1000\npart_visible=7\nkey=2\nkey_destangle=93\nkey_rotspeed=30\n",
+                       "key_destangle=95\nkey_rotspeed=1000\npart_visible=7\nkey=2\nkey_destangle=453\nkey_rotspeed=-30\n"));
+    EXPECT_EQ(ReadWholeFile("vecanim.dat.bak"), anim);
+
+    // Started again, p punches through the new pose and back, without a full turn.
+    std::string punch = "10 char p\n";
+    for (int pass = 11; pass <= 60; ++pass) punch += std::to_string(pass) + " dump punch" + std::to_string(pass) + ".json\n";
+    ASSERT_EQ(Run(61, punch), 0) << ReadWholeFile("stderr.txt");
+    double highest = 0;
+    for (int pass = 11; pass <= 60; ++pass) {
+        const double angle = Dump("punch" + std::to_string(pass) + ".json")["figure"]["parts"][FRONT_ARM]["angle"].number;
+        if (angle < 180) highest = std::max(highest, angle);
+    }
+    EXPECT_EQ(highest, 95);
+    const JsonValue after = Dump("punch60.json");
+    EXPECT_TRUE(after["figure"]["currentKeys"][FRONT_ARM].IsNull()) << "the punch is over";
+    EXPECT_EQ(after["figure"]["parts"][FRONT_ARM]["angle"].number, 0);
 }
 
 }  // namespace

@@ -1,0 +1,209 @@
+#include "editor/pose.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "animation/key_pose.h"
+#include "animation/step.h"
+#include "base/screen_message.h"
+#include "editor/editor.h"
+#include "editor/edits.h"
+#include "figure/anim_save.h"
+#include "figure/records.h"
+#include "game/actions.h"
+
+int g_poseFrame = 0;
+int g_poseKey = 0;
+bool g_poseShowsNextKey = false;
+bool g_posePlaying = false;
+
+namespace {
+
+// Faint, and tinted so the key before is told from the key after at a glance.
+const unsigned long PREVIOUS_KEY_COLOUR = 0x90FF8080;
+const unsigned long NEXT_KEY_COLOUR = 0x9080FF80;
+
+// The slots as they stand with no frame run: images and visibility as on entering the
+// mode, every angle, offset and motion at zero.
+std::vector<ManPart> s_rest;
+
+bool InPoseMode()
+{
+    return g_editMode == EDIT_POSE && g_vectorMan;
+}
+
+void TakeRest()
+{
+    s_rest.clear();
+    VectorMan* man = g_vectorMan;
+    if (!man || !man->parts) return;
+    s_rest.assign(man->parts, man->parts + man->numparts);
+    for (ManPart& slot : s_rest) {
+        slot.angle = slot.angularVelocity = 0.0f;
+        slot.x = slot.y = slot.xVelocity = slot.yVelocity = 0.0f;
+        slot.yMin = slot.yMax = 0.0f;
+    }
+}
+
+void StopFigure(VectorMan& man)
+{
+    for (AnimKey*& key : man.currentKeys) key = nullptr;
+    man.xVelocity = man.yVelocity = man.zVelocity = 0.0f;
+    man.zAngularVelocity = 0.0f;
+}
+
+// Keeps the chosen key inside the chosen frame.
+void ClampKey()
+{
+    g_poseKey = std::max(0, std::min(g_poseKey, FrameKeyCount(g_poseFrame) - 1));
+}
+
+// A looping list has played once when its loop closes: it is then let go.
+void EndLoops(VectorMan& man, AnimKey* const (&before)[MAX_FRAME_KEYS])
+{
+    for (int i = 0; i < DrivenSlotCount(man); ++i) {
+        const AnimKey* k = before[i];
+        if (k && k->loopKeys && k->turned == 0.0f && man.currentKeys[i] == k->first) man.currentKeys[i] = nullptr;
+    }
+}
+
+}  // namespace
+
+void BeginPoseMode()
+{
+    if (!g_vectorMan) return;
+    TakeRest();
+    StopFigure(*g_vectorMan);
+    g_posePlaying = false;
+    ClampKey();
+}
+
+void EndPoseMode()
+{
+    g_posePlaying = false;
+    VectorMan* man = g_vectorMan;
+    if (!man || !man->parts || s_rest.size() != static_cast<size_t>(man->numparts)) return;
+    std::copy(s_rest.begin(), s_rest.end(), man->parts);
+    for (AnimKey*& key : man->currentKeys) key = nullptr;
+}
+
+void PoseRecordsReplaced()
+{
+    if (g_editMode != EDIT_POSE) return;
+    BeginPoseMode();
+}
+
+void ForgetPoseMode()
+{
+    g_poseFrame = g_poseKey = 0;
+    g_poseShowsNextKey = g_posePlaying = false;
+    s_rest.clear();
+}
+
+void ChoosePoseFrame(int step)
+{
+    if (!InPoseMode()) return;
+    g_poseFrame = std::max(0, std::min(g_poseFrame + step, g_numFrames - 1));
+    ClampKey();
+    g_posePlaying = false;
+}
+
+void ChoosePoseKey(int step)
+{
+    if (!InPoseMode()) return;
+    g_poseKey += step;
+    ClampKey();
+    g_posePlaying = false;
+}
+
+void ToggleNextKeyOnion()
+{
+    if (InPoseMode()) g_poseShowsNextKey = !g_poseShowsNextKey;
+}
+
+void TurnPoseKey(int degrees)
+{
+    if (!InPoseMode() || g_selectedPart < 0 || g_selectedPart >= DrivenSlotCount(*g_vectorMan)) return;
+    const int list = g_selectedPart;
+    const AnimKey* k = KeyAt(g_poseFrame, list, g_poseKey);
+    if (!k) return;
+    g_posePlaying = false;
+    const float from = KeyStartAngle(g_poseFrame, list, g_poseKey);
+    const float wanted = k->destAngle + static_cast<float>(degrees);
+    const float speed = SpeedForShortSide(from, k->destAngle, from, wanted, k->rotSpeed);
+    const float dest = DestForTurn(from, wanted, speed);
+    std::vector<KeyAngles> changes = {{g_poseFrame, list, g_poseKey, dest, speed}};
+
+    // The key after this one starts where this one ends: it too keeps to the short way.
+    const AnimKey* next = k->loopKeys ? k->first : k->next;
+    if (next && next != k && !next->useStartAngle) {
+        const int nextKey = k->loopKeys ? 0 : g_poseKey + 1;
+        const float oldFrom = WrappedAngle(k->destAngle);
+        const float newFrom = WrappedAngle(dest);
+        const float nextSpeed = SpeedForShortSide(oldFrom, next->destAngle, newFrom, next->destAngle, next->rotSpeed);
+        const float nextDest = DestForTurn(newFrom, next->destAngle, nextSpeed);
+        if (nextSpeed != next->rotSpeed || nextDest != next->destAngle)
+            changes.push_back({g_poseFrame, list, nextKey, nextDest, nextSpeed});
+    }
+    SetKeyAngles(changes);
+}
+
+void PlayPoseFrame()
+{
+    if (!InPoseMode() || g_poseFrame < 0 || g_poseFrame >= g_numFrames) return;
+    VectorMan& man = *g_vectorMan;
+    PoseFigureAtKey(-1);
+    StopFigure(man);
+    // Every key from its start, as if the frame had never run.
+    for (int list = 0; list < MAX_FRAME_KEYS; ++list)
+        for (AnimKey* k = g_frames[g_poseFrame].keys[list]; k; k = k->next) k->turned = 0.0f;
+    g_posePlaying = AddFrames(&man, &g_frames[g_poseFrame]) == S_OK;
+}
+
+void StepPoseMode(float seconds)
+{
+    if (!InPoseMode()) return;
+    VectorMan& man = *g_vectorMan;
+    if (s_rest.size() != static_cast<size_t>(man.numparts)) TakeRest();
+    if (g_posePlaying) {
+        AnimKey* before[MAX_FRAME_KEYS];
+        std::copy(man.currentKeys, man.currentKeys + MAX_FRAME_KEYS, before);
+        man.StepAnimation(seconds);
+        EndLoops(man, before);
+        g_posePlaying = std::any_of(man.currentKeys, man.currentKeys + DrivenSlotCount(man),
+                                    [](const AnimKey* k) { return k != nullptr; });
+    }
+    if (!g_posePlaying) PoseFigureAtKey(g_poseKey);
+}
+
+std::vector<OnionSkin> OnionSkins()
+{
+    std::vector<OnionSkin> skins;
+    if (!InPoseMode() || g_posePlaying) return skins;
+    if (g_poseKey > 0) skins.push_back({g_poseKey - 1, PREVIOUS_KEY_COLOUR});
+    if (g_poseShowsNextKey && g_poseKey + 1 < FrameKeyCount(g_poseFrame))
+        skins.push_back({g_poseKey + 1, NEXT_KEY_COLOUR});
+    return skins;
+}
+
+void PoseFigureAtKey(int key)
+{
+    if (g_vectorMan) PoseAtKey(*g_vectorMan, s_rest, g_poseFrame, key);
+}
+
+std::string PoseStatusText()
+{
+    std::string text = "frame " + std::to_string(g_poseFrame);
+    const std::string name = FrameName(g_poseFrame);
+    if (!name.empty()) text += " " + name;
+    text += " | key " + std::to_string(g_poseKey);
+    if (g_selectedPart < 0) return text + " | no part selected";
+    text += " | slot " + std::to_string(g_selectedPart);
+    const AnimKey* k = g_vectorMan && g_selectedPart < DrivenSlotCount(*g_vectorMan)
+                           ? KeyAt(g_poseFrame, g_selectedPart, g_poseKey)
+                           : nullptr;
+    if (!k) return text + " has no key here";
+    char values[64];
+    std::snprintf(values, sizeof values, " | dest %.0f  speed %.0f", k->destAngle, k->rotSpeed);
+    return text + values;
+}

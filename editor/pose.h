@@ -1,0 +1,47 @@
+// Pose mode (F4): the figure stands still in the pose one key of one animation frame
+// leaves it, and the animator turns the selected slot's destination angle in that key,
+// sees the keys before and after it faintly behind, and plays the frame to watch it.
+// The turns go into the editor's one history (editor/edits.h) and are saved with Ctrl+S.
+// Every function here but the mode changes does nothing outside pose mode.
+#pragma once
+#include <string>
+#include <vector>
+
+extern int g_poseFrame;  // frame and key shown: 0 and 0 the first time, then where left
+extern int g_poseKey;
+extern bool g_poseShowsNextKey;  // the next key's pose drawn faintly too
+extern bool g_posePlaying;       // the frame runs on the figure
+
+// Taken on entering pose mode and given back on leaving it; called by EnterEditMode.
+void BeginPoseMode();
+void EndPoseMode();
+// New figure records were loaded: the rest pose is taken from them afresh.
+void PoseRecordsReplaced();
+// Back to frame 0, key 0 (a new game in the same process).
+void ForgetPoseMode();
+
+// `]` `[`: next and previous frame; `.` `,`: next and previous key. They stop at the ends.
+void ChoosePoseFrame(int step);
+void ChoosePoseKey(int step);
+void ToggleNextKeyOnion();
+// Up and Down: the selected slot's destination angle in the chosen key, by whole degrees.
+// The speed's sign follows the short way round, for this key and for the one after it.
+void TurnPoseKey(int degrees);
+// Enter: runs the chosen frame once from its first key, from rest, then shows the pose again.
+void PlayPoseFrame();
+
+// Once per pass in pose mode, in place of the figure's physics and animation step.
+void StepPoseMode(float seconds);
+
+// A pose drawn faintly behind the figure: the key and the colour (alpha gives the faintness).
+struct OnionSkin {
+    int key;
+    unsigned long colour;
+};
+// The faint poses due now: the previous key, and the next when asked; none while playing.
+std::vector<OnionSkin> OnionSkins();
+// Puts the figure in the pose of key of the chosen frame (the onion skin draws with it).
+void PoseFigureAtKey(int key);
+
+// The status line's text after the mode name.
+std::string PoseStatusText();

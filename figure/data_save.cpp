@@ -1,0 +1,199 @@
+#include "figure/data_save.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace {
+
+// One line as the reader counts lines: its text, and the end it had ("\n", "\r\n", or
+// nothing for a last line without one).
+struct Line {
+    std::string text;
+    std::string end;
+};
+
+std::vector<Line> SplitLines(const std::string& text)
+{
+    std::vector<Line> lines;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t feed = text.find('\n', at);
+        if (feed == std::string::npos) {
+            lines.push_back({text.substr(at), ""});
+            break;
+        }
+        Line line{text.substr(at, feed - at), "\n"};
+        // The reader takes CR LF as one line end, so a CR before the feed is the end's.
+        if (!line.text.empty() && line.text.back() == '\r') {
+            line.text.pop_back();
+            line.end = "\r\n";
+        }
+        lines.push_back(line);
+        at = feed + 1;
+    }
+    return lines;
+}
+
+bool ReadFile(const char* name, std::string& text)
+{
+    std::ifstream in(name, std::ios::in | std::ios::binary);
+    if (!in) return false;
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    text = bytes.str();
+    return !in.bad();
+}
+
+bool WriteFile(const std::string& name, const std::string& text)
+{
+    std::ofstream out(name, std::ios::out | std::ios::binary | std::ios::trunc);
+    out << text;
+    out.close();
+    return static_cast<bool>(out);
+}
+
+// Replaces to with from in one step, so a reader finds either the old file or the new.
+bool ReplaceFile(const std::string& from, const std::string& to)
+{
+#ifdef _WIN32
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+#else
+    return std::rename(from.c_str(), to.c_str()) == 0;
+#endif
+}
+
+// Writes text to name through a temporary beside it; the temporary never stays behind.
+bool WriteAtomically(const std::string& name, const std::string& temporary, const std::string& text)
+{
+    if (WriteFile(temporary, text) && ReplaceFile(temporary, name)) return true;
+    std::remove(temporary.c_str());
+    return false;
+}
+
+// Puts value in place of the value of a "key=value" line, keeping what the reader skips
+// or ignores around it; false when the line is not that key's line after all.
+bool ReplaceValue(std::string& line, const std::string& key, const std::string& value)
+{
+    size_t start = line.find_first_not_of('=');
+    if (start == std::string::npos || line.compare(start, key.size(), key) != 0) return false;
+    size_t at = start + key.size();
+    if (at >= line.size() || line[at] != '=') return false;
+    while (at < line.size() && line[at] == '=') ++at;
+    size_t end = line.find('=', at);
+    if (end == std::string::npos) end = line.size();
+    line.replace(at, end - at, value);
+    return true;
+}
+
+// The new text: values whose line is there change in place; the others get a line after
+// their record's last one (after 0: at the end, where the header addresses the record first).
+std::string Rewrite(const std::string& known, std::vector<ValueWrite>& writes, std::vector<int>& newNumber)
+{
+    std::vector<Line> lines = SplitLines(known);
+    struct Added {
+        int write;  // -1: a header line
+        std::string text;
+    };
+    std::map<int, std::vector<Added>> added;
+    std::map<int, int> headerOwner;  // the record whose header the at-end list shows last
+    for (size_t w = 0; w < writes.size(); ++w) {
+        ValueWrite& v = writes[w];
+        if (v.line > 0 && static_cast<size_t>(v.line) <= lines.size() &&
+            ReplaceValue(lines[v.line - 1].text, v.key, v.value)) {
+            continue;
+        }
+        v.line = 0;  // a line that is not the key's after all (a cut line) is left alone
+        const int after = static_cast<size_t>(v.lastLine) <= lines.size() ? v.lastLine : 0;
+        std::vector<Added>& list = added[after];
+        if (after == 0 && (list.empty() || headerOwner[0] != v.record)) {
+            headerOwner[0] = v.record;
+            for (const std::string& header : v.header) list.push_back({-1, header});
+        }
+        list.push_back({static_cast<int>(w), v.key + "=" + v.value});
+    }
+
+    const std::string fileEnd = !lines.empty() && !lines[0].end.empty() ? lines[0].end : "\n";
+    std::vector<Line> out;
+    newNumber.assign(lines.size() + 1, 0);
+    auto addAfter = [&](int after) {
+        auto found = added.find(after);
+        if (found == added.end()) return;
+        // A file without an end on its last line keeps having none.
+        const bool noEnd = !out.empty() && out.back().end.empty();
+        if (noEnd) out.back().end = fileEnd;
+        for (const Added& a : found->second) {
+            out.push_back({a.text, fileEnd});
+            if (a.write >= 0) writes[a.write].line = static_cast<int>(out.size());
+        }
+        if (noEnd) out.back().end.clear();
+    };
+    // Lines that keep their place are numbered before any added line gets its number.
+    std::vector<int> keptWrites;
+    for (size_t w = 0; w < writes.size(); ++w)
+        if (writes[w].line > 0) keptWrites.push_back(static_cast<int>(w));
+    std::vector<int> keptOld;
+    for (int w : keptWrites) keptOld.push_back(writes[w].line);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        out.push_back(lines[i]);
+        newNumber[i + 1] = static_cast<int>(out.size());
+        if (i + 1 < lines.size()) addAfter(static_cast<int>(i + 1));
+    }
+    // What goes after the last line and what goes at the end land together, in that order.
+    if (!lines.empty() && added.count(static_cast<int>(lines.size()))) {
+        std::vector<Added>& last = added[static_cast<int>(lines.size())];
+        std::vector<Added>& atEnd = added[0];
+        last.insert(last.end(), atEnd.begin(), atEnd.end());
+        added.erase(0);
+        addAfter(static_cast<int>(lines.size()));
+    } else {
+        addAfter(0);
+    }
+    for (size_t k = 0; k < keptWrites.size(); ++k) writes[keptWrites[k]].line = newNumber[keptOld[k]];
+
+    std::string text;
+    for (const Line& line : out) text += line.text + line.end;
+    return text;
+}
+
+}  // namespace
+
+std::string FileText(const char* name)
+{
+    std::string text;
+    if (!ReadFile(name, text)) text.clear();
+    return text;
+}
+
+SaveResult SaveValues(const char* fileName, const std::string& known, std::vector<ValueWrite>& writes,
+                      std::string& newText, std::vector<int>& newNumber, std::string& why)
+{
+    std::string onDisk;
+    if (!ReadFile(fileName, onDisk) || onDisk != known) {
+        why = std::string(fileName) + " changed on disk since it was read";
+        return SaveResult::CHANGED_ON_DISK;
+    }
+    const std::string text = Rewrite(known, writes, newNumber);
+    const std::string name = fileName;
+    if (!WriteAtomically(name + ".bak", name + ".saving", onDisk)) {
+        why = "cannot write " + name + ".bak";
+        return SaveResult::NOT_WRITTEN;
+    }
+    if (!WriteAtomically(name, name + ".saving", text)) {
+        why = "cannot write " + name;
+        return SaveResult::NOT_WRITTEN;
+    }
+    newText = text;
+    return SaveResult::SAVED;
+}
+
+int MovedLine(const std::vector<int>& newNumber, int line)
+{
+    return line > 0 && static_cast<size_t>(line) < newNumber.size() ? newNumber[line] : line;
+}

@@ -1,0 +1,36 @@
+// Writing edited values back into a key=value data file the way an animator would by hand:
+// only the values asked for change, a record whose value has no line gets one after its
+// last line, and every other byte (comments, order, unknown keys, line ends) stays. The
+// write is atomic, the previous file stays beside it as NAME.bak, and a file changed on
+// disk since the game read it is never overwritten. The parts and animation saves share it.
+#pragma once
+#include <string>
+#include <vector>
+
+enum class SaveResult {
+    SAVED,
+    CHANGED_ON_DISK,  // the file is not what was read: nothing written
+    NOT_WRITTEN,      // the file, its backup or the temporary could not be written
+};
+
+// One value to write. Line numbers count from 1 as the reader counts them; 0 is none.
+struct ValueWrite {
+    int record;                       // groups the writes of one record under one header
+    int line;                         // in: the value's line; out: its line in the new text
+    int lastLine;                     // the last line that addresses the record
+    std::string key;
+    std::string value;
+    std::vector<std::string> header;  // lines that address the record again at the file's end
+};
+
+// The whole file as bytes; empty when it cannot be read.
+std::string FileText(const char* name);
+
+// Rewrites fileName, which must still hold known, with the writes. On success newText is
+// what the file now holds and newNumber maps each old line number to its new one (so the
+// caller can move what it remembers); on failure why names the cause and the file is as it was.
+SaveResult SaveValues(const char* fileName, const std::string& known, std::vector<ValueWrite>& writes,
+                      std::string& newText, std::vector<int>& newNumber, std::string& why);
+
+// Where an old line is now: newNumber applied, 0 and out-of-range numbers kept.
+int MovedLine(const std::vector<int>& newNumber, int line);
