@@ -44,10 +44,11 @@ for round in $(seq "$rounds"); do
   peak "$build/vantrel-replay" --frames 600 empty.txt >> peak_ours
   peak "$build/bench/ref_bare_gl" >> peak_bare
   # Our device's frames (bench_render, OpenGL), then SDL_Renderer's of the same scene.
-  "$build/bench/bench_render" --benchmark_filter='OpenGL' --benchmark_min_time=0.5 \
-    --benchmark_format=csv 2>/dev/null > render.csv
-  awk -F, '$1 == "\"EmptyFrameOpenGL\"" { print $3 }' render.csv >> empty_ours
-  awk -F, '$1 == "\"RenderOpenGL\"" { print $3 }' render.csv >> scene_ours
+  # Its reporter colours the table (and prints it whatever the format asked); the codes go.
+  "$build/bench/bench_render" --benchmark_filter='OpenGL' --benchmark_min_time=0.5 2>/dev/null |
+    sed 's/\x1b\[[0-9;]*m//g' > render.txt
+  awk '$1 == "EmptyFrameOpenGL" && $3 == "us" { print $2 }' render.txt >> empty_ours
+  awk '$1 == "RenderOpenGL" && $3 == "us" { print $2 }' render.txt >> scene_ours
   "$build/bench/ref_sdl_renderer" "$work/scene/scene.txt" 300 > sdl.txt
   awk '/^empty_ms/ { print $2 * 1000 }' sdl.txt >> empty_sdl
   awk '/^scene_ms/ { print $2 * 1000 }' sdl.txt >> scene_sdl
