@@ -1,51 +1,78 @@
 #!/usr/bin/env bash
-# Builds the benchmarks (optimised) and prints one table of the game's speed and memory.
-# Usage: bash bench/run.sh [build-dir]   (default: build-bench, configured Release if new)
+# Builds the benchmarks (optimised) and prints the game's speed and memory against two
+# references run in turn with ours: a bare SDL2 + OpenGL program and SDL_Renderer drawing
+# the game's first frame. Each pair runs ROUNDS times (default 5), alternating; the table
+# gives medians and ratios.
+# Usage: [ROUNDS=5] [NO_BUILD=1] bash bench/run.sh [build-dir]   (default: build-bench, Release)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/tools/install-deps.sh"
 build="$(realpath -m "${1:-$root/build-bench}")"
+rounds="${ROUNDS:-5}"
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy VANTREL_WINDOWED=1
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTREL_TESTS=OFF >/dev/null
+# NO_BUILD=1 measures the binaries already in build-dir, for instance a copy of an older build.
+if [ -z "${NO_BUILD:-}" ]; then
+  if [ ! -f "$build/CMakeCache.txt" ]; then
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTREL_TESTS=OFF >/dev/null
+  fi
+  cmake --build "$build" -j 2 --target vantrel-replay bench_update bench_render bench_scene ref_bare_gl \
+    ref_sdl_renderer >/dev/null
 fi
-cmake --build "$build" -j 2 --target vantrel-replay bench_update bench_load bench_render bench_graphics >/dev/null
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 cp "$root"/data/* "$work"/
 cd "$work"
+"$build/bench/bench_scene" "$work/scene" >/dev/null
 
-# Start-up to the first presented frame: the whole process, one pass, on OpenGL; best of 5.
 : > empty.txt
-startup=$(for i in 1 2 3 4 5; do
-  s=$(date +%s%N); "$build/vantrel-replay" --frames 1 empty.txt >/dev/null 2>&1; e=$(date +%s%N)
-  echo $(( (e - s) / 1000 ))
-done | sort -n | head -1)
+now() { date +%s%N; }
+# Wall microseconds of one command, its output dropped.
+wall() { local s e; s=$(now); "$@" >/dev/null 2>&1; e=$(now); echo $(( (e - s) / 1000 )); }
+# Peak resident KiB of one command (the kernel's count, the same for every program).
+peak() { /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -1; }
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-# Peak memory of ten seconds of play (600 passes) on OpenGL, from the runner's own dump.
-printf '0 focus gained\n1 dik down 0xCD\n300 key down SPACE\n301 key up SPACE\n599 dump end.json\n' > play.txt
-"$build/vantrel-replay" --frames 600 play.txt >/dev/null 2>&1
-peak=$(grep -o '"vmHwmKiB":[0-9]*' end.json | cut -d: -f2)
-
+for round in $(seq "$rounds"); do
+  # Start-up to the first presented frame, whole process: ours, then the bare program.
+  wall "$build/vantrel-replay" --frames 1 empty.txt >> startup_ours
+  wall "$build/bench/ref_bare_gl" >> startup_bare
+  # The runner's whole frame: 600 passes less 100, per pass, so start-up drops out.
+  t100=$(wall "$build/vantrel-replay" --frames 100 empty.txt)
+  t600=$(wall "$build/vantrel-replay" --frames 600 empty.txt)
+  echo "$(( (t600 - t100) / 500 ))" >> runner_frame
+  peak "$build/vantrel-replay" --frames 600 empty.txt >> peak_ours
+  peak "$build/bench/ref_bare_gl" >> peak_bare
+  # Our device's frames (bench_render, OpenGL), then SDL_Renderer's of the same scene.
+  # Its reporter colours the table (and prints it whatever the format asked); the codes go.
+  "$build/bench/bench_render" --benchmark_filter='OpenGL' --benchmark_min_time=0.5 2>/dev/null |
+    sed 's/\x1b\[[0-9;]*m//g' > render.txt
+  awk '$1 == "EmptyFrameOpenGL" && $3 == "us" { print $2 }' render.txt >> empty_ours
+  awk '$1 == "RenderOpenGL" && $3 == "us" { print $2 }' render.txt >> scene_ours
+  "$build/bench/ref_sdl_renderer" "$work/scene/scene.txt" 300 > sdl.txt
+  awk '/^empty_ms/ { print $2 * 1000 }' sdl.txt >> empty_sdl
+  awk '/^scene_ms/ { print $2 * 1000 }' sdl.txt >> scene_sdl
+done
 update=$("$build/bench/bench_update" | grep -o 'median [0-9.]* us' | grep -o '[0-9.]*')
-load=$("$build/bench/bench_load" | grep 'all bundled' | grep -o '[0-9.]* ms' | grep -o '[0-9.]*')
-# The bench's own reporter colours its table; the codes are taken out before reading it.
-render=$("$build/bench/bench_render" --benchmark_min_time=1 2>/dev/null | sed 's/\x1b\[[0-9;]*m//g')
-column() { echo "$render" | awk -v name="$1" -v field="$2" '$1 == name { print $field " " $(field + 1) }'; }
-graphics=$("$build/bench/bench_graphics")
-quads=$(echo "$graphics" | awk '/quads/ { print $7 " / " $9 }')
-empty=$(echo "$graphics" | awk '/^empty/ { print $6 " / " $8 }')
 
-printf '| %-54s | %14s |\n' "measure" "value"
-printf '|%s|%s|\n' "--------------------------------------------------------" "----------------"
-printf '| %-54s | %11s ms |\n' "start-up to first presented frame (OpenGL, best of 5)" "$(awk -v us="$startup" 'BEGIN { printf "%.1f", us / 1000 }')"
-printf '| %-54s | %11s us |\n' "UpdateFrame per pass, memory device (median)" "$update"
-printf '| %-54s | %14s |\n' "RenderScene, game's own CPU work (null device)" "$(column RenderGameOnly 4)"
-printf '| %-54s | %14s |\n' "RenderScene on the memory device" "$(column RenderMemory 4)"
-printf '| %-54s | %14s |\n' "RenderScene frame, headless OpenGL (wall)" "$(column RenderOpenGL 2)"
-printf '| %-54s | %14s |\n' "empty frame (clear + present), OpenGL (wall)" "$(column EmptyFrameOpenGL 2)"
-printf '| %-54s | %14s |\n' "100 quads + 10 outlines, OpenGL, ms wall / CPU" "$quads"
-printf '| %-54s | %14s |\n' "empty frame, same run, ms wall / CPU" "$empty"
-printf '| %-54s | %11s ms |\n' "loading the bundled data files (memory device)" "$load"
-printf '| %-54s | %10s KiB |\n' "peak resident memory, 600 passes on OpenGL" "$peak"
+m() { median < "$1"; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+row() { printf '| %-46s | %10s | %10s | %6s | %-10s |\n' "$@"; }
+echo "$rounds rounds, medians; renderer of the reference: $(awk '/^renderer/ { print $2 }' sdl.txt)," \
+  "$(awk '/^quads/ { print $2 }' sdl.txt) quads"
+row "measure" "ours" "reference" "ratio" "aim"
+printf '|%s|%s|%s|%s|%s|\n' "------------------------------------------------" "------------" "------------" \
+  "--------" "------------"
+row "empty frame, us (SDL_Renderer's)" "$(m empty_ours)" "$(m empty_sdl)" \
+  "$(ratio "$(m empty_ours)" "$(m empty_sdl)")" "<= 1.1"
+row "bundled scene, bench_render, us (SDL_Renderer's)" "$(m scene_ours)" "$(m scene_sdl)" \
+  "$(ratio "$(m scene_ours)" "$(m scene_sdl)")" "<= 0.7"
+row "runner's whole frame, us (SDL_Renderer's scene)" "$(m runner_frame)" "$(m scene_sdl)" \
+  "$(ratio "$(m runner_frame)" "$(m scene_sdl)")" "<= 0.7"
+row "start-up to first frame, ms (bare program's)" "$(awk -v u="$(m startup_ours)" 'BEGIN { printf "%.1f", u / 1000 }')" \
+  "$(awk -v u="$(m startup_bare)" 'BEGIN { printf "%.1f", u / 1000 }')" \
+  "$(ratio "$(m startup_ours)" "$(m startup_bare)")" "<= 1.5"
+row "peak memory, MiB (bare program's)" "$(awk -v k="$(m peak_ours)" 'BEGIN { printf "%.1f", k / 1024 }')" \
+  "$(awk -v k="$(m peak_bare)" 'BEGIN { printf "%.1f", k / 1024 }')" \
+  "+$(awk -v a="$(m peak_ours)" -v b="$(m peak_bare)" 'BEGIN { printf "%.1f", (a - b) / 1024 }')" "<= +16 MiB"
+row "UpdateFrame per pass, us (memory device)" "$update" "" "" "< 20"

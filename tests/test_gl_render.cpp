@@ -185,6 +185,36 @@ TEST_F(GlRender, ScreenshotIsTheLastPresentedFrameTopRowFirst)
     EXPECT_EQ(image.argb[(H - 2) * W + 3], 0xff102030u);
 }
 
+// A locked rectangle reads only its own pixels, yet keeps the whole surface's pitch and
+// puts its first pixel at pBits, as a whole-surface lock offset by the rectangle would.
+TEST_F(GlRender, BackBufferRectangleLockReadsItsOwnPixelsAtTheSurfacePitch)
+{
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff102030, 1.0f, 0);
+    const D3DVIEWPORT8 inner = {10, 5, 10, 10, 0.0f, 1.0f};
+    device_->SetViewport(&inner);
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xffa0b0c0, 1.0f, 0);
+    IDirect3DSurface8* back = nullptr;
+    ASSERT_EQ(device_->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back), S_OK);
+    const RECT rect = {8, 3, 22, 17};
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(back->LockRect(&locked, &rect, D3DLOCK_READONLY), S_OK);
+    EXPECT_EQ(locked.Pitch, INT(W * 4));
+    auto at = [&](int x, int y) {
+        uint32_t value;
+        std::memcpy(&value, static_cast<BYTE*>(locked.pBits) + y * locked.Pitch + x * 4, 4);
+        return value;
+    };
+    EXPECT_EQ(at(0, 0), 0xff102030u);
+    EXPECT_EQ(at(2, 2), 0xffa0b0c0u);    // (10, 5), the inner square's corner
+    EXPECT_EQ(at(11, 11), 0xffa0b0c0u);  // (19, 14)
+    EXPECT_EQ(at(12, 12), 0xff102030u);
+    EXPECT_EQ(at(13, 13), 0xff102030u);  // the rectangle's last pixel
+    back->UnlockRect();
+    const RECT outside = {60, 40, 70, 48};
+    EXPECT_EQ(back->LockRect(&locked, &outside, D3DLOCK_READONLY), D3DERR_INVALIDCALL);
+    back->Release();
+}
+
 TEST_F(GlRender, OneBitAlphaTexelsVanishAndWriteNoDepth)
 {
     IDirect3DTexture8* texture = nullptr;

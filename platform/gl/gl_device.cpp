@@ -237,6 +237,19 @@ public:
         glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(size_t(vertices) * stride), data, GL_STREAM_DRAW);
         return Draw(type, 0, vertices, stride);
     }
+    // One rectangle of the live back buffer, top row first, rows pitch words apart.
+    bool ReadRect(const RECT& rect, UINT pitch, uint32_t* argb)
+    {
+        if (!Alive()) return false;
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        glPixelStorei(GL_PACK_ROW_LENGTH, static_cast<GLint>(pitch));
+        glReadPixels(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, GL_BGRA,
+                     GL_UNSIGNED_INT_8_8_8_8_REV, argb);
+        glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+        glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+        return true;
+    }
     UINT Width() const { return width_; }
     UINT Height() const { return height_; }
     // The rendered picture (presented copy or the live back buffer), top row first.
@@ -552,8 +565,8 @@ bool GlBackBufferSize(IDirect3DDevice8* device, UINT& width, UINT& height)
     return true;
 }
 
-bool GlReadBackBuffer(IDirect3DDevice8* device, std::vector<uint32_t>& argb)
+bool GlReadBackBuffer(IDirect3DDevice8* device, const RECT& rect, UINT pitch, uint32_t* argb)
 {
     GlDevice* gl = LiveObject<GlDevice>(device);
-    return gl && gl->ReadPixels(false, argb);
+    return gl && gl->ReadRect(rect, pitch, argb);
 }

@@ -161,19 +161,18 @@ HRESULT GlSurface::LockRect(D3DLOCKED_RECT* lockedRect, CONST RECT* rect, DWORD 
     // The back buffer can be read (for checks), not written.
     UINT width = 0, height = 0;
     if (locked_ || !GlBackBufferSize(device_, width, height)) return D3DERR_INVALIDCALL;
-    std::vector<uint32_t> argb;
-    if (!GlReadBackBuffer(device_, argb)) return D3DERR_INVALIDCALL;
-    readBack_.resize(argb.size() * 4);
-    std::memcpy(readBack_.data(), argb.data(), readBack_.size());
-    LONG left = 0, top = 0;
+    RECT area = {0, 0, LONG(width), LONG(height)};
     if (rect) {
         if (!RectInside(*rect, LONG(width), LONG(height))) return D3DERR_INVALIDCALL;
-        left = rect->left;
-        top = rect->top;
+        area = *rect;
     }
+    // Rows of the whole width keep the pitch a whole-surface lock has; only the rectangle is filled.
+    readBack_.resize(size_t(area.bottom - area.top) * width * 4);
+    auto* rows = reinterpret_cast<uint32_t*>(readBack_.data());
+    if (!readBack_.empty() && !GlReadBackBuffer(device_, area, width, rows + area.left)) return D3DERR_INVALIDCALL;
     locked_ = true;
     lockedRect->Pitch = static_cast<INT>(width * 4);
-    lockedRect->pBits = readBack_.data() + (size_t(top) * width + left) * 4;
+    lockedRect->pBits = readBack_.data() + size_t(area.left) * 4;
     return S_OK;
 }
 

@@ -11,10 +11,12 @@
 #include "core/vertex_buffer.h"
 #include "gl/gl_context.h"
 
-// The back buffer of a live OpenGL device: its size, and its pixels as ARGB words with the
-// top row first. Both are false when device is not a live OpenGL device.
+// The back buffer of a live OpenGL device: its size, and the pixels of one rectangle inside
+// it as ARGB words, top row first, each row `pitch` words after the last. Both are false
+// when device is not a live OpenGL device. Only the rectangle is read: a one-pixel lock,
+// the usual way to wait for a frame, must not cost a whole-picture copy.
 bool GlBackBufferSize(IDirect3DDevice8* device, UINT& width, UINT& height);
-bool GlReadBackBuffer(IDirect3DDevice8* device, std::vector<uint32_t>& argb);
+bool GlReadBackBuffer(IDirect3DDevice8* device, const RECT& rect, UINT pitch, uint32_t* argb);
 
 class GlTexture final : public CountedObject<IDirect3DTexture8> {
 public:
