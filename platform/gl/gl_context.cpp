@@ -31,6 +31,8 @@ bool GlEnsureContext()
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    // As the game window's (platform/sdl/window.cpp): the context moves between the two.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
     g_hiddenWindow = SDL_CreateWindow("Vantrel GL", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 16, 16,
                                       SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (!g_hiddenWindow) return false;

@@ -1,11 +1,14 @@
 // Direct3D 8 on OpenGL 3.3 core: the shaders (gl_shaders) reproduce the fixed-function
 // state the game uses. Drawing goes to a framebuffer object of exactly the back-buffer
-// size; Present copies it to the window. Objects and state bookkeeping are the shared
+// size and Present copies it to the window, unless the window is exactly that size and no
+// script runs: then drawing goes straight into the window, as copying a whole picture every
+// frame is most of a software rasteriser's frame. Objects and state bookkeeping are the shared
 // device core's (core/), so a stale pointer handed back is refused, never followed.
 #include "gl/gl_device.h"
 #include "pixel_format.h"
 
 #include <SDL.h>
+#include <epoxy/egl.h>
 #include <stand_in.h>
 
 #include <algorithm>
@@ -72,6 +75,28 @@ bool OffscreenDriver()
     return driver && std::strcmp(driver, "offscreen") == 0;
 }
 
+// The size drawing into the window would have. The offscreen driver's surface keeps the
+// size the window was made with, whatever SDL reports after a resize.
+void DrawableSize(SDL_Window* window, int& width, int& height)
+{
+    SDL_GL_GetDrawableSize(window, &width, &height);
+    if (!OffscreenDriver()) return;
+    EGLDisplay display = eglGetCurrentDisplay();
+    EGLSurface surface = eglGetCurrentSurface(EGL_DRAW);
+    EGLint w = 0, h = 0;
+    if (surface == EGL_NO_SURFACE || !eglQuerySurface(display, surface, EGL_WIDTH, &w) ||
+        !eglQuerySurface(display, surface, EGL_HEIGHT, &h))
+        w = h = 0;
+    width = w;
+    height = h;
+}
+
+// Keeping rows top first in the window takes the window origin at its top-left.
+bool HasClipControl()
+{
+    return epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
+}
+
 bool WindowedRequested()
 {
     const char* env = std::getenv("VANTREL_WINDOWED");
@@ -117,6 +142,15 @@ public:
             SetStageDefault(stage, D3DTSS_MINFILTER, D3DTEXF_POINT);
             SetStageDefault(stage, D3DTSS_MIPFILTER, D3DTEXF_NONE);
         }
+        if (window_ && HasClipControl()) {
+            GLint depthBits = 0;
+            glBindFramebuffer(GL_FRAMEBUFFER, 0);
+            glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE,
+                                                  &depthBits);
+            windowUsable_ = depthBits >= 24;
+            glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+        }
+        ChooseTarget();
         g_presentingDevice = this;
     }
 
@@ -139,9 +173,17 @@ public:
     HRESULT Present(CONST RECT*, CONST RECT*, HWND, CONST RGNDATA*) override
     {
         if (!Alive()) return D3DERR_INVALIDCALL;
+        presentedOnce_ = true;
+        presentedDirect_ = direct_;
+        if (direct_) {
+            const uint64_t swapStart = pacer_.Now();
+            SDL_GL_SwapWindow(window_);
+            pacer_.AfterPresent(swapStart);
+            ChooseTarget();
+            return S_OK;
+        }
         std::swap(fbo_, presentedFbo_);
         std::swap(colour_, presentedColour_);
-        presentedOnce_ = true;
 
         SDL_Window* target = window_ ? window_ : GlHiddenWindow();
         int windowWidth = 0, windowHeight = 0;
@@ -168,6 +210,7 @@ public:
             if (!PlatformScripted()) pacer_.AfterPresent(swapStart);
         }
         glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+        ChooseTarget();
         return S_OK;
     }
     HRESULT GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE, IDirect3DSurface8** surface) override
@@ -241,23 +284,34 @@ public:
     bool ReadRect(const RECT& rect, UINT pitch, uint32_t* argb)
     {
         if (!Alive()) return false;
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
+        const GLsizei w = rect.right - rect.left, h = rect.bottom - rect.top;
         glPixelStorei(GL_PACK_ALIGNMENT, 4);
         glPixelStorei(GL_PACK_ROW_LENGTH, static_cast<GLint>(pitch));
-        glReadPixels(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, GL_BGRA,
-                     GL_UNSIGNED_INT_8_8_8_8_REV, argb);
+        if (direct_) {
+            // The window stores rows bottom first: read them that way, then turn them over.
+            glReadPixels(rect.left, GLint(height_) - rect.bottom, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, argb);
+            for (GLsizei top = 0, bottom = h - 1; top < bottom; ++top, --bottom)
+                std::swap_ranges(argb + size_t(top) * pitch, argb + size_t(top) * pitch + w,
+                                 argb + size_t(bottom) * pitch);
+        } else {
+            glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
+            glReadPixels(rect.left, rect.top, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, argb);
+            glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+        }
         glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-        glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
         return true;
     }
+    bool DrawsToWindow() const { return direct_; }
     UINT Width() const { return width_; }
     UINT Height() const { return height_; }
     // The rendered picture (presented copy or the live back buffer), top row first.
+    // A frame drawn straight into the window is gone once swapped.
     bool ReadPixels(bool presented, std::vector<uint32_t>& argb)
     {
-        if (!Alive() || (presented && !presentedOnce_)) return false;
+        if (!Alive() || (presented && (!presentedOnce_ || presentedDirect_))) return false;
         argb.assign(size_t(width_) * height_, 0);
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, presented ? presentedFbo_ : fbo_);
+        if (!presented) return ReadRect(RECT{0, 0, LONG(width_), LONG(height_)}, width_, argb.data());
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, presentedFbo_);
         glPixelStorei(GL_PACK_ALIGNMENT, 4);
         // Rows are stored top first.
         glReadPixels(0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, argb.data());
@@ -313,13 +367,32 @@ private:
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
 
+    // Between frames, where the next one is drawn: the runner and screenshots keep the
+    // framebuffer, whose pixels match the other platform's exactly.
+    void ChooseTarget()
+    {
+        bool direct = false;
+        if (windowUsable_ && !PlatformScripted()) {
+            int w = 0, h = 0;
+            DrawableSize(window_, w, h);
+            direct = w == int(width_) && h == int(height_);
+        }
+        if (direct == direct_) return;
+        direct_ = direct;
+        glClipControl(direct ? GL_UPPER_LEFT : GL_LOWER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
+        glBindFramebuffer(GL_FRAMEBUFFER, direct ? 0 : fbo_);
+        appliedViewport_.Width = ~DWORD(0);
+    }
+
     void ApplyViewport()
     {
         const D3DVIEWPORT8& viewport = Viewport();
         if (std::memcmp(&appliedViewport_, &viewport, sizeof viewport) == 0) return;
         appliedViewport_ = viewport;
-        // The viewport and the framebuffer both count rows from the top.
-        const GLint y = static_cast<GLint>(viewport.Y);
+        // The viewport and the framebuffer both count rows from the top; the window
+        // counts them from the bottom, its picture turned upright by the clip control.
+        const GLint y = direct_ ? GLint(height_) - GLint(viewport.Y) - GLint(viewport.Height)
+                                : static_cast<GLint>(viewport.Y);
         glViewport(static_cast<GLint>(viewport.X), y, static_cast<GLsizei>(viewport.Width),
                    static_cast<GLsizei>(viewport.Height));
         glScissor(static_cast<GLint>(viewport.X), y, static_cast<GLsizei>(viewport.Width),
@@ -461,6 +534,8 @@ private:
     {
         // The textures and buffers let go while the context is still current.
         ReleaseBindings();
+        // The context outlives the device; the next one expects the usual origin.
+        if (direct_) glClipControl(GL_LOWER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
         const GLuint framebuffers[2] = {fbo_, presentedFbo_};
         glDeleteFramebuffers(2, framebuffers);
         const GLuint renderbuffers[3] = {colour_, depth_, presentedColour_};
@@ -481,6 +556,9 @@ private:
     GLuint fbo_ = 0, colour_ = 0, depth_ = 0;
     GLuint presentedFbo_ = 0, presentedColour_ = 0;
     bool presentedOnce_ = false;
+    bool windowUsable_ = false;  // a game window with a depth buffer, and clip control
+    bool direct_ = false;        // drawing into the window rather than fbo_
+    bool presentedDirect_ = false;
     FramePacer pacer_;
     D3DVIEWPORT8 appliedViewport_ = {};
 };
@@ -550,6 +628,8 @@ bool GlLastPresented(std::vector<uint32_t>& argb, unsigned& width, unsigned& hei
     height = g_presentingDevice->Height();
     return g_presentingDevice->ReadPixels(true, argb);
 }
+
+bool GlDrawsToWindow() { return g_presentingDevice && g_presentingDevice->DrawsToWindow(); }
 
 void GlFinish()
 {

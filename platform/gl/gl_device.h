@@ -7,7 +7,10 @@
 
 IDirect3D8* CreateGlDirect3D();
 
-// The last presented back buffer as ARGB words, top row first; false before any Present.
+// The last presented back buffer as ARGB words, top row first; false before any Present
+// and after a frame drawn straight into the window (never while a script runs).
 bool GlLastPresented(std::vector<uint32_t>& argb, unsigned& width, unsigned& height);
+// Whether the current device's next frame goes straight into its window.
+bool GlDrawsToWindow();
 // Waits until the current device has finished every command sent so far.
 void GlFinish();

@@ -145,6 +145,9 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD, i
     // full-screen request, a smaller window would leave most of the screen black.
     SDL_Rect display = {0, 0, 1, 1};
     if (SDL_GetDisplayBounds(0, &display) != 0 || display.w <= 0 || display.h <= 0) display = {0, 0, 1, 1};
+    // The device may draw straight into this window, depth test included; the visual is
+    // picked now, so the depth buffer has to be asked for before the window exists.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
     SDL_Window* sdlWindow = SDL_CreateWindow(windowName ? windowName : "", display.x, display.y, display.w,
                                              display.h, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (!sdlWindow) {
