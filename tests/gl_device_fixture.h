@@ -10,6 +10,22 @@
 #include <cstring>
 #include <vector>
 
+// The whole back buffer of a device, top row first, through a lock as the game would take it.
+inline std::vector<uint32_t> BackBufferPixels(IDirect3DDevice8* device, UINT width, UINT height)
+{
+    std::vector<uint32_t> pixels(size_t(width) * height, 0);
+    IDirect3DSurface8* back = nullptr;
+    EXPECT_EQ(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back), S_OK);
+    if (!back) return pixels;
+    D3DLOCKED_RECT locked;
+    EXPECT_EQ(back->LockRect(&locked, nullptr, D3DLOCK_READONLY), S_OK);
+    for (UINT y = 0; y < height; ++y)
+        std::memcpy(&pixels[y * width], static_cast<BYTE*>(locked.pBits) + y * locked.Pitch, width * 4);
+    back->UnlockRect();
+    back->Release();
+    return pixels;
+}
+
 class GlDeviceTest : public ::testing::Test {
 protected:
     static constexpr UINT W = 64, H = 48;
@@ -37,21 +53,7 @@ protected:
         if (d3d_) d3d_->Release();
     }
 
-    // The back buffer's pixels, row by row from the top, as the device holds them.
-    std::vector<uint32_t> Pixels()
-    {
-        std::vector<uint32_t> pixels(W * H, 0);
-        IDirect3DSurface8* back = nullptr;
-        EXPECT_EQ(device_->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back), S_OK);
-        if (!back) return pixels;
-        D3DLOCKED_RECT locked;
-        EXPECT_EQ(back->LockRect(&locked, nullptr, D3DLOCK_READONLY), S_OK);
-        for (UINT y = 0; y < H; ++y)
-            std::memcpy(&pixels[y * W], static_cast<BYTE*>(locked.pBits) + y * locked.Pitch, W * 4);
-        back->UnlockRect();
-        back->Release();
-        return pixels;
-    }
+    std::vector<uint32_t> Pixels() { return BackBufferPixels(device_, W, H); }
 
     IDirect3D8* d3d_ = nullptr;
     IDirect3DDevice8* device_ = nullptr;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "game/state.h"
+#include "gl_device_fixture.h"
 #include "graphics/device_setup.h"
 #include "platform/gl/gl_device.h"
 #include "platform/sdl/sdl_window.h"
@@ -78,22 +79,6 @@ TEST(SdlWindow, MainWindowStartsOverTheWholeDisplay)
 
 namespace {
 
-// The whole back buffer, top row first, through a lock as the game would take it.
-std::vector<uint32_t> LockedPixels(UINT width, UINT height)
-{
-    std::vector<uint32_t> pixels(size_t(width) * height, 0);
-    IDirect3DSurface8* back = nullptr;
-    EXPECT_EQ(g_device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back), S_OK);
-    if (!back) return pixels;
-    D3DLOCKED_RECT locked;
-    EXPECT_EQ(back->LockRect(&locked, nullptr, D3DLOCK_READONLY), S_OK);
-    for (UINT y = 0; y < height; ++y)
-        std::memcpy(&pixels[y * width], static_cast<BYTE*>(locked.pBits) + y * locked.Pitch, width * 4);
-    back->UnlockRect();
-    back->Release();
-    return pixels;
-}
-
 // Cleared rectangles and a pre-transformed triangle, both off-centre so a turned-over
 // picture shows.
 void DrawMarks()
@@ -138,7 +123,7 @@ TEST(SdlWindow, WindowOfTheBackBufferSizeIsDrawnIntoAsTheRunnersFramebuffer)
 
     ASSERT_TRUE(GlDrawsToWindow());
     DrawMarks();
-    const std::vector<uint32_t> window = LockedPixels(width, height);
+    const std::vector<uint32_t> window = BackBufferPixels(g_device, width, height);
     EXPECT_EQ(window[5 * width + 10], 0xffa0b0c0u);  // upright: the cleared corner's first pixel
     EXPECT_EQ(window[4 * width + 10], 0xff203040u);
     ASSERT_EQ(g_device->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
@@ -150,7 +135,7 @@ TEST(SdlWindow, WindowOfTheBackBufferSizeIsDrawnIntoAsTheRunnersFramebuffer)
     ASSERT_EQ(g_device->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
     ASSERT_FALSE(GlDrawsToWindow());
     DrawMarks();
-    EXPECT_TRUE(LockedPixels(width, height) == window);
+    EXPECT_TRUE(BackBufferPixels(g_device, width, height) == window);
 
     g_device->Release();
     g_d3d->Release();

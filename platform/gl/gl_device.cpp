@@ -176,9 +176,7 @@ public:
         presentedOnce_ = true;
         presentedDirect_ = direct_;
         if (direct_) {
-            const uint64_t swapStart = pacer_.Now();
-            SDL_GL_SwapWindow(window_);
-            pacer_.AfterPresent(swapStart);
+            SwapAndPace(window_);
             ChooseTarget();
             return S_OK;
         }
@@ -204,10 +202,7 @@ public:
             // The window counts rows from the bottom.
             glBlitFramebuffer(0, 0, width_, height_, x, y + h, x + w, y, GL_COLOR_BUFFER_BIT,
                               scale == 1.0 ? GL_NEAREST : GL_LINEAR);
-            const uint64_t swapStart = pacer_.Now();
-            SDL_GL_SwapWindow(target);
-            // The runner's virtual clock owes nothing to the display.
-            if (!PlatformScripted()) pacer_.AfterPresent(swapStart);
+            SwapAndPace(target);
         }
         glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
         ChooseTarget();
@@ -365,6 +360,14 @@ private:
         glClearColor(0, 0, 0, 1);
         glClearDepth(1.0);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+
+    void SwapAndPace(SDL_Window* target)
+    {
+        const uint64_t swapStart = pacer_.Now();
+        SDL_GL_SwapWindow(target);
+        // The runner's virtual clock owes nothing to the display.
+        if (!PlatformScripted()) pacer_.AfterPresent(swapStart);
     }
 
     // Between frames, where the next one is drawn: the runner and screenshots keep the

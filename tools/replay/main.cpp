@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -40,17 +41,12 @@ void RequestClose(int signalNumber)
     std::signal(signalNumber, SIG_DFL);
 }
 
-// Whole bytes, written in place as an editor saving the file would.
+// Whole bytes, written over the old file as an editor saving it would.
 bool CopyWholeFile(const std::string& from, const std::string& to)
 {
-    std::ifstream in(from, std::ios::in | std::ios::binary);
-    if (!in) return false;
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    std::ofstream out(to, std::ios::out | std::ios::binary | std::ios::trunc);
-    out << bytes.str();
-    out.close();
-    return static_cast<bool>(out);
+    std::error_code error;
+    std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error);
+    return !error;
 }
 
 void BeforePass(int pass, void* user)
