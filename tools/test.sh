@@ -6,15 +6,16 @@
 #   soak     a long session of the runner under the sanitizers
 #   fuzz     a short fuzzing run of every input reader
 #   windows  the Windows build under Wine, compared with the normal build
+#   web      the browser page in headless Chromium, compared with the normal build
 # No stage: all of them, in that order. A stage builds what it needs first.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 stages=("$@")
-if [ ${#stages[@]} -eq 0 ]; then stages=(quick asan soak fuzz windows); fi
+if [ ${#stages[@]} -eq 0 ]; then stages=(quick asan soak fuzz windows web); fi
 for stage in "${stages[@]}"; do
   case "$stage" in
-    quick | asan | soak | fuzz | windows) ;;
-    *) echo "test.sh: unknown stage '$stage' (quick, asan, soak, fuzz, windows)" >&2; exit 2 ;;
+    quick | asan | soak | fuzz | windows | web) ;;
+    *) echo "test.sh: unknown stage '$stage' (quick, asan, soak, fuzz, windows, web)" >&2; exit 2 ;;
   esac
 done
 
@@ -107,6 +108,13 @@ stage_windows() {
   # It compares against the normal build's runner.
   if [ ! -x "$root/build-test/vantrel-replay" ]; then build_normal; fi
   bash "$root/tools/windows/test-windows.sh"
+}
+
+stage_web() {
+  step "the browser page in headless Chromium"
+  # It compares against the normal build's runner.
+  if [ ! -x "$root/build-test/vantrel-replay" ]; then build_normal; fi
+  bash "$root/tools/web/test-web.sh"
 }
 
 for stage in "${stages[@]}"; do "stage_$stage"; done

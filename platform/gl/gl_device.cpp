@@ -8,7 +8,9 @@
 #include "pixel_format.h"
 
 #include <SDL.h>
+#ifndef __EMSCRIPTEN__
 #include <epoxy/egl.h>
+#endif
 #include <stand_in.h>
 
 #include <algorithm>
@@ -21,6 +23,7 @@
 #include "gl/gl_context.h"
 #include "gl/gl_objects.h"
 #include "gl/gl_shaders.h"
+#include "sdl/browser.h"
 #include "sdl/sdl_window.h"
 
 namespace {
@@ -61,7 +64,8 @@ GLint AddressMode(DWORD mode)
     switch (mode) {
     case 2: return GL_MIRRORED_REPEAT;
     case 3: return GL_CLAMP_TO_EDGE;
-    case 4: return GL_CLAMP_TO_BORDER;
+    // OpenGL ES 3.0 has no border colour; the edge is the nearest it offers.
+    case 4: return kGles ? GL_CLAMP_TO_EDGE : GL_CLAMP_TO_BORDER;
     default: return GL_REPEAT;
     }
 }
@@ -80,6 +84,7 @@ bool OffscreenDriver()
 void DrawableSize(SDL_Window* window, int& width, int& height)
 {
     SDL_GL_GetDrawableSize(window, &width, &height);
+#ifndef __EMSCRIPTEN__
     if (!OffscreenDriver()) return;
     EGLDisplay display = eglGetCurrentDisplay();
     EGLSurface surface = eglGetCurrentSurface(EGL_DRAW);
@@ -89,12 +94,41 @@ void DrawableSize(SDL_Window* window, int& width, int& height)
         w = h = 0;
     width = w;
     height = h;
+#endif
 }
 
 // Keeping rows top first in the window takes the window origin at its top-left.
 bool HasClipControl()
 {
+#ifdef VANTREL_GLES
+    return false;
+#else
     return epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
+#endif
+}
+
+// ARGB words read as RGBA bytes (the only order OpenGL ES reads in) into the platform's
+// word order, in place.
+void RgbaBytesToArgb(uint32_t* pixels, size_t count)
+{
+    for (size_t i = 0; i < count; ++i) {
+        const BYTE* b = reinterpret_cast<const BYTE*>(&pixels[i]);
+        pixels[i] = uint32_t(b[3]) << 24 | uint32_t(b[0]) << 16 | uint32_t(b[1]) << 8 | b[2];
+    }
+}
+
+// glReadPixels into ARGB words, pitch words a row; rows as the framebuffer holds them.
+void ReadArgb(GLint x, GLint y, GLsizei w, GLsizei h, UINT pitch, uint32_t* argb)
+{
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glPixelStorei(GL_PACK_ROW_LENGTH, static_cast<GLint>(pitch));
+    if (kGles) {
+        glReadPixels(x, y, w, h, GL_RGBA, GL_UNSIGNED_BYTE, argb);
+        for (GLsizei row = 0; row < h; ++row) RgbaBytesToArgb(argb + size_t(row) * pitch, size_t(w));
+    } else {
+        glReadPixels(x, y, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, argb);
+    }
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
 }
 
 bool WindowedRequested()
@@ -248,7 +282,7 @@ public:
         }
         if (flags & D3DCLEAR_ZBUFFER) {
             glDepthMask(GL_TRUE);
-            glClearDepth(z);
+            GlClearDepth(z);
             mask |= GL_DEPTH_BUFFER_BIT;
         }
         if (mask) glClear(mask);
@@ -280,20 +314,17 @@ public:
     {
         if (!Alive()) return false;
         const GLsizei w = rect.right - rect.left, h = rect.bottom - rect.top;
-        glPixelStorei(GL_PACK_ALIGNMENT, 4);
-        glPixelStorei(GL_PACK_ROW_LENGTH, static_cast<GLint>(pitch));
         if (direct_) {
             // The window stores rows bottom first: read them that way, then turn them over.
-            glReadPixels(rect.left, GLint(height_) - rect.bottom, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, argb);
+            ReadArgb(rect.left, GLint(height_) - rect.bottom, w, h, pitch, argb);
             for (GLsizei top = 0, bottom = h - 1; top < bottom; ++top, --bottom)
                 std::swap_ranges(argb + size_t(top) * pitch, argb + size_t(top) * pitch + w,
                                  argb + size_t(bottom) * pitch);
         } else {
             glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
-            glReadPixels(rect.left, rect.top, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, argb);
+            ReadArgb(rect.left, rect.top, w, h, pitch, argb);
             glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
         }
-        glPixelStorei(GL_PACK_ROW_LENGTH, 0);
         return true;
     }
     bool DrawsToWindow() const { return direct_; }
@@ -307,9 +338,8 @@ public:
         argb.assign(size_t(width_) * height_, 0);
         if (!presented) return ReadRect(RECT{0, 0, LONG(width_), LONG(height_)}, width_, argb.data());
         glBindFramebuffer(GL_READ_FRAMEBUFFER, presentedFbo_);
-        glPixelStorei(GL_PACK_ALIGNMENT, 4);
         // Rows are stored top first.
-        glReadPixels(0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, argb.data());
+        ReadArgb(0, 0, GLsizei(width_), GLsizei(height_), width_, argb.data());
         glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
         return true;
     }
@@ -358,7 +388,7 @@ private:
         }
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
         glClearColor(0, 0, 0, 1);
-        glClearDepth(1.0);
+        GlClearDepth(1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
 
@@ -366,6 +396,11 @@ private:
     {
         const uint64_t swapStart = pacer_.Now();
         SDL_GL_SwapWindow(target);
+        // The browser shows the frame once control is back with it, and paces by itself.
+        if (kBrowser) {
+            BrowserYieldFrame(PlatformScripted());
+            return;
+        }
         // The runner's virtual clock owes nothing to the display.
         if (!PlatformScripted()) pacer_.AfterPresent(swapStart);
     }
@@ -382,7 +417,7 @@ private:
         }
         if (direct == direct_) return;
         direct_ = direct;
-        glClipControl(direct ? GL_UPPER_LEFT : GL_LOWER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
+        GlSetClipOrigin(direct);
         glBindFramebuffer(GL_FRAMEBUFFER, direct ? 0 : fbo_);
         appliedViewport_.Width = ~DWORD(0);
     }
@@ -400,7 +435,7 @@ private:
                    static_cast<GLsizei>(viewport.Height));
         glScissor(static_cast<GLint>(viewport.X), y, static_cast<GLsizei>(viewport.Width),
                   static_cast<GLsizei>(viewport.Height));
-        glDepthRange(viewport.MinZ, viewport.MaxZ);
+        GlDepthRange(viewport.MinZ, viewport.MaxZ);
     }
 
     // The drawing framebuffer stays bound between calls: rebinding it, even to itself,
@@ -434,9 +469,12 @@ private:
         } else {
             glDisable(GL_CULL_FACE);
         }
+#ifndef VANTREL_GLES
+        // OpenGL ES fills every polygon.
         glPolygonMode(GL_FRONT_AND_BACK, RenderState(D3DRS_FILLMODE) == D3DFILL_WIREFRAME ? GL_LINE
                                          : RenderState(D3DRS_FILLMODE) == D3DFILL_POINT   ? GL_POINT
                                                                                     : GL_FILL);
+#endif
 
         GlTexture* texture = dynamic_cast<GlTexture*>(BoundTexture(0));
         const bool hasTexture = texture && texture->Alive();
@@ -503,7 +541,8 @@ private:
         offset += pretransformed ? 16 : 12;
         if (fvf & D3DFVF_DIFFUSE) {
             glEnableVertexAttribArray(1);
-            glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, static_cast<GLsizei>(stride),
+            // Desktop OpenGL takes the bytes blue first as they lie; the ES shader swaps them.
+            glVertexAttribPointer(1, kGles ? 4 : GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, static_cast<GLsizei>(stride),
                                   reinterpret_cast<const void*>(offset));
             offset += 4;
         } else {
@@ -529,8 +568,36 @@ private:
         case D3DPT_TRIANGLEFAN: mode = GL_TRIANGLE_FAN; break;
         default: return D3DERR_INVALIDCALL;
         }
+        const DWORD fill = RenderState(D3DRS_FILLMODE);
+        const bool triangles = mode == GL_TRIANGLES || mode == GL_TRIANGLE_STRIP || mode == GL_TRIANGLE_FAN;
+        if (kGles && triangles && fill == D3DFILL_WIREFRAME) {
+            DrawEdges(mode, first, vertices);
+            return S_OK;
+        }
+        if (kGles && triangles && fill == D3DFILL_POINT) mode = GL_POINTS;
         glDrawArrays(mode, static_cast<GLint>(first), static_cast<GLsizei>(vertices));
         return S_OK;
+    }
+
+    // Wireframe where there is no polygon mode (OpenGL ES): each triangle's three edges as
+    // lines, an edge two triangles share drawn by both as the polygon mode would.
+    void DrawEdges(GLenum mode, UINT first, UINT vertices)
+    {
+        edgeIndices_.clear();
+        const UINT triangles = mode == GL_TRIANGLES ? vertices / 3 : (vertices >= 3 ? vertices - 2 : 0);
+        for (UINT t = 0; t < triangles; ++t) {
+            GLuint a = first + t, b = first + t + 1, c = first + t + 2;
+            if (mode == GL_TRIANGLES) a = first + 3 * t, b = a + 1, c = a + 2;
+            if (mode == GL_TRIANGLE_FAN) a = first;
+            const GLuint edges[6] = {a, b, b, c, c, a};
+            edgeIndices_.insert(edgeIndices_.end(), edges, edges + 6);
+        }
+        if (edgeIndices_.empty()) return;
+        if (!edgeBuffer_) glGenBuffers(1, &edgeBuffer_);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, edgeBuffer_);
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(edgeIndices_.size() * sizeof(GLuint)),
+                     edgeIndices_.data(), GL_STREAM_DRAW);
+        glDrawElements(GL_LINES, static_cast<GLsizei>(edgeIndices_.size()), GL_UNSIGNED_INT, nullptr);
     }
 
     void OnFinalRelease() override
@@ -538,12 +605,13 @@ private:
         // The textures and buffers let go while the context is still current.
         ReleaseBindings();
         // The context outlives the device; the next one expects the usual origin.
-        if (direct_) glClipControl(GL_LOWER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
+        if (direct_) GlSetClipOrigin(false);
         const GLuint framebuffers[2] = {fbo_, presentedFbo_};
         glDeleteFramebuffers(2, framebuffers);
         const GLuint renderbuffers[3] = {colour_, depth_, presentedColour_};
         glDeleteRenderbuffers(3, renderbuffers);
         glDeleteBuffers(1, &userBuffer_);
+        if (edgeBuffer_) glDeleteBuffers(1, &edgeBuffer_);
         glDeleteVertexArrays(1, &vao_);
         programs_.Clear();
         if (g_presentingDevice == this) g_presentingDevice = nullptr;
@@ -556,6 +624,8 @@ private:
     UINT width_ = 1, height_ = 1;
     GlProgramCache programs_;
     GLuint vao_ = 0, userBuffer_ = 0;
+    GLuint edgeBuffer_ = 0;              // wireframe's line indices, made on first use
+    std::vector<GLuint> edgeIndices_;
     GLuint fbo_ = 0, colour_ = 0, depth_ = 0;
     GLuint presentedFbo_ = 0, presentedColour_ = 0;
     bool presentedOnce_ = false;

@@ -29,6 +29,49 @@ GlFormat FormatFor(D3DFORMAT format)
     }
 }
 
+// One channel of width bits at shift in a 16-bit pixel, widened to 8 bits.
+BYTE Channel(unsigned pixel, unsigned shift, unsigned bits)
+{
+    const unsigned max = (1u << bits) - 1;
+    return static_cast<BYTE>(((pixel >> shift) & max) * 255 / max);
+}
+
+// OpenGL ES takes neither the platform's blue-first byte order nor its 16-bit layouts,
+// nor a swizzle that WebGL would honour: every format goes up as RGBA bytes, alpha 255
+// where the format has none.
+void ToRgba8(D3DFORMAT format, const BYTE* source, size_t pixels, std::vector<BYTE>& rgba)
+{
+    rgba.resize(pixels * 4);
+    const bool opaque = FormatFor(format).opaque;
+    for (size_t i = 0; i < pixels; ++i) {
+        BYTE* out = &rgba[i * 4];
+        unsigned p16 = 0;
+        if (BytesPerPixel(format) == 2) p16 = unsigned(source[i * 2]) | unsigned(source[i * 2 + 1]) << 8;
+        switch (format) {
+        case D3DFMT_R8G8B8:
+            out[0] = source[i * 3 + 2], out[1] = source[i * 3 + 1], out[2] = source[i * 3], out[3] = 255;
+            break;
+        case D3DFMT_R5G6B5:
+            out[0] = Channel(p16, 11, 5), out[1] = Channel(p16, 5, 6), out[2] = Channel(p16, 0, 5), out[3] = 255;
+            break;
+        case D3DFMT_X1R5G5B5:
+        case D3DFMT_A1R5G5B5:
+            out[0] = Channel(p16, 10, 5), out[1] = Channel(p16, 5, 5), out[2] = Channel(p16, 0, 5);
+            out[3] = Channel(p16, 15, 1);
+            break;
+        case D3DFMT_A4R4G4B4:
+            out[0] = Channel(p16, 8, 4), out[1] = Channel(p16, 4, 4), out[2] = Channel(p16, 0, 4);
+            out[3] = Channel(p16, 12, 4);
+            break;
+        default:  // the 32-bit formats: B, G, R, A in memory
+            out[0] = source[i * 4 + 2], out[1] = source[i * 4 + 1], out[2] = source[i * 4];
+            out[3] = source[i * 4 + 3];
+            break;
+        }
+        if (opaque) out[3] = 255;
+    }
+}
+
 }  // namespace
 
 // ---- textures ----
@@ -47,8 +90,7 @@ GlTexture::GlTexture(IDirect3DDevice8* device, UINT width, UINT height, UINT lev
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, name_);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels_.size() - 1));
-    const GlFormat f = FormatFor(format_);
-    if (f.opaque) glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_A, GL_ONE);
+    if (!kGles && FormatFor(format_).opaque) glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_A, GL_ONE);
     for (UINT i = 0; i < levels_.size(); ++i) Upload(i);
 }
 
@@ -108,6 +150,13 @@ void GlTexture::Upload(UINT level)
     glBindTexture(GL_TEXTURE_2D, name_);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     // Row 0 of the pixels is the image's top row and becomes texture coordinate v = 0.
+    if (kGles) {
+        std::vector<BYTE> rgba;
+        ToRgba8(format_, l.pixels.data(), size_t(l.width) * l.height, rgba);
+        glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), GL_RGBA8, static_cast<GLsizei>(l.width),
+                     static_cast<GLsizei>(l.height), 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+        return;
+    }
     glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), f.internal, static_cast<GLsizei>(l.width),
                  static_cast<GLsizei>(l.height), 0, f.format, f.type, l.pixels.data());
 }

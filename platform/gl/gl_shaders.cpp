@@ -7,7 +7,11 @@
 
 namespace {
 
-const char* kVertexShader = R"(#version 330 core
+// Desktop OpenGL 3.3 core or OpenGL ES 3.0 (WebGL 2): the same shaders after the header.
+const char* const kShaderHeader = kGles ? "#version 300 es\nprecision highp float;\nprecision highp int;\n"
+                                        : "#version 330 core\n";
+
+const char* kVertexShader = R"(
 layout(location = 0) in vec4 a_position;
 layout(location = 1) in vec4 a_colour;
 layout(location = 2) in vec2 a_uv;
@@ -33,10 +37,17 @@ void main() {
     // a pixel right and down covers, and samples, what Direct3D does.
     gl_Position.y = -gl_Position.y;
     gl_Position.xy += vec2(1.0 / u_viewport.z, 1.0 / u_viewport.w) * gl_Position.w;
-    v_colour = a_colour;
+    v_colour = COLOUR_ORDER(a_colour);
     v_uv = a_uv;
+    POINT_SIZE;
 }
 )";
+
+// Desktop OpenGL reads the vertex colour's bytes in the platform's order (blue first)
+// itself; OpenGL ES reads them as they lie, so the shader turns them round. ES points
+// have no size unless the shader gives one.
+const char* const kVertexDefines = kGles ? "#define COLOUR_ORDER(c) (c).bgra\n#define POINT_SIZE gl_PointSize = 1.0\n"
+                                         : "#define COLOUR_ORDER(c) (c)\n#define POINT_SIZE\n";
 
 const char* StageExpression(int code)
 {
@@ -51,7 +62,7 @@ const char* StageExpression(int code)
 
 std::string FragmentShader(const FragmentKey& key)
 {
-    std::string source = R"(#version 330 core
+    std::string source = std::string(kShaderHeader) + R"(
 in vec4 v_colour;
 in vec2 v_uv;
 uniform sampler2D u_texture;
@@ -73,11 +84,12 @@ void main() {
     return source;
 }
 
-GLuint CompileProgram(const char* fragmentSource)
+GLuint CompileProgram(const std::string& fragmentSource)
 {
-    auto compile = [](GLenum type, const char* source) {
+    auto compile = [](GLenum type, const std::string& source) {
         GLuint shader = glCreateShader(type);
-        glShaderSource(shader, 1, &source, nullptr);
+        const char* text = source.c_str();
+        glShaderSource(shader, 1, &text, nullptr);
         glCompileShader(shader);
         GLint ok = 0;
         glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
@@ -88,7 +100,7 @@ GLuint CompileProgram(const char* fragmentSource)
         }
         return shader;
     };
-    GLuint vs = compile(GL_VERTEX_SHADER, kVertexShader);
+    GLuint vs = compile(GL_VERTEX_SHADER, std::string(kShaderHeader) + kVertexDefines + kVertexShader);
     GLuint fs = compile(GL_FRAGMENT_SHADER, fragmentSource);
     GLuint program = glCreateProgram();
     glAttachShader(program, vs);
@@ -123,7 +135,7 @@ const GlProgram& GlProgramCache::For(const FragmentKey& key)
     auto found = programs_.find(key.Packed());
     if (found != programs_.end()) return found->second;
     GlProgram program;
-    program.name = CompileProgram(FragmentShader(key).c_str());
+    program.name = CompileProgram(FragmentShader(key));
     glUseProgram(program.name);
     glUniform1i(glGetUniformLocation(program.name, "u_texture"), 0);
     program.matrix = glGetUniformLocation(program.name, "u_matrix");

@@ -9,3 +9,5 @@ SDL_Window* SdlWindowFromHandle(HWND window);
 // Lets the device tell the event pump the back buffer's size, so that mouse and
 // cursor positions arrive in back-buffer pixels even when the window is scaled.
 void SdlSetBackBufferSize(HWND window, int width, int height);
+// The SDL window of the first live window made by CreateWindowExA, or null.
+SDL_Window* SdlFirstWindow();

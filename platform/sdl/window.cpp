@@ -94,6 +94,13 @@ HWND FindWindowBySdlId(unsigned int sdlWindowId)
 
 HWND PlatformMainWindow() { return g_mainWindow; }
 
+SDL_Window* SdlFirstWindow()
+{
+    for (const auto& entry : g_windows)
+        if (!entry.second.destroying) return entry.second.sdlWindow;
+    return nullptr;
+}
+
 SDL_Window* SdlWindowFromHandle(HWND window)
 {
     WindowRecord* record = FindWindowRecord(window);

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds the browser page into build-web/page (or the folder given): vantrel.js,
+# vantrel.wasm, vantrel.data (the bundled data) and index.html. Installs Debian's
+# Emscripten where missing and builds the libraries from Debian's sources first
+# (build-deps.sh); nothing is downloaded from anywhere else. Serve the folder over HTTP,
+# for example `python3 -m http.server -d build-web/page 8000`, and open
+# http://localhost:8000/ (a page opened as a file cannot load its WebAssembly).
+set -euo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+out="${1:-$root/build-web/page}"
+jobs="${VANTREL_JOBS:-$(nproc)}"
+
+packages=(emscripten cmake ninja-build dpkg-dev)
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+# Emscripten's tools need the acorn parser that Debian installs for its own Node.js.
+export NODE_PATH="${NODE_PATH:-/usr/share/nodejs}"
+
+bash "$root/tools/web/build-deps.sh" "$root/build-web/deps"
+cmake -S "$root" -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/emscripten.cmake" -DVANTREL_WEB_DEPS="$root/build-web/deps" >/dev/null
+cmake --build "$out" -j "$jobs" --target vantrel
+echo "web: $out/index.html"
