@@ -91,6 +91,15 @@ void DrawableSize(SDL_Window* window, int& width, int& height)
     height = h;
 }
 
+// Whether a copy onto the window could be seen: the offscreen driver's windows are on no
+// display, and a hidden or minimised window shows nothing. Copying the picture over is most
+// of a scripted pass on a software rasteriser, and the runner's window is never looked at.
+bool WindowSeen(SDL_Window* window)
+{
+    if (OffscreenDriver()) return false;
+    return (SDL_GetWindowFlags(window) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) == 0;
+}
+
 // Keeping rows top first in the window takes the window origin at its top-left.
 bool HasClipControl()
 {
@@ -186,7 +195,10 @@ public:
         SDL_Window* target = window_ ? window_ : GlHiddenWindow();
         int windowWidth = 0, windowHeight = 0;
         SDL_GL_GetDrawableSize(target, &windowWidth, &windowHeight);
-        if (window_ && windowWidth > 0 && windowHeight > 0) {
+        if (window_ && windowWidth > 0 && windowHeight > 0 && !WindowSeen(window_)) {
+            // Still swapped: the swap flushes the frame and paces an unscripted game.
+            SwapAndPace(target);
+        } else if (window_ && windowWidth > 0 && windowHeight > 0) {
             // The back buffer scaled to the window with its aspect kept, bars black.
             const double scale = std::min(double(windowWidth) / width_, double(windowHeight) / height_);
             const int w = static_cast<int>(width_ * scale), h = static_cast<int>(height_ * scale);
