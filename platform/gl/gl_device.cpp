@@ -69,6 +69,9 @@ GLint AddressMode(DWORD mode)
 class GlDevice;
 GlDevice* g_presentingDevice = nullptr;
 
+// Long enough for any frame; a driver that never signals must not hang the game.
+constexpr GLuint64 kFrameWaitNs = 1000000000;
+
 bool OffscreenDriver()
 {
     const char* driver = SDL_GetCurrentVideoDriver();
@@ -378,6 +381,14 @@ private:
     {
         const uint64_t swapStart = pacer_.Now();
         SDL_GL_SwapWindow(target);
+        // A swap that shows nothing waits for nothing, and a software rasteriser then queues
+        // frame after frame, each with its own memory; one frame may wait behind the one
+        // being drawn, as a swap chain allows.
+        if (frameFence_) {
+            glClientWaitSync(frameFence_, GL_SYNC_FLUSH_COMMANDS_BIT, kFrameWaitNs);
+            glDeleteSync(frameFence_);
+        }
+        frameFence_ = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
         // The runner's virtual clock owes nothing to the display.
         if (!PlatformScripted()) pacer_.AfterPresent(swapStart);
     }
@@ -557,6 +568,7 @@ private:
         glDeleteRenderbuffers(3, renderbuffers);
         glDeleteBuffers(1, &userBuffer_);
         glDeleteVertexArrays(1, &vao_);
+        if (frameFence_) glDeleteSync(frameFence_);
         programs_.Clear();
         if (g_presentingDevice == this) g_presentingDevice = nullptr;
         GlMakeCurrent(nullptr);
@@ -575,6 +587,7 @@ private:
     bool direct_ = false;        // drawing into the window rather than fbo_
     bool presentedDirect_ = false;
     FramePacer pacer_;
+    GLsync frameFence_ = nullptr;  // the last presented frame's end
     D3DVIEWPORT8 appliedViewport_ = {};
 };
 
