@@ -2,7 +2,8 @@
 // state the game uses. Drawing goes to a framebuffer object of exactly the back-buffer
 // size and Present copies it to the window, unless the window is exactly that size and no
 // script runs: then drawing goes straight into the window, as copying a whole picture every
-// frame is most of a software rasteriser's frame. Objects and state bookkeeping are the shared
+// frame is most of a software rasteriser's frame. A window nobody can see gets no copy, and
+// a scripted run with no display never puts the context on its window at all. Objects and state bookkeeping are the shared
 // device core's (core/), so a stale pointer handed back is refused, never followed.
 #include "gl/gl_device.h"
 #include "pixel_format.h"
@@ -128,9 +129,15 @@ public:
         width_ = std::max(1u, parameters.BackBufferWidth);
         height_ = std::max(1u, parameters.BackBufferHeight);
         window_ = SdlWindowFromHandle(window);
-        if (!window_ || !GlMakeCurrent(window_)) {
-            // No usable game window: present into a hidden window of our own.
-            window_ = nullptr;
+        // A scripted run on a driver with no display never shows its window: the context
+        // stays on the small one of its own, and the game window's picture and depth
+        // buffer are never made.
+        const bool windowShowable = !(PlatformScripted() && OffscreenDriver());
+        contextOnWindow_ = window_ && windowShowable && GlMakeCurrent(window_);
+        if (!contextOnWindow_) {
+            // With no usable game window the frames go nowhere; the unshown one stays for
+            // its size and the mouse's scale.
+            if (windowShowable) window_ = nullptr;
             GlMakeCurrent(nullptr);
         }
         SetUpWindow();
@@ -154,7 +161,7 @@ public:
             SetStageDefault(stage, D3DTSS_MINFILTER, D3DTEXF_POINT);
             SetStageDefault(stage, D3DTSS_MIPFILTER, D3DTEXF_NONE);
         }
-        if (window_ && HasClipControl()) {
+        if (contextOnWindow_ && HasClipControl()) {
             GLint depthBits = 0;
             glBindFramebuffer(GL_FRAMEBUFFER, 0);
             glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE,
@@ -195,13 +202,10 @@ public:
         std::swap(fbo_, presentedFbo_);
         std::swap(colour_, presentedColour_);
 
-        SDL_Window* target = window_ ? window_ : GlHiddenWindow();
         int windowWidth = 0, windowHeight = 0;
-        SDL_GL_GetDrawableSize(target, &windowWidth, &windowHeight);
-        if (window_ && windowWidth > 0 && windowHeight > 0 && !WindowSeen(window_)) {
-            // Still swapped: the swap flushes the frame and paces an unscripted game.
-            SwapAndPace(target);
-        } else if (window_ && windowWidth > 0 && windowHeight > 0) {
+        if (contextOnWindow_) SDL_GL_GetDrawableSize(window_, &windowWidth, &windowHeight);
+        const bool copy = windowWidth > 0 && windowHeight > 0 && WindowSeen(window_);
+        if (copy) {
             // The back buffer scaled to the window with its aspect kept, bars black.
             const double scale = std::min(double(windowWidth) / width_, double(windowHeight) / height_);
             const int w = static_cast<int>(width_ * scale), h = static_cast<int>(height_ * scale);
@@ -217,8 +221,11 @@ public:
             // The window counts rows from the bottom.
             glBlitFramebuffer(0, 0, width_, height_, x, y + h, x + w, y, GL_COLOR_BUFFER_BIT,
                               scale == 1.0 ? GL_NEAREST : GL_LINEAR);
-            SwapAndPace(target);
         }
+        // A window nobody sees is still swapped where the context is on it: a hidden or
+        // minimised game must go on waiting for the display rather than spin.
+        if (copy || (contextOnWindow_ && windowWidth > 0 && windowHeight > 0)) SwapAndPace(window_);
+        else if (window_) SwapAndPace(nullptr);
         glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
         ChooseTarget();
         return S_OK;
@@ -377,10 +384,12 @@ private:
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
 
+    // A null target: no window shows the frame, which is only handed to the driver.
     void SwapAndPace(SDL_Window* target)
     {
         const uint64_t swapStart = pacer_.Now();
-        SDL_GL_SwapWindow(target);
+        if (target) SDL_GL_SwapWindow(target);
+        else glFlush();
         // A swap that shows nothing waits for nothing, and a software rasteriser then queues
         // frame after frame, each with its own memory; one frame may wait behind the one
         // being drawn, as a swap chain allows.
@@ -576,6 +585,7 @@ private:
 
     HWND hwnd_;
     SDL_Window* window_ = nullptr;
+    bool contextOnWindow_ = false;  // else on the context's own hidden window
     unsigned maxWidth_, maxHeight_;
     UINT width_ = 1, height_ = 1;
     GlProgramCache programs_;
