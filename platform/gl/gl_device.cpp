@@ -128,6 +128,9 @@ public:
     {
         width_ = std::max(1u, parameters.BackBufferWidth);
         height_ = std::max(1u, parameters.BackBufferHeight);
+        // The depth the game asked for: a 16-bit buffer is half the bytes to clear and test
+        // every frame, and the precision the other platform gives it.
+        depthFormat_ = parameters.AutoDepthStencilFormat == D3DFMT_D16 ? GL_DEPTH_COMPONENT16 : GL_DEPTH_COMPONENT24;
         window_ = SdlWindowFromHandle(window);
         // A scripted run on a driver with no display never shows its window: the context
         // stays on the small one of its own, and the game window's picture and depth
@@ -376,7 +379,7 @@ private:
         if (newDepth) {
             glGenRenderbuffers(1, &depth);
             glBindRenderbuffer(GL_RENDERBUFFER, depth);
-            glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width_, height_);
+            glRenderbufferStorage(GL_RENDERBUFFER, depthFormat_, width_, height_);
         }
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
         glClearColor(0, 0, 0, 1);
@@ -591,6 +594,7 @@ private:
     GlProgramCache programs_;
     GLuint vao_ = 0, userBuffer_ = 0;
     GLuint fbo_ = 0, colour_ = 0, depth_ = 0;
+    GLenum depthFormat_ = GL_DEPTH_COMPONENT24;
     GLuint presentedFbo_ = 0, presentedColour_ = 0;
     bool presentedOnce_ = false;
     bool windowUsable_ = false;  // a game window with a depth buffer, and clip control
