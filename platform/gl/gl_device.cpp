@@ -2,7 +2,8 @@
 // state the game uses. Drawing goes to a framebuffer object of exactly the back-buffer
 // size and Present copies it to the window, unless the window is exactly that size and no
 // script runs: then drawing goes straight into the window, as copying a whole picture every
-// frame is most of a software rasteriser's frame. Objects and state bookkeeping are the shared
+// frame is most of a software rasteriser's frame. A window nobody can see gets no copy, and
+// a scripted run with no display never puts the context on its window at all. Objects and state bookkeeping are the shared
 // device core's (core/), so a stale pointer handed back is refused, never followed.
 #include "gl/gl_device.h"
 #include "pixel_format.h"
@@ -73,6 +74,9 @@ GLint AddressMode(DWORD mode)
 class GlDevice;
 GlDevice* g_presentingDevice = nullptr;
 
+// Long enough for any frame; a driver that never signals must not hang the game.
+constexpr GLuint64 kFrameWaitNs = 1000000000;
+
 bool OffscreenDriver()
 {
     const char* driver = SDL_GetCurrentVideoDriver();
@@ -95,6 +99,15 @@ void DrawableSize(SDL_Window* window, int& width, int& height)
     width = w;
     height = h;
 #endif
+}
+
+// Whether a copy onto the window could be seen: the offscreen driver's windows are on no
+// display, and a hidden or minimised window shows nothing. Copying the picture over is most
+// of a scripted pass on a software rasteriser, and the runner's window is never looked at.
+bool WindowSeen(SDL_Window* window)
+{
+    if (OffscreenDriver()) return false;
+    return (SDL_GetWindowFlags(window) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) == 0;
 }
 
 // Keeping rows top first in the window takes the window origin at its top-left.
@@ -149,10 +162,19 @@ public:
     {
         width_ = std::max(1u, parameters.BackBufferWidth);
         height_ = std::max(1u, parameters.BackBufferHeight);
+        // The depth the game asked for: a 16-bit buffer is half the bytes to clear and test
+        // every frame, and the precision the other platform gives it.
+        depthFormat_ = parameters.AutoDepthStencilFormat == D3DFMT_D16 ? GL_DEPTH_COMPONENT16 : GL_DEPTH_COMPONENT24;
         window_ = SdlWindowFromHandle(window);
-        if (!window_ || !GlMakeCurrent(window_)) {
-            // No usable game window: present into a hidden window of our own.
-            window_ = nullptr;
+        // A scripted run on a driver with no display never shows its window: the context
+        // stays on the small one of its own, and the game window's picture and depth
+        // buffer are never made.
+        const bool windowShowable = !(PlatformScripted() && OffscreenDriver());
+        contextOnWindow_ = window_ && windowShowable && GlMakeCurrent(window_);
+        if (!contextOnWindow_) {
+            // With no usable game window the frames go nowhere; the unshown one stays for
+            // its size and the mouse's scale.
+            if (windowShowable) window_ = nullptr;
             GlMakeCurrent(nullptr);
         }
         SetUpWindow();
@@ -176,7 +198,7 @@ public:
             SetStageDefault(stage, D3DTSS_MINFILTER, D3DTEXF_POINT);
             SetStageDefault(stage, D3DTSS_MIPFILTER, D3DTEXF_NONE);
         }
-        if (window_ && HasClipControl()) {
+        if (contextOnWindow_ && HasClipControl()) {
             GLint depthBits = 0;
             glBindFramebuffer(GL_FRAMEBUFFER, 0);
             glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE,
@@ -217,10 +239,10 @@ public:
         std::swap(fbo_, presentedFbo_);
         std::swap(colour_, presentedColour_);
 
-        SDL_Window* target = window_ ? window_ : GlHiddenWindow();
         int windowWidth = 0, windowHeight = 0;
-        SDL_GL_GetDrawableSize(target, &windowWidth, &windowHeight);
-        if (window_ && windowWidth > 0 && windowHeight > 0) {
+        if (contextOnWindow_) SDL_GL_GetDrawableSize(window_, &windowWidth, &windowHeight);
+        const bool copy = windowWidth > 0 && windowHeight > 0 && WindowSeen(window_);
+        if (copy) {
             // The back buffer scaled to the window with its aspect kept, bars black.
             const double scale = std::min(double(windowWidth) / width_, double(windowHeight) / height_);
             const int w = static_cast<int>(width_ * scale), h = static_cast<int>(height_ * scale);
@@ -236,8 +258,11 @@ public:
             // The window counts rows from the bottom.
             glBlitFramebuffer(0, 0, width_, height_, x, y + h, x + w, y, GL_COLOR_BUFFER_BIT,
                               scale == 1.0 ? GL_NEAREST : GL_LINEAR);
-            SwapAndPace(target);
         }
+        // A window nobody sees is still swapped where the context is on it: a hidden or
+        // minimised game must go on waiting for the display rather than spin.
+        if (copy || (contextOnWindow_ && windowWidth > 0 && windowHeight > 0)) SwapAndPace(window_);
+        else if (window_) SwapAndPace(nullptr);
         glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
         ChooseTarget();
         return S_OK;
@@ -384,7 +409,7 @@ private:
         if (newDepth) {
             glGenRenderbuffers(1, &depth);
             glBindRenderbuffer(GL_RENDERBUFFER, depth);
-            glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width_, height_);
+            glRenderbufferStorage(GL_RENDERBUFFER, depthFormat_, width_, height_);
         }
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
         glClearColor(0, 0, 0, 1);
@@ -392,15 +417,25 @@ private:
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
 
+    // A null target: no window shows the frame, which is only handed to the driver.
     void SwapAndPace(SDL_Window* target)
     {
         const uint64_t swapStart = pacer_.Now();
-        SDL_GL_SwapWindow(target);
+        if (target) SDL_GL_SwapWindow(target);
+        else glFlush();
         // The browser shows the frame once control is back with it, and paces by itself.
         if (kBrowser) {
             BrowserYieldFrame(PlatformScripted());
             return;
         }
+        // A swap that shows nothing waits for nothing, and a software rasteriser then queues
+        // frame after frame, each with its own memory; one frame may wait behind the one
+        // being drawn, as a swap chain allows.
+        if (frameFence_) {
+            glClientWaitSync(frameFence_, GL_SYNC_FLUSH_COMMANDS_BIT, kFrameWaitNs);
+            glDeleteSync(frameFence_);
+        }
+        frameFence_ = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
         // The runner's virtual clock owes nothing to the display.
         if (!PlatformScripted()) pacer_.AfterPresent(swapStart);
     }
@@ -613,6 +648,7 @@ private:
         glDeleteBuffers(1, &userBuffer_);
         if (edgeBuffer_) glDeleteBuffers(1, &edgeBuffer_);
         glDeleteVertexArrays(1, &vao_);
+        if (frameFence_) glDeleteSync(frameFence_);
         programs_.Clear();
         if (g_presentingDevice == this) g_presentingDevice = nullptr;
         GlMakeCurrent(nullptr);
@@ -620,6 +656,7 @@ private:
 
     HWND hwnd_;
     SDL_Window* window_ = nullptr;
+    bool contextOnWindow_ = false;  // else on the context's own hidden window
     unsigned maxWidth_, maxHeight_;
     UINT width_ = 1, height_ = 1;
     GlProgramCache programs_;
@@ -627,12 +664,14 @@ private:
     GLuint edgeBuffer_ = 0;              // wireframe's line indices, made on first use
     std::vector<GLuint> edgeIndices_;
     GLuint fbo_ = 0, colour_ = 0, depth_ = 0;
+    GLenum depthFormat_ = GL_DEPTH_COMPONENT24;
     GLuint presentedFbo_ = 0, presentedColour_ = 0;
     bool presentedOnce_ = false;
     bool windowUsable_ = false;  // a game window with a depth buffer, and clip control
     bool direct_ = false;        // drawing into the window rather than fbo_
     bool presentedDirect_ = false;
     FramePacer pacer_;
+    GLsync frameFence_ = nullptr;  // the last presented frame's end
     D3DVIEWPORT8 appliedViewport_ = {};
 };
 
