@@ -58,16 +58,10 @@ bool LoadScene(const char* backend)
     return g_ready;
 }
 
-// Waits for the frame by reading one pixel back, so the time covers the drawing itself.
-void FinishFrame()
-{
-    IDirect3DSurface8* surface = nullptr;
-    if (FAILED(g_device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &surface)) || !surface) return;
-    D3DLOCKED_RECT locked;
-    const RECT pixel = {0, 0, 1, 1};
-    if (SUCCEEDED(surface->LockRect(&locked, &pixel, D3DLOCK_READONLY))) surface->UnlockRect();
-    surface->Release();
-}
+// Waits until the frame just presented is drawn, so the time covers the drawing itself. A
+// pixel read of the back buffer would not do: after Present that is the other colour
+// buffer, and the rasteriser may still be drawing the presented one.
+void FinishFrame() { PlatformFinishFrame(); }
 
 void EmptyFrame()
 {

@@ -88,6 +88,10 @@ void Frame(SDL_Renderer* renderer, const Scene& scene, bool draw)
     Uint32 pixel = 0;
     const SDL_Rect one = {0, 0, 1, 1};
     SDL_RenderReadPixels(renderer, &one, SDL_PIXELFORMAT_ARGB8888, &pixel, 4);
+    // As the game's timed frames end: only once everything sent has been drawn.
+    using FinishFunction = void (*)();
+    static const auto finish = reinterpret_cast<FinishFunction>(SDL_GL_GetProcAddress("glFinish"));
+    if (finish) finish();
 }
 
 double MillisecondsPerFrame(SDL_Renderer* renderer, const Scene& scene, bool draw, int frames)
