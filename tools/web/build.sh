@@ -10,18 +10,7 @@ root="$(cd "$(dirname "$0")/../.." && pwd)"
 out="${1:-$root/build-web/page}"
 jobs="${VANTREL_JOBS:-$(nproc)}"
 
-packages=(emscripten cmake ninja-build dpkg-dev)
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-  echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+bash "$root/tools/install-deps.sh" emscripten cmake ninja-build dpkg-dev
 # Emscripten's tools need the acorn parser that Debian installs for its own Node.js.
 export NODE_PATH="${NODE_PATH:-/usr/share/nodejs}"
 

@@ -11,20 +11,10 @@ started=$(date +%s)
 step() { echo "== $(( $(date +%s) - started ))s: $*"; }
 frames=110
 
-packages=(chromium libpng-dev g++)
 # Node.js and npm: Debian's, unless the machine has its own already.
-if ! command -v node >/dev/null || ! command -v npm >/dev/null; then packages+=(nodejs npm); fi
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-  step "installing ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+node_packages=()
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then node_packages=(nodejs npm); fi
+bash "$root/tools/install-deps.sh" chromium libpng-dev g++ "${node_packages[@]}"
 
 linux_replay="$root/build-test/vantrel-replay"
 if [ ! -x "$linux_replay" ]; then

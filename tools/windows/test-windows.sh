@@ -11,19 +11,8 @@ jobs=$(( $(nproc) < 2 ? $(nproc) : 2 ))
 started=$(date +%s)
 step() { echo "== $(( $(date +%s) - started ))s: $*"; }
 
-# Installs what is missing, as tools/install-deps.sh does.
-packages=(cmake ninja-build g++ libpng-dev g++-mingw-w64-x86-64-posix wine64 xvfb xauth dpkg-dev zip unzip)
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-  step "installing ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+bash "$root/tools/install-deps.sh" cmake ninja-build g++ libpng-dev g++-mingw-w64-x86-64-posix wine64 xvfb \
+  xauth dpkg-dev zip unzip
 
 linux_replay="$root/build-test/vantrel-replay"
 if [ ! -x "$linux_replay" ]; then
