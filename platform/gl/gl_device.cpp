@@ -261,7 +261,7 @@ public:
         }
         // A window nobody sees is still swapped where the context is on it: a hidden or
         // minimised game must go on waiting for the display rather than spin.
-        if (copy || (contextOnWindow_ && windowWidth > 0 && windowHeight > 0)) SwapAndPace(window_);
+        if (windowWidth > 0 && windowHeight > 0) SwapAndPace(window_);
         else if (window_) SwapAndPace(nullptr);
         glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
         ChooseTarget();

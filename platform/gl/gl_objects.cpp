@@ -29,46 +29,17 @@ GlFormat FormatFor(D3DFORMAT format)
     }
 }
 
-// One channel of width bits at shift in a 16-bit pixel, widened to 8 bits.
-BYTE Channel(unsigned pixel, unsigned shift, unsigned bits)
-{
-    const unsigned max = (1u << bits) - 1;
-    return static_cast<BYTE>(((pixel >> shift) & max) * 255 / max);
-}
-
 // OpenGL ES takes neither the platform's blue-first byte order nor its 16-bit layouts,
 // nor a swizzle that WebGL would honour: every format goes up as RGBA bytes, alpha 255
 // where the format has none.
 void ToRgba8(D3DFORMAT format, const BYTE* source, size_t pixels, std::vector<BYTE>& rgba)
 {
     rgba.resize(pixels * 4);
-    const bool opaque = FormatFor(format).opaque;
+    const UINT bytes = BytesPerPixel(format);
     for (size_t i = 0; i < pixels; ++i) {
+        const uint32_t argb = PixelArgb(format, source + i * bytes);
         BYTE* out = &rgba[i * 4];
-        unsigned p16 = 0;
-        if (BytesPerPixel(format) == 2) p16 = unsigned(source[i * 2]) | unsigned(source[i * 2 + 1]) << 8;
-        switch (format) {
-        case D3DFMT_R8G8B8:
-            out[0] = source[i * 3 + 2], out[1] = source[i * 3 + 1], out[2] = source[i * 3], out[3] = 255;
-            break;
-        case D3DFMT_R5G6B5:
-            out[0] = Channel(p16, 11, 5), out[1] = Channel(p16, 5, 6), out[2] = Channel(p16, 0, 5), out[3] = 255;
-            break;
-        case D3DFMT_X1R5G5B5:
-        case D3DFMT_A1R5G5B5:
-            out[0] = Channel(p16, 10, 5), out[1] = Channel(p16, 5, 5), out[2] = Channel(p16, 0, 5);
-            out[3] = Channel(p16, 15, 1);
-            break;
-        case D3DFMT_A4R4G4B4:
-            out[0] = Channel(p16, 8, 4), out[1] = Channel(p16, 4, 4), out[2] = Channel(p16, 0, 4);
-            out[3] = Channel(p16, 12, 4);
-            break;
-        default:  // the 32-bit formats: B, G, R, A in memory
-            out[0] = source[i * 4 + 2], out[1] = source[i * 4 + 1], out[2] = source[i * 4];
-            out[3] = source[i * 4 + 3];
-            break;
-        }
-        if (opaque) out[3] = 255;
+        out[0] = BYTE(argb >> 16), out[1] = BYTE(argb >> 8), out[2] = BYTE(argb), out[3] = BYTE(argb >> 24);
     }
 }
 

@@ -5,6 +5,7 @@
 #include <stand_in.h>
 
 #include "d3dx/image_encode.h"
+#include "pixel_format.h"
 
 #include <cstdio>
 #include <vector>
@@ -13,16 +14,6 @@ IDirect3DDevice8* PlatformLastDevice();
 
 namespace {
 
-// A 16-bit pixel's channels widened to 8 bits: red from redShift up, green greenBits wide
-// below it, blue the low 5 bits.
-void Unpack16(unsigned p, unsigned redShift, unsigned greenBits, unsigned char* out)
-{
-    const unsigned greenMax = (1u << greenBits) - 1;
-    out[0] = static_cast<unsigned char>(((p >> redShift) & 31) * 255 / 31);
-    out[1] = static_cast<unsigned char>(((p >> 5) & greenMax) * 255 / greenMax);
-    out[2] = static_cast<unsigned char>((p & 31) * 255 / 31);
-}
-
 // One pixel of a display format as red, green and blue; false for formats a back buffer
 // of this game never has.
 bool ToRgb(D3DFORMAT format, const BYTE* row, unsigned x, unsigned char* out)
@@ -30,17 +21,16 @@ bool ToRgb(D3DFORMAT format, const BYTE* row, unsigned x, unsigned char* out)
     switch (format) {
     case D3DFMT_X8R8G8B8:
     case D3DFMT_A8R8G8B8:
-        // Blue, green, red, then the unused or alpha byte.
-        out[0] = row[x * 4 + 2];
-        out[1] = row[x * 4 + 1];
-        out[2] = row[x * 4];
-        return true;
-    case D3DFMT_R5G6B5: Unpack16(row[x * 2] | row[x * 2 + 1] << 8, 11, 6, out); return true;
+    case D3DFMT_R5G6B5:
     case D3DFMT_X1R5G5B5:
-    case D3DFMT_A1R5G5B5: Unpack16(row[x * 2] | row[x * 2 + 1] << 8, 10, 5, out); return true;
-    default:
-        return false;
+    case D3DFMT_A1R5G5B5: break;
+    default: return false;
     }
+    const uint32_t argb = PixelArgb(format, row + size_t(x) * BytesPerPixel(format));
+    out[0] = static_cast<unsigned char>(argb >> 16);
+    out[1] = static_cast<unsigned char>(argb >> 8);
+    out[2] = static_cast<unsigned char>(argb);
+    return true;
 }
 
 }  // namespace
