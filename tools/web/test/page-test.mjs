@@ -98,12 +98,17 @@ async function moveGameCursor(page, x, y) {
   }
 }
 
-async function save(page, port, [dataDir, outDir]) {
-  await page.goto(`http://127.0.0.1:${port}/index.html`);
+// Until the game's log says its start-up is done.
+async function gameStarted(page) {
   await page.waitForFunction(() => window.Module && window.Module.FS && (() => {
     try { return /DirectInput initialized/.test(new TextDecoder().decode(window.Module.FS.readFile("log.log"))); }
     catch (e) { return false; }
   })(), { timeout: RUN_TIMEOUT_MS, polling: 200 });
+}
+
+async function save(page, port, [dataDir, outDir]) {
+  await page.goto(`http://127.0.0.1:${port}/index.html`);
+  await gameStarted(page);
   const folder = await page.evaluate(() => window.Module.FS.cwd());
   if (!folder.startsWith("/home/web_user/")) fail(`the game runs in ${folder}, not the player's folder`);
   const box = await (await page.$("#canvas")).boundingBox();
@@ -129,10 +134,7 @@ async function save(page, port, [dataDir, outDir]) {
   // The page writes the player's folder back within a second; a reload then reads it.
   await sleep(1500);
   await page.reload();
-  await page.waitForFunction(() => window.Module && window.Module.FS && (() => {
-    try { return /DirectInput initialized/.test(new TextDecoder().decode(window.Module.FS.readFile("log.log"))); }
-    catch (e) { return false; }
-  })(), { timeout: RUN_TIMEOUT_MS, polling: 200 });
+  await gameStarted(page);
   const after = (await pageFile(page, folder + "/vecparts.dat") || "").toString();
   const bundled = await readFile(join(dataDir, "vecparts.dat"), "utf8");
   const changed = bundled.split("\n").filter((line, i) => line !== after.split("\n")[i]);
