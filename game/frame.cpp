@@ -96,7 +96,10 @@ static void CollideWithPiece(VectorMan& man, const FigureBoxes& boxes, const Box
         const float cx = hb.centerX, cy = hb.centerY, hw = hb.halfWidth, hh = hb.halfHeight;
         anyOverlap = true;
         bool vertical = false;
-        if (before.top <= box.bottom && after.top >= box.bottom) {
+        // Only a piece the box was already under can stop it from above: one beside it that
+        // the box touches would otherwise end every jump made while pressing into it.
+        const bool wasUnder = before.right >= box.left && before.left <= box.right;
+        if (wasUnder && before.top <= box.bottom && after.top >= box.bottom) {
             man.y = box.bottom - (hh + cy);
             man.yVelocity = -man.yVelocity;
             vertical = true;

@@ -198,6 +198,28 @@ TEST_F(PlayReplay, FigureFallsWalksJumpsTakesTheItemAndPushesACrate)
     EXPECT_FALSE(pushed["globals"]["g_charging"].boolean);
 }
 
+// Pressed into a crate on the floor, holding the way and jumping: the crate beside the
+// hit box must not be taken for a ceiling, from either side.
+TEST_F(PlayReplay, AJumpRisesWhilePressingIntoACrateFromEitherSide)
+{
+    ASSERT_EQ(Run(681, "0 focus gained\n70 dik down 0xCD\n400 dump right_pressed.json\n"
+                       "420 key down SPACE\n425 key up SPACE\n440 dump right_jump.json\n"
+                       "520 dik up 0xCD\n530 dik down 0xCB\n640 dump left_pressed.json\n"
+                       "650 key down SPACE\n655 key up SPACE\n670 dump left_jump.json\n"),
+              0);
+    const JsonValue rightPressed = Dump("right_pressed.json");
+    const JsonValue leftPressed = Dump("left_pressed.json");
+    // Stopped one unit short of the first crate's faces (x 475 and 525), standing on the floor.
+    EXPECT_EQ(rightPressed["figure"]["x"].number, 450);
+    EXPECT_EQ(leftPressed["figure"]["x"].number, 550);
+    for (const JsonValue* pressed : {&rightPressed, &leftPressed}) {
+        EXPECT_EQ((*pressed)["figure"]["y"].number, 583);
+        EXPECT_TRUE((*pressed)["globals"]["g_onGround"].boolean);
+    }
+    EXPECT_GT(Dump("right_jump.json")["figure"]["y"].number, 583 + 50);
+    EXPECT_GT(Dump("left_jump.json")["figure"]["y"].number, 583 + 50);
+}
+
 TEST_F(PlayReplay, PressedKeysReachTheKeyboardDeviceAndTheWindowAlike)
 {
     const std::string script =
