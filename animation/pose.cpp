@@ -1,16 +1,16 @@
 // Posing and drawing the figure (VectorMan::DrawFigure): the joint hierarchy, the layers,
-// the world positions of tracked slots; the editor marks what it picks.
+// the world positions of tracked slots; a tool above marks what it picks through the overlay.
 #include <algorithm>
 #include <vector>
 
 #include <d3d8.h>
 #include <d3dx8.h>
 
-#include "editor/overlays.h"
-#include "editor/pose.h"
+#include "animation/figure_overlay.h"
+#include "animation/figure_pose.h"
 #include "figure/records.h"
 #include "figure/roles.h"
-#include "game/state.h"
+#include "graphics/device.h"
 #include "graphics/draw_helpers.h"
 
 namespace {
@@ -94,6 +94,31 @@ private:
     std::vector<State> state_;
 };
 
+}  // namespace
+
+FigureOverlay& Overlay()
+{
+    static FigureOverlay overlay;
+    return overlay;
+}
+
+D3DXMATRIX FigureMatrix(const VectorMan& man)
+{
+    D3DXMATRIX turnY, turnZ;
+    D3DXMatrixRotationY(&turnY, man.yAngle * ANGLE_FACTOR);
+    D3DXMatrixRotationZ(&turnZ, man.zAngle * ANGLE_FACTOR);
+    return Multiply(Multiply(turnY, turnZ), Translation(man.x, man.y, man.z));
+}
+
+std::vector<D3DXMATRIX> SlotWorldMatrices(const VectorMan& man, const D3DXMATRIX& figure)
+{
+    const int slots = man.parts ? man.numparts : 0;
+    std::vector<D3DXMATRIX> worlds(slots > 0 ? slots : 0);
+    WorldMatrices matrices(man, figure);
+    for (int i = 0; i < slots; ++i) worlds[i] = matrices.World(i);
+    return worlds;
+}
+
 // Back layer first: everything lies at z = 0, so what is drawn later covers.
 std::vector<int> DrawOrder(const VectorMan& man, int slots)
 {
@@ -105,8 +130,20 @@ std::vector<int> DrawOrder(const VectorMan& man, int slots)
     return drawList;
 }
 
-// An image's tiles again with their vertex colour replaced: the texture stage multiplies
-// it in, so its alpha makes the image faint and its colour tints it.
+void StoreTrackedPositions(VectorMan& man)
+{
+    const int slots = man.parts ? man.numparts : 0;
+    WorldMatrices matrices(man, FigureMatrix(man));
+    for (int i : DrawOrder(man, slots)) {
+        if (!man.parts[i].tracked) continue;
+        const D3DXVECTOR3 centre(0.0f, 0.0f, 0.0f);
+        D3DXVECTOR4 p;
+        D3DXVec3Transform(&p, &centre, &matrices.World(i));
+        man.parts[i].worldX = p.x;
+        man.parts[i].worldY = p.y;
+    }
+}
+
 void DrawTinted(IDirect3DDevice8* device, const VectorPart& image, DWORD colour)
 {
     for (int row = 0; row < image.tilesDown && row < TILE_GRID; ++row) {
@@ -130,66 +167,28 @@ void DrawTinted(IDirect3DDevice8* device, const VectorPart& image, DWORD colour)
     }
 }
 
-// The pose editor's faint poses of other keys, under the figure's own.
-void DrawOnionSkins(IDirect3DDevice8* device, VectorMan& man, const D3DXMATRIX& figure)
-{
-    const std::vector<OnionSkin> skins = OnionSkins();
-    if (skins.empty() || !man.parts) return;
-    const std::vector<ManPart> shown(man.parts, man.parts + man.numparts);
-    for (const OnionSkin& skin : skins) {
-        PoseFigureAtKey(skin.key);
-        WorldMatrices matrices(man, figure);
-        for (int i : DrawOrder(man, man.numparts)) {
-            const VectorPart* image = PartAt(man.parts[i].vecpartnum);
-            if (!image || !man.parts[i].visible) continue;
-            device->SetTransform(D3DTS_WORLD, &matrices.World(i));
-            DrawTinted(device, *image, static_cast<DWORD>(skin.colour));
-        }
-    }
-    std::copy(shown.begin(), shown.end(), man.parts);
-}
-
-}  // namespace
-
 int VectorMan::DrawFigure()
 {
     IDirect3DDevice8* device = g_device;
     if (!device) return 0;
     const int slots = parts ? numparts : 0;
+    const FigureOverlay& overlay = Overlay();
+    const D3DXMATRIX figure = FigureMatrix(*this);
 
-    D3DXMATRIX turnY, turnZ;
-    D3DXMatrixRotationY(&turnY, yAngle * ANGLE_FACTOR);
-    D3DXMatrixRotationZ(&turnZ, zAngle * ANGLE_FACTOR);
-    const D3DXMATRIX figure = Multiply(Multiply(turnY, turnZ), Translation(x, y, z));
-
-    DrawOnionSkins(device, *this, figure);
+    if (overlay.underFigure) overlay.underFigure(device, *this, figure);
     const std::vector<int> drawList = DrawOrder(*this, slots);
+    const std::vector<D3DXMATRIX> worlds = SlotWorldMatrices(*this, figure);
 
-    WorldMatrices matrices(*this, figure);
-    std::vector<D3DXMATRIX> worlds(slots > 0 ? slots : 0);
-    for (int i : drawList) {
-        worlds[i] = matrices.World(i);
-        if (parts[i].tracked) {
-            const D3DXVECTOR3 centre(0.0f, 0.0f, 0.0f);
-            D3DXVECTOR4 p;
-            D3DXVec3Transform(&p, &centre, &worlds[i]);
-            parts[i].worldX = p.x;
-            parts[i].worldY = p.y;
-        }
-    }
-
-    const int picked = PickSlot(device, *this, drawList, worlds);
+    const int picked = overlay.pick ? overlay.pick(device, *this, drawList, worlds) : -1;
     for (size_t k = 0; k < drawList.size(); ++k) {
         const int s = drawList[k];
-        const SlotMarks marks = MarkSlot(static_cast<int>(k), s, picked);
         device->SetTransform(D3DTS_WORLD, &worlds[s]);
         VectorPart* image = PartAt(parts[s].vecpartnum);
-        if (!image) continue;
-        const bool drawn = parts[s].visible != 0;
+        const bool drawn = image && parts[s].visible != 0;
         if (drawn) image->Draw();
-        DrawSlotMarks(device, marks, *image, drawn);
+        if (overlay.afterSlot) overlay.afterSlot(device, static_cast<int>(k), s, picked, image, drawn);
     }
 
-    if (g_showHitBoxes) DrawHitBoxes(device, *this);
+    if (overlay.overFigure) overlay.overFigure(device, *this);
     return 0;
 }

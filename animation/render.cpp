@@ -3,11 +3,12 @@
 #include <d3d8.h>
 #include <d3dx8.h>
 
-#include "editor/status_line.h"
+#include "animation/figure_overlay.h"
 #include "figure/records.h"
 #include "figure/roles.h"
-#include "game/state.h"
+#include "graphics/device.h"
 #include "graphics/draw_helpers.h"
+#include "graphics/scene_state.h"
 #include "level/level.h"
 
 namespace {
@@ -47,7 +48,7 @@ void RenderScene()
     device->BeginScene();
     if (g_level) g_level->DrawLevel();
     if (g_vectorMan) g_vectorMan->DrawFigure();
-    DrawEditorText(device);
+    if (Overlay().overScene) Overlay().overScene(device);
     DrawCursor(device);
     device->EndScene();
     device->Present(nullptr, nullptr, nullptr, nullptr);

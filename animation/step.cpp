@@ -42,10 +42,10 @@ void ApplyKeyEndActions(VectorMan& man, const AnimKey& k)
     if (k.hasInvisibleList) ApplyVisibility(man, k.invisibleParts, 0);
 }
 
-static void EndKey(VectorMan& man, int i, AnimKey& k)
+static void EndKey(VectorMan& man, int i, const AnimKey& k)
 {
     man.parts[i].angle = k.destAngle;
-    k.turned = 0.0f;
+    man.playback[i].turned = 0.0f;
     ApplyKeyEndActions(man, k);
     man.currentKeys[i] = k.loopKeys ? k.first : k.next;
 }
@@ -55,18 +55,17 @@ int VectorMan::StepAnimation(float seconds)
     if (!parts) return 0;
     for (int i = 0; i < numparts; ++i) {
         ManPart& slot = parts[i];
-        AnimKey* k = i < MAX_FRAME_KEYS ? currentKeys[i] : nullptr;
+        const AnimKey* k = i < MAX_FRAME_KEYS ? currentKeys[i] : nullptr;
         if (k) {
-            if (k->turned == 0.0f) {
-                if (k->useStartAngle)
-                    slot.angle = k->startAngle;
-                else
-                    k->startAngle = slot.angle;
+            KeyPlayback& at = playback[i];
+            if (at.turned == 0.0f) {
+                if (k->useStartAngle) slot.angle = k->startAngle;
+                at.startAngle = slot.angle;
             }
             const float step = seconds * k->rotSpeed;
-            k->turned += step < 0.0f ? step * -1.0f : step;
-            const float total = AngleToTurn(k->startAngle, k->destAngle, k->rotSpeed);
-            if (k->turned <= total)
+            at.turned += step < 0.0f ? step * -1.0f : step;
+            const float total = AngleToTurn(at.startAngle, k->destAngle, k->rotSpeed);
+            if (at.turned <= total)
                 slot.angle += step;
             else
                 EndKey(*this, i, *k);

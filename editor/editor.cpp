@@ -1,15 +1,15 @@
 #include "editor/editor.h"
 
+#include "animation/figure_overlay.h"
 #include "editor/edits.h"
+#include "editor/overlays.h"
 #include "editor/pose.h"
-
+#include "editor/status_line.h"
 #include "figure/records.h"
 #include "game/figure_access.h"
+#include "game/pass_hooks.h"
 #include "game/state.h"
-
-int g_editMode = EDIT_PLAY;
-int g_selectedPart = -1;
-bool g_editsUnsaved = false;
+#include "graphics/scene_state.h"
 
 namespace {
 
@@ -22,7 +22,53 @@ int SelectedImage()
     return slot ? slot->vecpartnum : -1;
 }
 
+void MarkDrawnSlot(IDirect3DDevice8* device, int entry, int slot, int picked, const VectorPart* image, bool drawn)
+{
+    const SlotMarks marks = MarkSlot(entry, slot, picked);
+    if (image) DrawSlotMarks(device, marks, *image, drawn);
+}
+
+void DrawFigureMarks(IDirect3DDevice8* device, const VectorMan& man)
+{
+    if (g_showHitBoxes) DrawHitBoxes(device, man);
+}
+
+bool StepPoseInstead(float seconds)
+{
+    if (g_editMode != EDIT_POSE) return false;
+    StepPoseMode(seconds);
+    return true;
+}
+
+void RecordsReplaced(bool sameEditedFiles)
+{
+    // Other files were read for the ones the history applies to: it no longer does.
+    if (!sameEditedFiles) ForgetEdits();
+    PoseRecordsReplaced();
+}
+
+void ForgetEditor()
+{
+    ForgetEdits();
+    g_helpShown = false;
+    ForgetPoseMode();
+}
+
 }  // namespace
+
+void InstallEditor()
+{
+    FigureOverlay& overlay = Overlay();
+    overlay.underFigure = DrawOnionSkins;
+    overlay.pick = PickSlot;
+    overlay.afterSlot = MarkDrawnSlot;
+    overlay.overFigure = DrawFigureMarks;
+    overlay.overScene = DrawEditorText;
+    PassHooks& hooks = Hooks();
+    hooks.stepInstead = StepPoseInstead;
+    hooks.recordsReplaced = RecordsReplaced;
+    hooks.forgetEditor = ForgetEditor;
+}
 
 void EnterEditMode(EditMode mode)
 {

@@ -1,23 +1,14 @@
 // The part editor built into the game: its modes, the selection of a figure slot, and
-// the keys that float the figure and nudge the selected image's pivot. The window keys,
-// the walk action and the figure drawing call in here; the editor owns no records, it
-// changes the ones the game loaded. Its overlays are in editor/overlays.h.
+// the keys that float the figure and nudge the selected image's pivot. The editor sits
+// above the game and the drawing: the keys call in here, and the game and the figure
+// drawing reach it only through the hooks InstallEditor puts in place (game/pass_hooks.h,
+// animation/figure_overlay.h). It owns no records, it changes the
+// ones the game loaded. Its overlays are in editor/overlays.h.
 #pragma once
+#include "game/modes.h"
 
-// Values of g_editMode (an int, as the dumps and replays see it).
-enum EditMode {
-    EDIT_PLAY = 0,    // no editor: physics, collisions, no selection
-    EDIT_HOVER = 1,   // the selection follows the cursor; Up and Down float the figure
-    EDIT_PIVOT = 2,   // the held button selects; the arrows move the selected image's pivot
-    EDIT_POSE = 3,    // no physics; the figure holds a key's pose, the held button selects,
-                      // Up and Down turn the selected slot in that key (editor/pose.h)
-    EDIT_FROZEN = 5,  // no physics; the selection follows the cursor
-};
-
-extern int g_editMode;
-extern int g_selectedPart;  // slot of the player figure, -1 none
-// Edits in memory that the data files on disk do not hold yet (the status line marks them).
-extern bool g_editsUnsaved;
+// Puts the editor's pass and drawing hooks in place; the shell does it once at start.
+void InstallEditor();
 
 // Switches the mode (the F keys): the one way in, so what a change of mode must also do
 // has one place to go.
@@ -30,7 +21,7 @@ void NudgeVertically(float direction);
 // Left (-1) and Right (+1) in EDIT_PIVOT: the selected image's xoffset.
 void NudgePivotSideways(float direction);
 
-// How the figure pass marks one drawn slot.
+// How the figure drawing marks one drawn slot.
 struct SlotMarks {
     bool outline;
     bool cross;  // the pivot of the selected slot, in EDIT_PIVOT

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "animation/figure_pose.h"
 #include "animation/key_pose.h"
 #include "animation/step.h"
 #include "base/screen_message.h"
@@ -63,7 +64,8 @@ void EndLoops(VectorMan& man, AnimKey* const (&before)[MAX_FRAME_KEYS])
 {
     for (int i = 0; i < DrivenSlotCount(man); ++i) {
         const AnimKey* k = before[i];
-        if (k && k->loopKeys && k->turned == 0.0f && man.currentKeys[i] == k->first) man.currentKeys[i] = nullptr;
+        if (k && k->loopKeys && man.playback[i].turned == 0.0f && man.currentKeys[i] == k->first)
+            man.currentKeys[i] = nullptr;
     }
 }
 
@@ -154,9 +156,8 @@ void PlayPoseFrame()
     VectorMan& man = *g_vectorMan;
     PoseFigureAtKey(-1);
     StopFigure(man);
-    // Every key from its start, as if the frame had never run.
-    for (int list = 0; list < MAX_FRAME_KEYS; ++list)
-        for (AnimKey* k = g_frames[g_poseFrame].keys[list]; k; k = k->next) k->turned = 0.0f;
+    // Every list from its start, as if the frame had never run.
+    for (KeyPlayback& at : man.playback) at = KeyPlayback();
     g_posePlaying = AddFrames(&man, &g_frames[g_poseFrame]) == S_OK;
 }
 
@@ -189,6 +190,25 @@ std::vector<OnionSkin> OnionSkins()
 void PoseFigureAtKey(int key)
 {
     if (g_vectorMan) PoseAtKey(*g_vectorMan, s_rest, g_poseFrame, key);
+}
+
+void DrawOnionSkins(IDirect3DDevice8* device, const VectorMan& man, const D3DXMATRIX& figure)
+{
+    const std::vector<OnionSkin> skins = OnionSkins();
+    if (skins.empty() || !man.parts) return;
+    std::vector<ManPart> posed(man.parts, man.parts + man.numparts);
+    VectorMan ghost = man;
+    ghost.parts = posed.data();
+    for (const OnionSkin& skin : skins) {
+        PoseAtKey(ghost, s_rest, g_poseFrame, skin.key);
+        const std::vector<D3DXMATRIX> worlds = SlotWorldMatrices(ghost, figure);
+        for (int i : DrawOrder(ghost, ghost.numparts)) {
+            const VectorPart* image = PartAt(ghost.parts[i].vecpartnum);
+            if (!image || !ghost.parts[i].visible) continue;
+            device->SetTransform(D3DTS_WORLD, &worlds[i]);
+            DrawTinted(device, *image, static_cast<DWORD>(skin.colour));
+        }
+    }
 }
 
 std::string PoseStatusText()

@@ -4,8 +4,13 @@
 // The turns go into the editor's one history (editor/edits.h) and are saved with Ctrl+S.
 // Every function here but the mode changes does nothing outside pose mode.
 #pragma once
+#include <d3d8.h>
+#include <d3dx8.h>
+
 #include <string>
 #include <vector>
+
+#include "figure/records.h"
 
 extern int g_poseFrame;  // frame and key shown: 0 and 0 the first time, then where left
 extern int g_poseKey;
@@ -40,8 +45,11 @@ struct OnionSkin {
 };
 // The faint poses due now: the previous key, and the next when asked; none while playing.
 std::vector<OnionSkin> OnionSkins();
-// Puts the figure in the pose of key of the chosen frame (the onion skin draws with it).
+// Puts the figure in the pose of key of the chosen frame.
 void PoseFigureAtKey(int key);
+// Draws the faint poses due now under the figure, each on a copy of its slots: the
+// figure itself is never moved to draw them.
+void DrawOnionSkins(IDirect3DDevice8* device, const VectorMan& man, const D3DXMATRIX& figure);
 
 // The status line's text after the mode name.
 std::string PoseStatusText();

@@ -81,15 +81,13 @@ struct HitBox {
     float halfHeight;
 };
 
-// One key of a key list; a list is one contiguous array of these.
+// One key of a key list; a list is one contiguous array of these. A key holds what the
+// file says and nothing more: playing it changes the figure's KeyPlayback, never the key.
 struct AnimKey {
     unsigned char useStartAngle;  // clear: the turn starts from wherever the slot is
     float startAngle;
     float destAngle;
     float rotSpeed;  // degrees per second; the sign gives the direction
-    // Degrees turned so far in this key: the key ends when it has turned the whole way,
-    // which works across the 360 wrap where comparing angles would not.
-    float turned;
     unsigned char moveX;  // the key has a movement line; only the vertical one is applied
     unsigned char moveY;
     float xMin, yMin;
@@ -115,6 +113,14 @@ struct AnimFrame {
     AnimKey* keys[MAX_FRAME_KEYS];
 };
 
+// Where one driven slot stands in its current key while a frame plays.
+struct KeyPlayback {
+    float startAngle;  // the angle the key turns from: its own, or the slot's when it began
+    // Degrees turned so far in the key: the key ends when it has turned the whole way,
+    // which works across the 360 wrap where comparing angles would not.
+    float turned;
+};
+
 // The figure on screen.
 struct VectorMan {
     int numparts;
@@ -126,6 +132,7 @@ struct VectorMan {
     float zAngularVelocity;
     int maxKeys;   // slots 0 .. maxKeys - 1 are driven by key lists
     AnimKey* currentKeys[MAX_FRAME_KEYS];  // per slot, null: turns freely
+    KeyPlayback playback[MAX_FRAME_KEYS];  // per slot, how far into its current key
     int numHitBoxes;
     HitBox* hitBoxes;
 

@@ -1,7 +1,7 @@
 #include "game/actions.h"
 
 #include "base/log.h"
-#include "editor/editor.h"
+#include "game/modes.h"
 #include "figure/roles.h"
 #include "game/figure_access.h"
 #include "game/state.h"
@@ -61,7 +61,7 @@ HRESULT AddFrames(VectorMan* man, AnimFrame* frame)
         AnimKey* k = frame->keys[i];
         if (!k) continue;
         man->currentKeys[i] = k;
-        k->turned = 0.0f;
+        man->playback[i].turned = 0.0f;
         if (k->moveY && man->parts && i < man->numparts) {
             ManPart& s = man->parts[i];
             s.yMax = k->yMax;
@@ -91,10 +91,8 @@ void StartWalk(WalkDirection direction)
     const bool left = direction == WALK_LEFT;
     // The boxes belong to the facing the figure is about to take, even when it does not walk.
     if (man->yAngle == (left ? 0.0f : 180.0f)) MirrorHitBoxes(*man);
-    if (g_editMode == EDIT_PIVOT) {
-        NudgePivotSideways(left ? -1.0f : 1.0f);
-        return;
-    }
+    // In pivot mode the same keys nudge the pivot (the editor, after this returns).
+    if (g_editMode == EDIT_PIVOT) return;
     const int walking = left ? MOVE_LEFT : MOVE_RIGHT;
     if (g_moveDir == walking || g_editMode != EDIT_PLAY) return;
     man->yAngle = left ? 180.0f : 0.0f;

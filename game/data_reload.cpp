@@ -13,14 +13,13 @@
 
 #include "base/log.h"
 #include "base/screen_message.h"
-#include "editor/editor.h"
-#include "editor/edits.h"
-#include "editor/pose.h"
 #include "figure/anim_save.h"
 #include "figure/data_rules.h"
 #include "figure/parts_save.h"
 #include "figure/records.h"
 #include "game/figure_access.h"
+#include "game/modes.h"
+#include "game/pass_hooks.h"
 
 namespace {
 
@@ -109,7 +108,7 @@ void RestartList(VectorMan& man, int slot, const AnimKey* running, const Records
             AnimKey* k = g_frames[f].keys[list];
             if (!k || g_frames[f].numparts != man.maxKeys) return;
             man.currentKeys[slot] = k;
-            k->turned = 0.0f;
+            man.playback[slot].turned = 0.0f;
             if (k->moveY && slot < man.numparts) {
                 ManPart& s = man.parts[slot];
                 s.yMax = k->yMax;
@@ -158,10 +157,8 @@ void CarryOver(const Records& old, bool sameEditedFiles)
                 }
             }
         }
-    } else {
-        ForgetEdits();
     }
-    PoseRecordsReplaced();
+    if (Hooks().recordsReplaced) Hooks().recordsReplaced(sameEditedFiles);
 }
 
 // The files the editor writes whose bytes are not the ones the game read or saved, by

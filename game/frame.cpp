@@ -2,14 +2,13 @@
 
 #include <windows.h>
 
+#include "animation/figure_pose.h"
 #include "animation/render.h"
-#include "editor/editor.h"
-#include "editor/pose.h"
 #include "game/data_reload.h"
 #include "game/actions.h"
 #include "game/figure_access.h"
+#include "game/pass_hooks.h"
 #include "game/state.h"
-#include "input/input_devices.h"
 #include "figure/roles.h"
 #include "level/level.h"
 
@@ -185,17 +184,17 @@ int UpdateFrame()
     const DWORD elapsed = now - g_lastTick;
     const float dt = static_cast<float>(elapsed) / 1000.0f;
 
-    PollInput(dt);
+    if (Hooks().pollInput) Hooks().pollInput(dt);
 
     GetCursorPos(&g_cursorPos);
     // Picking follows the cursor the player sees, which is the game's own.
     g_cursorPos.x = g_mouseX;
     g_cursorPos.y = g_mouseY;
 
-    if (g_editMode == EDIT_POSE) {
-        // The figure holds still where it stands; only its slots move, in the pose editor's way.
-        StepPoseMode(dt);
-    } else if (VectorMan* man = g_vectorMan) {
+    // In pose mode the editor takes the pass: the figure holds still, only its slots move.
+    const bool stepped = Hooks().stepInstead && Hooks().stepInstead(dt);
+    if (!stepped && g_vectorMan) {
+        VectorMan* man = g_vectorMan;
         const float oldX = man->x, oldY = man->y;
         man->zAngle += dt * man->zAngularVelocity;
         man->x += dt * man->xVelocity;
@@ -208,6 +207,8 @@ int UpdateFrame()
         man->StepAnimation(dt);
     }
 
+    // The next pass's strikes read where the tracked slots stand in the pose drawn now.
+    if (g_vectorMan) StoreTrackedPositions(*g_vectorMan);
     RenderScene();
     g_lastTick = now;
     // Taken again after a reload so the reading time does not count as the next step.

@@ -1,21 +1,12 @@
 #include "game/state.h"
 
 #include "base/screen_message.h"
-#include "editor/edits.h"
-#include "editor/pose.h"
-#include "editor/status_line.h"
 #include "game/data_reload.h"
+#include "game/pass_hooks.h"
 #include "graphics/text.h"
-
-#include <cstring>
 
 HWND g_hWnd = nullptr;
 HINSTANCE g_hInstance = nullptr;
-LPDIRECTINPUT8 g_directInput = nullptr;
-LPDIRECTINPUTDEVICE8 g_keyboard = nullptr;
-LPDIRECTINPUTDEVICE8 g_mouse = nullptr;
-KeyState g_keyStates[256] = {};
-KeyState g_mouseButtons[4] = {};
 POINT g_cursorPos = {0, 0};
 unsigned char g_leftButtonDown = 0;
 int g_moveDir = 0;
@@ -23,11 +14,20 @@ unsigned char g_jumping = 0;
 unsigned char g_onGround = 0;
 unsigned char g_jumpKeyHeld = 0;
 unsigned char g_charging = 0;
+int g_editMode = EDIT_PLAY;
+int g_selectedPart = -1;
+bool g_editsUnsaved = false;
+
+PassHooks& Hooks()
+{
+    static PassHooks hooks;
+    return hooks;
+}
 
 void ResetGameState()
 {
     ClearScreenMessage();
-    ForgetEdits();
+    if (Hooks().forgetEditor) Hooks().forgetEditor();
     ForgetDataWatch();
     g_screenWidth = 1024.0f;
     g_screenHeight = 768.0f;
@@ -47,18 +47,12 @@ void ResetGameState()
     g_numFrames = 0;
     g_level = nullptr;
     ForgetFont();
-    g_helpShown = false;
 
     g_hWnd = nullptr;
     g_hInstance = nullptr;
-    g_directInput = nullptr;
-    g_keyboard = nullptr;
-    g_mouse = nullptr;
-    std::memset(g_keyStates, 0, sizeof g_keyStates);
-    std::memset(g_mouseButtons, 0, sizeof g_mouseButtons);
+    if (Hooks().forgetInput) Hooks().forgetInput();
     g_cursorPos = {0, 0};
     g_editMode = EDIT_PLAY;
-    ForgetPoseMode();
     g_selectedPart = -1;
     // The walk, the jump and the thrust all start at rest.
     g_leftButtonDown = g_moveDir = g_jumping = g_onGround = g_jumpKeyHeld = g_charging = 0;

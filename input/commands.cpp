@@ -2,24 +2,29 @@
 
 #include <dinput.h>
 
+#include "editor/editor.h"
 #include "game/actions.h"
 #include "game/state.h"
+#include "input/key_state.h"
 #include "base/log.h"
 
 void OnKeyChange(unsigned char key, bool down)
 {
     switch (key) {
     case DIK_LEFT:
-        // The pivot edit of mode 2 lives inside StartWalk, after the hit-box mirroring.
-        if (down)
+        // The pivot edit of mode 2 comes after the walk's hit-box mirroring, as it always has.
+        if (down) {
             StartWalk(WALK_LEFT);
-        else
+            NudgePivotSideways(-1.0f);
+        } else {
             StopWalk(WALK_LEFT);
+        }
         break;
     case DIK_RIGHT:
-        if (down)
+        if (down) {
             StartWalk(WALK_RIGHT);
-        else
+            NudgePivotSideways(1.0f);
+        } else
             StopWalk(WALK_RIGHT);
         break;
     case DIK_NEXT:

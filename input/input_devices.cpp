@@ -8,8 +8,37 @@
 #include "input/commands.h"
 #include "base/log.h"
 
+#include "game/pass_hooks.h"
+#include "input/key_state.h"
+
 #include <cstdint>
 #include <cstring>
+
+LPDIRECTINPUT8 g_directInput = nullptr;
+LPDIRECTINPUTDEVICE8 g_keyboard = nullptr;
+LPDIRECTINPUTDEVICE8 g_mouse = nullptr;
+KeyState g_keyStates[256] = {};
+KeyState g_mouseButtons[4] = {};
+
+namespace {
+
+void ForgetInput()
+{
+    g_directInput = nullptr;
+    g_keyboard = nullptr;
+    g_mouse = nullptr;
+    std::memset(g_keyStates, 0, sizeof g_keyStates);
+    std::memset(g_mouseButtons, 0, sizeof g_mouseButtons);
+}
+
+}  // namespace
+
+void InstallInput()
+{
+    // The game polls the devices through its pass hooks: it sits below this layer.
+    Hooks().pollInput = PollInput;
+    Hooks().forgetInput = ForgetInput;
+}
 
 // Creates one device, gives it its data format and cooperation, and takes it; the first
 // failure is returned and the rest is not tried.

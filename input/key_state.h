@@ -1,5 +1,7 @@
-// Edge detection of one key or mouse button between polls.
+// Edge detection of one key or mouse button between polls, and the input layer's
+// globals: the DirectInput devices and the state of every key and button.
 #pragma once
+#include <dinput.h>
 
 struct KeyState {
     unsigned char lastState;  // state byte at the previous poll, 0x80 while down
@@ -7,3 +9,9 @@ struct KeyState {
     unsigned char changed;    // the latest poll found a different state byte
     unsigned char down;       // bit 0x80 of the latest state byte
 };
+
+extern LPDIRECTINPUT8 g_directInput;
+extern LPDIRECTINPUTDEVICE8 g_keyboard;
+extern LPDIRECTINPUTDEVICE8 g_mouse;
+extern KeyState g_keyStates[256];
+extern KeyState g_mouseButtons[4];

@@ -6,9 +6,11 @@
 
 #include "game/frame.h"
 #include "game/state.h"
+#include "input/key_state.h"
 #include "graphics/device_setup.h"
 #include "input/input_devices.h"
 #include "base/log.h"
+#include "editor/editor.h"
 #include "shell/main_window.h"
 
 static void LogCommandLine(const char* commandLine)
@@ -37,6 +39,9 @@ void ShutDown()
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand)
 {
+    // The game below reaches the input and the editor only through these hooks.
+    InstallInput();
+    InstallEditor();
     ResetLog();
     const char* text = commandLine ? commandLine : "";
     LogCommandLine(text);

@@ -12,10 +12,21 @@
 #include <stdexcept>
 
 #include "base/log.h"
+#include "editor/editor.h"
 #include "game/state.h"
+#include "input/input_devices.h"
 #include "memory/memory_device.h"
 
 namespace fs = std::filesystem;
+
+namespace {
+// The suite plays whole games without the shell: the hooks it would install, once.
+[[maybe_unused]] const bool s_installed = [] {
+    InstallInput();
+    InstallEditor();
+    return true;
+}();
+}  // namespace
 
 ScopedTempDir::ScopedTempDir()
 {

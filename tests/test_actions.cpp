@@ -175,7 +175,7 @@ TEST_F(Actions, AddFramesRefusesAMismatchAndKeepsSlotsWithoutAList)
     AnimKey* kept = KeyList(1);
     man->currentKeys[0] = kept;
     AnimKey* key = GiveFrameKey(1, 2);
-    key->turned = 33.0f;
+    man->playback[2].turned = 33.0f;
     key->moveY = 1;
     key->yMin = -5.0f;
     key->yMax = 6.0f;
@@ -191,7 +191,7 @@ TEST_F(Actions, AddFramesRefusesAMismatchAndKeepsSlotsWithoutAList)
     EXPECT_EQ(AddFrames(man, &g_frames[1]), S_OK);
     EXPECT_EQ(man->currentKeys[0], kept);
     EXPECT_EQ(man->currentKeys[2], key);
-    EXPECT_EQ(key->turned, 0.0f);
+    EXPECT_EQ(man->playback[2].turned, 0.0f);
     EXPECT_EQ(man->parts[2].yMin, -5.0f);
     EXPECT_EQ(man->parts[2].yMax, 6.0f);
     EXPECT_EQ(man->parts[2].yVelocity, 7.0f);

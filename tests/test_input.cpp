@@ -4,6 +4,7 @@
 
 #include "game/actions.h"
 #include "game/state.h"
+#include "input/key_state.h"
 #include "input/input_devices.h"
 #include "play_world.h"
 #include "support.h"

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "animation/figure_pose.h"
 #include "editor/overlays.h"
 #include "figure/records.h"
 #include "game/state.h"
@@ -58,6 +59,7 @@ protected:
         man.parts = slots;
         man.numparts = count;
         device.calls.clear();
+        StoreTrackedPositions(man);
         man.DrawFigure();
     }
     // Images drawn solid, in drawing order.

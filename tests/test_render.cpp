@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "animation/figure_pose.h"
 #include "animation/render.h"
 #include "figure/records.h"
 #include "game/state.h"
@@ -160,6 +161,7 @@ TEST(RenderBundledScene, EditorPicksTheHeadUnderTheCursorAndTheCursorIsDrawnLast
     ASSERT_GT(g_vectorMan->numparts, 8);
     const int head = 8;
     g_vectorMan->parts[head].tracked = 1;
+    StoreTrackedPositions(*g_vectorMan);
     RenderScene();
 
     D3DVIEWPORT8 viewport;

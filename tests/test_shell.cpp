@@ -10,6 +10,7 @@
 #include <stand_in.h>
 
 #include "game/state.h"
+#include "input/key_state.h"
 #include "platform/sdl/sdl_window.h"
 #include "shell/entry.h"
 #include "base/log.h"

@@ -42,7 +42,7 @@ TEST_F(Step, UpwardKeyThroughZeroEndsExactlyOnItsDestination)
     man->StepAnimation(0.15f);
     EXPECT_EQ(slot().angle, 10.0f) << "the overshoot is dropped";
     EXPECT_EQ(man->currentKeys[0], nullptr);
-    EXPECT_EQ(key->turned, 0.0f);
+    EXPECT_EQ(man->playback[0].turned, 0.0f);
 }
 
 TEST_F(Step, DownwardKeyFrom90To45TurnsAFullCircleAndMore)
@@ -81,7 +81,7 @@ TEST_F(Step, EndedAnglesAreWrappedIntoOneTurn)
     const float expected[] = {0.0f, 330.0f};
     for (int i = 0; i < 2; ++i) {
         slot().angle = 10.0f;
-        key->turned = 0.0f;
+        man->playback[0].turned = 0.0f;
         key->destAngle = destinations[i];
         key->rotSpeed = 1000.0f;
         man->currentKeys[0] = key;

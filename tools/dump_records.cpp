@@ -92,6 +92,15 @@ void DumpFigure(JsonWriter& json)
     json.BeginArray();
     for (const AnimKey* key : man->currentKeys) DumpKeyPosition(json, key);
     json.EndArray();
+    json.Key("playback");
+    json.BeginArray();
+    for (const KeyPlayback& at : man->playback) {
+        json.BeginObject();
+        json.Member("startAngle", at.startAngle);
+        json.Member("turned", at.turned);
+        json.EndObject();
+    }
+    json.EndArray();
     json.EndObject();
 }
 
@@ -160,7 +169,6 @@ static void DumpKey(JsonWriter& json, const AnimKey& k)
     json.Member("startAngle", k.startAngle);
     json.Member("destAngle", k.destAngle);
     json.Member("rotSpeed", k.rotSpeed);
-    json.Member("turned", k.turned);
     json.MemberBool("moveX", k.moveX != 0);
     json.MemberBool("moveY", k.moveY != 0);
     json.Member("xMin", k.xMin);

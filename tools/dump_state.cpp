@@ -5,6 +5,7 @@
 
 #include "base/screen_message.h"
 #include "game/state.h"
+#include "input/key_state.h"
 
 std::string DumpState(int pass, uint32_t tick)
 {
