@@ -68,12 +68,10 @@ public:
         glBindVertexArray(vao_);
         glGenBuffers(1, &userBuffer_);
 
-        // Two colour buffers over one depth buffer: Present hands the drawn one over as the
-        // presented picture and draws on into the other, so no frame is copied for the
-        // screenshots' sake (the back buffer's content after Present is undefined anyway).
-        MakeTarget(fbo_, colour_, depth_, true);
-        MakeTarget(presentedFbo_, presentedColour_, depth_, false);
-        glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+        // One colour buffer: a screenshot is asked for after Present and before the next
+        // frame's drawing, when the presented picture is still there to read, so keeping a
+        // second picture for it would cost its memory for every frame for nothing.
+        MakeTarget();
 
         // Sampling defaults the shared core leaves unset; ApplyState reads them.
         for (UINT stage = 0; stage < kStages; ++stage) {
@@ -114,16 +112,13 @@ public:
     HRESULT Present(CONST RECT*, CONST RECT*, HWND, CONST RGNDATA*) override
     {
         if (!Alive()) return D3DERR_INVALIDCALL;
-        presentedOnce_ = true;
-        presentedDirect_ = direct_;
+        // A frame drawn straight into the window is gone once swapped.
+        presentedKept_ = !direct_;
         if (direct_) {
             SwapAndPace(window_);
             ChooseTarget();
             return S_OK;
         }
-        std::swap(fbo_, presentedFbo_);
-        std::swap(colour_, presentedColour_);
-
         int windowWidth = 0, windowHeight = 0;
         if (contextOnWindow_) SDL_GL_GetDrawableSize(window_, &windowWidth, &windowHeight);
         const bool copy = windowWidth > 0 && windowHeight > 0 && GlWindowSeen(window_);
@@ -132,7 +127,7 @@ public:
             const double scale = std::min(double(windowWidth) / width_, double(windowHeight) / height_);
             const int w = static_cast<int>(width_ * scale), h = static_cast<int>(height_ * scale);
             const int x = (windowWidth - w) / 2, y = (windowHeight - h) / 2;
-            glBindFramebuffer(GL_READ_FRAMEBUFFER, presentedFbo_);
+            glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
             glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
             glDisable(GL_SCISSOR_TEST);
             if (w != windowWidth || h != windowHeight) {
@@ -182,6 +177,7 @@ public:
     HRESULT Clear(DWORD, CONST D3DRECT*, DWORD flags, D3DCOLOR color, float z, DWORD) override
     {
         if (!Alive()) return D3DERR_INVALIDCALL;
+        DrawingBegins();
         ApplyViewport();
         glEnable(GL_SCISSOR_TEST);
         GLbitfield mask = 0;
@@ -235,17 +231,15 @@ public:
     bool DrawsToWindow() const { return direct_; }
     UINT Width() const { return width_; }
     UINT Height() const { return height_; }
-    // The rendered picture (presented copy or the live back buffer), top row first.
-    // A frame drawn straight into the window is gone once swapped.
-    bool ReadPixels(bool presented, std::vector<uint32_t>& argb)
+    // The last presented picture, top row first, while nothing has been drawn over it.
+    bool ReadPresented(std::vector<uint32_t>& argb)
     {
-        if (!Alive() || (presented && (!presentedOnce_ || presentedDirect_))) return false;
+        if (!Alive() || !presentedKept_) return false;
         argb.assign(size_t(width_) * height_, 0);
-        if (!presented) return ReadRect(RECT{0, 0, LONG(width_), LONG(height_)}, width_, argb.data());
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, presentedFbo_);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
         // Rows are stored top first.
         GlReadArgb(0, 0, GLsizei(width_), GLsizei(height_), width_, argb.data());
-        glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+        glBindFramebuffer(GL_FRAMEBUFFER, direct_ ? 0 : fbo_);
         return true;
     }
 
@@ -276,22 +270,19 @@ private:
         pacer_.SetSwapInterval(swapInterval);
     }
 
-    // A framebuffer with a colour buffer of its own; newDepth makes the depth buffer, else
-    // the one given is shared.
-    void MakeTarget(GLuint& fbo, GLuint& colour, GLuint& depth, bool newDepth)
+    // The framebuffer drawn into, left bound.
+    void MakeTarget()
     {
-        glGenFramebuffers(1, &fbo);
-        glBindFramebuffer(GL_FRAMEBUFFER, fbo);
-        glGenRenderbuffers(1, &colour);
-        glBindRenderbuffer(GL_RENDERBUFFER, colour);
+        glGenFramebuffers(1, &fbo_);
+        glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+        glGenRenderbuffers(1, &colour_);
+        glBindRenderbuffer(GL_RENDERBUFFER, colour_);
         glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width_, height_);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
-        if (newDepth) {
-            glGenRenderbuffers(1, &depth);
-            glBindRenderbuffer(GL_RENDERBUFFER, depth);
-            glRenderbufferStorage(GL_RENDERBUFFER, depthFormat_, width_, height_);
-        }
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
+        glGenRenderbuffers(1, &depth_);
+        glBindRenderbuffer(GL_RENDERBUFFER, depth_);
+        glRenderbufferStorage(GL_RENDERBUFFER, depthFormat_, width_, height_);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_);
         glClearColor(0, 0, 0, 1);
         GlClearDepth(1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -353,10 +344,17 @@ private:
         GlDepthRange(viewport.MinZ, viewport.MaxZ);
     }
 
+    // Drawing into the framebuffer covers the presented picture a screenshot would read.
+    void DrawingBegins()
+    {
+        if (!direct_) presentedKept_ = false;
+    }
+
     // The drawing framebuffer stays bound between calls: rebinding it, even to itself,
     // makes software drivers resolve every pending tile, which dominates frame time.
     void ApplyState(bool pretransformed)
     {
+        DrawingBegins();
         ApplyViewport();
         glBindVertexArray(vao_);
 
@@ -446,10 +444,9 @@ private:
         ReleaseBindings();
         // The context outlives the device; the next one expects the usual origin.
         if (direct_) GlSetClipOrigin(false);
-        const GLuint framebuffers[2] = {fbo_, presentedFbo_};
-        glDeleteFramebuffers(2, framebuffers);
-        const GLuint renderbuffers[3] = {colour_, depth_, presentedColour_};
-        glDeleteRenderbuffers(3, renderbuffers);
+        glDeleteFramebuffers(1, &fbo_);
+        const GLuint renderbuffers[2] = {colour_, depth_};
+        glDeleteRenderbuffers(2, renderbuffers);
         glDeleteBuffers(1, &userBuffer_);
         edges_.Release();
         glDeleteVertexArrays(1, &vao_);
@@ -469,11 +466,9 @@ private:
     GlEdgeDrawer edges_;
     GLuint fbo_ = 0, colour_ = 0, depth_ = 0;
     GLenum depthFormat_ = GL_DEPTH_COMPONENT24;
-    GLuint presentedFbo_ = 0, presentedColour_ = 0;
-    bool presentedOnce_ = false;
+    bool presentedKept_ = false;  // fbo_ holds the last presented frame, nothing drawn since
     bool windowUsable_ = false;  // a game window with a depth buffer, and clip control
     bool direct_ = false;        // drawing into the window rather than fbo_
-    bool presentedDirect_ = false;
     FramePacer pacer_;
     GLsync frameFence_ = nullptr;  // the last presented frame's end
     D3DVIEWPORT8 appliedViewport_ = {};
@@ -492,7 +487,7 @@ bool GlLastPresented(std::vector<uint32_t>& argb, unsigned& width, unsigned& hei
     if (!g_presentingDevice) return false;
     width = g_presentingDevice->Width();
     height = g_presentingDevice->Height();
-    return g_presentingDevice->ReadPixels(true, argb);
+    return g_presentingDevice->ReadPresented(argb);
 }
 
 bool GlDrawsToWindow() { return g_presentingDevice && g_presentingDevice->DrawsToWindow(); }
