@@ -54,7 +54,8 @@ void PlatformPostWindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
 // The main window, or null before it exists.
 HWND PlatformMainWindow();
 
-// Writes the last presented back buffer as a PNG file, top row first.
+// Writes the last presented back buffer as a PNG file, top row first. Ask between Present
+// and the next frame's drawing (the runner's after-pass hook is): the back buffer is read.
 bool PlatformScreenshot(const char* pngPath);
 
 // Waits until the device has finished drawing everything sent so far (benchmarks).

@@ -165,14 +165,21 @@ TEST_F(GlRender, SpriteDrawsAtPixelPositionOverEverythingAndRestoresState)
     texture->Release();
 }
 
-TEST_F(GlRender, ScreenshotIsTheLastPresentedFrameTopRowFirst)
+// The picture is kept only in the framebuffer it was drawn in: the next frame's drawing
+// covers it, and a screenshot then is refused rather than showing a frame never presented.
+TEST_F(GlRender, ScreenshotIsTheLastPresentedFrameTopRowFirstUntilTheNextFrameDraws)
 {
     device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff102030, 1.0f, 0);
     Quad(-1, 0, 1, 1, 0.5f, 0xffffffff);  // top half white
     IDirect3DTexture8* none = nullptr;
     device_->SetTexture(0, none);
     ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
-    device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xffff0000, 1.0f, 0);  // after Present: not in the shot
+    IDirect3DSurface8* back = nullptr;  // reading the back buffer draws nothing
+    ASSERT_EQ(device_->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back), S_OK);
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(back->LockRect(&locked, nullptr, D3DLOCK_READONLY), S_OK);
+    back->UnlockRect();
+    back->Release();
 
     ScopedTempDir dir;
     ASSERT_TRUE(PlatformScreenshot("shot.png"));
@@ -183,6 +190,13 @@ TEST_F(GlRender, ScreenshotIsTheLastPresentedFrameTopRowFirst)
     EXPECT_EQ(image.height, H);
     EXPECT_EQ(image.argb[2 * W + 3], 0xffffffffu);
     EXPECT_EQ(image.argb[(H - 2) * W + 3], 0xff102030u);
+
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xffff0000, 1.0f, 0);
+    EXPECT_FALSE(PlatformScreenshot("late.png"));
+    ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
+    ASSERT_TRUE(PlatformScreenshot("shot.png"));
+    ASSERT_TRUE(DecodeImageFile("shot.png", image, error)) << error;
+    EXPECT_EQ(image.argb[2 * W + 3], 0xffff0000u);
 }
 
 // A locked rectangle reads only its own pixels, yet keeps the whole surface's pitch and
