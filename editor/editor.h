@@ -1,7 +1,7 @@
 // The part editor built into the game: its modes, the selection of a figure slot, and
-// the keys that float the figure and nudge the selected image's pivot. The window keys,
-// the walk action and the figure drawing call in here; the editor owns no records, it
-// changes the ones the game loaded. Its overlays are in editor/overlays.h.
+// the keys that float the figure and nudge the selected image's pivot. The key table and
+// the figure drawing call in here; the editor owns no records, it changes the ones the
+// game loaded. Its overlays are in editor/overlays.h.
 #pragma once
 
 // Values of g_editMode (an int, as the dumps and replays see it).
