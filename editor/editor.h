@@ -1,6 +1,6 @@
 // The part editor built into the game: its modes, the selection of a figure slot, and
 // the keys that float the figure and nudge the selected image's pivot. The editor sits
-// above the game and the drawing: the keys call in here, and the game and the figure
+// above the game and the drawing: the key table (input/key_table.h) calls in here, and the game and the figure
 // drawing reach it only through the hooks InstallEditor puts in place (game/pass_hooks.h,
 // animation/figure_overlay.h). It owns no records, it changes the
 // ones the game loaded. Its overlays are in editor/overlays.h.

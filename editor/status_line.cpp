@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -18,6 +17,8 @@ bool g_helpShown = false;
 
 namespace {
 
+std::vector<std::string> s_helpLines;
+
 const DWORD STATUS_COLOUR = 0xFFFFFFFF;
 const DWORD MESSAGE_COLOUR = 0xFFFFD860;  // warm, so a message is told from the status at a glance
 const DWORD HELP_COLOUR = 0xFFFFFFFF;
@@ -27,37 +28,6 @@ const DWORD HELP_BACKING_COLOUR = 0xD8000000;
 const DWORD BACKING_COLOUR = 0xB0000000;
 const float PADDING = 4.0f;  // pixels between a backing's edge and its text
 const float HELP_MARGIN = 16.0f;
-
-// The keys table of the README, short enough for a 640-pixel screen.
-const char* const HELP_LINES[] = {
-    "Play",
-    "  Left, Right       walk",
-    "  Space             jump",
-    "  b                 take or put away the spear",
-    "  mouse, button     aim the spear; hold, release to thrust",
-    "  p  k  w           punch, kick, walk",
-    "  0                 back to the start",
-    "  1  2  `           spin one way, the other, stop",
-    "  a s d f z x c v   turn the arms and legs",
-    "  + =  -  wheel     camera closer, farther",
-    "  Escape, q         quit",
-    "Editor",
-    "  F1                play",
-    "  F2                pick the part under the cursor;",
-    "                    Up, Down float the figure",
-    "  F3                edit a pivot: click a part,",
-    "                    the arrows nudge its pivot",
-    "  F4                pose a key: click a part, Up, Down",
-    "                    turn it a degree; ] [ frame, . , key",
-    "                    n next key faintly, Enter play it",
-    "  F5                freeze, toggle the camera following",
-    "  F12               toggle the camera following",
-    "  Tab               hit boxes and level cells",
-    "  Page Down         two lines into the log",
-    "  Ctrl+S            save the edits",
-    "  Ctrl+Z, Ctrl+Y    undo, redo",
-    "  h                 show or hide this help",
-};
 
 const char* ModeName(int mode)
 {
@@ -87,20 +57,26 @@ void DrawBottomStrip(ScreenTextPass& pass, const std::vector<std::pair<std::stri
 
 void DrawHelp(ScreenTextPass& pass)
 {
+    if (s_helpLines.empty()) return;
     size_t widest = 0;
-    for (const char* line : HELP_LINES) widest = std::max(widest, std::strlen(line));
+    for (const std::string& line : s_helpLines) widest = std::max(widest, line.size());
     const float lineHeight = static_cast<float>(TextLineHeight());
-    const float count = static_cast<float>(sizeof HELP_LINES / sizeof HELP_LINES[0]);
+    const float count = static_cast<float>(s_helpLines.size());
     pass.FillStrip(HELP_MARGIN, HELP_MARGIN, static_cast<float>(widest * TextAdvance()) + 2.0f * PADDING,
                    count * lineHeight + 2.0f * PADDING, HELP_BACKING_COLOUR);
     float top = HELP_MARGIN + PADDING;
-    for (const char* line : HELP_LINES) {
-        pass.DrawString(HELP_MARGIN + PADDING, top, line, HELP_COLOUR);
+    for (const std::string& line : s_helpLines) {
+        pass.DrawString(HELP_MARGIN + PADDING, top, line.c_str(), HELP_COLOUR);
         top += lineHeight;
     }
 }
 
 }  // namespace
+
+void SetHelpLines(std::vector<std::string> lines)
+{
+    s_helpLines = std::move(lines);
+}
 
 void ToggleHelp()
 {

@@ -1,15 +1,19 @@
 // The editor's text on screen: the status line along the bottom edge (in the edit modes:
 // the mode, the selected slot's image file and offsets, and whether edits are unsaved;
 // in every mode: the screen message while it lasts) and the help panel of keys that `h`
-// shows and hides. Drawn inside the scene after the figure; in play, with no message and
-// the help hidden, nothing is drawn and the device is not touched.
+// shows and hides, with the lines the key table gives it. Drawn inside the scene after the
+// figure; in play, with no message and the help hidden, nothing is drawn and the device is
+// not touched.
 #pragma once
 #include <d3d8.h>
 
 #include <string>
+#include <vector>
 
 extern bool g_helpShown;  // starts hidden
 void ToggleHelp();
+// What the help panel lists, one entry a line; the editor knows no keys of its own.
+void SetHelpLines(std::vector<std::string> lines);
 
 // The status line of the current edit mode; empty in play.
 std::string StatusLineText();

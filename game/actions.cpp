@@ -84,15 +84,20 @@ void Jump()
     g_jumpKeyHeld = 1;
 }
 
+void FaceHitBoxes(WalkDirection direction)
+{
+    VectorMan* man = g_vectorMan;
+    if (!man) return;
+    if (man->yAngle == (direction == WALK_LEFT ? 0.0f : 180.0f)) MirrorHitBoxes(*man);
+}
+
 void StartWalk(WalkDirection direction)
 {
     VectorMan* man = g_vectorMan;
     if (!man) return;
     const bool left = direction == WALK_LEFT;
     // The boxes belong to the facing the figure is about to take, even when it does not walk.
-    if (man->yAngle == (left ? 0.0f : 180.0f)) MirrorHitBoxes(*man);
-    // In pivot mode the same keys nudge the pivot (the editor, after this returns).
-    if (g_editMode == EDIT_PIVOT) return;
+    FaceHitBoxes(direction);
     const int walking = left ? MOVE_LEFT : MOVE_RIGHT;
     if (g_moveDir == walking || g_editMode != EDIT_PLAY) return;
     man->yAngle = left ? 180.0f : 0.0f;

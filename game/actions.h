@@ -1,4 +1,4 @@
-// The game actions shared by the frame, the window-message keys and the input handlers.
+// The game actions shared by the frame and the key table (input/key_table.h).
 #pragma once
 #include "figure/records.h"
 
@@ -27,6 +27,10 @@ HRESULT AddFrames(VectorMan* man, AnimFrame* frame);
 // Frame n of g_frames, or null when the animation file did not define it.
 AnimFrame* FrameAt(int n);
 void Jump();
+// Mirrors the hit boxes to the facing a walk that way gives, where they face the other
+// way; the figure itself does not turn. A walk key does this in every mode.
+void FaceHitBoxes(WalkDirection direction);
+// In play: turns, walks and starts the walk or jump frame; in the edit modes the boxes only.
 void StartWalk(WalkDirection direction);
 void StopWalk(WalkDirection direction);
 void ToggleHeldItem();

@@ -5,7 +5,7 @@
 #include "figure/roles.h"
 #include "game/figure_access.h"
 #include "game/state.h"
-#include "input/commands.h"
+#include "input/key_table.h"
 #include "base/log.h"
 
 #include "game/pass_hooks.h"
@@ -147,14 +147,16 @@ static void ReleaseHeld(KeyState* states, int count, Handler onChange)
 
 void PollInput(float dt)
 {
-    auto onKey = [](unsigned char key, bool down) { OnKeyChange(key, down); };
+    auto onKey = [](unsigned char key, bool down) { RunKeyCommand(down ? DEVICE_KEY_DOWN : DEVICE_KEY_UP, key); };
     unsigned char keys[256];
     if (g_keyboard && ReadDevice(g_keyboard, sizeof keys, keys) == DI_OK)
         ApplyStates(g_keyStates, 256, keys, dt, onKey);
     else if (g_keyboard)
         ReleaseHeld(g_keyStates, 256, onKey);
 
-    auto onButton = [](unsigned char button, bool down) { OnMouseButton(button, down); };
+    auto onButton = [](unsigned char button, bool down) {
+        RunKeyCommand(down ? MOUSE_BUTTON_DOWN : MOUSE_BUTTON_UP, button);
+    };
     DIMOUSESTATE mouse;
     if (g_mouse && ReadDevice(g_mouse, sizeof mouse, &mouse) == DI_OK) {
         g_cameraDistance = g_cameraDistance - static_cast<float>(mouse.lZ);

@@ -1,4 +1,4 @@
-// Keys that arrive as window messages.
+// Keys that arrive as window messages, handed to the key table (input/key_table.h).
 #pragma once
 #include <windows.h>
 

@@ -85,7 +85,7 @@ TEST_F(Actions, WalkStartsMirrorBoxesAndChooseSpeedAndFrameByGround)
     EXPECT_EQ(man->currentKeys[0], nullptr);
 }
 
-TEST_F(Actions, WalkInOtherModesOnlyMirrorsOrEdits)
+TEST_F(Actions, WalkInOtherModesOnlyMirrors)
 {
     g_onGround = 1;
     g_editMode = 1;
@@ -93,15 +93,6 @@ TEST_F(Actions, WalkInOtherModesOnlyMirrorsOrEdits)
     EXPECT_EQ(g_moveDir, 0);
     EXPECT_EQ(man->hitBoxes[0].centerX, -5.0f);
     EXPECT_EQ(man->yAngle, 0.0f);
-
-    g_editMode = 2;
-    man->parts[4].vecpartnum = 7;
-    StartWalk(WALK_RIGHT);
-    EXPECT_EQ(g_parts[7].xoffset, 0.0f) << "no slot selected";
-    g_selectedPart = 4;
-    for (int i = 0; i < 10; ++i) StartWalk(WALK_RIGHT);
-    EXPECT_NEAR(g_parts[7].xoffset, 1.0f, 1e-5);
-    EXPECT_EQ(g_moveDir, 0);
 }
 
 TEST_F(Actions, ThrustVelocityGrowsWithHeldTimeUpToTheLimit)

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <dinput.h>
 
 #include "game/actions.h"
 #include "game/frame.h"
 #include "game/state.h"
+#include "input/key_table.h"
 #include "play_world.h"
 #include "shell/window_keys.h"
 
@@ -245,7 +247,7 @@ TEST(MissingData, ActionsAndFramesDoNothingInsteadOfCrashing)
         if (c != 'q' && c != 27) OnWindowChar(c);
     g_selectedPart = 2;
     g_editMode = 2;
-    StartWalk(WALK_RIGHT);
+    RunKeyCommand(DEVICE_KEY_DOWN, DIK_RIGHT);
     OnWindowKeyDown(VK_UP);
     g_editMode = 0;
 

@@ -6,6 +6,7 @@
 #include "game/state.h"
 #include "input/key_state.h"
 #include "input/input_devices.h"
+#include "input/key_table.h"
 #include "play_world.h"
 #include "support.h"
 
@@ -270,6 +271,82 @@ TEST_F(Input, LosingTheWindowLetsGoOfHeldKeysAndButtonsOnce)
     Key(DIK_RIGHT, true);
     PollInput(0.016f);
     EXPECT_EQ(g_moveDir, MOVE_RIGHT);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Input, InThePivotEditorTheArrowsNudgeThePivotAndFaceTheBoxesButNeverWalk)
+{
+    g_onGround = 1;
+    g_editMode = EDIT_PIVOT;
+    man->hitBoxes[0].centerX = 5.0f;
+    man->parts[4].vecpartnum = 7;
+    RunKeyCommand(DEVICE_KEY_DOWN, DIK_RIGHT);
+    EXPECT_EQ(g_parts[7].xoffset, 0.0f) << "no slot selected";
+    g_selectedPart = 4;
+    for (int i = 0; i < 10; ++i) RunKeyCommand(DEVICE_KEY_DOWN, DIK_RIGHT);
+    EXPECT_NEAR(g_parts[7].xoffset, 1.0f, 1e-5);
+    EXPECT_EQ(g_moveDir, 0);
+    EXPECT_EQ(man->hitBoxes[0].centerX, 5.0f);
+
+    // Left, through the keyboard device as a player presses it.
+    Key(DIK_LEFT, true);
+    PollInput(0.016f);
+    EXPECT_NEAR(g_parts[7].xoffset, 0.9f, 1e-5);
+    EXPECT_EQ(man->hitBoxes[0].centerX, -5.0f) << "the boxes take the facing, as in the other edit modes";
+    EXPECT_EQ(man->yAngle, 0.0f);
+    EXPECT_EQ(g_moveDir, 0);
+}
+
+// The help panel is made from the key table; these are its lines, byte for byte.
+TEST(KeyTable, HelpPanelListsEachLineOnceUnderItsSection)
+{
+    const std::vector<std::string> expected = {
+        "Play",
+        "  Left, Right       walk",
+        "  Space             jump",
+        "  b                 take or put away the spear",
+        "  mouse, button     aim the spear; hold, release to thrust",
+        "  p  k  w           punch, kick, walk",
+        "  0                 back to the start",
+        "  1  2  `           spin one way, the other, stop",
+        "  a s d f z x c v   turn the arms and legs",
+        "  + =  -  wheel     camera closer, farther",
+        "  Escape, q         quit",
+        "Editor",
+        "  F1                play",
+        "  F2                pick the part under the cursor;",
+        "                    Up, Down float the figure",
+        "  F3                edit a pivot: click a part,",
+        "                    the arrows nudge its pivot",
+        "  F4                pose a key: click a part, Up, Down",
+        "                    turn it a degree; ] [ frame, . , key",
+        "                    n next key faintly, Enter play it",
+        "  F5                freeze, toggle the camera following",
+        "  F12               toggle the camera following",
+        "  Tab               hit boxes and level cells",
+        "  Page Down         two lines into the log",
+        "  Ctrl+S            save the edits",
+        "  Ctrl+Z, Ctrl+Y    undo, redo",
+        "  h                 show or hide this help",
+    };
+    EXPECT_EQ(KeyHelpLines(), expected);
+}
+
+// With first-match dispatch a second row for the same key and mode would never run.
+TEST(KeyTable, EveryRowActsAndNoKeyHasTwoRowsInOneMode)
+{
+    const std::vector<KeyBinding>& table = KeyTable();
+    for (size_t i = 0; i < table.size(); ++i) {
+        EXPECT_NE(table[i].command, nullptr) << "row " << i;
+        EXPECT_NE(table[i].modes, 0u) << "row " << i;
+        for (size_t j = i + 1; j < table.size(); ++j) {
+            const bool sameKey = table[i].source == table[j].source && table[i].code == table[j].code;
+            EXPECT_FALSE(sameKey && (table[i].modes & table[j].modes)) << "rows " << i << " and " << j;
+        }
+    }
 }
 
 }  // namespace
