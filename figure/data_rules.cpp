@@ -7,13 +7,12 @@
 #include <tuple>
 
 #include "figure/anim_file.h"
+#include "figure/data_file_names.h"
 #include "figure/data_reader.h"
 #include "figure/figure_file.h"
 #include "figure/parts_file.h"
 #include "figure/records.h"
 #include "figure/roles.h"
-
-const char* const FIGURE_DATA_FILES[3] = {"vecparts.dat", "vecman.dat", "vecanim.dat"};
 
 namespace {
 
@@ -286,15 +285,15 @@ std::vector<DataProblem> LoadCheckedFigureData()
     CheckState state;
     s_check = &state;
     SetDataLineObserver(Observe);
-    Begin(DataFile::Parts, FIGURE_DATA_FILES[0]);
+    Begin(DataFile::Parts, PARTS_DATA_FILE);
     LoadVectorParts();
     CheckPartsRecords();
     Finish();
-    Begin(DataFile::Figure, FIGURE_DATA_FILES[1]);
+    Begin(DataFile::Figure, FIGURE_DATA_FILE);
     InitVectorMan();
     CheckFigureRecords();
     Finish();
-    Begin(DataFile::Anim, FIGURE_DATA_FILES[2]);
+    Begin(DataFile::Anim, ANIM_DATA_FILE);
     LoadVectorAnim();
     CheckAnimRecords();
     Finish();

@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 
-// The three figure files, in the order they are read (each refers to the one before).
-extern const char* const FIGURE_DATA_FILES[3];
+#include "figure/data_file_names.h"
 
 struct DataProblem {
     std::string file;  // one of FIGURE_DATA_FILES

@@ -32,9 +32,6 @@ struct Stamp {
 };
 typedef std::map<std::string, Stamp> Stamps;
 
-const char* const PARTS_DATA_FILE = FIGURE_DATA_FILES[0];
-const char* const ANIM_DATA_FILE = FIGURE_DATA_FILES[2];
-
 bool s_watching = false;
 DWORD s_lastLook = 0;
 Stamps s_stamps;       // of the files behind the records in use
