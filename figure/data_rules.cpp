@@ -1,7 +1,6 @@
 #include "figure/data_rules.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <map>
 #include <string>
 #include <tuple>
@@ -42,7 +41,7 @@ CheckState* s_check = nullptr;
 void Breach(int line, const std::string& message)
 {
     const std::string file = s_check->fileName;
-    s_check->found.push_back({file, line, file + ":" + std::to_string(line) + ": " + message});
+    s_check->found.push_back({file, line, file + ":" + std::to_string(line) + ": " + message, false});
 }
 
 int LineOr(const std::map<int, int>& lines, int index, int fallback)
@@ -269,16 +268,6 @@ void CheckAnimRecords()
 }
 
 }  // namespace
-
-std::vector<std::string> MissingFigureFiles()
-{
-    std::vector<std::string> missing;
-    for (const char* name : FIGURE_DATA_FILES) {
-        std::error_code error;
-        if (!std::filesystem::exists(name, error)) missing.push_back(name);
-    }
-    return missing;
-}
 
 std::vector<DataProblem> LoadCheckedFigureData()
 {

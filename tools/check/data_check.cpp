@@ -9,7 +9,7 @@
 #include <string>
 
 #include "base/log.h"
-#include "figure/data_rules.h"
+#include "figure/data_files.h"
 
 namespace {
 
@@ -70,7 +70,6 @@ std::vector<std::string> CheckDataDirectory(const std::string& dir)
     std::vector<std::string> breaches;
     ScopedDataDirectory inside(dir);
     if (!inside.Entered()) return {dir + ":0: cannot enter the directory"};
-    for (const std::string& name : MissingFigureFiles()) breaches.push_back(name + ":0: file missing");
-    for (const DataProblem& problem : LoadCheckedFigureData()) breaches.push_back(problem.text);
+    for (const DataProblem& problem : LoadDataFiles().problems) breaches.push_back(problem.text);
     return breaches;
 }
