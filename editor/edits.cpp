@@ -11,6 +11,7 @@
 #include "base/screen_message.h"
 #include "editor/editor.h"
 #include "figure/anim_save.h"
+#include "figure/data_file_names.h"
 #include "figure/parts_save.h"
 #include "figure/records.h"
 
@@ -181,8 +182,8 @@ bool SaveEdits()
     }
     // Each file on its own: one refused does not keep the other from being written.
     bool ok = true;
-    const std::string parts = SaveFile("vecparts.dat", offsets, offsetIds, SavePartOffsets, ok);
-    const std::string anim = SaveFile("vecanim.dat", angles, angleIds, SaveKeyValues, ok);
+    const std::string parts = SaveFile(PARTS_DATA_FILE, offsets, offsetIds, SavePartOffsets, ok);
+    const std::string anim = SaveFile(ANIM_DATA_FILE, angles, angleIds, SaveKeyValues, ok);
     UpdateUnsaved();
     if (!parts.empty()) WriteLog(parts.c_str());
     if (!anim.empty()) WriteLog(anim.c_str());

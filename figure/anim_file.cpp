@@ -1,6 +1,7 @@
 #include "figure/anim_file.h"
 
 #include "figure/anim_save.h"
+#include "figure/data_file_names.h"
 #include "figure/data_reader.h"
 #include "figure/records.h"
 
@@ -183,9 +184,9 @@ int LoadVectorAnim()
     s_keysInUse = s_linksFollowed = 0;
     CountListLengths();
     g_animFileRecord = AnimFileRecord();
-    const int result = ReadDataFile("vecanim.dat", HandleAnimKey, "Animation Data file done");
+    const int result = ReadDataFile(ANIM_DATA_FILE, HandleAnimKey, "Animation Data file done");
     // The bytes the lines came from: a save compares the file with them before writing.
-    g_animFileRecord.text = FileText("vecanim.dat");
+    g_animFileRecord.text = FileText(ANIM_DATA_FILE);
     return result;
 }
 

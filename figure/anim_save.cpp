@@ -4,11 +4,12 @@
 #include <cmath>
 #include <cstring>
 
+#include "figure/data_file_names.h"
+
 AnimFileRecord g_animFileRecord;
 
 namespace {
 
-const char ANIM_FILE[] = "vecanim.dat";
 const char DEST_KEY[] = "key_destangle";
 const char SPEED_KEY[] = "key_rotspeed";
 
@@ -82,7 +83,7 @@ SaveResult SaveKeyValues(const std::vector<KeyValue>& values, std::string& why)
                            "key=" + std::to_string(key)}});
     }
     std::vector<int> newNumber;
-    const SaveResult result = SaveValues(ANIM_FILE, record.text, writes, record.text, newNumber, why);
+    const SaveResult result = SaveValues(ANIM_DATA_FILE, record.text, writes, record.text, newNumber, why);
     if (result != SaveResult::SAVED) return result;
 
     for (auto& entry : record.keys) {

@@ -1,19 +1,17 @@
 #include "figure/data_rules.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <map>
 #include <string>
 #include <tuple>
 
 #include "figure/anim_file.h"
+#include "figure/data_file_names.h"
 #include "figure/data_reader.h"
 #include "figure/figure_file.h"
 #include "figure/parts_file.h"
 #include "figure/records.h"
 #include "figure/roles.h"
-
-const char* const FIGURE_DATA_FILES[3] = {"vecparts.dat", "vecman.dat", "vecanim.dat"};
 
 namespace {
 
@@ -43,7 +41,7 @@ CheckState* s_check = nullptr;
 void Breach(int line, const std::string& message)
 {
     const std::string file = s_check->fileName;
-    s_check->found.push_back({file, line, file + ":" + std::to_string(line) + ": " + message});
+    s_check->found.push_back({file, line, file + ":" + std::to_string(line) + ": " + message, false});
 }
 
 int LineOr(const std::map<int, int>& lines, int index, int fallback)
@@ -271,30 +269,20 @@ void CheckAnimRecords()
 
 }  // namespace
 
-std::vector<std::string> MissingFigureFiles()
-{
-    std::vector<std::string> missing;
-    for (const char* name : FIGURE_DATA_FILES) {
-        std::error_code error;
-        if (!std::filesystem::exists(name, error)) missing.push_back(name);
-    }
-    return missing;
-}
-
 std::vector<DataProblem> LoadCheckedFigureData()
 {
     CheckState state;
     s_check = &state;
     SetDataLineObserver(Observe);
-    Begin(DataFile::Parts, FIGURE_DATA_FILES[0]);
+    Begin(DataFile::Parts, PARTS_DATA_FILE);
     LoadVectorParts();
     CheckPartsRecords();
     Finish();
-    Begin(DataFile::Figure, FIGURE_DATA_FILES[1]);
+    Begin(DataFile::Figure, FIGURE_DATA_FILE);
     InitVectorMan();
     CheckFigureRecords();
     Finish();
-    Begin(DataFile::Anim, FIGURE_DATA_FILES[2]);
+    Begin(DataFile::Anim, ANIM_DATA_FILE);
     LoadVectorAnim();
     CheckAnimRecords();
     Finish();

@@ -1,5 +1,6 @@
 #include "figure/figure_file.h"
 
+#include "figure/data_file_names.h"
 #include "figure/data_reader.h"
 #include "figure/records.h"
 #include "figure/roles.h"
@@ -86,7 +87,7 @@ int InitVectorMan()
     g_vectorMan = new VectorMan();
     s_currentSlot = 0;
     std::copy(std::begin(DEFAULT_HIT_BOXES), std::end(DEFAULT_HIT_BOXES), s_hitBoxes);
-    ReadDataFile("vecman.dat", HandleFigureKey, "Data file done");
+    ReadDataFile(FIGURE_DATA_FILE, HandleFigureKey, "Data file done");
 
     VectorMan& man = *g_vectorMan;
     man.x = 250.0f;

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "figure/data_file_names.h"
 #include "figure/data_reader.h"
 #include "figure/parts_save.h"
 #include "graphics/device.h"
@@ -132,9 +133,9 @@ int LoadVectorParts()
     s_currentPart = 0;
     s_pointsInUse = 0;
     g_partsFileRecord = PartsFileRecord();
-    ReadDataFile("vecparts.dat", HandlePartsKey, "Parts Data file done");
+    ReadDataFile(PARTS_DATA_FILE, HandlePartsKey, "Parts Data file done");
     // The bytes the lines came from: a save compares the file with them before writing.
-    g_partsFileRecord.text = FileText("vecparts.dat");
+    g_partsFileRecord.text = FileText(PARTS_DATA_FILE);
     return 0;
 }
 

@@ -4,15 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "figure/data_file_names.h"
 #include "figure/data_reader.h"
 
 PartsFileRecord g_partsFileRecord;
-
-namespace {
-
-const char PARTS_FILE[] = "vecparts.dat";
-
-}  // namespace
 
 void NotePartsLine(int part, const char* key, int line)
 {
@@ -53,7 +48,7 @@ SaveResult SavePartOffsets(const std::vector<OffsetValue>& values, std::string& 
                           v.vertical ? "yoffset" : "xoffset", FormatOffset(v.value), {"part=" + std::to_string(v.part)}});
     }
     std::vector<int> newNumber;
-    const SaveResult result = SaveValues(PARTS_FILE, record.text, writes, record.text, newNumber, why);
+    const SaveResult result = SaveValues(PARTS_DATA_FILE, record.text, writes, record.text, newNumber, why);
     if (result != SaveResult::SAVED) return result;
 
     for (PartLines& where : record.parts) {

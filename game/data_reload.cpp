@@ -7,14 +7,12 @@
 #include <map>
 #include <sstream>
 #include <string>
-#include <tuple>
-#include <utility>
 #include <vector>
 
 #include "base/log.h"
 #include "base/screen_message.h"
 #include "figure/anim_save.h"
-#include "figure/data_rules.h"
+#include "figure/data_files.h"
 #include "figure/parts_save.h"
 #include "figure/records.h"
 #include "game/figure_access.h"
@@ -30,9 +28,6 @@ struct Stamp {
     bool operator==(const Stamp& o) const { return exists == o.exists && size == o.size && written == o.written; }
 };
 typedef std::map<std::string, Stamp> Stamps;
-
-const char* const PARTS_DATA_FILE = FIGURE_DATA_FILES[0];
-const char* const ANIM_DATA_FILE = FIGURE_DATA_FILES[2];
 
 bool s_watching = false;
 DWORD s_lastLook = 0;
@@ -65,38 +60,8 @@ Stamps StampAll()
     return stamps;
 }
 
-// The records one reading builds, held apart from the globals.
-struct Records {
-    VectorPart* parts = nullptr;
-    int numParts = 0;
-    VectorMan* man = nullptr;
-    AnimFrame* frames = nullptr;
-    int numFrames = 0;
-    PartsFileRecord partsFile;
-    AnimFileRecord animFile;
-};
-
-// Takes the records out of the globals, leaving them empty for the readers.
-Records TakeRecords()
-{
-    return Records{std::exchange(g_parts, nullptr),  std::exchange(g_numParts, 0),
-                   std::exchange(g_vectorMan, nullptr), std::exchange(g_frames, nullptr),
-                   std::exchange(g_numFrames, 0),     std::exchange(g_partsFileRecord, PartsFileRecord()),
-                   std::exchange(g_animFileRecord, AnimFileRecord())};
-}
-
-void PutRecords(const Records& r)
-{
-    std::tie(g_parts, g_numParts, g_vectorMan, g_frames, g_numFrames, g_partsFileRecord, g_animFileRecord) =
-        std::tie(r.parts, r.numParts, r.man, r.frames, r.numFrames, r.partsFile, r.animFile);
-}
-
-void FreeRecords(const Records& r)
-{
-    delete[] r.parts;
-    FreeFigure(r.man);
-    FreeFrames(r.frames, r.numFrames);
-}
+// The records the game used before a reload, as the carrying over reads them.
+typedef DataRecords Records;
 
 // Points a slot at the first key of the list it was running, in the new frames; what
 // AddFrames does for one list.
@@ -192,22 +157,19 @@ std::string ChangedNames(const Stamps& now)
 
 bool Reload(const std::string& changed, bool sameEditedFiles)
 {
-    Records old = TakeRecords();
-    std::vector<DataProblem> problems;
-    for (const std::string& name : MissingFigureFiles()) problems.push_back({name, 0, name + ":0: file missing"});
-    const std::vector<DataProblem> found = LoadCheckedFigureData();
-    problems.insert(problems.end(), found.begin(), found.end());
+    DataSet fresh = LoadDataFiles();
+    const std::vector<DataProblem>& problems = fresh.problems;
     if (!problems.empty()) {
-        FreeRecords(TakeRecords());
-        PutRecords(old);
         WriteLog(("Data not reloaded (" + changed + "): " + std::to_string(problems.size()) +
                   (problems.size() == 1 ? " problem" : " problems")).c_str());
         for (const DataProblem& problem : problems) WriteLog(problem.text.c_str());
         PostScreenMessage(problems.front().text);
         return false;
     }
-    CarryOver(old, sameEditedFiles);
-    FreeRecords(old);
+    {
+        const DataSet old = InstallDataSet(fresh);
+        CarryOver(old.records, sameEditedFiles);
+    }
     const std::string done = "Data reloaded: " + changed;
     WriteLog(done.c_str());
     PostScreenMessage(done);

@@ -10,7 +10,7 @@
 
 #include "base/log.h"
 #include "base/screen_message.h"
-#include "figure/data_rules.h"
+#include "figure/data_files.h"
 #include "graphics/device.h"
 #include "graphics/scene_state.h"
 #include "graphics/text.h"
@@ -32,11 +32,15 @@ const float FAR_PLANE = 2000.0f;
 // log, and the first file that has any is named on screen.
 void LoadFigureData()
 {
+    DataSet data = LoadDataFiles();
+    InstallDataSet(data);
     std::vector<std::string> notes;
-    for (const std::string& name : MissingFigureFiles()) notes.push_back(name + " missing: created empty");
-    const std::vector<DataProblem> problems = LoadCheckedFigureData();
     std::map<std::string, int> counts;
-    for (const DataProblem& problem : problems) {
+    for (const DataProblem& problem : data.problems) {
+        if (problem.missing) {
+            notes.push_back(problem.file + " missing: created empty");
+            continue;
+        }
         WriteLog(problem.text.c_str());
         ++counts[problem.file];
     }

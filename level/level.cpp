@@ -1,5 +1,6 @@
 #include "level/level.h"
 
+#include "figure/data_file_names.h"
 #include "figure/roles.h"
 
 #include <cmath>
@@ -105,7 +106,7 @@ int InitLevel()
 {
     // The file is read through but means nothing yet; a stream that fails ends the
     // reading as its end would, since fread then comes back short.
-    if (FILE* file = std::fopen("veclevel.dat", "r")) {
+    if (FILE* file = std::fopen(LEVEL_DATA_FILE, "r")) {
         char block[1000];
         while (std::fread(block, 1, sizeof block, file) == sizeof block) {
         }

@@ -1,4 +1,4 @@
-// Helpers for the tests of the data files: the log as lines, image files.
+// Helpers for the tests of the data files: the log as lines, image files, a small sound set.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -62,4 +62,32 @@ inline void WriteBmp(const std::string& path, int width, int height, const Pixel
 inline void WriteBmp(const std::string& path, int width, int height)
 {
     WriteBmp(path, width, height, [](int, int) { return 0xFFFFFFu; });
+}
+
+// A set that keeps every rule, on one image p.bmp: 13 parts, 8 slots hung in a chain and
+// 6 one-key frames, the last showing and swapping slots.
+inline std::string SmallPartsFile()
+{
+    std::string text = "numparts=13\n";
+    for (int i = 0; i < 13; ++i)
+        text += "part=" + std::to_string(i) + "\ntexture=p.bmp\nnumpoints=2\npoints=0,10,0,-10\n";
+    return text;
+}
+
+inline std::string SmallFigureFile()
+{
+    std::string text = "numparts=8\n";
+    for (int i = 0; i < 8; ++i) {
+        text += "part=" + std::to_string(i) + "\nvecpartnum=" + std::to_string(i) + "\n";
+        if (i > 0) text += "rootpart=" + std::to_string(i - 1) + "\nrootpoint=1\n";
+    }
+    return text;
+}
+
+inline std::string SmallAnimFile()
+{
+    std::string text = "numframes=6\n";
+    for (int f = 0; f < 6; ++f)
+        text += "frame=" + std::to_string(f) + "\nframe_numparts=6\nkey_part=0\nnumkeys=1\nkey=0\nkey_rotspeed=5\n";
+    return text + "use_changepart=1\nchangepart=3,6\npart_visible=6,7\n";
 }

@@ -9,32 +9,6 @@
 
 namespace {
 
-std::string Parts()
-{
-    std::string text = "numparts=13\n";
-    for (int i = 0; i < 13; ++i)
-        text += "part=" + std::to_string(i) + "\ntexture=p.bmp\nnumpoints=2\npoints=0,10,0,-10\n";
-    return text;
-}
-
-std::string Figure()
-{
-    std::string text = "numparts=8\n";
-    for (int i = 0; i < 8; ++i) {
-        text += "part=" + std::to_string(i) + "\nvecpartnum=" + std::to_string(i) + "\n";
-        if (i > 0) text += "rootpart=" + std::to_string(i - 1) + "\nrootpoint=1\n";
-    }
-    return text;
-}
-
-std::string Frames()
-{
-    std::string text = "numframes=6\n";
-    for (int f = 0; f < 6; ++f)
-        text += "frame=" + std::to_string(f) + "\nframe_numparts=6\nkey_part=0\nnumkeys=1\nkey=0\nkey_rotspeed=5\n";
-    return text + "use_changepart=1\nchangepart=3,6\npart_visible=6,7\n";
-}
-
 struct CheckResult {
     int exitCode;
     std::vector<std::string> lines;
@@ -55,9 +29,9 @@ protected:
     {
         mkdir("data", 0700);
         WriteBmp("data/p.bmp", 16, 16);
-        WriteWholeFile("data/vecparts.dat", Parts());
-        WriteWholeFile("data/vecman.dat", Figure());
-        WriteWholeFile("data/vecanim.dat", Frames());
+        WriteWholeFile("data/vecparts.dat", SmallPartsFile());
+        WriteWholeFile("data/vecman.dat", SmallFigureFile());
+        WriteWholeFile("data/vecanim.dat", SmallAnimFile());
     }
     ScopedTempDir dir;
 };
@@ -75,8 +49,9 @@ TEST_F(CheckTool, SoundDataPassesAndTheDirectoryIsLeftAsItWas)
 
 TEST_F(CheckTool, EachBreachIsReportedAtItsLine)
 {
-    WriteWholeFile("data/vecparts.dat", Parts() + "part=3\ntexture=none.bmp\nnumpoints=1\npart=13\nxoffset=1\n");
-    WriteWholeFile("data/vecman.dat", "numparts=8\nmystery=1\n" + Figure().substr(11) + "part=5\nrootpart=6\n"
+    WriteWholeFile("data/vecparts.dat",
+                   SmallPartsFile() + "part=3\ntexture=none.bmp\nnumpoints=1\npart=13\nxoffset=1\n");
+    WriteWholeFile("data/vecman.dat", "numparts=8\nmystery=1\n" + SmallFigureFile().substr(11) + "part=5\nrootpart=6\n"
                                       "part=4\nrootpoint=2\npart=2\nvecpartnum=13\npart=8\nlayer=1\n");
     WriteWholeFile("data/vecanim.dat", "numframes=6\nframe=5\nframe_numparts=5\nkey_part=1\nnumkeys=1\nkey=0\n"
                                        "use_changepart=1\nchangepart=9,1\npart_visible=1,2,3,4,5,6\nkey=1\n"

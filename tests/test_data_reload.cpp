@@ -5,11 +5,16 @@
 #include <d3d8.h>
 #include <stand_in.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "base/log.h"
 #include "base/screen_message.h"
 #include "data_files_support.h"
+#include "figure/data_files.h"
 #include "figure/records.h"
 #include "figure/roles.h"
 #include "game/actions.h"
@@ -34,16 +39,21 @@ bool KeysPointIntoFrames()
     return true;
 }
 
-TEST(DataReload, BrokenSetsAreRefusedAndGoodOnesTakenWhateverTheOrder)
+void OpenImageDevice()
 {
-    ScopedTempDir dir;
-    CopyDirectoryFiles(VANTREL_DATA_DIR);
-    StartOnMemoryDevice();
     ASSERT_TRUE(CreateMemoryDevice(640, 480, &g_d3d, &g_device));
     D3DCAPS8 caps = {};
     g_device->GetDeviceCaps(&caps);
     g_maxTextureWidth = caps.MaxTextureWidth;
     g_maxTextureHeight = caps.MaxTextureHeight;
+}
+
+TEST(DataReload, BrokenSetsAreRefusedAndGoodOnesTakenWhateverTheOrder)
+{
+    ScopedTempDir dir;
+    CopyDirectoryFiles(VANTREL_DATA_DIR);
+    StartOnMemoryDevice();
+    OpenImageDevice();
     InitSceneResources();
     ASSERT_EQ(g_numFrames, 6);
 
@@ -88,6 +98,41 @@ TEST(DataReload, BrokenSetsAreRefusedAndGoodOnesTakenWhateverTheOrder)
     EXPECT_TRUE(ReloadDataFiles());
     EXPECT_EQ(CurrentScreenMessage(), "Data reloaded: on request");
     EXPECT_TRUE(LogHas("vecanim.dat:0: no numframes line: no frames are loaded"));
+}
+
+TEST(DataReload, RefusesAHostileSetWithTheLinesTheCheckerPrints)
+{
+    ScopedTempDir dir;
+    StartOnMemoryDevice();
+    OpenImageDevice();
+    WriteBmp("p.bmp", 16, 16);
+    WriteWholeFile(PARTS_DATA_FILE, SmallPartsFile());
+    WriteWholeFile(FIGURE_DATA_FILE, SmallFigureFile());
+    WriteWholeFile(ANIM_DATA_FILE, SmallAnimFile());
+    InitSceneResources();
+    ASSERT_EQ(g_numFrames, 6);
+
+    WriteWholeFile(PARTS_DATA_FILE, SmallPartsFile() + "part=1\nnumpoints=-5\npoints=1,2,3\npart=13\nxoffset=1\n" +
+                                        std::string(1500, 'x') + "\n");
+    std::remove(FIGURE_DATA_FILE);
+    WriteWholeFile(ANIM_DATA_FILE, "numframes=2\nframe=7\nkey_destangle=5\n==\nnumkeys=99999\n");
+    // The checker first: the reload's readers create the missing file, the checker's do not leave it.
+    EXPECT_EQ(RunCommand(std::string(VANTREL_CHECK_PATH) + " . > check.txt 2>&1"), 1);
+    std::vector<std::string> printed;
+    std::istringstream out(ReadWholeFile("check.txt"));
+    for (std::string line; std::getline(out, line);) printed.push_back(line);
+    ASSERT_GT(printed.size(), 8u);
+    EXPECT_EQ(printed[0], "vecman.dat:0: file missing");
+
+    ResetLog();
+    EXPECT_FALSE(ReloadDataFiles());
+    const std::vector<std::string> log = LogLines();
+    auto told = std::find(log.begin(), log.end(),
+                          "Data not reloaded (on request): " + std::to_string(printed.size()) + " problems");
+    ASSERT_NE(told, log.end());
+    EXPECT_EQ(std::vector<std::string>(told + 1, log.end()), printed);
+    EXPECT_EQ(CurrentScreenMessage(), printed[0]);
+    EXPECT_EQ(g_numFrames, 6);
 }
 
 }  // namespace

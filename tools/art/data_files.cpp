@@ -8,6 +8,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "figure/data_file_names.h"
+
 namespace {
 
 struct SlotDef {
@@ -242,10 +244,10 @@ std::string AnimationFile()
 
 bool WriteDataFiles(const std::string& outDir)
 {
-    return WriteText(outDir + "/vecparts.dat", PartsFile()) &&
-           WriteText(outDir + "/vecman.dat", FigureFile()) &&
-           WriteText(outDir + "/vecanim.dat", AnimationFile()) &&
-           WriteText(outDir + "/veclevel.dat",
+    const std::string dir = outDir + "/";
+    return WriteText(dir + PARTS_DATA_FILE, PartsFile()) && WriteText(dir + FIGURE_DATA_FILE, FigureFile()) &&
+           WriteText(dir + ANIM_DATA_FILE, AnimationFile()) &&
+           WriteText(dir + LEVEL_DATA_FILE,
                      "// The level is built into the game; this file is read and its content "
                      "ignored.\n");
 }

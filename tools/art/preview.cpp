@@ -9,6 +9,8 @@
 #include <map>
 #include <string>
 
+#include "figure/data_file_names.h"
+
 namespace {
 
 struct Affine {
@@ -116,7 +118,7 @@ bool ReadPairs(const std::string& path, Handler handle)
 bool Load(const std::string& dir, Data& data)
 {
     int part = 0;
-    bool ok = ReadPairs(dir + "/vecparts.dat", [&](const std::string& k, const std::string& v) {
+    bool ok = ReadPairs(dir + "/" + PARTS_DATA_FILE, [&](const std::string& k, const std::string& v) {
         if (k == "numparts") data.images.assign(std::atoi(v.c_str()), Image{});
         if (part < 0 || part >= static_cast<int>(data.images.size())) return;
         Image& im = data.images[part];
@@ -130,7 +132,7 @@ bool Load(const std::string& dir, Data& data)
         }
     });
     int slot = 0;
-    ok = ok && ReadPairs(dir + "/vecman.dat", [&](const std::string& k, const std::string& v) {
+    ok = ok && ReadPairs(dir + "/" + FIGURE_DATA_FILE, [&](const std::string& k, const std::string& v) {
         int n = std::atoi(v.c_str());
         if (k == "numparts") data.slots.assign(n, Slot{});
         else if (k == "part") slot = n;
@@ -141,7 +143,7 @@ bool Load(const std::string& dir, Data& data)
         else if (k == "rootpoint") data.slots[slot].rootpoint = n;
     });
     int frame = 0, list = 0, key = 0;
-    ok = ok && ReadPairs(dir + "/vecanim.dat", [&](const std::string& k, const std::string& v) {
+    ok = ok && ReadPairs(dir + "/" + ANIM_DATA_FILE, [&](const std::string& k, const std::string& v) {
         int n = std::atoi(v.c_str());
         if (k == "numframes") data.frames.assign(n, {});
         else if (k == "frame") frame = n;

@@ -8,9 +8,14 @@
 #include <sstream>
 #include <string>
 
-#include "figure/data_rules.h"
+#include "base/log.h"
+#include "figure/data_files.h"
 
 namespace {
+
+// What a reading may leave behind in the directory: the readers create missing data files
+// and the loaders write the log.
+const char* const WRITTEN_FILES[] = {PARTS_DATA_FILE, FIGURE_DATA_FILE, ANIM_DATA_FILE, LOG_FILE};
 
 // Works inside a data directory and leaves it as it was: the readers create missing
 // files and the loaders write log.log there.
@@ -22,12 +27,12 @@ public:
         if (!getcwd(previous, sizeof previous) || chdir(dir.c_str()) != 0) return;
         previous_ = previous;
         entered_ = true;
-        for (const char* name : {"vecparts.dat", "vecman.dat", "vecanim.dat", "log.log"}) {
+        for (const char* name : WRITTEN_FILES) {
             struct stat info;
             if (stat(name, &info) == 0) existed_.push_back(name);
         }
-        if (Existed("log.log")) {
-            std::ifstream in("log.log", std::ios::binary);
+        if (Existed(LOG_FILE)) {
+            std::ifstream in(LOG_FILE, std::ios::binary);
             std::ostringstream text;
             text << in.rdbuf();
             log_ = text.str();
@@ -36,10 +41,10 @@ public:
     ~ScopedDataDirectory()
     {
         if (!entered_) return;
-        for (const char* name : {"vecparts.dat", "vecman.dat", "vecanim.dat", "log.log"}) {
+        for (const char* name : WRITTEN_FILES) {
             if (!Existed(name)) std::remove(name);
         }
-        if (Existed("log.log")) std::ofstream("log.log", std::ios::binary | std::ios::trunc) << log_;
+        if (Existed(LOG_FILE)) std::ofstream(LOG_FILE, std::ios::binary | std::ios::trunc) << log_;
         if (chdir(previous_.c_str()) != 0) std::perror(previous_.c_str());
     }
     bool Entered() const { return entered_; }
@@ -65,7 +70,6 @@ std::vector<std::string> CheckDataDirectory(const std::string& dir)
     std::vector<std::string> breaches;
     ScopedDataDirectory inside(dir);
     if (!inside.Entered()) return {dir + ":0: cannot enter the directory"};
-    for (const std::string& name : MissingFigureFiles()) breaches.push_back(name + ":0: file missing");
-    for (const DataProblem& problem : LoadCheckedFigureData()) breaches.push_back(problem.text);
+    for (const DataProblem& problem : LoadDataFiles().problems) breaches.push_back(problem.text);
     return breaches;
 }

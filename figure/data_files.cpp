@@ -1,0 +1,90 @@
+#include "figure/data_files.h"
+
+#include <filesystem>
+#include <string>
+#include <utility>
+
+#include "figure/records.h"
+
+namespace {
+
+// Empties the record globals, handing over what they held.
+DataRecords TakeGlobalRecords()
+{
+    return DataRecords{std::exchange(g_parts, nullptr),        std::exchange(g_numParts, 0),
+                       std::exchange(g_vectorMan, nullptr),    std::exchange(g_frames, nullptr),
+                       std::exchange(g_numFrames, 0),          std::exchange(g_partsFileRecord, PartsFileRecord()),
+                       std::exchange(g_animFileRecord, AnimFileRecord())};
+}
+
+void PutGlobalRecords(DataRecords&& records)
+{
+    g_parts = records.parts;
+    g_numParts = records.numParts;
+    g_vectorMan = records.man;
+    g_frames = records.frames;
+    g_numFrames = records.numFrames;
+    g_partsFileRecord = std::move(records.partsFile);
+    g_animFileRecord = std::move(records.animFile);
+    records = DataRecords();
+}
+
+void FreeRecords(const DataRecords& records)
+{
+    delete[] records.parts;
+    FreeFigure(records.man);
+    FreeFrames(records.frames, records.numFrames);
+}
+
+bool FileExists(const char* name)
+{
+    std::error_code error;
+    return std::filesystem::exists(name, error);
+}
+
+}  // namespace
+
+DataSet::DataSet(DataSet&& other) noexcept
+    : records(std::exchange(other.records, DataRecords())), problems(std::move(other.problems))
+{
+}
+
+DataSet& DataSet::operator=(DataSet&& other) noexcept
+{
+    if (this != &other) {
+        FreeRecords(records);
+        records = std::exchange(other.records, DataRecords());
+        problems = std::move(other.problems);
+    }
+    return *this;
+}
+
+DataSet::~DataSet()
+{
+    FreeRecords(records);
+}
+
+DataSet LoadDataFiles()
+{
+    DataSet set;
+    // Asked before reading: the readers create what is missing.
+    for (const char* name : FIGURE_DATA_FILES) {
+        if (!FileExists(name)) set.problems.push_back({name, 0, std::string(name) + ":0: file missing", true});
+    }
+    // The readers build into the globals; what those hold steps aside meanwhile, so the
+    // reading starts from nothing whoever asks.
+    DataRecords inUse = TakeGlobalRecords();
+    const std::vector<DataProblem> breaches = LoadCheckedFigureData();
+    set.problems.insert(set.problems.end(), breaches.begin(), breaches.end());
+    set.records = TakeGlobalRecords();
+    PutGlobalRecords(std::move(inUse));
+    return set;
+}
+
+DataSet InstallDataSet(DataSet& set)
+{
+    DataSet previous;
+    previous.records = TakeGlobalRecords();
+    PutGlobalRecords(std::move(set.records));
+    return previous;
+}
