@@ -1,10 +1,7 @@
 #include "figure/parts_save.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
-
-#include "figure/data_reader.h"
 
 PartsFileRecord g_partsFileRecord;
 
@@ -32,12 +29,7 @@ void NotePartsLine(int part, const char* key, int line)
 
 std::string FormatOffset(float value)
 {
-    char text[64] = "0";
-    for (int digits = 1; digits <= 9; ++digits) {
-        std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(value));
-        if (static_cast<float>(ParseReal(text)) == value) break;
-    }
-    return text;
+    return ShortestDecimal(value);
 }
 
 SaveResult SavePartOffsets(const std::vector<OffsetValue>& values, std::string& why)

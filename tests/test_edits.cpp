@@ -125,4 +125,11 @@ TEST_F(Edits, UndoAndRedoStepOverASaveAndFollowTheSavedState)
     EXPECT_EQ(g_parts[0].yoffset, 1.6f);
 }
 
+TEST_F(Edits, TenAndMoreAreWrittenWithoutAnExponent)
+{
+    for (int i = 0; i < 100; ++i) NudgeOffset(1, false, 1.0f);
+    ASSERT_TRUE(SaveEdits());
+    EXPECT_NE(ReadWholeFile("vecparts.dat").find("\r\nxoffset=10\r\n"), std::string::npos) << "not 1e+01";
+}
+
 }  // namespace
