@@ -10,6 +10,8 @@
 
 #include "base/screen_message.h"
 #include "data_files_support.h"
+#include "editor/edits.h"
+#include "figure/key_edit.h"
 #include "figure/records.h"
 #include "figure/roles.h"
 #include "game/actions.h"
@@ -34,9 +36,9 @@ bool KeysPointIntoFrames()
     return true;
 }
 
-TEST(DataReload, BrokenSetsAreRefusedAndGoodOnesTakenWhateverTheOrder)
+// The game started on the bundled data, in the working directory.
+void StartOnBundledData()
 {
-    ScopedTempDir dir;
     CopyDirectoryFiles(VANTREL_DATA_DIR);
     StartOnMemoryDevice();
     ASSERT_TRUE(CreateMemoryDevice(640, 480, &g_d3d, &g_device));
@@ -46,6 +48,12 @@ TEST(DataReload, BrokenSetsAreRefusedAndGoodOnesTakenWhateverTheOrder)
     g_maxTextureHeight = caps.MaxTextureHeight;
     InitSceneResources();
     ASSERT_EQ(g_numFrames, 6);
+}
+
+TEST(DataReload, BrokenSetsAreRefusedAndGoodOnesTakenWhateverTheOrder)
+{
+    ScopedTempDir dir;
+    StartOnBundledData();
 
     std::vector<std::pair<std::string, std::string>> good;
     for (const char* name : {"vecparts.dat", "vecman.dat", "vecanim.dat"}) good.push_back({name, ReadWholeFile(name)});
@@ -88,6 +96,25 @@ TEST(DataReload, BrokenSetsAreRefusedAndGoodOnesTakenWhateverTheOrder)
     EXPECT_TRUE(ReloadDataFiles());
     EXPECT_EQ(CurrentScreenMessage(), "Data reloaded: on request");
     EXPECT_TRUE(LogHas("vecanim.dat:0: no numframes line: no frames are loaded"));
+}
+
+TEST(DataReload, KeysEditedInMemoryOutliveAReloadOfTheFigureFile)
+{
+    ScopedTempDir dir;
+    StartOnBundledData();
+    const std::vector<int> before = KeyIds(0, 1);
+    const int added = InsertKeyAfter(before[0], AnimKey());
+    SetKeyAngles({{before[1], 45.0f, 90.0f}});
+    WriteWholeFile("vecman.dat", ReadWholeFile("vecman.dat") + "// moved\n");
+    ASSERT_TRUE(ReloadDataFiles());
+    EXPECT_EQ(KeyIds(0, 1), (std::vector<int>{before[0], added, before[1]}));
+    EXPECT_EQ(KeyById(before[1])->destAngle, 45.0f);
+    EXPECT_TRUE(g_editsUnsaved);
+    ASSERT_TRUE(UndoEdit());
+    ASSERT_TRUE(UndoEdit());
+    EXPECT_EQ(KeyIds(0, 1), before);
+    EXPECT_FALSE(g_editsUnsaved);
+    ForgetEdits();
 }
 
 }  // namespace
