@@ -4,7 +4,7 @@
 #include <deque>
 #include <map>
 #include <string>
-#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "base/log.h"
@@ -12,44 +12,66 @@
 #include "editor/editor.h"
 #include "figure/anim_save.h"
 #include "figure/data_file_names.h"
+#include "figure/key_edit.h"
 #include "figure/parts_save.h"
 #include "figure/records.h"
 
 namespace {
 
-// Which value an edit changed: pivot offsets by part, key angles by frame, list and key.
+
+// Which value an edit changed: pivot offsets by part, key angles by key id.
 enum Field { X_OFFSET, Y_OFFSET, KEY_DEST, KEY_SPEED };
-typedef std::tuple<int, int, int, int> ValueId;  // field, part or frame, list, key
+typedef std::pair<int, int> ValueId;  // field, part index or key id
 
 struct Change {
     ValueId id;
     float before;
     float after;
 };
+// A key put into a list or taken out of it, with everything needed to do it again.
+struct KeyChange {
+    bool inserted;   // else deleted
+    KeyPlace place;  // where the key is while it is there
+    AnimKey key;     // its id and values
+};
 // One step of the history: what one key press changed, taken back and put again whole.
-typedef std::vector<Change> Step;
+struct Step {
+    std::vector<Change> values;
+    std::vector<KeyChange> keys;
+};
 
 std::deque<Step> s_steps;
 size_t s_done = 0;  // steps in effect; those after it can be redone
 // The value on disk of every value the history has touched, as last read or saved.
 std::map<ValueId, float> s_saved;
+// The keys on disk of every list the history has inserted into or deleted from.
+std::map<ListId, std::vector<int>> s_savedLists;
 
 float* ValueOf(const ValueId& id)
 {
-    const auto [field, a, b, c] = id;
+    const auto [field, subject] = id;
     if (field == X_OFFSET || field == Y_OFFSET) {
-        VectorPart* image = PartAt(a);
+        VectorPart* image = PartAt(subject);
         if (!image) return nullptr;
         return field == Y_OFFSET ? &image->yoffset : &image->xoffset;
     }
-    AnimKey* key = KeyAt(a, b, c);
+    AnimKey* key = KeyById(subject);
     if (!key) return nullptr;
     return field == KEY_SPEED ? &key->rotSpeed : &key->destAngle;
 }
 
+// The lists whose keys in memory are not the ones on disk.
+std::vector<ListId> UnsavedLists()
+{
+    std::vector<ListId> lists;
+    for (const auto& entry : s_savedLists)
+        if (KeyIds(entry.first.first, entry.first.second) != entry.second) lists.push_back(entry.first);
+    return lists;
+}
+
 void UpdateUnsaved()
 {
-    g_editsUnsaved = false;
+    g_editsUnsaved = !UnsavedLists().empty();
     for (const auto& entry : s_saved) {
         const float* value = ValueOf(entry.first);
         if (value && *value != entry.second) g_editsUnsaved = true;
@@ -74,15 +96,19 @@ float Nudged(float value, float direction)
     return value + direction * 0.1f;
 }
 
-void MakeStep(Step step)
+// Puts the key into its list or takes it out, as the history stands with the step done
+// or not.
+void PutKey(const KeyChange& change, bool done)
 {
-    for (Change& change : step) {
-        float* value = ValueOf(change.id);
-        if (!value) continue;
-        change.before = *value;
-        s_saved.emplace(change.id, *value);
-        *value = change.after;
-    }
+    if (change.inserted == done)
+        InsertKeyAt(change.place.frame, change.place.list, change.place.index, change.key);
+    else
+        RemoveKey(change.key.id);
+}
+
+// Records a step that is already in effect.
+void AddStep(const Step& step)
+{
     s_steps.erase(s_steps.begin() + static_cast<std::ptrdiff_t>(s_done), s_steps.end());
     s_steps.push_back(step);
     if (s_steps.size() > static_cast<size_t>(MAX_EDIT_STEPS)) s_steps.pop_front();
@@ -90,53 +116,143 @@ void MakeStep(Step step)
     UpdateUnsaved();
 }
 
+void MakeStep(Step step)
+{
+    for (Change& change : step.values) {
+        float* value = ValueOf(change.id);
+        if (!value) continue;
+        change.before = *value;
+        s_saved.emplace(change.id, *value);
+        *value = change.after;
+    }
+    AddStep(step);
+}
+
 void PutStep(const Step& step, bool after)
 {
-    for (const Change& change : step)
-        if (float* value = ValueOf(change.id)) *value = after ? change.after : change.before;
+    if (after) {
+        for (const KeyChange& change : step.keys) PutKey(change, true);
+        for (const Change& change : step.values)
+            if (float* value = ValueOf(change.id)) *value = change.after;
+    } else {
+        for (auto change = step.values.rbegin(); change != step.values.rend(); ++change)
+            if (float* value = ValueOf(change->id)) *value = change->before;
+        for (auto change = step.keys.rbegin(); change != step.keys.rend(); ++change) PutKey(*change, false);
+    }
     UpdateUnsaved();
+}
+
+// Inserts (a new key with key's values) or deletes (key) as one step; the key's id, or 0
+// when refused.
+int ChangeKeys(bool insert, const KeyPlace& place, AnimKey key)
+{
+    const std::vector<int> before = KeyIds(place.frame, place.list);
+    if (insert) {
+        key.id = 0;
+        const AnimKey* added = InsertKeyAt(place.frame, place.list, place.index, key);
+        if (!added) return 0;
+        key = *added;
+    } else if (!RemoveKey(key.id)) {
+        return 0;
+    }
+    s_savedLists.emplace(ListId(place.frame, place.list), before);
+    AddStep({{}, {{insert, place, key}}});
+    return key.id;
+}
+
+int InsertKeyBeside(int key, const AnimKey& values, int offset)
+{
+    KeyPlace place;
+    if (!KeyById(key, &place)) return 0;
+    place.index += offset;
+    return ChangeKeys(true, place, values);
+}
+
+std::string Counted(size_t count, const char* one, const char* many)
+{
+    return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
 std::string Written(const char* file, size_t count)
 {
-    return std::string(file) + " saved: " + std::to_string(count) + (count == 1 ? " value" : " values") + " written";
+    return std::string(file) + " saved: " + Counted(count, "value", "values") + " written";
 }
 
-// Saves the unsaved values of one file; the outcome, or empty with nothing to save.
-template <typename Value>
-std::string SaveFile(const char* file, std::vector<Value> values, const std::vector<ValueId>& ids,
-                     SaveResult (*save)(const std::vector<Value>&, std::string&), bool& ok)
+void ValuesSaved(const std::vector<ValueId>& ids)
+{
+    for (const ValueId& id : ids)
+        if (const float* value = ValueOf(id)) s_saved[id] = *value;
+}
+
+// Saves the unsaved pivot offsets; the outcome, or empty with nothing to save.
+std::string SaveParts(const std::vector<OffsetValue>& values, const std::vector<ValueId>& ids, bool& ok)
 {
     if (values.empty()) return std::string();
     std::string why;
-    if (save(values, why) != SaveResult::SAVED) {
+    if (SavePartOffsets(values, why) != SaveResult::SAVED) {
         ok = false;
-        return std::string(file) + " not saved: " + why;
+        return std::string(PARTS_DATA_FILE) + " not saved: " + why;
     }
-    for (const ValueId& id : ids)
-        if (const float* value = ValueOf(id)) s_saved[id] = *value;
-    return Written(file, values.size());
+    ValuesSaved(ids);
+    return Written(PARTS_DATA_FILE, values.size());
+}
+
+// Saves the unsaved key lists and angles; the outcome, or empty with nothing to save.
+std::string SaveAnim(const std::vector<ListId>& lists, const std::vector<KeyValue>& values,
+                     const std::vector<ValueId>& ids, bool& ok)
+{
+    if (lists.empty() && values.empty()) return std::string();
+    std::string why;
+    AnimSaveCount count;
+    if (SaveAnimEdits(lists, values, count, why) != SaveResult::SAVED) {
+        ok = false;
+        return std::string(ANIM_DATA_FILE) + " not saved: " + why;
+    }
+    ValuesSaved(ids);
+    for (const ListId& list : lists) s_savedLists[list] = KeyIds(list.first, list.second);
+    if (count.added == 0 && count.removed == 0) return Written(ANIM_DATA_FILE, values.size());
+    std::string text = std::string(ANIM_DATA_FILE) + " saved: ";
+    if (count.added) text += Counted(count.added, "key", "keys") + " added, ";
+    if (count.removed) text += Counted(count.removed, "key", "keys") + " removed, ";
+    return text + Counted(values.size(), "value", "values") + " written";
 }
 
 }  // namespace
 
 void NudgeOffset(int part, bool vertical, float direction)
 {
-    const ValueId id(vertical ? Y_OFFSET : X_OFFSET, part, 0, 0);
+    const ValueId id(vertical ? Y_OFFSET : X_OFFSET, part);
     const float* value = ValueOf(id);
     if (!value) return;
-    MakeStep({{id, *value, Nudged(*value, direction)}});
+    MakeStep({{{id, *value, Nudged(*value, direction)}}, {}});
 }
 
 void SetKeyAngles(const std::vector<KeyAngles>& keys)
 {
     Step step;
     for (const KeyAngles& k : keys) {
-        if (!KeyAt(k.frame, k.list, k.key)) continue;
-        step.push_back({ValueId(KEY_DEST, k.frame, k.list, k.key), 0.0f, k.destAngle});
-        step.push_back({ValueId(KEY_SPEED, k.frame, k.list, k.key), 0.0f, k.rotSpeed});
+        if (!KeyById(k.key)) continue;
+        step.values.push_back({ValueId(KEY_DEST, k.key), 0.0f, k.destAngle});
+        step.values.push_back({ValueId(KEY_SPEED, k.key), 0.0f, k.rotSpeed});
     }
-    if (!step.empty()) MakeStep(step);
+    if (!step.values.empty()) MakeStep(step);
+}
+
+int InsertKeyAfter(int key, const AnimKey& values)
+{
+    return InsertKeyBeside(key, values, 1);
+}
+
+int InsertKeyBefore(int key, const AnimKey& values)
+{
+    return InsertKeyBeside(key, values, 0);
+}
+
+bool DeleteKey(int key)
+{
+    KeyPlace place;
+    const AnimKey* found = KeyById(key, &place);
+    return found && ChangeKeys(false, place, *found) != 0;
 }
 
 bool UndoEdit()
@@ -167,23 +283,24 @@ bool SaveEdits()
     for (const auto& entry : s_saved) {
         const float* value = ValueOf(entry.first);
         if (!value || *value == entry.second) continue;
-        const auto [field, a, b, c] = entry.first;
+        const auto [field, subject] = entry.first;
         if (field == X_OFFSET || field == Y_OFFSET) {
-            offsets.push_back({a, field == Y_OFFSET, *value});
+            offsets.push_back({subject, field == Y_OFFSET, *value});
             offsetIds.push_back(entry.first);
         } else {
-            angles.push_back({KeyId(a, b, c), field == KEY_SPEED, *value});
+            angles.push_back({subject, field == KEY_SPEED, *value});
             angleIds.push_back(entry.first);
         }
     }
-    if (offsets.empty() && angles.empty()) {
+    const std::vector<ListId> lists = UnsavedLists();
+    if (offsets.empty() && angles.empty() && lists.empty()) {
         Say("Nothing to save");
         return false;
     }
     // Each file on its own: one refused does not keep the other from being written.
     bool ok = true;
-    const std::string parts = SaveFile(PARTS_DATA_FILE, offsets, offsetIds, SavePartOffsets, ok);
-    const std::string anim = SaveFile(ANIM_DATA_FILE, angles, angleIds, SaveKeyValues, ok);
+    const std::string parts = SaveParts(offsets, offsetIds, ok);
+    const std::string anim = SaveAnim(lists, angles, angleIds, ok);
     UpdateUnsaved();
     if (!parts.empty()) WriteLog(parts.c_str());
     if (!anim.empty()) WriteLog(anim.c_str());
@@ -196,5 +313,6 @@ void ForgetEdits()
     s_steps.clear();
     s_done = 0;
     s_saved.clear();
+    s_savedLists.clear();
     g_editsUnsaved = false;
 }

@@ -1,10 +1,14 @@
-// The editor's one history: every nudge of an image's pivot and every turn of a key's
-// destination angle is one step that Ctrl+Z takes back and Ctrl+Y puts again, kept across
-// saves; Ctrl+S writes what memory holds and the files do not (vecparts.dat, vecanim.dat,
-// or both). g_editsUnsaved follows: true exactly while some value in memory differs from
-// the one last read or saved, so undoing back to it clears it.
+// The editor's one history: every nudge of an image's pivot, every turn of a key's
+// destination angle and every key inserted or deleted is one step that Ctrl+Z takes back
+// and Ctrl+Y puts again, kept across saves; Ctrl+S writes what memory holds and the files
+// do not (vecparts.dat, vecanim.dat, or both). Keys are named by id, so a step still finds
+// its key after keys before it came or went. g_editsUnsaved follows: true exactly while
+// some value or key list in memory differs from the one last read or saved, so undoing
+// back to it clears it.
 #pragma once
 #include <vector>
+
+#include "figure/records.h"
 
 // Steps kept; the oldest go first when more are made.
 const int MAX_EDIT_STEPS = 4096;
@@ -12,10 +16,8 @@ const int MAX_EDIT_STEPS = 4096;
 // Moves part's xoffset (or yoffset when vertical) by direction tenths, as one step.
 void NudgeOffset(int part, bool vertical, float direction);
 
-// New destination angle and speed for key `key` of list `list` of frame `frame`.
+// New destination angle and speed for the key with id `key`.
 struct KeyAngles {
-    int frame;
-    int list;
     int key;
     float destAngle;
     float rotSpeed;
@@ -23,6 +25,15 @@ struct KeyAngles {
 // Sets them all as one step (a turn may change a key and the one after it together);
 // keys that do not exist are left out.
 void SetKeyAngles(const std::vector<KeyAngles>& keys);
+
+// A new key with values (their id and links are not read) just after, or just before, the
+// key with id `key` in its list, as one step. Returns the new key's id; 0 when refused (an
+// unknown key, a list at the reader's limits).
+int InsertKeyAfter(int key, const AnimKey& values);
+int InsertKeyBefore(int key, const AnimKey& values);
+// Deletes the key with this id as one step; undo puts it back with its id and values.
+// False for an unknown key or the only key of its list.
+bool DeleteKey(int key);
 
 // Take back or put again one step; false (and a screen message) when there is none.
 bool UndoEdit();

@@ -134,18 +134,17 @@ void TurnPoseKey(int degrees)
     const float wanted = k->destAngle + static_cast<float>(degrees);
     const float speed = SpeedForShortSide(from, k->destAngle, from, wanted, k->rotSpeed);
     const float dest = DestForTurn(from, wanted, speed);
-    std::vector<KeyAngles> changes = {{g_poseFrame, list, g_poseKey, dest, speed}};
+    std::vector<KeyAngles> changes = {{k->id, dest, speed}};
 
     // The key after this one starts where this one ends: it too keeps to the short way.
     const AnimKey* next = k->loopKeys ? k->first : k->next;
     if (next && next != k && !next->useStartAngle) {
-        const int nextKey = k->loopKeys ? 0 : g_poseKey + 1;
         const float oldFrom = WrappedAngle(k->destAngle);
         const float newFrom = WrappedAngle(dest);
         const float nextSpeed = SpeedForShortSide(oldFrom, next->destAngle, newFrom, next->destAngle, next->rotSpeed);
         const float nextDest = DestForTurn(newFrom, next->destAngle, nextSpeed);
         if (nextSpeed != next->rotSpeed || nextDest != next->destAngle)
-            changes.push_back({g_poseFrame, list, nextKey, nextDest, nextSpeed});
+            changes.push_back({next->id, nextDest, nextSpeed});
     }
     SetKeyAngles(changes);
 }

@@ -3,6 +3,7 @@
 #include "figure/anim_save.h"
 #include "figure/data_file_names.h"
 #include "figure/data_reader.h"
+#include "figure/key_edit.h"
 #include "figure/records.h"
 
 #include <cstring>
@@ -19,6 +20,9 @@ long s_keysInUse = 0;  // keeps many modest numkeys lines from adding up without
 // of its length.
 std::vector<int> s_listLengths;
 long s_linksFollowed = 0;
+// Whether the line just applied made the frames or a list, for the saver's notes.
+bool s_framesMade = false;
+bool s_listMade = false;
 
 AnimFrame* CurrentFrame()
 {
@@ -72,6 +76,7 @@ void SetNumFrames(long n)
     g_frames = new AnimFrame[n]();
     g_numFrames = static_cast<int>(n);
     s_listLengths.assign(static_cast<size_t>(n) * MAX_FRAME_KEYS, 0);
+    s_framesMade = true;
 }
 
 void SetNumKeys(long n)
@@ -95,6 +100,7 @@ void SetNumKeys(long n)
     delete[] frame->keys[s_list];
     frame->keys[s_list] = NewKeyList(static_cast<int>(n));
     ListLength(s_list) = static_cast<int>(n);
+    s_listMade = true;
 }
 
 void SetPartList(const char* value, unsigned char& hasList, int* entries)
@@ -159,20 +165,43 @@ const DataKey<AnimKey> ANIM_KEYS[] = {
     {"move_yloop", nullptr, [](AnimKey& k, const char* v) { k.yLoop = ParseFlag(v); k.moveY = 1; }},
 };
 
+// What the line just applied did, so a save can rewrite values in place and insert and
+// remove keys' lines knowing what every line means.
+AnimLine NoteFor(const char* key)
+{
+    AnimLine note;
+    note.frame = s_frame;
+    note.list = s_list;
+    if (std::strcmp(key, "frame") == 0) {
+        note.kind = AnimLineKind::FRAME;
+    } else if (std::strcmp(key, "key_part") == 0) {
+        note.kind = AnimLineKind::LIST;
+    } else if (std::strcmp(key, "numkeys") == 0) {
+        note.kind = s_listMade ? AnimLineKind::MAKE_LIST : AnimLineKind::OTHER;
+    } else if (std::strcmp(key, "key") == 0) {
+        note.kind = AnimLineKind::SELECT;
+    } else if (std::strcmp(key, "numframes") == 0 || std::strcmp(key, "frame_numparts") == 0) {
+        note.kind = AnimLineKind::OTHER;
+    } else {
+        note.kind = AnimLineKind::VALUE;
+        if (std::strcmp(key, "key_destangle") == 0) note.field = KeyField::DEST;
+        if (std::strcmp(key, "key_rotspeed") == 0) note.field = KeyField::SPEED;
+    }
+    if (note.kind == AnimLineKind::SELECT || note.kind == AnimLineKind::VALUE) {
+        const AnimKey* chosen = CurrentKey();
+        note.key = chosen ? chosen->id : 0;
+    }
+    return note;
+}
+
 bool HandleAnimKey(const char* key, const char* value)
 {
+    s_framesMade = s_listMade = false;
     const bool recognised = ApplyDataKey(ANIM_KEYS, key, value, CurrentKey, "no such key");
     if (!recognised || !value) return recognised;
-    // Where each key's lines are, so a save can change its angles in place.
-    const int line = CurrentDataLine();
-    if (std::strcmp(key, "frame") == 0) {
-        NoteAnimFrameLine(s_frame, line);
-    } else if (std::strcmp(key, "numkeys") == 0) {
-        NoteAnimListMade(s_frame, s_list);
-    } else if (std::strcmp(key, "numframes") != 0 && std::strcmp(key, "frame_numparts") != 0 &&
-               std::strcmp(key, "key_part") != 0 && CurrentKey()) {
-        NoteAnimKeyLine(KeyId(s_frame, s_list, s_key), key, line);
-    }
+    if (s_framesMade) NoteAnimFramesMade();
+    if (s_listMade) NoteAnimListMade(s_frame, s_list, KeyIds(s_frame, s_list));
+    NoteAnimLine(CurrentDataLine(), NoteFor(key));
     return recognised;
 }
 

@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
+#include <iterator>
+#include <set>
+
+#include "figure/key_edit.h"
+#include "figure/records.h"
 
 #include "figure/data_file_names.h"
 
@@ -12,6 +16,9 @@ namespace {
 
 const char DEST_KEY[] = "key_destangle";
 const char SPEED_KEY[] = "key_rotspeed";
+const char SELECT_KEY[] = "key";
+const char COUNT_KEY[] = "numkeys";
+const int NONE = -1;
 
 // The text of line number (from 1) without its end; empty past the end.
 std::string LineText(const std::string& text, int number)
@@ -33,71 +40,372 @@ std::string WholeDegrees(float value)
     return std::to_string(std::lround(value));
 }
 
+std::string Flag(unsigned char value)
+{
+    return value ? "1" : "0";
+}
+
+// The entries up to the last one in use, so the reader fills the same five back (an empty
+// list still needs an item to count as a list).
+std::string PartList(const int (&entries)[MAX_PART_LIST])
+{
+    int used = MAX_PART_LIST;
+    while (used > 1 && entries[used - 1] == -1) --used;
+    std::string text;
+    for (int i = 0; i < used; ++i) text += (i ? "," : "") + std::to_string(entries[i]);
+    return text;
+}
+
+// A line to add, with what it does when read.
+struct Added {
+    std::string text;
+    AnimLine note;
+};
+
+// One line of the file being saved, and what goes after it: a key's new value lines first,
+// so the key= line above still chooses them, then the blocks of keys inserted after it.
+struct Draft {
+    Line line;
+    AnimLine note;
+    bool removed = false;
+    std::vector<Added> values;
+    std::vector<Added> blocks;
+};
+
+// Where one key's lines are, as indices of the drafts.
+struct KeyLines {
+    int selects = 0;      // key= lines choosing it
+    int select = NONE;    // the last of them
+    std::vector<int> values;
+    int dest = NONE;
+    int speed = NONE;
+    int last = NONE;      // the last line that addresses it
+};
+
+struct Plan {
+    std::vector<Draft> drafts;
+    std::vector<int> chooser;  // per line: the key= line above it, whose number the reader uses
+    std::map<int, KeyLines> keys;
+    std::set<int> blocksAdded;  // keys whose whole block is written
+    std::vector<Added> atEnd;
+    int atEndKey = 0;  // the key the last header at the end chose
+};
+
+Plan MakePlan(const AnimFileRecord& record)
+{
+    Plan plan;
+    int chooser = NONE;
+    for (const Line& line : SplitLines(record.text)) {
+        const int i = static_cast<int>(plan.drafts.size());
+        Draft draft;
+        draft.line = line;
+        if (static_cast<size_t>(i) < record.lines.size()) draft.note = record.lines[i];
+        plan.chooser.push_back(chooser);
+        const AnimLine& note = draft.note;
+        if (note.kind == AnimLineKind::SELECT) chooser = i;
+        if ((note.kind == AnimLineKind::SELECT || note.kind == AnimLineKind::VALUE) && note.key) {
+            KeyLines& key = plan.keys[note.key];
+            key.last = i;
+            if (note.kind == AnimLineKind::SELECT) {
+                ++key.selects;
+                key.select = i;
+            } else {
+                key.values.push_back(i);
+                if (note.field == KeyField::DEST) key.dest = i;
+                if (note.field == KeyField::SPEED) key.speed = i;
+            }
+        }
+        plan.drafts.push_back(draft);
+    }
+    return plan;
+}
+
+const KeyLines& LinesOf(const Plan& plan, int key)
+{
+    static const KeyLines none;
+    auto found = plan.keys.find(key);
+    return found == plan.keys.end() ? none : found->second;
+}
+
+AnimLine Note(AnimLineKind kind, int frame, int list, int key, KeyField field = KeyField::OTHER)
+{
+    AnimLine note;
+    note.kind = kind;
+    note.field = field;
+    note.frame = frame;
+    note.list = list;
+    note.key = key;
+    return note;
+}
+
+// Every line a key's fields need to read back as they are in memory, after its key= line.
+// Movement bounds without their flag are the one thing the file cannot say.
+std::vector<Added> KeyBlock(const AnimKey& k, int index, int frame, int list)
+{
+    std::vector<Added> block;
+    auto add = [&](const char* name, const std::string& value, AnimLineKind kind, KeyField field) {
+        block.push_back({std::string(name) + "=" + value, Note(kind, frame, list, k.id, field)});
+    };
+    auto plain = [&](const char* name, const std::string& value) {
+        add(name, value, AnimLineKind::VALUE, KeyField::OTHER);
+    };
+    add(SELECT_KEY, std::to_string(index), AnimLineKind::SELECT, KeyField::OTHER);
+    if (k.useStartAngle) plain("use_startangle", "1");
+    if (k.useStartAngle || k.startAngle != 0.0f) plain("key_startangle", WholeDegrees(k.startAngle));
+    add(DEST_KEY, WholeDegrees(k.destAngle), AnimLineKind::VALUE, KeyField::DEST);
+    add(SPEED_KEY, WholeDegrees(k.rotSpeed), AnimLineKind::VALUE, KeyField::SPEED);
+    if (k.loopKeys) plain("loopkeys", "1");
+    if (k.useChangePart) plain("use_changepart", "1");
+    if (k.useChangePart || k.changePartSlot || k.changePartVecPart)
+        plain("changepart", std::to_string(k.changePartSlot) + "," + std::to_string(k.changePartVecPart));
+    if (k.hasVisibleList) plain("part_visible", PartList(k.visibleParts));
+    if (k.hasInvisibleList) plain("part_invisible", PartList(k.invisibleParts));
+    if (k.moveX) {
+        plain("move_xmin", ShortestDecimal(k.xMin));
+        plain("move_xmax", ShortestDecimal(k.xMax));
+        plain("move_xvel", ShortestDecimal(k.xVel));
+        plain("move_xloop", Flag(k.xLoop));
+    }
+    if (k.moveY) {
+        plain("move_ymin", ShortestDecimal(k.yMin));
+        plain("move_ymax", ShortestDecimal(k.yMax));
+        plain("move_yvel", ShortestDecimal(k.yVel));
+        plain("move_yloop", Flag(k.yLoop));
+    }
+    return block;
+}
+
+// Whether the reader read a line in pieces: what each piece did is not known line by line.
+bool HasCutLine(const Plan& plan)
+{
+    return std::any_of(plan.drafts.begin(), plan.drafts.end(),
+                       [](const Draft& d) { return d.line.text.size() >= static_cast<size_t>(MAX_DATA_LINE - 1); });
+}
+
+// Whether no key line between line `after` and the next key= line leans on the key= line
+// above: a key= line put there would take those lines over.
+bool NothingChosenAfter(const Plan& plan, int after)
+{
+    for (size_t i = after + 1; i < plan.drafts.size(); ++i) {
+        const AnimLineKind kind = plan.drafts[i].note.kind;
+        if (kind == AnimLineKind::SELECT) return true;
+        if (kind == AnimLineKind::VALUE) return false;
+    }
+    return true;
+}
+
+// Whether each of the file's keys of the list is one block: one key= line that chooses it
+// and only it, every line of the key after it, and no line of the list that writes a key
+// it does not have. Anything else could change meaning once keys are renumbered.
+bool ListIsPlain(const Plan& plan, const ListId& id, const std::vector<int>& keys, int made)
+{
+    for (int key : keys) {
+        const KeyLines& lines = LinesOf(plan, key);
+        if (lines.selects > 1 || (lines.selects == 0 && !lines.values.empty())) return false;
+        for (int v : lines.values)
+            if (plan.chooser[v] != lines.select) return false;
+        for (size_t i = lines.select + 1; lines.select != NONE && i < plan.drafts.size(); ++i) {
+            const AnimLine& note = plan.drafts[i].note;
+            if (note.kind == AnimLineKind::SELECT) break;
+            if (note.kind == AnimLineKind::VALUE && note.key != key) return false;
+        }
+    }
+    const std::set<int> inFile(keys.begin(), keys.end());
+    for (size_t i = made + 1; i < plan.drafts.size(); ++i) {
+        const AnimLine& note = plan.drafts[i].note;
+        if (note.kind == AnimLineKind::VALUE && ListId(note.frame, note.list) == id && !inFile.count(note.key))
+            return false;
+    }
+    return true;
+}
+
+// Plans the lines of one list as memory holds its keys; why it cannot, or empty.
+std::string PlanList(Plan& plan, const AnimFileRecord& record, const ListId& id, AnimSaveCount& count)
+{
+    const std::string where = "frame " + std::to_string(id.first) + " list " + std::to_string(id.second);
+    int made = NONE;
+    for (int i = static_cast<int>(plan.drafts.size()) - 1; i >= 0 && made == NONE; --i) {
+        const AnimLine& note = plan.drafts[i].note;
+        if (note.kind == AnimLineKind::MAKE_LIST && ListId(note.frame, note.list) == id) made = i;
+    }
+    auto found = record.lists.find(id);
+    if (found == record.lists.end() || made == NONE) return where + " has no numkeys line";
+    const std::vector<int>& was = found->second;
+    const std::vector<int> now = KeyIds(id.first, id.second);
+    if (!ListIsPlain(plan, id, was, made)) return where + " is not written one block per key";
+
+    const std::set<int> inFile(was.begin(), was.end());
+    const std::set<int> inMemory(now.begin(), now.end());
+    std::vector<int> keptWas, keptNow;
+    std::copy_if(was.begin(), was.end(), std::back_inserter(keptWas), [&](int k) { return inMemory.count(k) > 0; });
+    std::copy_if(now.begin(), now.end(), std::back_inserter(keptNow), [&](int k) { return inFile.count(k) > 0; });
+    if (keptWas != keptNow) return where + " has its keys in another order";
+
+    for (int key : was) {
+        if (inMemory.count(key)) continue;
+        const KeyLines& lines = LinesOf(plan, key);
+        for (int i = lines.select; i != NONE && i <= lines.last; ++i) {
+            const AnimLine& note = plan.drafts[i].note;
+            const bool own = (note.kind == AnimLineKind::SELECT || note.kind == AnimLineKind::VALUE) && note.key == key;
+            if (!own && note.kind != AnimLineKind::TEXT) return where + " has other lines inside a key's block";
+            plan.drafts[i].removed = true;
+        }
+        ++count.removed;
+    }
+    for (size_t m = 0; m < now.size(); ++m) {
+        if (!inFile.count(now[m])) continue;
+        const int select = LinesOf(plan, now[m]).select;
+        const size_t old = static_cast<size_t>(std::find(was.begin(), was.end(), now[m]) - was.begin());
+        if (select != NONE && old != m &&
+            !ReplaceValue(plan.drafts[select].line.text, SELECT_KEY, std::to_string(m)))
+            return where + " has a key= line that cannot be renumbered";
+    }
+    if (was.size() != now.size() &&
+        !ReplaceValue(plan.drafts[made].line.text, COUNT_KEY, std::to_string(now.size())))
+        return where + " has a numkeys line that cannot be rewritten";
+    for (size_t m = 0; m < now.size(); ++m) {
+        if (inFile.count(now[m])) continue;
+        // After the last block before it; a first key, or one after keys without lines,
+        // right after the numkeys line.
+        int after = made;
+        for (size_t p = m; p-- > 0 && after == made;) {
+            const KeyLines& lines = LinesOf(plan, now[p]);
+            if (inFile.count(now[p]) && lines.select != NONE) after = lines.last;
+        }
+        if (!NothingChosenAfter(plan, after)) return where + " has key lines that lean on an earlier key= line";
+        const AnimKey* key = KeyById(now[m]);
+        if (!key) continue;
+        const std::vector<Added> block = KeyBlock(*key, static_cast<int>(m), id.first, id.second);
+        std::vector<Added>& blocks = plan.drafts[after].blocks;
+        blocks.insert(blocks.end(), block.begin(), block.end());
+        plan.blocksAdded.insert(now[m]);
+        ++count.added;
+    }
+    return std::string();
+}
+
+// Plans one value: in place, after its key's last line, or at the end under a header that
+// chooses the key.
+void PlanValue(Plan& plan, const KeyValue& value)
+{
+    KeyPlace place;
+    if (plan.blocksAdded.count(value.key) || !KeyById(value.key, &place)) return;
+    const KeyLines& lines = LinesOf(plan, value.key);
+    const char* name = value.speed ? SPEED_KEY : DEST_KEY;
+    const std::string text = WholeDegrees(value.value);
+    const int line = value.speed ? lines.speed : lines.dest;
+    if (line != NONE && !plan.drafts[line].removed && ReplaceValue(plan.drafts[line].line.text, name, text)) return;
+
+    const AnimLine note = Note(AnimLineKind::VALUE, place.frame, place.list, value.key,
+                               value.speed ? KeyField::SPEED : KeyField::DEST);
+    const Added added{std::string(name) + "=" + text, note};
+    if (lines.last != NONE) {
+        plan.drafts[lines.last].values.push_back(added);
+        return;
+    }
+    if (plan.atEnd.empty() || plan.atEndKey != value.key) {
+        // Not noted as a frame= line: the frame keeps the name the comment above its own gives it.
+        plan.atEnd.push_back({"frame=" + std::to_string(place.frame), Note(AnimLineKind::OTHER, place.frame, 0, 0)});
+        plan.atEnd.push_back({"key_part=" + std::to_string(place.list),
+                              Note(AnimLineKind::LIST, place.frame, place.list, 0)});
+        plan.atEnd.push_back({std::string(SELECT_KEY) + "=" + std::to_string(place.index),
+                              Note(AnimLineKind::SELECT, place.frame, place.list, value.key)});
+        plan.atEndKey = value.key;
+    }
+    plan.atEnd.push_back(added);
+}
+
+// The new text and what each of its lines does. A file without an end on its last line
+// keeps having none.
+std::string Assemble(const Plan& plan, std::vector<AnimLine>& notes)
+{
+    const std::vector<Draft>& drafts = plan.drafts;
+    const bool noFinalEnd = !drafts.empty() && drafts.back().line.end.empty();
+    const std::string fileEnd = !drafts.empty() && !drafts[0].line.end.empty() ? drafts[0].line.end : "\n";
+    std::vector<Line> out;
+    notes.clear();
+    auto add = [&](const std::vector<Added>& lines) {
+        for (const Added& a : lines) {
+            out.push_back({a.text, fileEnd});
+            notes.push_back(a.note);
+        }
+    };
+    for (const Draft& d : drafts) {
+        if (!d.removed) {
+            out.push_back(d.line);
+            notes.push_back(d.note);
+        }
+        add(d.values);
+        add(d.blocks);
+    }
+    add(plan.atEnd);
+    std::string text;
+    for (size_t i = 0; i < out.size(); ++i) {
+        std::string end = out[i].end.empty() ? fileEnd : out[i].end;
+        if (i + 1 == out.size() && noFinalEnd) end.clear();
+        text += out[i].text + end;
+    }
+    return text;
+}
+
 }  // namespace
 
-void NoteAnimFrameLine(int frame, int line)
+void NoteAnimLine(int line, const AnimLine& note)
 {
-    g_animFileRecord.frameLines[frame] = line;
+    if (line < 1) return;
+    std::vector<AnimLine>& lines = g_animFileRecord.lines;
+    if (lines.size() < static_cast<size_t>(line)) lines.resize(line);
+    lines[line - 1] = note;
 }
 
-void NoteAnimListMade(int frame, int list)
+void NoteAnimListMade(int frame, int list, const std::vector<int>& keys)
 {
-    auto& keys = g_animFileRecord.keys;
-    keys.erase(keys.lower_bound(KeyId(frame, list, 0)), keys.lower_bound(KeyId(frame, list + 1, 0)));
+    g_animFileRecord.lists[ListId(frame, list)] = keys;
 }
 
-void NoteAnimKeyLine(const KeyId& key, const char* name, int line)
+void NoteAnimFramesMade()
 {
-    KeyLines& lines = g_animFileRecord.keys[key];
-    lines.lastLine = line;
-    if (std::strcmp(name, DEST_KEY) == 0) lines.destLine = line;
-    if (std::strcmp(name, SPEED_KEY) == 0) lines.speedLine = line;
+    g_animFileRecord.lists.clear();
 }
 
 std::string FrameName(int frame)
 {
-    auto found = g_animFileRecord.frameLines.find(frame);
-    if (found == g_animFileRecord.frameLines.end() || found->second < 2) return std::string();
-    const std::string above = LineText(g_animFileRecord.text, found->second - 1);
+    const std::vector<AnimLine>& lines = g_animFileRecord.lines;
+    int line = 0;
+    for (size_t i = lines.size(); i-- > 0 && line == 0;)
+        if (lines[i].kind == AnimLineKind::FRAME && lines[i].frame == frame) line = static_cast<int>(i) + 1;
+    if (line < 2) return std::string();
+    const std::string above = LineText(g_animFileRecord.text, line - 1);
     const size_t start = above.find_first_not_of(" \t");
     if (start == std::string::npos || above.compare(start, 2, "//") != 0) return std::string();
     const size_t name = above.find_first_not_of("/ \t", start);
     return name == std::string::npos ? std::string() : above.substr(name);
 }
 
-SaveResult SaveKeyValues(const std::vector<KeyValue>& values, std::string& why)
+SaveResult SaveAnimEdits(const std::vector<ListId>& lists, const std::vector<KeyValue>& values, AnimSaveCount& count,
+                         std::string& why)
 {
+    // Worked on a copy: the record changes only once the file has.
     AnimFileRecord record = g_animFileRecord;
-    std::vector<ValueWrite> writes;
-    for (size_t i = 0; i < values.size(); ++i) {
-        const KeyValue& v = values[i];
-        const KeyLines& where = record.keys[v.key];
-        const auto [frame, list, key] = v.key;
-        // Writes of one key share a record number, so the header comes once at the end.
-        int record = static_cast<int>(i);
-        for (size_t j = 0; j < i && record == static_cast<int>(i); ++j)
-            if (values[j].key == v.key) record = static_cast<int>(j);
-        writes.push_back({record, v.speed ? where.speedLine : where.destLine, where.lastLine,
-                          v.speed ? SPEED_KEY : DEST_KEY, WholeDegrees(v.value),
-                          {"frame=" + std::to_string(frame), "key_part=" + std::to_string(list),
-                           "key=" + std::to_string(key)}});
+    Plan plan = MakePlan(record);
+    count = AnimSaveCount();
+    if (!lists.empty() && HasCutLine(plan)) {
+        why = std::string(ANIM_DATA_FILE) + " has lines longer than the game reads whole";
+        return SaveResult::REFUSED;
     }
-    std::vector<int> newNumber;
-    const SaveResult result = SaveValues(ANIM_DATA_FILE, record.text, writes, record.text, newNumber, why);
-    if (result != SaveResult::SAVED) return result;
+    for (const ListId& id : lists) {
+        why = PlanList(plan, record, id, count);
+        if (!why.empty()) return SaveResult::REFUSED;
+    }
+    for (const KeyValue& value : values) PlanValue(plan, value);
 
-    for (auto& entry : record.keys) {
-        KeyLines& where = entry.second;
-        where.destLine = MovedLine(newNumber, where.destLine);
-        where.speedLine = MovedLine(newNumber, where.speedLine);
-        where.lastLine = MovedLine(newNumber, where.lastLine);
-    }
-    for (auto& entry : record.frameLines) entry.second = MovedLine(newNumber, entry.second);
-    for (size_t i = 0; i < values.size(); ++i) {
-        KeyLines& where = record.keys[values[i].key];
-        (values[i].speed ? where.speedLine : where.destLine) = writes[i].line;
-        where.lastLine = std::max(where.lastLine, writes[i].line);
-    }
+    std::vector<AnimLine> notes;
+    const std::string text = Assemble(plan, notes);
+    const SaveResult result = WriteSavedText(ANIM_DATA_FILE, record.text, text, why);
+    if (result != SaveResult::SAVED) return result;
+    record.text = text;
+    record.lines = notes;
+    for (const ListId& id : lists) record.lists[id] = KeyIds(id.first, id.second);
     g_animFileRecord = record;
     return SaveResult::SAVED;
 }

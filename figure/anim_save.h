@@ -1,49 +1,74 @@
-// Saving the posed key angles back into vecanim.dat. The animation reader remembers the
-// file as it read it and which lines hold each key's destination angle and speed; a save
-// rewrites only those values (adding a line where a key has none), with the same care as
-// the pivot save (figure/data_save.h): atomic, vecanim.dat.bak kept, never over a file
-// changed on disk since it was read.
+// Saving the animator's key edits back into vecanim.dat. The animation reader remembers
+// the file as it read it and what each line did (the frame and list it was on, the key it
+// chose or wrote, by key id); a save rewrites only what changed, with the same care as the
+// pivot save (figure/data_save.h): atomic, vecanim.dat.bak kept, never over a file changed
+// on disk since it was read. It rewrites values in place (adding a line where a key has
+// none), and where keys were inserted into or deleted from a list it adds or removes their
+// blocks of lines, renumbers the key= lines of the keys after them and rewrites the list's
+// numkeys. Lines whose meaning such an edit could change make the save refuse instead.
 #pragma once
 #include <map>
 #include <string>
-#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "figure/data_save.h"
 
-typedef std::tuple<int, int, int> KeyId;  // frame, key list (the slot it drives), key
-
-// Where one key's lines are in the file as last read or saved; 0 for none.
-struct KeyLines {
-    int destLine = 0;
-    int speedLine = 0;
-    int lastLine = 0;  // the last line that addresses the key
+// What one line of the file did when it was read.
+enum class AnimLineKind : unsigned char {
+    TEXT,       // a comment, a blank or unknown line, a key without a value
+    OTHER,      // numframes, frame_numparts, a numkeys that made no list
+    FRAME,      // frame=
+    LIST,       // key_part=
+    MAKE_LIST,  // a numkeys= that made its list
+    SELECT,     // key=: the key the next key lines write
+    VALUE,      // one field of a key
 };
+enum class KeyField : unsigned char { OTHER, DEST, SPEED };
+
+struct AnimLine {
+    AnimLineKind kind = AnimLineKind::TEXT;
+    KeyField field = KeyField::OTHER;  // of a VALUE line
+    int frame = 0;  // the frame and list the reader was on after the line
+    int list = 0;
+    int key = 0;    // SELECT: the key chosen; VALUE: the key written; an id, 0 for none
+};
+
+typedef std::pair<int, int> ListId;  // frame, key list (the slot it drives)
 
 // vecanim.dat as the game knows it: filled by LoadVectorAnim, kept up to date by saves.
 struct AnimFileRecord {
     std::string text;
-    std::map<KeyId, KeyLines> keys;
-    std::map<int, int> frameLines;  // frame number: its frame= line
+    std::vector<AnimLine> lines;               // line n at n - 1; lines past the end are text
+    std::map<ListId, std::vector<int>> lists;  // the ids of each list's keys, as the file has them
 };
 extern AnimFileRecord g_animFileRecord;
 
-// The animation reader's part: a frame= line, a numkeys line (which forgets the list's
-// keys) and every line that addresses a key.
-void NoteAnimFrameLine(int frame, int line);
-void NoteAnimListMade(int frame, int list);
-void NoteAnimKeyLine(const KeyId& key, const char* name, int line);
+// The animation reader's part: every line it applied with a value, the keys of each list
+// a numkeys line made, and a numframes line that made the frames (dropping every list).
+void NoteAnimLine(int line, const AnimLine& note);
+void NoteAnimListMade(int frame, int list, const std::vector<int>& keys);
+void NoteAnimFramesMade();
 
 // The frame's name: the comment on the line just above its frame= line, without the
 // comment marks; empty when there is none.
 std::string FrameName(int frame);
 
-// One value to write: which key, which field, the value in memory (whole degrees).
+// One value to write: which key (its id), which field, the value in memory (whole degrees).
 struct KeyValue {
-    KeyId key;
+    int key;
     bool speed;  // key_rotspeed, else key_destangle
     float value;
 };
 
-// Writes values into vecanim.dat of the working directory; why names a failure.
-SaveResult SaveKeyValues(const std::vector<KeyValue>& values, std::string& why);
+// What a save did to the lists.
+struct AnimSaveCount {
+    int added = 0;
+    int removed = 0;
+};
+
+// Writes into vecanim.dat of the working directory the lists named, with the keys memory
+// holds now (an inserted key's block carries every field the file can hold), then the
+// values. On failure why names the cause and the file is as it was.
+SaveResult SaveAnimEdits(const std::vector<ListId>& lists, const std::vector<KeyValue>& values, AnimSaveCount& count,
+                         std::string& why);

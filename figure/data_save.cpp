@@ -10,14 +10,7 @@
 #include <map>
 #include <sstream>
 
-namespace {
-
-// One line as the reader counts lines: its text, and the end it had ("\n", "\r\n", or
-// nothing for a last line without one).
-struct Line {
-    std::string text;
-    std::string end;
-};
+#include "figure/data_reader.h"
 
 std::vector<Line> SplitLines(const std::string& text)
 {
@@ -40,6 +33,8 @@ std::vector<Line> SplitLines(const std::string& text)
     }
     return lines;
 }
+
+namespace {
 
 bool ReadFile(const char* name, std::string& text)
 {
@@ -77,8 +72,8 @@ bool WriteAtomically(const std::string& name, const std::string& temporary, cons
     return false;
 }
 
-// Puts value in place of the value of a "key=value" line, keeping what the reader skips
-// or ignores around it; false when the line is not that key's line after all.
+}  // namespace
+
 bool ReplaceValue(std::string& line, const std::string& key, const std::string& value)
 {
     size_t start = line.find_first_not_of('=');
@@ -91,6 +86,8 @@ bool ReplaceValue(std::string& line, const std::string& key, const std::string& 
     line.replace(at, end - at, value);
     return true;
 }
+
+namespace {
 
 // The new text: values whose line is there change in place; the others get a line after
 // their record's last one (after 0: at the end, where the header addresses the record first).
@@ -171,15 +168,26 @@ std::string FileText(const char* name)
     return text;
 }
 
-SaveResult SaveValues(const char* fileName, const std::string& known, std::vector<ValueWrite>& writes,
-                      std::string& newText, std::vector<int>& newNumber, std::string& why)
+std::string ShortestDecimal(float value)
+{
+    // Fixed point: "1e+01" reads back as 10 too, but it is not what an animator writes.
+    const int MOST_DECIMALS = 9;
+    char text[64];
+    for (int decimals = 0; decimals <= MOST_DECIMALS; ++decimals) {
+        std::snprintf(text, sizeof text, "%.*f", decimals, static_cast<double>(value));
+        if (static_cast<float>(ParseReal(text)) == value) return text;
+    }
+    std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
+    return text;
+}
+
+SaveResult WriteSavedText(const char* fileName, const std::string& known, const std::string& text, std::string& why)
 {
     std::string onDisk;
     if (!ReadFile(fileName, onDisk) || onDisk != known) {
         why = std::string(fileName) + " changed on disk since it was read";
         return SaveResult::CHANGED_ON_DISK;
     }
-    const std::string text = Rewrite(known, writes, newNumber);
     const std::string name = fileName;
     if (!WriteAtomically(name + ".bak", name + ".saving", onDisk)) {
         why = "cannot write " + name + ".bak";
@@ -189,8 +197,16 @@ SaveResult SaveValues(const char* fileName, const std::string& known, std::vecto
         why = "cannot write " + name;
         return SaveResult::NOT_WRITTEN;
     }
-    newText = text;
     return SaveResult::SAVED;
+}
+
+SaveResult SaveValues(const char* fileName, const std::string& known, std::vector<ValueWrite>& writes,
+                      std::string& newText, std::vector<int>& newNumber, std::string& why)
+{
+    const std::string text = Rewrite(known, writes, newNumber);
+    const SaveResult result = WriteSavedText(fileName, known, text, why);
+    if (result == SaveResult::SAVED) newText = text;
+    return result;
 }
 
 int MovedLine(const std::vector<int>& newNumber, int line)

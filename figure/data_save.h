@@ -11,6 +11,7 @@ enum class SaveResult {
     SAVED,
     CHANGED_ON_DISK,  // the file is not what was read: nothing written
     NOT_WRITTEN,      // the file, its backup or the temporary could not be written
+    REFUSED,          // the file's lines cannot take the change safely: nothing written
 };
 
 // One value to write. Line numbers count from 1 as the reader counts them; 0 is none.
@@ -34,3 +35,22 @@ SaveResult SaveValues(const char* fileName, const std::string& known, std::vecto
 
 // Where an old line is now: newNumber applied, 0 and out-of-range numbers kept.
 int MovedLine(const std::vector<int>& newNumber, int line);
+
+// The pieces the saves are made of, for a save that edits lines its own way.
+
+// One line as the reader counts lines: its text, and the end it had ("\n", "\r\n", or
+// nothing for a last line without one).
+struct Line {
+    std::string text;
+    std::string end;
+};
+std::vector<Line> SplitLines(const std::string& text);
+// Puts value in place of the value of a "key=value" line, keeping what the reader skips
+// or ignores around it; false when the line is not that key's line after all.
+bool ReplaceValue(std::string& line, const std::string& key, const std::string& value);
+// The shortest decimal, without an exponent, that the reader turns back into exactly
+// this float.
+std::string ShortestDecimal(float value);
+// Writes text as fileName, which must still hold known: atomic, the old file kept as
+// NAME.bak. On failure why names the cause and the file is as it was.
+SaveResult WriteSavedText(const char* fileName, const std::string& known, const std::string& text, std::string& why);

@@ -1,7 +1,6 @@
 #include "figure/parts_save.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 #include "figure/data_file_names.h"
@@ -27,12 +26,7 @@ void NotePartsLine(int part, const char* key, int line)
 
 std::string FormatOffset(float value)
 {
-    char text[64] = "0";
-    for (int digits = 1; digits <= 9; ++digits) {
-        std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(value));
-        if (static_cast<float>(ParseReal(text)) == value) break;
-    }
-    return text;
+    return ShortestDecimal(value);
 }
 
 SaveResult SavePartOffsets(const std::vector<OffsetValue>& values, std::string& why)

@@ -1,5 +1,6 @@
 #include "figure/records.h"
 
+#include <climits>
 #include <cstdlib>
 
 VectorPart* g_parts = nullptr;
@@ -47,6 +48,19 @@ VectorPart::~VectorPart()
     delete[] points;
 }
 
+namespace {
+
+int s_lastKeyId = 0;
+
+}  // namespace
+
+int NewKeyId()
+{
+    // Only a fuzzer reading huge files for hours comes round; it may then share an id.
+    if (s_lastKeyId == INT_MAX) s_lastKeyId = 0;
+    return ++s_lastKeyId;
+}
+
 AnimKey* NewKeyList(int n)
 {
     // An empty list is no list: a frame start must find nothing to read in it.
@@ -56,6 +70,7 @@ AnimKey* NewKeyList(int n)
         keys[i].prev = i > 0 ? &keys[i - 1] : nullptr;
         keys[i].next = i + 1 < n ? &keys[i + 1] : nullptr;
         keys[i].first = &keys[0];
+        keys[i].id = NewKeyId();
     }
     return keys;
 }
@@ -80,6 +95,22 @@ int KeyCount(const AnimKey* list)
     int n = 0;
     for (; list; list = list->next) ++n;
     return n;
+}
+
+AnimKey* KeyById(int id, KeyPlace* place)
+{
+    if (id == 0) return nullptr;
+    for (int f = 0; g_frames && f < g_numFrames; ++f) {
+        for (int l = 0; l < MAX_FRAME_KEYS; ++l) {
+            int index = 0;
+            for (AnimKey* k = g_frames[f].keys[l]; k; k = k->next, ++index) {
+                if (k->id != id) continue;
+                if (place) *place = {f, l, index};
+                return k;
+            }
+        }
+    }
+    return nullptr;
 }
 
 void FreeFigure(VectorMan* man)

@@ -105,6 +105,9 @@ struct AnimKey {
     AnimKey* next;
     AnimKey* prev;
     AnimKey* first;
+    // Names the key for the editor's history and the saver, which must find it again after
+    // keys before it were inserted or deleted: unique among loaded keys, never 0.
+    int id;
 };
 
 // One movement of the figure: a key list per animated slot.
@@ -144,8 +147,10 @@ struct VectorMan {
     int DrawFigure();
 };
 
-// A new array of n zero-filled keys, linked through next, prev and first.
+// A new array of n zero-filled keys, linked through next, prev and first, each with a fresh id.
 AnimKey* NewKeyList(int n);
+// An id no key has had since the process started.
+int NewKeyId();
 
 extern VectorPart* g_parts;
 extern int g_numParts;
@@ -160,6 +165,15 @@ VectorPart* PartAt(int index);
 AnimKey* KeyAt(int frame, int list, int key);
 // The keys of a list, following next from its first.
 int KeyCount(const AnimKey* list);
+
+// Where a key is: frame, key list, index in the list.
+struct KeyPlace {
+    int frame;
+    int list;
+    int index;
+};
+// The loaded key with this id, its place in place when given; null for an unknown id.
+AnimKey* KeyById(int id, KeyPlace* place = nullptr);
 
 // Free what the readers built: a figure with its slots and boxes, frames with their key
 // lists (the part array is freed with delete[], which releases its textures and buffers).

@@ -13,6 +13,7 @@
 #include "base/screen_message.h"
 #include "figure/anim_save.h"
 #include "figure/data_files.h"
+#include "figure/key_edit.h"
 #include "figure/parts_save.h"
 #include "figure/records.h"
 #include "game/figure_access.h"
@@ -86,9 +87,25 @@ void RestartList(VectorMan& man, int slot, const AnimKey* running, const Records
     }
 }
 
+// The animation file is the one the old lists were read from, so those lists are its keys
+// with the edits in memory: they replace the new ones whole, with the ids the history and
+// the saver know them by, and so does what the saver knows of the file.
+void CarryKeyLists(const Records& old)
+{
+    for (int f = 0; f < g_numFrames && f < old.numFrames; ++f) {
+        for (int list = 0; list < MAX_FRAME_KEYS; ++list) {
+            delete[] g_frames[f].keys[list];
+            g_frames[f].keys[list] = CopyKeyList(old.frames[f].keys[list]);
+        }
+    }
+    g_animFileRecord = old.animFile;
+}
+
 // The new records take over what the game did with the old ones.
 void CarryOver(const Records& old, bool sameEditedFiles)
 {
+    // First, so the running keys are restarted in the lists that stay.
+    if (sameEditedFiles) CarryKeyLists(old);
     VectorMan& man = *g_vectorMan;
     if (const VectorMan* was = old.man) {
         man.x = was->x;
@@ -107,20 +124,11 @@ void CarryOver(const Records& old, bool sameEditedFiles)
         }
     }
     if (sameEditedFiles) {
-        // Only an image or the figure file changed: the offsets and key angles in memory,
-        // edited or not, are still the ones to show, and the history still applies to them.
+        // Only an image or the figure file changed: the offsets and keys in memory, edited
+        // or not, are still the ones to show, and the history still applies to them.
         for (int i = 0; i < g_numParts && i < old.numParts; ++i) {
             g_parts[i].xoffset = old.parts[i].xoffset;
             g_parts[i].yoffset = old.parts[i].yoffset;
-        }
-        for (int f = 0; f < g_numFrames && f < old.numFrames; ++f) {
-            for (int list = 0; list < MAX_FRAME_KEYS; ++list) {
-                AnimKey* now = g_frames[f].keys[list];
-                for (const AnimKey* was = old.frames[f].keys[list]; now && was; now = now->next, was = was->next) {
-                    now->destAngle = was->destAngle;
-                    now->rotSpeed = was->rotSpeed;
-                }
-            }
         }
     }
     if (Hooks().recordsReplaced) Hooks().recordsReplaced(sameEditedFiles);

@@ -2,6 +2,8 @@
 
 #include "data_files_support.h"
 #include "figure/anim_file.h"
+#include "figure/data_reader.h"
+#include "figure/key_edit.h"
 #include "figure/records.h"
 #include "game/state.h"
 #include "base/log.h"
@@ -191,4 +193,53 @@ TEST_F(AnimFile, LongListsLoadInLinearTimeAndEveryKeyLandsInItsRecord)
     LoadVectorAnim();
     EXPECT_EQ(AnimReaderLinksFollowed(), 2 * keys);
     EXPECT_EQ(g_frames[0].keys[1][3999].destAngle, 7.0f);
+}
+
+TEST_F(AnimFile, InsertedAndDeletedKeysKeepIdsLinksAndTheRunningKeys)
+{
+    Load("numframes=1\nkey_part=0\nnumkeys=3\nkey=2\nkey_destangle=30\nkey_part=1\nnumkeys=1\n");
+    AnimKey* list = g_frames[0].keys[0];
+    const int first = list[0].id, second = list[1].id, third = list[2].id;
+    EXPECT_TRUE(first > 0 && second != first && third != second && third != first);
+    VectorMan man = {};
+    man.currentKeys[0] = &list[2];
+    man.currentKeys[1] = &list[0];
+    man.currentKeys[2] = g_frames[0].keys[1];
+    g_vectorMan = &man;
+
+    ASSERT_TRUE(RemoveKey(first));
+    list = g_frames[0].keys[0];
+    EXPECT_EQ(KeyIds(0, 0), (std::vector<int>{second, third}));
+    EXPECT_EQ(list[0].next, &list[1]);
+    EXPECT_EQ(list[1].prev, &list[0]);
+    EXPECT_EQ(list[1].first, &list[0]);
+    EXPECT_EQ(man.currentKeys[0], &list[1]) << "the same key, in the new array";
+    EXPECT_EQ(man.currentKeys[1], nullptr) << "the deleted key runs no more";
+    EXPECT_EQ(man.currentKeys[2], g_frames[0].keys[1]);
+    KeyPlace place = {};
+    ASSERT_NE(KeyById(third, &place), nullptr);
+    EXPECT_EQ(place.index, 1);
+    EXPECT_EQ(KeyById(first), nullptr);
+
+    // Put back with its own id; a copy of a loaded key gets a fresh one.
+    AnimKey back = {};
+    back.id = first;
+    ASSERT_NE(InsertKeyAt(0, 0, 0, back), nullptr);
+    const AnimKey* copy = InsertKeyAt(0, 0, 3, *KeyById(third));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(KeyIds(0, 0), (std::vector<int>{first, second, third, copy->id}));
+    EXPECT_EQ(copy->destAngle, 30.0f);
+    EXPECT_EQ(copy->next, nullptr);
+    EXPECT_EQ(copy->first, g_frames[0].keys[0]);
+    EXPECT_EQ(man.currentKeys[0]->id, third);
+
+    // Refused: past the end, no such list, a list's only key, an unknown id, a full list.
+    EXPECT_EQ(InsertKeyAt(0, 0, 5, back), nullptr);
+    EXPECT_EQ(InsertKeyAt(0, 2, 0, back), nullptr);
+    EXPECT_FALSE(RemoveKey(g_frames[0].keys[1]->id));
+    EXPECT_FALSE(RemoveKey(0));
+    g_vectorMan = nullptr;
+    Load("numframes=1\nnumkeys=" + std::to_string(MAX_DATA_COUNT) + "\n");
+    EXPECT_EQ(InsertKeyAt(0, 0, 0, back), nullptr);
+    EXPECT_EQ(KeyCount(g_frames[0].keys[0]), MAX_DATA_COUNT);
 }

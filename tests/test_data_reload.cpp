@@ -14,6 +14,8 @@
 #include "base/log.h"
 #include "base/screen_message.h"
 #include "data_files_support.h"
+#include "editor/edits.h"
+#include "figure/key_edit.h"
 #include "figure/data_files.h"
 #include "figure/records.h"
 #include "figure/roles.h"
@@ -48,14 +50,20 @@ void OpenImageDevice()
     g_maxTextureHeight = caps.MaxTextureHeight;
 }
 
-TEST(DataReload, BrokenSetsAreRefusedAndGoodOnesTakenWhateverTheOrder)
+// The game started on the bundled data, in the working directory.
+void StartOnBundledData()
 {
-    ScopedTempDir dir;
     CopyDirectoryFiles(VANTREL_DATA_DIR);
     StartOnMemoryDevice();
     OpenImageDevice();
     InitSceneResources();
     ASSERT_EQ(g_numFrames, 6);
+}
+
+TEST(DataReload, BrokenSetsAreRefusedAndGoodOnesTakenWhateverTheOrder)
+{
+    ScopedTempDir dir;
+    StartOnBundledData();
 
     std::vector<std::pair<std::string, std::string>> good;
     for (const char* name : {"vecparts.dat", "vecman.dat", "vecanim.dat"}) good.push_back({name, ReadWholeFile(name)});
@@ -133,6 +141,25 @@ TEST(DataReload, RefusesAHostileSetWithTheLinesTheCheckerPrints)
     EXPECT_EQ(std::vector<std::string>(told + 1, log.end()), printed);
     EXPECT_EQ(CurrentScreenMessage(), printed[0]);
     EXPECT_EQ(g_numFrames, 6);
+}
+
+TEST(DataReload, KeysEditedInMemoryOutliveAReloadOfTheFigureFile)
+{
+    ScopedTempDir dir;
+    StartOnBundledData();
+    const std::vector<int> before = KeyIds(0, 1);
+    const int added = InsertKeyAfter(before[0], AnimKey());
+    SetKeyAngles({{before[1], 45.0f, 90.0f}});
+    WriteWholeFile("vecman.dat", ReadWholeFile("vecman.dat") + "// moved\n");
+    ASSERT_TRUE(ReloadDataFiles());
+    EXPECT_EQ(KeyIds(0, 1), (std::vector<int>{before[0], added, before[1]}));
+    EXPECT_EQ(KeyById(before[1])->destAngle, 45.0f);
+    EXPECT_TRUE(g_editsUnsaved);
+    ASSERT_TRUE(UndoEdit());
+    ASSERT_TRUE(UndoEdit());
+    EXPECT_EQ(KeyIds(0, 1), before);
+    EXPECT_FALSE(g_editsUnsaved);
+    ForgetEdits();
 }
 
 }  // namespace

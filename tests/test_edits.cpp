@@ -1,12 +1,16 @@
-// Saving the pivot edits into vecparts.dat, and taking them back.
+// Saving the pivot edits into vecparts.dat and the keys inserted and deleted in
+// vecanim.dat, and taking them back.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "data_files_support.h"
 #include "editor/editor.h"
 #include "editor/edits.h"
+#include "figure/anim_file.h"
+#include "figure/key_edit.h"
 #include "figure/parts_file.h"
 #include "figure/records.h"
 
@@ -123,6 +127,186 @@ TEST_F(Edits, UndoAndRedoStepOverASaveAndFollowTheSavedState)
     for (int i = 0; i < 1000; ++i) ASSERT_TRUE(UndoEdit());
     EXPECT_EQ(g_parts[1].xoffset, 0.0f);
     EXPECT_EQ(g_parts[0].yoffset, 1.6f);
+}
+
+TEST_F(Edits, TenAndMoreAreWrittenWithoutAnExponent)
+{
+    for (int i = 0; i < 100; ++i) NudgeOffset(1, false, 1.0f);
+    ASSERT_TRUE(SaveEdits());
+    EXPECT_NE(ReadWholeFile("vecparts.dat").find("\r\nxoffset=10\r\n"), std::string::npos) << "not 1e+01";
+}
+
+// CR LF ends and no end on the last line; a comment and an unknown key inside a block, a
+// comment and a blank line between blocks. The first key is written in the order a new
+// block is, so a key deleted and put back comes back byte for byte.
+const char ANIM[] =
+    "// animations\r\n"
+    "numframes=1\r\n"
+    "frame=0\r\n"
+    "frame_numparts=2\r\n"
+    "key_part=0\r\n"
+    "numkeys=3\r\n"
+    "key=0\r\n"
+    "use_startangle=1\r\n"
+    "key_startangle=10\r\n"
+    "key_destangle=20\r\n"
+    "key_rotspeed=30\r\n"
+    "// the swing back\r\n"
+    "key=1\r\n"
+    "key_destangle=-40\r\n"
+    "shade=2\r\n"
+    "// slow\r\n"
+    "key_rotspeed=-50\r\n"
+    "key=2\r\n"
+    "key_destangle=0\r\n"
+    "key_rotspeed=60\r\n"
+    "loopkeys=1\r\n"
+    "\r\n"
+    "key_part=1\r\n"
+    "numkeys=1\r\n"
+    "key=0\r\n"
+    "key_destangle=5\r\n"
+    "key_rotspeed=5";
+
+// Two keys inserted before and after the first, the last deleted, the old second turned.
+const char EDITED[] =
+    "// animations\r\n"
+    "numframes=1\r\n"
+    "frame=0\r\n"
+    "frame_numparts=2\r\n"
+    "key_part=0\r\n"
+    "numkeys=4\r\n"
+    "key=0\r\n"
+    "key_destangle=-90\r\n"
+    "key_rotspeed=-45\r\n"
+    "key=1\r\n"
+    "use_startangle=1\r\n"
+    "key_startangle=10\r\n"
+    "key_destangle=20\r\n"
+    "key_rotspeed=30\r\n"
+    "key=2\r\n"
+    "key_destangle=90\r\n"
+    "key_rotspeed=180\r\n"
+    "part_visible=6,-1,7\r\n"
+    "move_ymin=0\r\n"
+    "move_ymax=2.5\r\n"
+    "move_yvel=10\r\n"
+    "move_yloop=1\r\n"
+    "// the swing back\r\n"
+    "key=3\r\n"
+    "key_destangle=-41\r\n"
+    "shade=2\r\n"
+    "// slow\r\n"
+    "key_rotspeed=-50\r\n"
+    "\r\n"
+    "key_part=1\r\n"
+    "numkeys=1\r\n"
+    "key=0\r\n"
+    "key_destangle=5\r\n"
+    "key_rotspeed=5";
+
+// What the file can say of a key, to compare memory with a reading of the file.
+std::vector<std::vector<float>> Keys(int frame, int list)
+{
+    std::vector<std::vector<float>> keys;
+    for (const AnimKey* k = g_frames[frame].keys[list]; k; k = k->next) {
+        std::vector<float> fields = {k->destAngle, k->rotSpeed, float(k->useStartAngle), k->startAngle,
+                                     float(k->loopKeys), float(k->hasVisibleList), float(k->moveY),
+                                     k->yMin, k->yMax, k->yVel, float(k->yLoop)};
+        fields.insert(fields.end(), k->visibleParts, k->visibleParts + MAX_PART_LIST);
+        keys.push_back(fields);
+    }
+    return keys;
+}
+
+class KeyEdits : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        StartOnMemoryDevice();
+        WriteWholeFile("vecanim.dat", ANIM);
+        LoadVectorAnim();
+    }
+    void TearDown() override { ForgetEdits(); }
+    static int IdAt(int list, int key) { return KeyAt(0, list, key) ? KeyAt(0, list, key)->id : 0; }
+
+    ScopedTempDir dir;
+};
+
+TEST_F(KeyEdits, InsertedAndDeletedKeysSaveAsBlocksAndUndoAndRedoSaveBackByteForByte)
+{
+    const int first = IdAt(0, 0), second = IdAt(0, 1), last = IdAt(0, 2);
+    AnimKey after = {};
+    after.destAngle = 90.0f;
+    after.rotSpeed = 180.0f;
+    after.hasVisibleList = 1;
+    const int visible[MAX_PART_LIST] = {6, -1, 7, -1, -1};
+    std::copy(visible, visible + MAX_PART_LIST, after.visibleParts);
+    after.moveY = after.yLoop = 1;
+    after.yMax = 2.5f;
+    after.yVel = 10.0f;
+    AnimKey before = {};
+    before.destAngle = -90.0f;
+    before.rotSpeed = -45.0f;
+    const int added = InsertKeyAfter(first, after);
+    ASSERT_NE(InsertKeyBefore(first, before), 0);
+    ASSERT_TRUE(DeleteKey(last));
+    SetKeyAngles({{second, -41.0f, -50.0f}});
+    EXPECT_EQ(KeyIds(0, 0)[2], added);
+    EXPECT_TRUE(g_editsUnsaved);
+    ASSERT_TRUE(SaveEdits());
+    EXPECT_FALSE(g_editsUnsaved);
+    EXPECT_EQ(ReadWholeFile("vecanim.dat"), EDITED);
+    EXPECT_EQ(ReadWholeFile("vecanim.dat.bak"), ANIM);
+    EXPECT_TRUE(LogHas("vecanim.dat saved: 2 keys added, 1 key removed, 1 value written"));
+    const auto edited = Keys(0, 0);
+
+    // Taken back step by step: the deleted key returns with its id, and the save puts the
+    // file back as it was.
+    for (int i = 0; i < 4; ++i) ASSERT_TRUE(UndoEdit());
+    EXPECT_EQ(KeyIds(0, 0), (std::vector<int>{first, second, last}));
+    EXPECT_TRUE(g_editsUnsaved);
+    ASSERT_TRUE(SaveEdits());
+    EXPECT_EQ(ReadWholeFile("vecanim.dat"), ANIM);
+    EXPECT_TRUE(LogHas("vecanim.dat saved: 1 key added, 2 keys removed, 1 value written"));
+
+    // Put again: the same file, which reads back as the keys memory holds.
+    for (int i = 0; i < 4; ++i) ASSERT_TRUE(RedoEdit());
+    EXPECT_EQ(KeyIds(0, 0)[2], added);
+    ASSERT_TRUE(SaveEdits());
+    EXPECT_EQ(ReadWholeFile("vecanim.dat"), EDITED);
+    EXPECT_FALSE(g_editsUnsaved);
+    // A turn after the save lands on the renumbered key's own line.
+    SetKeyAngles({{second, -42.0f, -50.0f}});
+    ASSERT_TRUE(SaveEdits());
+    std::string turned = EDITED;
+    turned.replace(turned.find("key_destangle=-41"), 17, "key_destangle=-42");
+    EXPECT_EQ(ReadWholeFile("vecanim.dat"), turned);
+    ForgetEdits();
+    LoadVectorAnim();
+    std::vector<std::vector<float>> expected = edited;
+    expected[3][0] = -42.0f;
+    EXPECT_EQ(Keys(0, 0), expected);
+}
+
+TEST_F(KeyEdits, AListWhoseLinesAnotherKeyLineChoosesIsNotRewrittenAndStaysUnsaved)
+{
+    // The second list's line leans on the first list's key=1: renumbering it would move
+    // that line to another key.
+    const std::string anim = "numframes=1\nframe=0\nkey_part=0\nnumkeys=2\nkey=1\nkey_destangle=5\n"
+                             "key_part=1\nnumkeys=2\nkey_destangle=7\n";
+    WriteWholeFile("vecanim.dat", anim);
+    LoadVectorAnim();
+    EXPECT_FALSE(DeleteKey(0));
+    EXPECT_EQ(InsertKeyAfter(0, AnimKey()), 0);
+    ASSERT_NE(InsertKeyBefore(IdAt(0, 0), AnimKey()), 0);
+    EXPECT_FALSE(SaveEdits());
+    EXPECT_EQ(ReadWholeFile("vecanim.dat"), anim);
+    EXPECT_FALSE(std::filesystem::exists("vecanim.dat.bak"));
+    EXPECT_TRUE(LogHas("vecanim.dat not saved: frame 0 list 0 is not written one block per key"));
+    EXPECT_TRUE(g_editsUnsaved);
+    ASSERT_TRUE(UndoEdit());
+    EXPECT_FALSE(g_editsUnsaved);
 }
 
 }  // namespace
