@@ -297,12 +297,14 @@ bool CaptureFrame(int frameNumber, const ExportOptions& options, FrameCapture& c
         error = "no device or no figure to draw";
         return false;
     }
-    if (frameNumber < 0 || frameNumber >= g_numFrames || !g_frames) {
+    // Asked before FrameAt, which would log the missing frame as a game action's failure.
+    AnimFrame* found = frameNumber >= 0 && frameNumber < g_numFrames ? FrameAt(frameNumber) : nullptr;
+    if (!found) {
         error = "no frame " + std::to_string(frameNumber) + ": the animation file has frames 0 to " +
                 std::to_string(g_numFrames - 1);
         return false;
     }
-    AnimFrame& frame = g_frames[frameNumber];
+    AnimFrame& frame = *found;
     unsigned canvasWidth = 0, canvasHeight = 0;
     if (!BackBufferSize(device, canvasWidth, canvasHeight)) {
         error = "the device's back buffer cannot be read";
