@@ -8,9 +8,10 @@ set(VANTREL_DATA_DESTINATION ${CMAKE_INSTALL_DATADIR}/vantrel)
 set(VANTREL_ICON_SIZES 16 32 48 64 128 256)
 
 install(TARGETS vantrel vantrel-replay vantrel-check vantrel-export RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# Only what the game reads: a log or editor backup left in data/ by a local run stays out.
+# Only what the game reads: a log or editor backup left in data/ by a local run stays out,
+# and so do the pictures exported into data/export/.
 install(DIRECTORY data/ DESTINATION ${VANTREL_DATA_DESTINATION}
-  FILES_MATCHING PATTERN "*.dat" PATTERN "*.png" PATTERN "*.jpg")
+  FILES_MATCHING PATTERN "*.dat" PATTERN "*.png" PATTERN "*.jpg" PATTERN "export" EXCLUDE)
 install(FILES packaging/vantrel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 foreach(size ${VANTREL_ICON_SIZES})
   install(FILES resources/icons/vantrel-${size}.png
