@@ -7,10 +7,11 @@ include(GNUInstallDirs)
 set(VANTREL_DATA_DESTINATION ${CMAKE_INSTALL_DATADIR}/vantrel)
 set(VANTREL_ICON_SIZES 16 32 48 64 128 256)
 
-install(TARGETS vantrel vantrel-replay vantrel-check RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# Only what the game reads: a log or editor backup left in data/ by a local run stays out.
+install(TARGETS vantrel vantrel-replay vantrel-check vantrel-export RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Only what the game reads: a log or editor backup left in data/ by a local run stays out,
+# and so do the pictures exported into data/export/.
 install(DIRECTORY data/ DESTINATION ${VANTREL_DATA_DESTINATION}
-  FILES_MATCHING PATTERN "*.dat" PATTERN "*.png" PATTERN "*.jpg")
+  FILES_MATCHING PATTERN "*.dat" PATTERN "*.png" PATTERN "*.jpg" PATTERN "export" EXCLUDE)
 install(FILES packaging/vantrel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 foreach(size ${VANTREL_ICON_SIZES})
   install(FILES resources/icons/vantrel-${size}.png
@@ -25,7 +26,8 @@ set(CPACK_PACKAGE_NAME vantrel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "small 2D platform game around one jointed figure")
 set(CPACK_PACKAGE_DESCRIPTION "Walk, jump, take the spear and push the crates. The running game also \
-carries a part editor for tuning the figure, and comes with a headless runner and a data checker.")
+carries a part editor for tuning the figure, and comes with a headless runner, a data checker and an \
+exporter of its animations as pictures.")
 set(VANTREL_MAINTAINER "Vantrel developers <vantrel@example.org>" CACHE STRING "Maintainer field of the Debian package")
 set(CPACK_PACKAGE_CONTACT "${VANTREL_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${VANTREL_MAINTAINER}")

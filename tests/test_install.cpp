@@ -65,7 +65,7 @@ bool Installed::installed_ = false;
 
 TEST_F(Installed, TreeHoldsProgramsDataDesktopEntryIconsAndManual)
 {
-    for (const char* program : {"vantrel", "vantrel-replay", "vantrel-check"}) {
+    for (const char* program : {"vantrel", "vantrel-replay", "vantrel-check", "vantrel-export"}) {
         const fs::path path = Prefix() + "/bin/" + program;
         EXPECT_TRUE(fs::is_regular_file(path)) << program;
         EXPECT_NE(fs::status(path).permissions() & fs::perms::owner_exec, fs::perms::none) << program;
@@ -161,7 +161,8 @@ TEST(DebianPackage, HoldsTheGameItsDataDesktopEntryAndIconsWithTheirDependencies
                          "' Package Section Maintainer Depends >fields.txt"),
               0);
     const std::string files = ReadWholeFile("files.txt");
-    for (const char* path : {"./usr/bin/vantrel\n", "./usr/bin/vantrel-replay\n", "./usr/share/vantrel/vecparts.dat\n",
+    for (const char* path : {"./usr/bin/vantrel\n", "./usr/bin/vantrel-replay\n", "./usr/bin/vantrel-export\n",
+                             "./usr/share/vantrel/vecparts.dat\n",
                              "./usr/share/vantrel/font.png\n", "./usr/share/applications/vantrel.desktop\n",
                              "./usr/share/icons/hicolor/256x256/apps/vantrel.png\n",
                              "./usr/share/icons/hicolor/16x16/apps/vantrel.png\n", "./usr/share/man/man6/vantrel.6"})

@@ -1,0 +1,62 @@
+// Exporting one animation frame as pictures: the figure alone, at rest, facing right, plays
+// the frame on a virtual clock; each step is drawn through the game's own figure drawing,
+// read back, and written as a looping animated GIF or as a PNG sheet of cells with a JSON
+// file beside it giving each cell's place and duration. What is exported is what the game
+// draws, centred on a transparent background.
+//
+// What the caller provides: the loaded records (g_vectorMan, g_frames, and the animation
+// file's record for the frame's name) and a device (g_device) in the game's fixed render
+// state (graphics/scene_resources.h). The export draws into the device's back buffer, whose
+// size bounds the canvas the figure is drawn on, and never presents: inside the game, call
+// it between frames; the next frame clears and redraws the back buffer.
+//
+// What it gives back as it found it: the game's figure (the frame plays on a copy, so the
+// pose, the current keys and every slot stay), the frame's key records, which the stepping
+// writes into, and the viewport and the view, projection and world transforms.
+//
+// While VectorMan::DrawFigure calls into the editor, the export draws the editor's marks
+// in the edit modes and clears the selection in play: an editor caller switches to play
+// around the call and puts its selection back.
+#pragma once
+#include <string>
+#include <vector>
+
+const int DEFAULT_EXPORT_FPS = 30;
+// GIF delays are whole hundredths of a second, and viewers slow anything under two of
+// them down to a tenth, so a faster rate would not play at its speed.
+const int MAX_EXPORT_FPS = 50;
+const float MIN_EXPORT_SCALE = 0.125f;
+const float MAX_EXPORT_SCALE = 8.0f;
+// A frame whose lists never all end (a key that never arrives) stops here.
+const int MAX_EXPORT_SECONDS = 20;
+
+struct ExportOptions {
+    int fps = DEFAULT_EXPORT_FPS;  // pictures a second, 1 to MAX_EXPORT_FPS
+    float scale = 1.0f;            // picture pixels per pixel of the figure's images
+    // The picture's size; 0 for both: the smallest that holds the figure over the whole
+    // frame, with a small transparent margin.
+    unsigned width = 0;
+    unsigned height = 0;
+};
+
+struct ExportResult {
+    std::vector<std::string> files;  // the paths written, the picture first
+    int pictures = 0;
+    int durationMs = 0;  // the pictures' durations together
+    unsigned width = 0;  // of one picture
+    unsigned height = 0;
+    std::string error;  // one line, where the export failed
+};
+
+// Plays frame `frame` and writes outPath: a name ending in ".gif" gets an animated GIF, one
+// ending in ".png" a sheet with its JSON (SheetJsonPath). Nothing is left at outPath or
+// beside it when the export fails. The frame ends when every key list it drives has run
+// through (a looping list: once round), or after MAX_EXPORT_SECONDS.
+bool ExportFrame(int frame, const ExportOptions& options, const std::string& outPath, ExportResult& result);
+
+// Where a sheet's JSON goes: "walk.png" gives "walk.json".
+std::string SheetJsonPath(const std::string& pngPath);
+
+// The back buffer a program made only to export should have for these options: room for
+// the figure at the scale and for the asked size.
+void ExportCanvasSize(const ExportOptions& options, unsigned& width, unsigned& height);

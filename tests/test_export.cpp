@@ -1,0 +1,276 @@
+// vantrel-export run as a user runs it, on a small chain figure made here, and the export
+// inside a running game.
+#include <gtest/gtest.h>
+#include <gif_lib.h>
+#include <stand_in.h>
+
+#include <sys/stat.h>
+
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "data_files_support.h"
+#include "export/export.h"
+#include "game/actions.h"
+#include "game/state.h"
+#include "graphics/device_setup.h"
+#include "json_reader.h"
+#include "platform/d3dx/image_decode.h"
+#include "tools/dump.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The part textures keep 5 bits a channel: the shown slots' colours pass through unchanged.
+const uint32_t kColours[13] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0xFF00FF, 0x00FFFF, 0x808080,
+                               0x804000, 0x400080, 0x008040, 0xC0C0C0, 0x404040, 0xFFFFFF};
+const int kVisibleSlots = 6;  // 6 and 7 start hidden
+
+// Thirteen solid images hanging in one chain; frame 0 turns slot 1 to 30 degrees in three
+// steps of a quarter second (ending at the fourth) and swings slot 2 out and back in six,
+// a looping list; frame 1 has no keys. At 4 pictures a second the frame is six pictures.
+void WriteChainFigure(const std::string& folder)
+{
+    fs::create_directories(folder);
+    std::string parts = "numparts=13\n", figure = "numparts=8\n";
+    for (int i = 0; i < 13; ++i) {
+        const std::string image = "c" + std::to_string(i) + ".bmp";
+        WriteBmp(folder + "/" + image, 8, 12, [i](int, int) { return kColours[i]; });
+        parts += "part=" + std::to_string(i) + "\ntexture=" + image + "\nnumpoints=2\npoints=0,6,0,-6\n";
+    }
+    for (int i = 0; i < 8; ++i) {
+        figure += "part=" + std::to_string(i) + "\nvecpartnum=" + std::to_string(i) + "\n";
+        if (i > 0) figure += "rootpart=" + std::to_string(i - 1) + "\nrootpoint=1\n";
+    }
+    std::string anim = "numframes=6\n// the test swing\nframe=0\nframe_numparts=6\n"
+                       "key_part=1\nnumkeys=1\nkey=0\nuse_startangle=1\nkey_startangle=0\nkey_destangle=30\n"
+                       "key_rotspeed=40\n"
+                       "key_part=2\nnumkeys=2\nkey=0\nuse_startangle=1\nkey_startangle=0\nkey_destangle=20\n"
+                       "key_rotspeed=40\nkey=1\nkey_destangle=0\nkey_rotspeed=-40\nloopkeys=1\n"
+                       "frame=1\nframe_numparts=6\n";
+    for (int f = 2; f < 6; ++f)
+        anim += "frame=" + std::to_string(f) + "\nframe_numparts=6\nkey_part=0\nnumkeys=1\nkey=0\nkey_rotspeed=5\n";
+    anim += "use_changepart=1\nchangepart=3,6\npart_visible=6,7\n";
+    WriteWholeFile(folder + "/vecparts.dat", parts);
+    WriteWholeFile(folder + "/vecman.dat", figure);
+    WriteWholeFile(folder + "/vecanim.dat", anim);
+}
+
+struct ExportRun {
+    int exitCode;
+    std::string out, err;
+};
+
+// The program in data/, as a user starts it there.
+ExportRun Export(const std::string& arguments, const std::string& environment = "")
+{
+    ExportRun run;
+    run.exitCode = RunCommand("cd data && " + environment + " '" VANTREL_EXPORT_PATH "' " + arguments +
+                              " >../out.txt 2>../err.txt");
+    run.out = ReadWholeFile("out.txt");
+    run.err = ReadWholeFile("err.txt");
+    return run;
+}
+
+// A GIF as its viewer shows it: each picture in ARGB, 0 where transparent.
+struct Gif {
+    bool loops = false;
+    int width = 0, height = 0;
+    std::vector<int> delays;
+    std::vector<std::vector<uint32_t>> pictures;
+};
+
+bool LoopsForever(const ExtensionBlock* blocks, int count)
+{
+    for (int i = 0; i + 1 < count; ++i)
+        if (blocks[i].Function == APPLICATION_EXT_FUNC_CODE && blocks[i].ByteCount == 11 &&
+            std::memcmp(blocks[i].Bytes, "NETSCAPE2.0", 11) == 0 && blocks[i + 1].ByteCount == 3 &&
+            blocks[i + 1].Bytes[0] == 1 && blocks[i + 1].Bytes[1] == 0 && blocks[i + 1].Bytes[2] == 0)
+            return true;
+    return false;
+}
+
+bool ReadGif(const std::string& path, Gif& gif)
+{
+    int error = 0;
+    GifFileType* file = DGifOpenFileName(path.c_str(), &error);
+    if (!file) return false;
+    const bool read = DGifSlurp(file) == GIF_OK;
+    gif.width = file->SWidth;
+    gif.height = file->SHeight;
+    gif.loops = LoopsForever(file->ExtensionBlocks, file->ExtensionBlockCount) ||
+                (file->ImageCount > 0 &&
+                 LoopsForever(file->SavedImages[0].ExtensionBlocks, file->SavedImages[0].ExtensionBlockCount));
+    for (int i = 0; read && i < file->ImageCount; ++i) {
+        const SavedImage& image = file->SavedImages[i];
+        GraphicsControlBlock control = {};
+        DGifSavedExtensionToGCB(file, i, &control);
+        gif.delays.push_back(control.DelayTime);
+        const ColorMapObject* map = image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : file->SColorMap;
+        std::vector<uint32_t> picture(size_t(gif.width) * gif.height, 0);
+        for (int y = 0; y < image.ImageDesc.Height; ++y)
+            for (int x = 0; x < image.ImageDesc.Width; ++x) {
+                const int index = image.RasterBits[y * image.ImageDesc.Width + x];
+                if (index == control.TransparentColor || !map) continue;
+                const GifColorType c = map->Colors[index];
+                picture[size_t(image.ImageDesc.Top + y) * gif.width + image.ImageDesc.Left + x] =
+                    0xFF000000u | uint32_t(c.Red) << 16 | uint32_t(c.Green) << 8 | c.Blue;
+            }
+        gif.pictures.push_back(picture);
+    }
+    DGifCloseFile(file, &error);
+    return read;
+}
+
+class ExportTool : public ::testing::Test {
+protected:
+    void SetUp() override { WriteChainFigure("data"); }
+    ScopedTempDir dir;
+};
+
+}  // namespace
+
+TEST_F(ExportTool, GifAndSheetHoldTheSamePicturesOfTheWholeFrameCentred)
+{
+    const ExportRun gifRun = Export("--fps 4 swing.gif");
+    ASSERT_EQ(gifRun.exitCode, 0) << gifRun.err;
+    const ExportRun sheetRun = Export("--fps 4 swing.png");
+    ASSERT_EQ(sheetRun.exitCode, 0) << sheetRun.err;
+
+    // Six pictures, the looping list counted once round; the delays make the frame's 1.5 s.
+    Gif gif;
+    ASSERT_TRUE(ReadGif("data/swing.gif", gif));
+    EXPECT_TRUE(gif.loops);
+    EXPECT_EQ(gif.delays, std::vector<int>(6, 25));
+
+    JsonValue json;
+    ASSERT_TRUE(JsonReader::Parse(ReadWholeFile("data/swing.json"), json));
+    EXPECT_EQ(json["name"].text, "the test swing");
+    EXPECT_EQ(json["image"].text, "swing.png");
+    EXPECT_EQ(json["count"].number, 6);
+    EXPECT_EQ(json["duration_ms"].number, 1500);
+    EXPECT_EQ(json["cell"]["width"].number, gif.width);
+    EXPECT_EQ(json["cell"]["height"].number, gif.height);
+
+    // Every cell of the sheet is the GIF's picture, pixel for pixel.
+    DecodedImage sheet;
+    std::string error;
+    ASSERT_TRUE(DecodeImageFile("data/swing.png", sheet, error)) << error;
+    ASSERT_EQ(json["pictures"].Size(), gif.pictures.size());
+    int left = gif.width, right = -1, top = gif.height, bottom = -1;
+    for (size_t i = 0; i < gif.pictures.size(); ++i) {
+        const JsonValue& cell = json["pictures"][i];
+        EXPECT_EQ(cell["duration_ms"].number, 250);
+        size_t differing = 0;
+        for (int y = 0; y < gif.height; ++y)
+            for (int x = 0; x < gif.width; ++x) {
+                const uint32_t drawn = gif.pictures[i][size_t(y) * gif.width + x];
+                uint32_t inSheet = sheet.argb[size_t(cell["y"].number + y) * sheet.width + size_t(cell["x"].number + x)];
+                if (!(inSheet >> 24)) inSheet = 0;
+                differing += drawn != inSheet;
+                if (drawn) left = std::min(left, x), right = std::max(right, x), top = std::min(top, y),
+                           bottom = std::max(bottom, y);
+            }
+        EXPECT_EQ(differing, 0u) << "picture " << i;
+    }
+    // Centred: what the figure covers over the frame has the same margin on either side.
+    EXPECT_EQ(left, gif.width - 1 - right);
+    EXPECT_EQ(top, gif.height - 1 - bottom);
+
+    // The figure as the game draws it: the shown slots' colours and no hidden one's; it moves.
+    std::set<uint32_t> colours;
+    for (uint32_t p : gif.pictures[0])
+        if (p) colours.insert(p & 0xFFFFFF);
+    EXPECT_EQ(colours, std::set<uint32_t>(kColours, kColours + kVisibleSlots));
+    EXPECT_NE(gif.pictures[0], gif.pictures[2]);
+
+    // The data folder keeps only what was exported.
+    for (const char* stray : {"data/log.log", "data/swing.gif.part", "data/swing.png.part", "data/veclevel.dat"})
+        EXPECT_FALSE(fs::exists(stray)) << stray;
+}
+
+TEST_F(ExportTool, BadInputIsOneLineAndExitTwoAndWritesNothing)
+{
+    struct Case {
+        const char* arguments;
+        const char* environment;
+        const char* said;
+    } cases[] = {
+        {"--frame 9 out.gif", "", "vantrel-export: no frame 9: the animation file has frames 0 to 5\n"},
+        {"--frame 1 out.gif", "", "vantrel-export: frame 1 has no keys\n"},
+        {"missing/out.gif", "", "vantrel-export: cannot write missing/out.gif: No such file or directory\n"},
+        {"--size 100x40 out.gif", "VANTREL_MAX_TEXTURE=64",
+         "vantrel-export: --size 100x40 is beyond the texture limit 64x64\n"},
+        {"out.bmp", "", "vantrel-export: out.bmp: the name must end in .gif or .png\n"},
+    };
+    for (const Case& c : cases) {
+        const ExportRun run = Export(c.arguments, c.environment);
+        EXPECT_EQ(run.exitCode, 2) << c.arguments;
+        EXPECT_EQ(run.err, c.said) << c.arguments;
+    }
+    // A data problem is said as the checker says it, at its line.
+    WriteWholeFile("data/vecanim.dat", ReadWholeFile("data/vecanim.dat") + "key_rotspeed\nnonsense=1\n");
+    const ExportRun broken = Export("out.png");
+    EXPECT_EQ(broken.exitCode, 2);
+    EXPECT_NE(broken.err.find("vecanim.dat:52: "), std::string::npos) << broken.err;
+    for (const auto& entry : fs::directory_iterator("data"))
+        EXPECT_EQ(entry.path().filename().string().find("out."), std::string::npos) << entry.path();
+}
+
+// The editor exports from inside the game: the game goes on as if nothing had happened,
+// and the file is the one the program makes.
+TEST(ExportInGame, LeavesTheGameAsItFoundItAndWritesWhatTheProgramWrites)
+{
+    ScopedTempDir dir;
+    WriteChainFigure("data");
+    ASSERT_EQ(Export("--fps 4 program.gif").exitCode, 0);
+    fs::current_path("data");
+    ResetGameState();
+    PlatformSetDeviceBackend("opengl");
+    g_screenWidth = 320;
+    g_screenHeight = 240;
+    ASSERT_TRUE(SUCCEEDED(InitD3D(nullptr)) && g_device) << ReadWholeFile("log.log");
+
+    // Mid-way through the same frame, moved and facing left.
+    ASSERT_TRUE(SUCCEEDED(AddFrames(g_vectorMan, FrameAt(0))));
+    g_vectorMan->StepAnimation(0.6f);
+    g_vectorMan->x = 120.0f;
+    g_vectorMan->yAngle = 180.0f;
+    auto playState = [] {
+        JsonWriter json;
+        json.BeginArray();
+        DumpFigure(json);
+        DumpFrames(json);
+        json.EndArray();
+        return json.Text();
+    };
+    const std::string before = playState();
+    D3DVIEWPORT8 viewport;
+    g_device->GetViewport(&viewport);
+    D3DMATRIX projection;
+    g_device->GetTransform(D3DTS_PROJECTION, &projection);
+
+    ExportOptions options;
+    options.fps = 4;
+    ExportResult result;
+    EXPECT_TRUE(ExportFrame(0, options, "game.gif", result)) << result.error;
+    EXPECT_EQ(result.files, std::vector<std::string>{"game.gif"});
+
+    EXPECT_EQ(playState(), before);
+    D3DVIEWPORT8 viewportAfter;
+    g_device->GetViewport(&viewportAfter);
+    D3DMATRIX projectionAfter;
+    g_device->GetTransform(D3DTS_PROJECTION, &projectionAfter);
+    EXPECT_EQ(std::memcmp(&viewport, &viewportAfter, sizeof viewport), 0);
+    EXPECT_EQ(std::memcmp(&projection, &projectionAfter, sizeof projection), 0);
+    EXPECT_EQ(ReadWholeFile("game.gif"), ReadWholeFile("program.gif"));
+
+    g_device->Release();
+    g_d3d->Release();
+    g_device = nullptr;
+    g_d3d = nullptr;
+}
