@@ -24,6 +24,8 @@ const JUNK_ENTRY = /(^|\/)(__MACOSX\/|\.DS_Store$)/;
 // The zip format's record signatures and the fields this reader needs.
 const SIG_END = 0x06054b50, SIG_CENTRAL = 0x02014b50, SIG_LOCAL = 0x04034b50;
 const END_SIZE = 22, CENTRAL_SIZE = 46, LOCAL_SIZE = 30, MAX_COMMENT = 0xffff;
+// How a .zip file begins: its first file, or the directory of an empty one.
+const ZIP_STARTS = [[0x50, 0x4b, 3, 4], [0x50, 0x4b, 5, 6]];
 const FLAG_ENCRYPTED = 1, FLAG_UTF8 = 0x800, STORED = 0, DEFLATED = 8, ZIP64_MARK = 0xffffffff;
 // The live reload notices a change by size and modification time, which the page's file
 // system keeps in whole seconds: a rewrite is stamped at least a second after the last.
@@ -194,9 +196,11 @@ function setUpData(Module, params, ui, say, note) {
       for (let i = 1; i < parts.length; i++) {
         const inside = parts.slice(0, i).join("/");
         const parent = `${folder}/${inside}`;
-        if (paths.has(inside) || (exists(parent) && !isFolder(parent))) throw new Error(`${f.path}: ${inside} is a file`);
+        if (paths.has(inside) || (exists(parent) && !isFolder(parent))) {
+          throw new Error(`${f.path}: ${inside} is a file. The game's folder is unchanged.`);
+        }
       }
-      if (isFolder(full)) throw new Error(`${f.path} is a folder in the game's folder`);
+      if (isFolder(full)) throw new Error(`${f.path} is a folder in the game's folder. The game's folder is unchanged.`);
     }
     const written = [];
     for (const f of files) {
@@ -207,9 +211,13 @@ function setUpData(Module, params, ui, say, note) {
         if (old.length === f.bytes.length && old.every((b, i) => b === f.bytes[i])) continue;
         before = FS().stat(full).mtime.getTime();
       }
-      const slash = full.lastIndexOf("/");
-      FS().mkdirTree(full.slice(0, slash));
-      FS().writeFile(full, f.bytes);
+      try {
+        FS().mkdirTree(full.slice(0, full.lastIndexOf("/")));
+        FS().writeFile(full, f.bytes);
+      } catch (error) {
+        throw new Error(`${f.path} could not be written (${error.message || error}); ` +
+                        `written before it: ${written.join(", ") || "nothing"}.`);
+      }
       if (before !== null) {
         const when = Math.max(Date.now(), before + STAMP_STEP_MS);
         FS().utime(full, when, when);
@@ -224,7 +232,7 @@ function setUpData(Module, params, ui, say, note) {
     const files = [];
     for (const file of fileList) {
       const bytes = new Uint8Array(await file.arrayBuffer());
-      const zipped = /\.zip$/i.test(file.name) || (bytes[0] === 0x50 && bytes[1] === 0x4b);
+      const zipped = /\.zip$/i.test(file.name) || ZIP_STARTS.some((start) => start.every((b, i) => bytes[i] === b));
       if (zipped) {
         try {
           files.push(...readZip(bytes));
@@ -241,37 +249,34 @@ function setUpData(Module, params, ui, say, note) {
   }
 
   function open(fileList) {
-    if (!folders || Module.ended || fileList.length === 0) return;
-    const names = [...fileList].map((f) => f.name).join(", ");
-    work = work.then(async () => {
-      let files;
-      try {
-        files = await gather(fileList);
-      } catch (error) {
-        tell(`Not opened: ${error.message}. The game's folder is unchanged.`, true);
-        return;
-      }
-      // A later file of the same name wins, as it would in a folder.
-      const kept = [...new Map(files.filter((f) => f.path !== LOG_FILE).map((f) => [f.path, f])).values()];
-      if (kept.length === 0) {
-        tell(`Not opened: ${names} holds no data files.`, true);
-        return;
-      }
-      let written;
-      try {
-        written = writeInto(folders.player, kept);
-      } catch (error) {
-        tell(`Not opened: ${error.message}. The game's folder is unchanged.`, true);
-        return;
-      }
-      persist();
-      const same = kept.length - written.length;
-      let text = written.length ? `Opened ${written.join(", ")}` : `Nothing new in ${names}`;
-      if (same) text += ` (${same} ${same === 1 ? "file" : "files"} already the same)`;
-      if (written.length) text += "; the game reads the figure's files at once (see its message).";
-      if (written.includes("veclevel.dat")) text += " The level is read when the game starts: reload the page to play it.";
-      tell(text);
-    });
+    if (!folders || Module.ended) {
+      tell(folders ? "The game has ended: reload the page to open data." : "The game is still starting: open the data once it runs.", true);
+      return;
+    }
+    if (fileList.length === 0) return;
+    work = work.then(() => openNow(fileList)).catch((error) => tell(`Not opened: ${error.message}`, true));
+  }
+
+  async function openNow(fileList) {
+    const names = fileList.map((f) => f.name).join(", ");
+    const unchanged = "The game's folder is unchanged.";
+    let files;
+    try {
+      files = await gather(fileList);
+    } catch (error) {
+      throw new Error(`${error.message}. ${unchanged}`);
+    }
+    // A later file of the same name wins, as it would in a folder.
+    const kept = [...new Map(files.filter((f) => f.path !== LOG_FILE).map((f) => [f.path, f])).values()];
+    if (kept.length === 0) throw new Error(`${names} holds no data files.`);
+    const written = writeInto(folders.player, kept);
+    persist();
+    const same = kept.length - written.length;
+    let text = written.length ? `Opened ${written.join(", ")}` : `Nothing new in ${names}`;
+    if (same) text += ` (${same} ${same === 1 ? "file" : "files"} already the same)`;
+    if (written.length) text += "; the game reads the figure's files at once (see its message).";
+    if (written.includes("veclevel.dat")) text += " The level is read when the game starts: reload the page to play it.";
+    tell(text);
   }
 
   function showKept() {
@@ -299,9 +304,21 @@ function setUpData(Module, params, ui, say, note) {
       tell(`Not reset: no copy of the data could be kept (${error.message}).`, true);
       return;
     }
-    const copies = FS().readdir(folders.kept).filter((n) => n.endsWith(".zip")).sort();
-    for (const old of copies.slice(0, Math.max(0, copies.length - KEPT_COPIES))) FS().unlink(`${folders.kept}/${old}`);
-    // The folder becomes the bundled set exactly: files the bundle does not have go.
+    try {
+      const copies = FS().readdir(folders.kept).filter((n) => n.endsWith(".zip")).sort();
+      for (const old of copies.slice(0, Math.max(0, copies.length - KEPT_COPIES))) FS().unlink(`${folders.kept}/${old}`);
+      const written = replaceWithBundled();
+      tell(`Reset to the bundled data (${written.length} ${written.length === 1 ? "file" : "files"} put back); ` +
+           `what was there is kept as ${copy}.`);
+    } catch (error) {
+      tell(`The reset stopped: ${error.message} What was there is kept as ${copy}.`, true);
+    }
+    persist();
+    showKept();
+  }
+
+  // The folder becomes the bundled set exactly: files the bundle does not have go, but the log.
+  function replaceWithBundled() {
     const bundled = filesOf(folders.bundled);
     const wanted = new Set(bundled.map((f) => f.path).concat(LOG_FILE));
     const clear = (dir, prefix) => {
@@ -317,11 +334,7 @@ function setUpData(Module, params, ui, say, note) {
       }
     };
     clear(folders.player, "");
-    const written = writeInto(folders.player, bundled);
-    persist();
-    showKept();
-    tell(`Reset to the bundled data (${written.length} ${written.length === 1 ? "file" : "files"} put back); ` +
-         `what was there is kept as ${copy}.`);
+    return writeInto(folders.player, bundled);
   }
 
   // The game hands over a file it wrote: its bytes now, as a download and as a link that stays.
