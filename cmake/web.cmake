@@ -7,7 +7,15 @@
 function(vantrel_add_resources target)
 endfunction()
 
-set(VANTREL_WEB_PAGE_FILES ${PROJECT_SOURCE_DIR}/tools/web/index.html)
+set(VANTREL_WEB_PAGE_FILES ${PROJECT_SOURCE_DIR}/tools/web/index.html ${PROJECT_SOURCE_DIR}/tools/web/data.js)
+# The page's zip library from npm, installed by tools/web/build.sh from tools/web/lib's lock
+# file; its browser build goes beside the page with its licence.
+set(VANTREL_WEB_FFLATE ${PROJECT_SOURCE_DIR}/tools/web/lib/node_modules/fflate CACHE PATH
+    "fflate's npm package, for the page's .zip files")
+if(NOT EXISTS ${VANTREL_WEB_FFLATE}/umd/index.js)
+  message(FATAL_ERROR "No fflate in ${VANTREL_WEB_FFLATE}: build the page with tools/web/build.sh, "
+                      "which installs it (npm ci in tools/web/lib)")
+endif()
 
 function(vantrel_add_entry target)
   target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/platform/entry/web_main.cpp
@@ -39,6 +47,8 @@ function(vantrel_add_entry target)
     -lidbfs.js
     "SHELL:--preload-file ${packed}@/usr/share/vantrel")
   configure_file(${PROJECT_SOURCE_DIR}/resources/icons/vantrel-64.png ${PROJECT_BINARY_DIR}/icon.png COPYONLY)
+  configure_file(${VANTREL_WEB_FFLATE}/umd/index.js ${PROJECT_BINARY_DIR}/fflate.js COPYONLY)
+  configure_file(${VANTREL_WEB_FFLATE}/LICENSE ${PROJECT_BINARY_DIR}/fflate-LICENSE.txt COPYONLY)
   foreach(page ${VANTREL_WEB_PAGE_FILES})
     get_filename_component(name ${page} NAME)
     configure_file(${page} ${PROJECT_BINARY_DIR}/${name} COPYONLY)

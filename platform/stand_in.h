@@ -64,3 +64,10 @@ void PlatformFinishFrame();
 // Whether the in-memory device records its calls (tests read the record; long runs need not
 // keep it). Where there is no in-memory device this does nothing.
 void PlatformRecordDeviceCalls(bool record);
+
+// Hands a file the game has just written (an export, say; a path relative to the working
+// directory or absolute) to the player. In the browser page the player's folder lives in the
+// page, out of reach of the player's own files, so the page offers the file's bytes as they
+// are at this call as a download; on the desktop and Windows the file already lies in the
+// player's folder and nothing happens.
+void OfferDownload(const char* path);

@@ -57,7 +57,16 @@ static bool SameGuid(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, 
 static void CapturePointer(bool capture)
 {
     if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
+#ifdef __EMSCRIPTEN__
+    // A page may lock the pointer only inside an input event, so SDL would keep the request
+    // for the next one anywhere on the page: the first click on a page button would then
+    // lock the pointer onto the canvas and every later click would land in the game. The
+    // page asks for the lock itself when the canvas is clicked; a locked pointer's motion
+    // reaches the game as relative motion either way. Only the cursor is hidden here.
+    SDL_ShowCursor(capture ? SDL_DISABLE : SDL_ENABLE);
+#else
     SDL_SetRelativeMouseMode(capture ? SDL_TRUE : SDL_FALSE);
+#endif
 }
 
 namespace {

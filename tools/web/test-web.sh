@@ -3,7 +3,9 @@
 # Chromium (driven by puppeteer-core from npm, tools/web/test/) with tools/web/walk.script,
 # and checks the run against the Linux build's runner in build-test/ (built by
 # tools/test.sh): exit code, log, state dumps and screenshot. Then it plays the page, saves
-# an edit in the part editor and reloads: the edit must still be there.
+# an edit in the part editor and reloads: the edit must still be there and in the .zip
+# "Download data" gives. Last, data goes in and out of the page (tools/web/test/data-test.mjs):
+# opened, dropped, refused, handed over, reset, and shared by a link.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 out="$root/build-web"
@@ -82,9 +84,18 @@ step "an editor's save on the page, and a reload"
 rm -rf "$out/run-save"
 mkdir -p "$out/run-save"
 if node "$root/tools/web/test/page-test.mjs" save "$out/page" "$root/data" "$out/run-save"; then
-  pass "a pivot edit saved on the page is there after a reload"
+  pass "a pivot edit saved on the page is there after a reload and in the downloaded data"
 else
-  fail "the saved edit did not survive a reload"
+  fail "the saved edit did not survive a reload, or the download lacks it"
+fi
+
+step "data in and out of the page"
+rm -rf "$out/run-data"
+mkdir -p "$out/run-data"
+if node "$root/tools/web/test/data-test.mjs" "$out/page" "$root/data" "$out/run-data"; then
+  pass "data opened, refused, handed over, reset and shared on the page"
+else
+  fail "data in and out of the page (above)"
 fi
 
 step "done"
