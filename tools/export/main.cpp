@@ -8,11 +8,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
+#include "base/log.h"
 #include "export/export.h"
 #include "graphics/device.h"
 #include "graphics/scene_resources.h"
+#include "figure/data_files.h"
 #include "tools/check/data_check.h"
 
 namespace {
@@ -183,6 +186,20 @@ int main(int argc, char** argv)
     const std::vector<std::string> problems = CheckDataDirectory(".");
     for (const std::string& problem : problems) std::fprintf(stderr, "%s\n", problem.c_str());
     if (!problems.empty()) return EXIT_BAD_INPUT;
+    // The checker reads apart from the globals; the drawing needs the records in place.
+    // Reading logs what it finds, and an export leaves the folder as it was.
+    std::error_code ignored;
+    const bool hadLog = std::filesystem::exists(LOG_FILE, ignored);
+    DataSet data = LoadDataFiles();
+    const DataSet replaced = InstallDataSet(data);
+    struct LogRemover {
+        bool remove;
+        ~LogRemover()
+        {
+            std::error_code failed;
+            if (remove) std::filesystem::remove(LOG_FILE, failed);
+        }
+    } logRemover{!hadLog};
 
     ExportResult result;
     if (!ExportFrame(args.frame, options, args.out, result)) {
