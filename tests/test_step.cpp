@@ -1,6 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <stand_in.h>
+
+#include <vector>
+
 #include "animation/step.h"
+#include "figure/roles.h"
+#include "game/actions.h"
+#include "game/state.h"
+#include "graphics/scene_resources.h"
+#include "memory/memory_device.h"
+#include "support.h"
 #include "play_world.h"
 
 namespace {
@@ -155,3 +165,38 @@ TEST_F(Step, KeylessSlotsTurnFreelyAndMoveWithinTheirBounds)
 }
 
 }  // namespace
+
+// The keys as read are what the editor saves: a whole punch, started and stepped the way
+// the game does, must leave every byte of them as it was.
+TEST(Playback, AWholePunchLeavesTheLoadedKeysAsRead)
+{
+    ScopedTempDir dir;
+    CopyDirectoryFiles(VANTREL_DATA_DIR);
+    StartOnMemoryDevice();
+    ASSERT_TRUE(CreateMemoryDevice(640, 480, &g_d3d, &g_device));
+    InitSceneResources();
+    AnimFrame* punch = FrameAt(PUNCH_FRAME);
+    ASSERT_NE(punch, nullptr);
+    auto bytes = [&] {
+        std::vector<unsigned char> all;
+        for (const AnimKey* list : punch->keys) {
+            const unsigned char* b = reinterpret_cast<const unsigned char*>(list);
+            if (list) all.insert(all.end(), b, b + KeyCount(list) * sizeof(AnimKey));
+        }
+        return all;
+    };
+    const std::vector<unsigned char> asRead = bytes();
+    ASSERT_FALSE(asRead.empty());
+
+    ASSERT_EQ(AddFrames(g_vectorMan, punch), S_OK);
+    int passes = 0;
+    auto running = [] {
+        for (const AnimKey* k : g_vectorMan->currentKeys)
+            if (k) return true;
+        return false;
+    };
+    for (; running() && passes < 1000; ++passes) g_vectorMan->StepAnimation(0.016f);
+    EXPECT_GT(passes, 10) << "the punch ran";
+    EXPECT_FALSE(running()) << "the punch ended";
+    EXPECT_EQ(bytes(), asRead);
+}
