@@ -51,5 +51,12 @@ void PoseFigureAtKey(int key);
 // figure itself is never moved to draw them.
 void DrawOnionSkins(IDirect3DDevice8* device, const VectorMan& man, const D3DXMATRIX& figure);
 
+// `e`: writes the chosen frame as a looping GIF and a PNG sheet with its JSON into export/
+// of the data folder (editor/pose_export.cpp), names them on screen and offers them as
+// downloads where the platform can; builds without the exporter say so instead.
+void ExportPoseFrame();
+// Where those files go, without the extension: export/N-name-of-the-frame.
+std::string PoseExportBase(int frame);
+
 // The status line's text after the mode name.
 std::string PoseStatusText();

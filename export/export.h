@@ -14,9 +14,9 @@
 // pose, the current keys and every slot stay), the frame's key records, which the stepping
 // writes into, and the viewport and the view, projection and world transforms.
 //
-// While VectorMan::DrawFigure calls into the editor, the export draws the editor's marks
-// in the edit modes and clears the selection in play: an editor caller switches to play
-// around the call and puts its selection back.
+// The figure is drawn through VectorMan::DrawFigure with whatever figure overlay is in
+// force (animation/figure_overlay.h): a caller inside the editor empties it around the call
+// so the pictures carry no marks (editor/pose_export.cpp).
 #pragma once
 #include <string>
 #include <vector>

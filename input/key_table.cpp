@@ -53,7 +53,7 @@ const KeyHelp HOVER_HELP = {EDITOR_SECTION, "F2", "pick the part under the curso
 const KeyHelp PIVOT_HELP = {EDITOR_SECTION, "F3", "edit a pivot: click a part,\nthe arrows nudge its pivot"};
 const KeyHelp POSE_HELP = {EDITOR_SECTION, "F4",
                            "pose a key: click a part, Up, Down\nturn it a degree; ] [ frame, . , key\n"
-                           "n next key faintly, Enter play it"};
+                           "n next key faintly, Enter play it,\ne export it as pictures"};
 const KeyHelp FREEZE_HELP = {EDITOR_SECTION, "F5", "freeze, toggle the camera following"};
 const KeyHelp FOLLOW_HELP = {EDITOR_SECTION, "F12", "toggle the camera following"};
 const KeyHelp BOXES_HELP = {EDITOR_SECTION, "Tab", "hit boxes and level cells"};
@@ -163,6 +163,7 @@ const std::vector<KeyBinding>& KeyTable()
         {WINDOW_CHAR, ',', POSE_MODE, [] { ChoosePoseKey(-1); }, &POSE_HELP},
         {WINDOW_CHAR, 'n', POSE_MODE, ToggleNextKeyOnion, &POSE_HELP},
         {WINDOW_CHAR, CHAR_ENTER, POSE_MODE, PlayPoseFrame, &POSE_HELP},
+        {WINDOW_CHAR, 'e', POSE_MODE, ExportPoseFrame, &POSE_HELP},
         {WINDOW_KEY_UP, VK_F5, ANY_MODE,
          [] {
              EnterEditMode(EDIT_FROZEN);

@@ -274,3 +274,28 @@ TEST(ExportInGame, LeavesTheGameAsItFoundItAndWritesWhatTheProgramWrites)
     g_device = nullptr;
     g_d3d = nullptr;
 }
+
+// `e` in pose mode, through the game as a player starts it: the frame being posed, as the
+// program writes it, with neither the editor's marks nor its faint poses.
+TEST(ExportInGame, EInPoseModeWritesWhatTheProgramWrites)
+{
+    ScopedTempDir dir;
+    WriteChainFigure("data");
+    ASSERT_EQ(Export("--frame 0 program.gif").exitCode, 0);
+    ASSERT_EQ(Export("--frame 0 program.png").exitCode, 0);
+    WriteWholeFile("data/script.txt", "0 press F4\n1 release F4\n5 char e\n");
+    ASSERT_EQ(RunCommand("cd data && '" VANTREL_REPLAY_PATH "' --frames 8 script.txt 2>/dev/null"), 0);
+    const std::string log = ReadWholeFile("data/log.log");
+    const size_t said = log.find("Exported export/0");
+    ASSERT_NE(said, std::string::npos) << log;
+    std::string base = log.substr(said + std::string("Exported ").size());
+    base = base.substr(0, base.find(".gif"));
+    EXPECT_EQ(ReadWholeFile("data/" + base + ".gif"), ReadWholeFile("data/program.gif"));
+    EXPECT_EQ(ReadWholeFile("data/" + base + ".png"), ReadWholeFile("data/program.png"));
+    // The sheet's JSON names its own picture; the rest is the same.
+    std::string json = ReadWholeFile("data/" + base + ".json");
+    const std::string picture = base.substr(base.find('/') + 1) + ".png";
+    ASSERT_NE(json.find(picture), std::string::npos) << json;
+    json.replace(json.find(picture), picture.size(), "program.png");
+    EXPECT_EQ(json, ReadWholeFile("data/program.json"));
+}
