@@ -1,5 +1,5 @@
 # Builds the browser page with Debian's Emscripten: its own toolchain file, with the
-# libraries tools/web/build-deps.sh built (SDL2, libpng, zlib, libjpeg-turbo) found in
+# libraries tools/web/build-deps.sh built (SDL2, libpng, zlib, libjpeg-turbo, giflib) found in
 # their prefix (VANTREL_WEB_DEPS, default build-web/deps) before Emscripten's sysroot.
 include(/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake)
 

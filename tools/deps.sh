@@ -86,3 +86,26 @@ build_image_libraries() {
     touch "$prefix/.built-jpeg"
   fi
 }
+
+# giflib, for the animation export: its own build is a plain makefile for the host, so a
+# small CMake project made here compiles the library's sources with the toolchain file.
+build_giflib() {
+  if [ -f "$prefix/.built-giflib" ]; then return; fi
+  local src
+  src="$(cd "$(fetch giflib)" && pwd)"
+  echo "build-deps: giflib from $(basename "$src")"
+  local project="$work/giflib-project" dir="$work/build-giflib" log="$work/build-giflib.log"
+  rm -rf "$project" "$dir" "$log"
+  mkdir -p "$project"
+  printf '%s\n' 'cmake_minimum_required(VERSION 3.13)' 'project(giflib C)' \
+    "add_library(gif STATIC $src/dgif_lib.c $src/egif_lib.c $src/gifalloc.c $src/gif_err.c" \
+    "  $src/gif_font.c $src/gif_hash.c $src/openbsd-reallocarray.c $src/quantize.c)" \
+    "target_include_directories(gif PRIVATE $src)" >"$project/CMakeLists.txt"
+  run "$log" cmake -S "$project" -B "$dir" -G Ninja -Wno-dev -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release "$@"
+  run "$log" cmake --build "$dir" -j "$jobs" --target gif
+  mkdir -p "$prefix/include" "$prefix/lib"
+  cp "$src/gif_lib.h" "$prefix/include/"
+  cp "$dir/libgif.a" "$prefix/lib/libgif.a"
+  touch "$prefix/.built-giflib"
+}

@@ -34,6 +34,7 @@ if [ ! -f "$prefix/.built-zlib" ]; then
   touch "$prefix/.built-zlib"
 fi
 build_image_libraries "$emulator"
+build_giflib
 # SDL2 installs its headers with the configuration it was built with; its install step
 # wants every default target, which for this platform is the library and SDL2main.
 build sdl2 libsdl2 all -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF "$emulator"

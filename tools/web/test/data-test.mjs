@@ -92,6 +92,19 @@ async function openAndReset({ page, downloads }, base) {
         "a file the game hands over arrives as a download");
   check(await page.$eval("#offered a", (a) => a.textContent) === "log.log", "and stays listed on the page");
 
+  // e in pose mode: the game writes the frame's pictures and hands each over.
+  const box = await (await page.$("#canvas")).boundingBox();
+  await page.mouse.click(box.x + 4, box.y + 4);
+  await page.keyboard.press("F4");
+  await sleep(300);
+  const exported = await downloaded(downloads, () => page.keyboard.press("e"));
+  check(/^0-punch.*\.(gif|png|json)$/.test(exported.name), `e in pose mode offers the frame's pictures as downloads (${exported.name})`);
+  await page.waitForFunction(() => [...document.querySelectorAll("#offered a")].filter((a) => /0-punch/.test(a.textContent)).length === 3,
+                             { timeout: RELOAD_TIMEOUT_MS });
+  check(true, "the GIF, the sheet and its JSON are listed on the page");
+  await page.keyboard.press("F1");
+  await page.evaluate(() => document.exitPointerLock());
+
   page.once("dialog", (dialog) => dialog.accept());
   await page.click("#reset");
   await logShows(page, "Data reloaded: vecanim\\.dat[^]*Data reloaded: vecanim\\.dat", RELOAD_TIMEOUT_MS);
