@@ -134,8 +134,10 @@ void StoreTrackedPositions(VectorMan& man)
 {
     const int slots = man.parts ? man.numparts : 0;
     WorldMatrices matrices(man, FigureMatrix(man));
-    for (int i : DrawOrder(man, slots)) {
-        if (!man.parts[i].tracked) continue;
+    // Every pass: only the tracked slots' chains are posed, and no draw list is made.
+    for (int i = 0; i < slots; ++i) {
+        const int layer = man.parts[i].layer;
+        if (!man.parts[i].tracked || layer < FRONT_LAYER || layer > BACK_LAYER) continue;
         const D3DXVECTOR3 centre(0.0f, 0.0f, 0.0f);
         D3DXVECTOR4 p;
         D3DXVec3Transform(&p, &centre, &matrices.World(i));
