@@ -15,7 +15,7 @@
 namespace {
 
 const DWORD STRIP_COLOUR = 0xB0000000;         // as the status strip: the scene shows through
-const DWORD CHOSEN_ROW_COLOUR = 0x60FFFFFF;
+const DWORD CHOSEN_ROW_COLOUR = 0xFF34465C;  // opaque and dark, so the white marks still stand out
 const DWORD RULER_COLOUR = 0xFFA0A0A0;
 const DWORD MARK_COLOUR = 0xFFFFFFFF;
 const DWORD CHOSEN_MARK_COLOUR = 0xFFFFD860;   // the screen message's warm colour

@@ -14,6 +14,7 @@
 #include "editor/edits.h"
 #include "editor/pose.h"
 #include "figure/anim_file.h"
+#include "figure/data_reader.h"
 #include "figure/parts_file.h"
 #include "figure/records.h"
 #include "json_reader.h"
