@@ -60,8 +60,7 @@ const KeyHelp POSE_HELP = {EDITOR_SECTION, "F4",
                            "pose a key: click a part, Up, Down\nturn it a degree; ] [ frame, . , key\n"
                            "n next key faintly, Enter play it,\ne export it as pictures"};
 const KeyHelp POSE_KEYS_HELP = {EDITOR_SECTION, "  Insert, Delete", "split the key in two, delete it"};
-const KeyHelp POSE_TIMING_HELP = {EDITOR_SECTION, "  - =", "the key a tenth longer, shorter"};
-const KeyHelp POSE_ENDS_HELP = {EDITOR_SECTION, "  i  v", "its image, show or hide the part"};
+const KeyHelp POSE_CHANGE_HELP = {EDITOR_SECTION, "  - =  i  v", "a tenth longer, shorter; image; show or hide"};
 const KeyHelp POSE_PLAY_HELP = {EDITOR_SECTION, "  l  1 2 3", "play in a loop; full, 1/2, 1/4 speed"};
 const KeyHelp FREEZE_HELP = {EDITOR_SECTION, "F5", "freeze, toggle the camera following"};
 const KeyHelp FOLLOW_HELP = {EDITOR_SECTION, "F12", "toggle the camera following"};
@@ -175,10 +174,10 @@ const std::vector<KeyBinding>& KeyTable()
         {WINDOW_CHAR, 'e', POSE_MODE, ExportPoseFrame, &POSE_HELP},
         {WINDOW_KEY_DOWN, VK_INSERT, POSE_MODE, InsertPoseKey, &POSE_KEYS_HELP},
         {WINDOW_KEY_DOWN, VK_DELETE, POSE_MODE, DeletePoseKey, &POSE_KEYS_HELP},
-        {WINDOW_CHAR, '-', POSE_MODE, [] { RetimePoseKey(1); }, &POSE_TIMING_HELP},
-        {WINDOW_CHAR, '=', POSE_MODE, [] { RetimePoseKey(-1); }, &POSE_TIMING_HELP},
-        {WINDOW_CHAR, 'i', POSE_MODE, CyclePoseKeyImage, &POSE_ENDS_HELP},
-        {WINDOW_CHAR, 'v', POSE_MODE, TogglePoseKeyVisibility, &POSE_ENDS_HELP},
+        {WINDOW_CHAR, '-', POSE_MODE, [] { RetimePoseKey(1); }, &POSE_CHANGE_HELP},
+        {WINDOW_CHAR, '=', POSE_MODE, [] { RetimePoseKey(-1); }, &POSE_CHANGE_HELP},
+        {WINDOW_CHAR, 'i', POSE_MODE, CyclePoseKeyImage, &POSE_CHANGE_HELP},
+        {WINDOW_CHAR, 'v', POSE_MODE, TogglePoseKeyVisibility, &POSE_CHANGE_HELP},
         {WINDOW_CHAR, 'l', POSE_MODE, TogglePoseLoop, &POSE_PLAY_HELP},
         {WINDOW_CHAR, '1', POSE_MODE, [] { SetPosePlaybackRate(FULL_SPEED); }, &POSE_PLAY_HELP},
         {WINDOW_CHAR, '2', POSE_MODE, [] { SetPosePlaybackRate(HALF_SPEED); }, &POSE_PLAY_HELP},
