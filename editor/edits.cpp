@@ -104,7 +104,11 @@ std::vector<KeyValue> UnsavedEnds(std::vector<int>* keys = nullptr)
         const AnimKey* key = KeyById(id);
         if (!key) continue;
         const std::vector<KeyField> fields = EndsDiffering(disk, *key);
-        for (KeyField field : fields) values.push_back({id, field, KeyFieldText(*key, field)});
+        for (KeyField field : fields) {
+            const bool gone = (field == KeyField::VISIBLE && !key->hasVisibleList) ||
+                              (field == KeyField::INVISIBLE && !key->hasInvisibleList);
+            values.push_back({id, field, gone ? std::string() : KeyFieldText(*key, field)});
+        }
         if (keys && !fields.empty()) keys->push_back(id);
     }
     return values;

@@ -21,6 +21,7 @@ namespace {
 const float LONGER = 1.1f;   // a tenth more time: the speed divided by this
 const float SHORTER = 0.9f;  // a tenth less time
 const float SLOWEST = 1.0f;  // whole degrees a second: the file cannot hold less but 0, which never ends
+const float FULL_TURN = 360.0f;
 
 void Say(const std::string& text)
 {
@@ -72,7 +73,8 @@ void InsertPoseKey()
     const float turn = AngleToTurn(from, whole.destAngle, whole.rotSpeed);
     // Whole degrees, as the file holds them: an odd turn gives the first half the larger part.
     const float half = std::round(turn / 2.0f) * (whole.rotSpeed < 0.0f ? -1.0f : 1.0f);
-    const float middle = DestForTurn(from, from + half, whole.rotSpeed);
+    // Within a turn of 0, as an animator writes angles, where the stepping allows it.
+    const float middle = DestForTurn(from, std::fmod(from + half, FULL_TURN), whole.rotSpeed);
 
     AnimKey second = whole;
     second.useStartAngle = 0;

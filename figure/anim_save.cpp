@@ -291,6 +291,11 @@ void PlanValue(Plan& plan, const KeyValue& value)
     const char* name = KeyFieldName(value.field);
     if (!name) return;
     const std::string& text = value.text;
+    if (text.empty()) {
+        for (int v : lines.values)
+            if (plan.drafts[v].note.field == value.field) plan.drafts[v].removed = true;
+        return;
+    }
     const auto found = lines.fields.find(value.field);
     const int line = found == lines.fields.end() ? NONE : found->second;
     if (line != NONE && !plan.drafts[line].removed && ReplaceValue(plan.drafts[line].line.text, name, text)) return;

@@ -69,7 +69,8 @@ void NoteAnimFramesMade();
 // comment marks; empty when there is none.
 std::string FrameName(int frame);
 
-// One value to write: which key (its id), which field, and the value as the file spells it.
+// One value to write: which key (its id), which field, and the value as the file spells it;
+// an empty text removes the key's lines of the field (a visibility list the key no longer has).
 struct KeyValue {
     int key;
     KeyField field;

@@ -98,6 +98,7 @@ TEST_F(PoseAuthoring, ASplitKeyTurnedRetimedAndGivenAnImageSavesOnlyItsLinesAndU
 
     const JsonValue saved = Dump("saved.json");
     EXPECT_EQ(saved["globals"]["screenMessage"].text, "vecanim.dat saved: 1 key added, 4 values written");
+    EXPECT_FALSE(saved["globals"]["g_editsUnsaved"].boolean);
     const std::string edited =
         "key_part=3\nnumkeys=5\nkey=0\nuse_startangle=1\nkey_startangle=0\nkey_destangle=2\nkey_rotspeed=247\n"
         "use_changepart=1\nchangepart=3,0\nkey=1\nkey_destangle=345\nkey_rotspeed=-200\n"
@@ -151,6 +152,23 @@ TEST_F(PoseAuthoring, ADeletedKeyTakesItsBlockAwayAndTheNextIsRetimedAndHidesThe
         "key=2\nkey_destangle=0\nkey_rotspeed=-400\npart_invisible=7\n";
     EXPECT_EQ(ReadWholeFile("vecanim.dat"), Replaced(anim, PUNCH_ARM, after));
     EXPECT_EQ(RunCommand("'" VANTREL_CHECK_PATH "' . >check.txt 2>&1"), 0) << ReadWholeFile("check.txt");
+}
+
+TEST_F(PoseAuthoring, ASplitHandsTheKeysEndActionsToItsSecondHalf)
+{
+    const std::string anim = ReadWholeFile("vecanim.dat");
+    // The strike (105 degrees up, showing the flash at its end) split: 53 degrees, then 52
+    // to where it ended, the flash now shown by the second half.
+    std::string edit = "100 key down F4\n101 key up F4\n102 char .\n";
+    edit += "104 mouse move 277 163\n106 mouse down 0\n108 mouse up 0\n";
+    edit += "110 key down INSERT\n111 key up INSERT\n112 char code 19\n113 dump saved.json\n";
+    ASSERT_EQ(Run(115, edit), 0) << ReadWholeFile("stderr.txt");
+    EXPECT_EQ(Dump("saved.json")["globals"]["screenMessage"].text, "vecanim.dat saved: 1 key added, 2 values written");
+    const std::string after =
+        "key_part=3\nnumkeys=5\nkey=0\nuse_startangle=1\nkey_startangle=0\nkey_destangle=-15\nkey_rotspeed=-200\n"
+        "key=1\nkey_destangle=38\nkey_rotspeed=1000\nkey=2\nkey_destangle=90\nkey_rotspeed=1000\npart_visible=7\n"
+        "key=3\nkey_destangle=93\nkey_rotspeed=30\nkey=4\nkey_destangle=0\nkey_rotspeed=-400\npart_invisible=7\n";
+    EXPECT_EQ(ReadWholeFile("vecanim.dat"), Replaced(anim, PUNCH_ARM, after));
 }
 
 TEST_F(PoseAuthoring, ATimelineClickChoosesTheKeyAndTheLoopPlaysAtHalfSpeedUntilStopped)
