@@ -54,7 +54,7 @@ void ChoosePoseSlotAndKey(int slot, int key);
 // and takes its end actions and loop.
 void InsertPoseKey();
 // Delete: the key goes; the next one runs on from where the previous ends. Refused for
-// the only key of its list.
+// the only key of its list and for a first key that moves its slot.
 void DeletePoseKey();
 // `-` (+1) `=` (-1): the key lasts a tenth longer or shorter: its speed's size divided by
 // 1.1 or 0.9, in whole degrees a second, never 0, its sign kept.

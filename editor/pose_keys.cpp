@@ -104,6 +104,12 @@ void DeletePoseKey()
         Say("The only key of a list cannot be deleted");
         return;
     }
+    // Only a list's first key moves its slot (the walk's bob), and a save writes no movement
+    // lines into a key the file already has: the key stays rather than the movement being lost.
+    if (!k->prev && (k->moveX || k->moveY)) {
+        Say("The first key moves the part: it cannot be deleted");
+        return;
+    }
     const AnimKey gone = *k;
     const bool hasPrevious = k->prev != nullptr;
     const AnimKey previous = hasPrevious ? *k->prev : AnimKey();

@@ -198,11 +198,12 @@ TEST_F(PoseAuthoring, ATimelineClickChoosesTheKeyAndTheLoopPlaysAtHalfSpeedUntil
     EXPECT_EQ(Dump("full.json")["globals"]["g_posePlaybackRate"].number, 1);
 }
 
-// A frame of two lists: slot 1 with two keys, slot 2 with one.
+// A frame of two lists: slot 1 with two keys (the first moves it, the second loops and
+// hides slot 0 five times over), slot 2 with one.
 const char PARTS[] = "numparts=2\npart=0\ntexture=none.png\npart=1\ntexture=none.png\n";
 const char ANIM[] =
     "numframes=1\nframe=0\nframe_numparts=3\n"
-    "key_part=1\nnumkeys=2\nkey=0\nkey_destangle=90\nkey_rotspeed=1\nkey=1\nkey_destangle=0\nkey_rotspeed=-90\n"
+    "key_part=1\nnumkeys=2\nkey=0\nkey_destangle=90\nkey_rotspeed=1\nmove_ymax=4\nkey=1\nkey_destangle=0\nkey_rotspeed=-90\n"
     "loopkeys=1\npart_invisible=0,0,0,0,0\n"
     "key_part=2\nnumkeys=1\nkey=0\nkey_destangle=30\nkey_rotspeed=60\n";
 
@@ -242,8 +243,13 @@ TEST_F(PoseKeyEdits, RefusalsLeaveTheKeysAsTheyWere)
     EXPECT_EQ(KeyCount(KeyAt(0, 2, 0)), 1);
     EXPECT_EQ(CurrentScreenMessage(), "The only key of a list cannot be deleted");
 
-    // A speed of 1 is as slow as a key gets; faster goes up a whole degree at least.
+    // Slot 1's first key moves the slot: it stays.
     g_selectedPart = 1;
+    DeletePoseKey();
+    EXPECT_EQ(KeyCount(KeyAt(0, 1, 0)), 2);
+    EXPECT_EQ(CurrentScreenMessage(), "The first key moves the part: it cannot be deleted");
+
+    // A speed of 1 is as slow as a key gets; faster goes up a whole degree at least.
     RetimePoseKey(1);
     EXPECT_EQ(KeyAt(0, 1, 0)->rotSpeed, 1.0f);
     EXPECT_EQ(CurrentScreenMessage(), "The key is as slow as the file can hold");
