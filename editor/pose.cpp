@@ -34,6 +34,7 @@ const float MS_PER_SECOND = 1000.0f;
 // mode, every angle, offset and motion at zero.
 std::vector<ManPart> s_rest;
 bool s_buttonWasDown = false;
+float s_playedSeconds = 0.0f;
 
 bool InPoseMode()
 {
@@ -68,6 +69,7 @@ void StartPlaying()
     StopFigure(man);
     // Every list from its start, as if the frame had never run.
     for (KeyPlayback& at : man.playback) at = KeyPlayback();
+    s_playedSeconds = 0.0f;
     g_posePlaying = AddFrames(&man, &g_frames[g_poseFrame]) == S_OK;
 }
 // Keeps the chosen key inside the chosen frame.
@@ -185,6 +187,11 @@ void SetPosePlaybackRate(float rate)
     if (InPoseMode() && rate > 0.0f) g_posePlaybackRate = rate;
 }
 
+float PosePlayedSeconds()
+{
+    return s_playedSeconds;
+}
+
 AnimKey* SelectedPoseKey()
 {
     if (!InPoseMode() || g_selectedPart < 0 || g_selectedPart >= DrivenSlotCount(*g_vectorMan)) return nullptr;
@@ -213,6 +220,7 @@ void StepPoseMode(float seconds)
         AnimKey* before[MAX_FRAME_KEYS];
         std::copy(man.currentKeys, man.currentKeys + MAX_FRAME_KEYS, before);
         man.StepAnimation(seconds * g_posePlaybackRate);
+        s_playedSeconds += seconds * g_posePlaybackRate;
         EndLoops(man, before);
         g_posePlaying = std::any_of(man.currentKeys, man.currentKeys + DrivenSlotCount(man),
                                     [](const AnimKey* k) { return k != nullptr; });

@@ -40,6 +40,8 @@ void PlayPoseFrame();
 void TogglePoseLoop();
 // `1` `2` `3`: the playback at full, half and quarter speed.
 void SetPosePlaybackRate(float rate);
+// The frame's seconds played since the playback last started, at its rate.
+float PosePlayedSeconds();
 
 // The selected slot's key list in the chosen frame and its chosen key; null where the
 // selection is no driven slot or the list has no such key (shorter lists stop early).

@@ -181,8 +181,9 @@ void TogglePoseKeyVisibility()
     g_posePlaying = g_poseLooping = false;
     AnimKey ends = *k;
     const int slot = g_selectedPart;
-    const bool listed = TakeOut(ends.hasVisibleList, ends.visibleParts, slot) |
-                        TakeOut(ends.hasInvisibleList, ends.invisibleParts, slot);
+    const bool wasShown = TakeOut(ends.hasVisibleList, ends.visibleParts, slot);
+    const bool wasHidden = TakeOut(ends.hasInvisibleList, ends.invisibleParts, slot);
+    const bool listed = wasShown || wasHidden;
     if (!listed) {
         // The key flips what the pose at its end shows of the slot.
         PoseFigureAtKey(g_poseKey);

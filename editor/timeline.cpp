@@ -20,6 +20,7 @@ const DWORD RULER_COLOUR = 0xFFA0A0A0;
 const DWORD MARK_COLOUR = 0xFFFFFFFF;
 const DWORD CHOSEN_MARK_COLOUR = 0xFFFFD860;   // the screen message's warm colour
 const DWORD END_COLOUR = 0xFF808080;
+const DWORD PLAYHEAD_COLOUR = 0xFFFF6060;
 const float PADDING = 4.0f;
 const float MARK_WIDTH = 5.0f;
 const float CLICK_SLACK = 3.0f;  // pixels either side of a mark a click still meets it
@@ -84,6 +85,10 @@ void DrawPoseTimeline(ScreenTextPass& pass, float bottom)
         pass.FillStrip(x, top, 1.0f, line, RULER_COLOUR);
         pass.DrawString(x + 2.0f, top, label, RULER_COLOUR);
     }
+    // Where the playback is, over the rows.
+    if (g_posePlaying && PosePlayedSeconds() <= span)
+        pass.FillStrip(left + PosePlayedSeconds() * scale, top + line, 1.0f, line * static_cast<float>(rows.size()),
+                       PLAYHEAD_COLOUR);
     for (int list : rows) {
         top += line;
         if (list == g_selectedPart) pass.FillStrip(0.0f, top, g_screenWidth, line, CHOSEN_ROW_COLOUR);
@@ -113,8 +118,8 @@ const std::vector<TimelineMark>& PoseTimelineMarks()
 
 bool OnPoseTimeline(float x, float y)
 {
-    (void)x;
-    return g_editMode == EDIT_POSE && s_bottom > s_top && y >= s_top && y < s_bottom;
+    return g_editMode == EDIT_POSE && s_bottom > s_top && y >= s_top && y < s_bottom && x >= 0.0f &&
+           x < g_screenWidth;
 }
 
 bool ClickPoseTimeline(float x, float y)
