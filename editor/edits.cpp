@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iterator>
 #include <deque>
+#include <iterator>
 #include <map>
 #include <string>
 #include <utility>
@@ -82,7 +82,8 @@ std::vector<KeyField> EndsDiffering(const AnimKey& disk, const AnimKey& memory)
         bool same = KeyFieldText(disk, field) == KeyFieldText(memory, field);
         // What a line without its switch holds means nothing: it is not worth a line.
         if (field == KeyField::CHANGE && !disk.useChangePart && !memory.useChangePart) same = true;
-        if (field == KeyField::VISIBLE) same = disk.hasVisibleList == memory.hasVisibleList && (same || !disk.hasVisibleList);
+        if (field == KeyField::VISIBLE)
+            same = disk.hasVisibleList == memory.hasVisibleList && (same || !disk.hasVisibleList);
         if (field == KeyField::INVISIBLE)
             same = disk.hasInvisibleList == memory.hasInvisibleList && (same || !disk.hasInvisibleList);
         if (!same) fields.push_back(field);
@@ -97,7 +98,8 @@ bool InFile(int key)
     return false;
 }
 
-std::vector<KeyValue> UnsavedEnds(std::vector<int>* keys = nullptr)
+// What the file needs written for the ends memory holds and the file does not.
+std::vector<KeyValue> UnsavedEnds()
 {
     std::vector<KeyValue> values;
     for (const auto& [id, disk] : s_savedEnds) {
@@ -109,7 +111,6 @@ std::vector<KeyValue> UnsavedEnds(std::vector<int>* keys = nullptr)
                               (field == KeyField::INVISIBLE && !key->hasInvisibleList);
             values.push_back({id, field, gone ? std::string() : KeyFieldText(*key, field)});
         }
-        if (keys && !fields.empty()) keys->push_back(id);
     }
     return values;
 }

@@ -72,6 +72,7 @@ void StartPlaying()
     s_playedSeconds = 0.0f;
     g_posePlaying = AddFrames(&man, &g_frames[g_poseFrame]) == S_OK;
 }
+
 // Keeps the chosen key inside the chosen frame.
 void ClampKey()
 {
