@@ -80,8 +80,9 @@ std::vector<KeyField> EndsDiffering(const AnimKey& disk, const AnimKey& memory)
     for (KeyField field : {KeyField::USE_START, KeyField::START, KeyField::LOOP, KeyField::USE_CHANGE,
                            KeyField::CHANGE, KeyField::VISIBLE, KeyField::INVISIBLE}) {
         bool same = KeyFieldText(disk, field) == KeyFieldText(memory, field);
-        // What a line without its switch holds means nothing: it is not worth a line.
-        if (field == KeyField::CHANGE && !disk.useChangePart && !memory.useChangePart) same = true;
+        // What a line without its switch holds means nothing: it is not worth a line. A switch
+        // turned on always has its line, so the file says which image it gives.
+        if (field == KeyField::CHANGE) same = memory.useChangePart ? same && disk.useChangePart : true;
         if (field == KeyField::VISIBLE)
             same = disk.hasVisibleList == memory.hasVisibleList && (same || !disk.hasVisibleList);
         if (field == KeyField::INVISIBLE)

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "animation/key_pose.h"
 #include "base/screen_message.h"
@@ -284,6 +285,20 @@ TEST_F(PoseKeyEdits, SplittingKeepsTheTimeAndTheLoopAndDeletingPutsTheLoopBack)
     EXPECT_EQ(KeyCount(KeyAt(0, 1, 0)), 2);
     EXPECT_TRUE(KeyAt(0, 1, 1)->loopKeys);
     EXPECT_EQ(KeyAt(0, 1, 1)->destAngle, 0.0f);
+}
+
+TEST_F(PoseKeyEdits, TheImageCyclesThroughEveryPartAndBackToNoneWithNothingLeftToSave)
+{
+    g_selectedPart = 2;
+    std::vector<int> images;
+    for (int press = 0; press < 3; ++press) {
+        CyclePoseKeyImage();
+        const AnimKey* k = KeyAt(0, 2, 0);
+        images.push_back(k->useChangePart ? k->changePartVecPart : -1);
+        EXPECT_TRUE(!k->useChangePart || k->changePartSlot == 2);
+    }
+    EXPECT_EQ(images, (std::vector<int>{0, 1, -1}));
+    EXPECT_FALSE(g_editsUnsaved);
 }
 
 }  // namespace
