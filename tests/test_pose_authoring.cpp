@@ -4,7 +4,6 @@
 // and the refusals on a small frame made for the test.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 #include <vector>
 
