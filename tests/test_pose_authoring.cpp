@@ -123,7 +123,8 @@ TEST_F(PoseAuthoring, ASplitKeyTurnedRetimedAndGivenAnImageSavesOnlyItsLinesAndU
     ASSERT_EQ(Run(61, punch), 0) << ReadWholeFile("stderr.txt");
     bool reachedFifth = false;
     for (int pass = 11; pass <= 60; ++pass) {
-        const JsonValue& at = Dump("punch" + std::to_string(pass) + ".json")["figure"]["currentKeys"][FRONT_ARM];
+        const JsonValue dump = Dump("punch" + std::to_string(pass) + ".json");
+        const JsonValue& at = dump["figure"]["currentKeys"][FRONT_ARM];
         if (!at.IsNull() && at[2].number == 4) reachedFifth = true;
     }
     EXPECT_TRUE(reachedFifth);
