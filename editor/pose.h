@@ -61,7 +61,8 @@ void DeletePoseKey();
 // `-` (+1) `=` (-1): the key lasts a tenth longer or shorter: its speed's size divided by
 // 1.1 or 0.9, in whole degrees a second, never 0, its sign kept.
 void RetimePoseKey(int longer);
-// `i`: the image the key gives the selected slot when it ends: none, then each image in turn.
+// `i`: the image the key gives the selected slot when it ends: none, then each image in
+// turn; refused for a key that gives another slot an image.
 void CyclePoseKeyImage();
 // `v`: the key shows or hides the selected slot when it ends, or no longer does.
 void TogglePoseKeyVisibility();

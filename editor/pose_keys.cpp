@@ -163,8 +163,13 @@ void CyclePoseKeyImage()
 {
     const AnimKey* k = SelectedPoseKey();
     if (!k) return;
+    // A key gives one image to one slot: one that gives another slot's is not taken over.
+    if (k->useChangePart && k->changePartSlot != g_selectedPart) {
+        Say("The key changes the image of slot " + std::to_string(k->changePartSlot));
+        return;
+    }
     AnimKey ends = *k;
-    const int shown = k->useChangePart && k->changePartSlot == g_selectedPart ? k->changePartVecPart : -1;
+    const int shown = k->useChangePart ? k->changePartVecPart : -1;
     const int image = shown + 1 < g_numParts ? shown + 1 : -1;
     ends.useChangePart = image >= 0;
     if (image >= 0) {

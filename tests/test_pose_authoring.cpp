@@ -287,7 +287,7 @@ TEST_F(PoseKeyEdits, SplittingKeepsTheTimeAndTheLoopAndDeletingPutsTheLoopBack)
     EXPECT_EQ(KeyAt(0, 1, 1)->destAngle, 0.0f);
 }
 
-TEST_F(PoseKeyEdits, TheImageCyclesThroughEveryPartAndBackToNoneWithNothingLeftToSave)
+TEST_F(PoseKeyEdits, TheImageCyclesThroughEveryPartAndBackToNoneAndLeavesAnotherSlotsChange)
 {
     g_selectedPart = 2;
     std::vector<int> images;
@@ -299,6 +299,16 @@ TEST_F(PoseKeyEdits, TheImageCyclesThroughEveryPartAndBackToNoneWithNothingLeftT
     }
     EXPECT_EQ(images, (std::vector<int>{0, 1, -1}));
     EXPECT_FALSE(g_editsUnsaved);
+
+    // Slot 1's second key gives slot 0 an image: slot 1 does not take it over.
+    AnimKey* other = KeyAt(0, 1, 1);
+    other->useChangePart = 1;
+    other->changePartSlot = 0;
+    g_selectedPart = 1;
+    g_poseKey = 1;
+    CyclePoseKeyImage();
+    EXPECT_EQ(other->changePartSlot, 0);
+    EXPECT_EQ(CurrentScreenMessage(), "The key changes the image of slot 0");
 }
 
 }  // namespace
