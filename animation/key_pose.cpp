@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "animation/step.h"
 
@@ -59,6 +60,21 @@ float KeyStartAngle(int frame, int list, int key)
     return previous ? WrappedAngle(previous->destAngle) : 0.0f;
 }
 
+float KeySeconds(int frame, int list, int key)
+{
+    const AnimKey* k = KeyAt(frame, list, key);
+    if (!k) return 0.0f;
+    if (k->rotSpeed == 0.0f) return std::numeric_limits<float>::infinity();
+    return AngleToTurn(KeyStartAngle(frame, list, key), k->destAngle, k->rotSpeed) / std::fabs(k->rotSpeed);
+}
+
+float KeyStartSeconds(int frame, int list, int key)
+{
+    float seconds = 0.0f;
+    for (int j = 0; j < key; ++j) seconds += KeySeconds(frame, list, j);
+    return seconds;
+}
+
 float SpeedForShortSide(float oldFrom, float oldTo, float newFrom, float newTo, float speed)
 {
     const int before = ShortSide(oldFrom, oldTo);
@@ -75,4 +91,12 @@ float DestForTurn(float from, float dest, float speed)
         if (turn >= 0.0f && turn < FULL_TURN) return candidate;
     }
     return dest;
+}
+
+bool KeptShortFrom(const AnimKey& next, float oldFrom, float newFrom, float& dest, float& speed)
+{
+    const float from = WrappedAngle(newFrom);
+    speed = SpeedForShortSide(WrappedAngle(oldFrom), next.destAngle, from, next.destAngle, next.rotSpeed);
+    dest = DestForTurn(from, next.destAngle, speed);
+    return speed != next.rotSpeed || dest != next.destAngle;
 }

@@ -1,7 +1,9 @@
 #include "editor/edits.h"
 
+#include <algorithm>
 #include <cmath>
 #include <deque>
+#include <iterator>
 #include <map>
 #include <string>
 #include <utility>
@@ -34,10 +36,16 @@ struct KeyChange {
     KeyPlace place;  // where the key is while it is there
     AnimKey key;     // its id and values
 };
+// A key's start, loop, image change and visibility lists, before and after.
+struct EndsChange {
+    AnimKey before;
+    AnimKey after;
+};
 // One step of the history: what one key press changed, taken back and put again whole.
 struct Step {
     std::vector<Change> values;
     std::vector<KeyChange> keys;
+    std::vector<EndsChange> ends;
 };
 
 std::deque<Step> s_steps;
@@ -46,6 +54,67 @@ size_t s_done = 0;  // steps in effect; those after it can be redone
 std::map<ValueId, float> s_saved;
 // The keys on disk of every list the history has inserted into or deleted from.
 std::map<ListId, std::vector<int>> s_savedLists;
+// The start, loop, image change and lists on disk of every key whose ends the history touched.
+std::map<int, AnimKey> s_savedEnds;
+int s_groupDepth = 0;
+bool s_groupStarted = false;  // the open group has its step in the history
+
+void CopyEnds(const AnimKey& from, AnimKey& to)
+{
+    to.useStartAngle = from.useStartAngle;
+    to.startAngle = from.startAngle;
+    to.loopKeys = from.loopKeys;
+    to.useChangePart = from.useChangePart;
+    to.changePartSlot = from.changePartSlot;
+    to.changePartVecPart = from.changePartVecPart;
+    to.hasVisibleList = from.hasVisibleList;
+    std::copy(std::begin(from.visibleParts), std::end(from.visibleParts), to.visibleParts);
+    to.hasInvisibleList = from.hasInvisibleList;
+    std::copy(std::begin(from.invisibleParts), std::end(from.invisibleParts), to.invisibleParts);
+}
+
+// The fields of the file whose text differs between a key on disk and in memory.
+std::vector<KeyField> EndsDiffering(const AnimKey& disk, const AnimKey& memory)
+{
+    std::vector<KeyField> fields;
+    for (KeyField field : {KeyField::USE_START, KeyField::START, KeyField::LOOP, KeyField::USE_CHANGE,
+                           KeyField::CHANGE, KeyField::VISIBLE, KeyField::INVISIBLE}) {
+        bool same = KeyFieldText(disk, field) == KeyFieldText(memory, field);
+        // What a line without its switch holds means nothing: it is not worth a line. A switch
+        // turned on always has its line, so the file says which image it gives.
+        if (field == KeyField::CHANGE) same = memory.useChangePart ? same && disk.useChangePart : true;
+        if (field == KeyField::VISIBLE)
+            same = disk.hasVisibleList == memory.hasVisibleList && (same || !disk.hasVisibleList);
+        if (field == KeyField::INVISIBLE)
+            same = disk.hasInvisibleList == memory.hasInvisibleList && (same || !disk.hasInvisibleList);
+        if (!same) fields.push_back(field);
+    }
+    return fields;
+}
+
+bool InFile(int key)
+{
+    for (const auto& entry : g_animFileRecord.lists)
+        if (std::find(entry.second.begin(), entry.second.end(), key) != entry.second.end()) return true;
+    return false;
+}
+
+// What the file needs written for the ends memory holds and the file does not.
+std::vector<KeyValue> UnsavedEnds()
+{
+    std::vector<KeyValue> values;
+    for (const auto& [id, disk] : s_savedEnds) {
+        const AnimKey* key = KeyById(id);
+        if (!key) continue;
+        const std::vector<KeyField> fields = EndsDiffering(disk, *key);
+        for (KeyField field : fields) {
+            const bool gone = (field == KeyField::VISIBLE && !key->hasVisibleList) ||
+                              (field == KeyField::INVISIBLE && !key->hasInvisibleList);
+            values.push_back({id, field, gone ? std::string() : KeyFieldText(*key, field)});
+        }
+    }
+    return values;
+}
 
 float* ValueOf(const ValueId& id)
 {
@@ -71,7 +140,7 @@ std::vector<ListId> UnsavedLists()
 
 void UpdateUnsaved()
 {
-    g_editsUnsaved = !UnsavedLists().empty();
+    g_editsUnsaved = !UnsavedLists().empty() || !UnsavedEnds().empty();
     for (const auto& entry : s_saved) {
         const float* value = ValueOf(entry.first);
         if (value && *value != entry.second) g_editsUnsaved = true;
@@ -106,9 +175,18 @@ void PutKey(const KeyChange& change, bool done)
         RemoveKey(change.key.id);
 }
 
-// Records a step that is already in effect.
+// Records a step that is already in effect; inside an edit group, as part of its step.
 void AddStep(const Step& step)
 {
+    if (s_groupDepth > 0 && s_groupStarted && s_done == s_steps.size() && !s_steps.empty()) {
+        Step& group = s_steps.back();
+        group.values.insert(group.values.end(), step.values.begin(), step.values.end());
+        group.keys.insert(group.keys.end(), step.keys.begin(), step.keys.end());
+        group.ends.insert(group.ends.end(), step.ends.begin(), step.ends.end());
+        UpdateUnsaved();
+        return;
+    }
+    s_groupStarted = s_groupDepth > 0;
     s_steps.erase(s_steps.begin() + static_cast<std::ptrdiff_t>(s_done), s_steps.end());
     s_steps.push_back(step);
     if (s_steps.size() > static_cast<size_t>(MAX_EDIT_STEPS)) s_steps.pop_front();
@@ -134,7 +212,11 @@ void PutStep(const Step& step, bool after)
         for (const KeyChange& change : step.keys) PutKey(change, true);
         for (const Change& change : step.values)
             if (float* value = ValueOf(change.id)) *value = change.after;
+        for (const EndsChange& change : step.ends)
+            if (AnimKey* key = KeyById(change.after.id)) CopyEnds(change.after, *key);
     } else {
+        for (auto change = step.ends.rbegin(); change != step.ends.rend(); ++change)
+            if (AnimKey* key = KeyById(change->before.id)) CopyEnds(change->before, *key);
         for (auto change = step.values.rbegin(); change != step.values.rend(); ++change)
             if (float* value = ValueOf(change->id)) *value = change->before;
         for (auto change = step.keys.rbegin(); change != step.keys.rend(); ++change) PutKey(*change, false);
@@ -156,7 +238,7 @@ int ChangeKeys(bool insert, const KeyPlace& place, AnimKey key)
         return 0;
     }
     s_savedLists.emplace(ListId(place.frame, place.list), before);
-    AddStep({{}, {{insert, place, key}}});
+    AddStep({{}, {{insert, place, key}}, {}});
     return key.id;
 }
 
@@ -209,6 +291,8 @@ std::string SaveAnim(const std::vector<ListId>& lists, const std::vector<KeyValu
         return std::string(ANIM_DATA_FILE) + " not saved: " + why;
     }
     ValuesSaved(ids);
+    for (auto& [id, disk] : s_savedEnds)
+        if (const AnimKey* key = KeyById(id)) CopyEnds(*key, disk);
     for (const ListId& list : lists) s_savedLists[list] = KeyIds(list.first, list.second);
     if (count.added == 0 && count.removed == 0) return Written(ANIM_DATA_FILE, values.size());
     std::string text = std::string(ANIM_DATA_FILE) + " saved: ";
@@ -224,7 +308,7 @@ void NudgeOffset(int part, bool vertical, float direction)
     const ValueId id(vertical ? Y_OFFSET : X_OFFSET, part);
     const float* value = ValueOf(id);
     if (!value) return;
-    MakeStep({{{id, *value, Nudged(*value, direction)}}, {}});
+    MakeStep({{{id, *value, Nudged(*value, direction)}}, {}, {}});
 }
 
 void SetKeyAngles(const std::vector<KeyAngles>& keys)
@@ -236,6 +320,32 @@ void SetKeyAngles(const std::vector<KeyAngles>& keys)
         step.values.push_back({ValueId(KEY_SPEED, k.key), 0.0f, k.rotSpeed});
     }
     if (!step.values.empty()) MakeStep(step);
+}
+
+void SetKeyEnds(const std::vector<AnimKey>& keys)
+{
+    Step step;
+    for (const AnimKey& k : keys) {
+        AnimKey* key = KeyById(k.id);
+        if (!key) continue;
+        EndsChange change{*key, *key};
+        CopyEnds(k, change.after);
+        if (EndsDiffering(change.before, change.after).empty()) continue;
+        s_savedEnds.emplace(k.id, *key);
+        CopyEnds(change.after, *key);
+        step.ends.push_back(change);
+    }
+    if (!step.ends.empty()) AddStep(step);
+}
+
+void BeginEditGroup()
+{
+    if (s_groupDepth++ == 0) s_groupStarted = false;
+}
+
+void EndEditGroup()
+{
+    if (s_groupDepth > 0) --s_groupDepth;
 }
 
 int InsertKeyAfter(int key, const AnimKey& values)
@@ -288,10 +398,17 @@ bool SaveEdits()
             offsets.push_back({subject, field == Y_OFFSET, *value});
             offsetIds.push_back(entry.first);
         } else {
-            angles.push_back({subject, field == KEY_SPEED, *value});
+            const AnimKey* key = KeyById(subject);
+            const KeyField which = field == KEY_SPEED ? KeyField::SPEED : KeyField::DEST;
+            if (key) angles.push_back({subject, which, KeyFieldText(*key, which)});
             angleIds.push_back(entry.first);
         }
     }
+    const std::vector<KeyValue> ends = UnsavedEnds();
+    angles.insert(angles.end(), ends.begin(), ends.end());
+    // A key the file does not hold yet is written whole with its list, not value by value.
+    angles.erase(std::remove_if(angles.begin(), angles.end(), [](const KeyValue& v) { return !InFile(v.key); }),
+                 angles.end());
     const std::vector<ListId> lists = UnsavedLists();
     if (offsets.empty() && angles.empty() && lists.empty()) {
         Say("Nothing to save");
@@ -314,5 +431,8 @@ void ForgetEdits()
     s_done = 0;
     s_saved.clear();
     s_savedLists.clear();
+    s_savedEnds.clear();
+    s_groupDepth = 0;
+    s_groupStarted = false;
     g_editsUnsaved = false;
 }

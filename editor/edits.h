@@ -26,6 +26,15 @@ struct KeyAngles {
 // keys that do not exist are left out.
 void SetKeyAngles(const std::vector<KeyAngles>& keys);
 
+// Sets, as one step, what the pose editor changes of a key beside its angles, to what
+// `keys` hold (each named by its id; others left out): its start (use_startangle,
+// key_startangle), its loop, the image it gives when it ends and its visibility lists.
+void SetKeyEnds(const std::vector<AnimKey>& keys);
+// Every step made between these two is one step of the history (an edit made of several,
+// such as a key split in two). They nest; steps made while no edit group is open stand alone.
+void BeginEditGroup();
+void EndEditGroup();
+
 // A new key with values (their id and links are not read) just after, or just before, the
 // key with id `key` in its list, as one step. Returns the new key's id; 0 when refused (an
 // unknown key, a list at the reader's limits).

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "editor/timeline.h"
 #include "game/state.h"
 #include "graphics/draw_helpers.h"
 
@@ -158,8 +159,10 @@ int PickSlot(IDirect3DDevice8* device, const VectorMan& man, const std::vector<i
         g_selectedPart = -1;
         return -1;
     }
-    // Pivot and pose editing only take a new slot while the button is held.
+    // Pivot and pose editing only take a new slot while the button is held; a click on the
+    // pose timeline is the timeline's, even over the figure.
     if ((g_editMode == EDIT_PIVOT || g_editMode == EDIT_POSE) && !g_leftButtonDown) return -1;
+    if (OnPoseTimeline(static_cast<float>(g_cursorPos.x), static_cast<float>(g_cursorPos.y))) return -1;
     // The pick test runs on each slot where it is drawn, so the editor picks what the
     // player sees under the cursor; the last one drawn is in front.
     int picked = -1;

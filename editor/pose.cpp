@@ -1,6 +1,7 @@
 #include "editor/pose.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "animation/figure_pose.h"
@@ -9,24 +10,31 @@
 #include "base/screen_message.h"
 #include "editor/editor.h"
 #include "editor/edits.h"
+#include "editor/timeline.h"
 #include "figure/anim_save.h"
 #include "figure/records.h"
 #include "game/actions.h"
+#include "game/state.h"
 
 int g_poseFrame = 0;
 int g_poseKey = 0;
 bool g_poseShowsNextKey = false;
 bool g_posePlaying = false;
+bool g_poseLooping = false;
+float g_posePlaybackRate = 1.0f;
 
 namespace {
 
 // Faint, and tinted so the key before is told from the key after at a glance.
 const unsigned long PREVIOUS_KEY_COLOUR = 0x90FF8080;
 const unsigned long NEXT_KEY_COLOUR = 0x9080FF80;
+const float MS_PER_SECOND = 1000.0f;
 
 // The slots as they stand with no frame run: images and visibility as on entering the
 // mode, every angle, offset and motion at zero.
 std::vector<ManPart> s_rest;
+bool s_buttonWasDown = false;
+float s_playedSeconds = 0.0f;
 
 bool InPoseMode()
 {
@@ -53,6 +61,18 @@ void StopFigure(VectorMan& man)
     man.zAngularVelocity = 0.0f;
 }
 
+void StartPlaying()
+{
+    if (!InPoseMode() || g_poseFrame < 0 || g_poseFrame >= g_numFrames) return;
+    VectorMan& man = *g_vectorMan;
+    PoseFigureAtKey(-1);
+    StopFigure(man);
+    // Every list from its start, as if the frame had never run.
+    for (KeyPlayback& at : man.playback) at = KeyPlayback();
+    s_playedSeconds = 0.0f;
+    g_posePlaying = AddFrames(&man, &g_frames[g_poseFrame]) == S_OK;
+}
+
 // Keeps the chosen key inside the chosen frame.
 void ClampKey()
 {
@@ -76,13 +96,14 @@ void BeginPoseMode()
     if (!g_vectorMan) return;
     TakeRest();
     StopFigure(*g_vectorMan);
-    g_posePlaying = false;
+    g_posePlaying = g_poseLooping = false;
     ClampKey();
 }
 
 void EndPoseMode()
 {
-    g_posePlaying = false;
+    g_posePlaying = g_poseLooping = false;
+    ForgetPoseTimeline();
     VectorMan* man = g_vectorMan;
     if (!man || !man->parts || s_rest.size() != static_cast<size_t>(man->numparts)) return;
     std::copy(s_rest.begin(), s_rest.end(), man->parts);
@@ -98,7 +119,8 @@ void PoseRecordsReplaced()
 void ForgetPoseMode()
 {
     g_poseFrame = g_poseKey = 0;
-    g_poseShowsNextKey = g_posePlaying = false;
+    g_poseShowsNextKey = g_posePlaying = g_poseLooping = false;
+    g_posePlaybackRate = 1.0f;
     s_rest.clear();
 }
 
@@ -107,7 +129,7 @@ void ChoosePoseFrame(int step)
     if (!InPoseMode()) return;
     g_poseFrame = std::max(0, std::min(g_poseFrame + step, g_numFrames - 1));
     ClampKey();
-    g_posePlaying = false;
+    g_posePlaying = g_poseLooping = false;
 }
 
 void ChoosePoseKey(int step)
@@ -115,7 +137,7 @@ void ChoosePoseKey(int step)
     if (!InPoseMode()) return;
     g_poseKey += step;
     ClampKey();
-    g_posePlaying = false;
+    g_posePlaying = g_poseLooping = false;
 }
 
 void ToggleNextKeyOnion()
@@ -138,26 +160,52 @@ void TurnPoseKey(int degrees)
 
     // The key after this one starts where this one ends: it too keeps to the short way.
     const AnimKey* next = k->loopKeys ? k->first : k->next;
-    if (next && next != k && !next->useStartAngle) {
-        const float oldFrom = WrappedAngle(k->destAngle);
-        const float newFrom = WrappedAngle(dest);
-        const float nextSpeed = SpeedForShortSide(oldFrom, next->destAngle, newFrom, next->destAngle, next->rotSpeed);
-        const float nextDest = DestForTurn(newFrom, next->destAngle, nextSpeed);
-        if (nextSpeed != next->rotSpeed || nextDest != next->destAngle)
-            changes.push_back({next->id, nextDest, nextSpeed});
-    }
+    float nextDest = 0.0f, nextSpeed = 0.0f;
+    if (next && next != k && !next->useStartAngle && KeptShortFrom(*next, k->destAngle, dest, nextDest, nextSpeed))
+        changes.push_back({next->id, nextDest, nextSpeed});
     SetKeyAngles(changes);
 }
 
 void PlayPoseFrame()
 {
-    if (!InPoseMode() || g_poseFrame < 0 || g_poseFrame >= g_numFrames) return;
-    VectorMan& man = *g_vectorMan;
-    PoseFigureAtKey(-1);
-    StopFigure(man);
-    // Every list from its start, as if the frame had never run.
-    for (KeyPlayback& at : man.playback) at = KeyPlayback();
-    g_posePlaying = AddFrames(&man, &g_frames[g_poseFrame]) == S_OK;
+    g_poseLooping = false;
+    StartPlaying();
+}
+
+void TogglePoseLoop()
+{
+    if (!InPoseMode()) return;
+    if (g_poseLooping) {
+        g_poseLooping = g_posePlaying = false;
+        return;
+    }
+    StartPlaying();
+    g_poseLooping = g_posePlaying;
+}
+
+void SetPosePlaybackRate(float rate)
+{
+    if (InPoseMode() && rate > 0.0f) g_posePlaybackRate = rate;
+}
+
+float PosePlayedSeconds()
+{
+    return s_playedSeconds;
+}
+
+AnimKey* SelectedPoseKey()
+{
+    if (!InPoseMode() || g_selectedPart < 0 || g_selectedPart >= DrivenSlotCount(*g_vectorMan)) return nullptr;
+    return KeyAt(g_poseFrame, g_selectedPart, g_poseKey);
+}
+
+void ChoosePoseSlotAndKey(int slot, int key)
+{
+    if (!InPoseMode()) return;
+    g_selectedPart = slot;
+    g_poseKey = key;
+    ClampKey();
+    g_posePlaying = g_poseLooping = false;
 }
 
 void StepPoseMode(float seconds)
@@ -165,13 +213,19 @@ void StepPoseMode(float seconds)
     if (!InPoseMode()) return;
     VectorMan& man = *g_vectorMan;
     if (s_rest.size() != static_cast<size_t>(man.numparts)) TakeRest();
+    // The button's press, not its hold: a held button dragged onto a mark chooses nothing.
+    if (g_leftButtonDown && !s_buttonWasDown)
+        ClickPoseTimeline(static_cast<float>(g_cursorPos.x), static_cast<float>(g_cursorPos.y));
+    s_buttonWasDown = g_leftButtonDown != 0;
     if (g_posePlaying) {
         AnimKey* before[MAX_FRAME_KEYS];
         std::copy(man.currentKeys, man.currentKeys + MAX_FRAME_KEYS, before);
-        man.StepAnimation(seconds);
+        man.StepAnimation(seconds * g_posePlaybackRate);
+        s_playedSeconds += seconds * g_posePlaybackRate;
         EndLoops(man, before);
         g_posePlaying = std::any_of(man.currentKeys, man.currentKeys + DrivenSlotCount(man),
                                     [](const AnimKey* k) { return k != nullptr; });
+        if (!g_posePlaying && g_poseLooping) StartPlaying();
     }
     if (!g_posePlaying) PoseFigureAtKey(g_poseKey);
 }
@@ -222,7 +276,15 @@ std::string PoseStatusText()
                            ? KeyAt(g_poseFrame, g_selectedPart, g_poseKey)
                            : nullptr;
     if (!k) return text + " has no key here";
-    char values[64];
-    std::snprintf(values, sizeof values, " | dest %.0f  speed %.0f", k->destAngle, k->rotSpeed);
-    return text + values;
+    char values[96];
+    const float seconds = KeySeconds(g_poseFrame, g_selectedPart, g_poseKey);
+    if (std::isfinite(seconds))
+        std::snprintf(values, sizeof values, " | dest %.0f  speed %.0f  %.0f ms", k->destAngle, k->rotSpeed,
+                      seconds * MS_PER_SECOND);
+    else
+        std::snprintf(values, sizeof values, " | dest %.0f  speed %.0f  never ends", k->destAngle, k->rotSpeed);
+    text += values;
+    if (g_poseLooping) text += " | looping";
+    if (g_posePlaybackRate != 1.0f) text += " | 1/" + std::to_string(std::lround(1.0f / g_posePlaybackRate)) + " speed";
+    return text;
 }

@@ -16,6 +16,8 @@ extern int g_poseFrame;  // frame and key shown: 0 and 0 the first time, then wh
 extern int g_poseKey;
 extern bool g_poseShowsNextKey;  // the next key's pose drawn faintly too
 extern bool g_posePlaying;       // the frame runs on the figure
+extern bool g_poseLooping;       // and starts again each time it ends
+extern float g_posePlaybackRate; // the playback's clock against the game's: 1, 1/2 or 1/4
 
 // Taken on entering pose mode and given back on leaving it; called by EnterEditMode.
 void BeginPoseMode();
@@ -34,6 +36,36 @@ void ToggleNextKeyOnion();
 void TurnPoseKey(int degrees);
 // Enter: runs the chosen frame once from its first key, from rest, then shows the pose again.
 void PlayPoseFrame();
+// `l`: runs the chosen frame over and over until pressed again (or Enter, or a choice).
+void TogglePoseLoop();
+// `1` `2` `3`: the playback at full, half and quarter speed.
+void SetPosePlaybackRate(float rate);
+// The frame's seconds played since the playback last started, at its rate.
+float PosePlayedSeconds();
+
+// The selected slot's key list in the chosen frame and its chosen key; null where the
+// selection is no driven slot or the list has no such key (shorter lists stop early).
+AnimKey* SelectedPoseKey();
+// Selects slot and key together (a click on the timeline).
+void ChoosePoseSlotAndKey(int slot, int key);
+
+// Key authoring on the selected slot's chosen key (editor/pose_keys.cpp), each one step
+// of the history; a refusal is said on screen and changes nothing.
+// Insert: the key split at its middle in time; the first half stays chosen, ending where
+// the slot stood halfway, the second half (a new key after it) ends where the key ended
+// and takes its end actions and loop.
+void InsertPoseKey();
+// Delete: the key goes; the next one runs on from where the previous ends. Refused for
+// the only key of its list and for a first key that moves its slot.
+void DeletePoseKey();
+// `-` (+1) `=` (-1): the key lasts a tenth longer or shorter: its speed's size divided by
+// 1.1 or 0.9, in whole degrees a second, never 0, its sign kept.
+void RetimePoseKey(int longer);
+// `i`: the image the key gives the selected slot when it ends: none, then each image in
+// turn; refused for a key that gives another slot an image.
+void CyclePoseKeyImage();
+// `v`: the key shows or hides the selected slot when it ends, or no longer does.
+void TogglePoseKeyVisibility();
 
 // Once per pass in pose mode, in place of the figure's physics and animation step.
 void StepPoseMode(float seconds);

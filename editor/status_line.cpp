@@ -8,6 +8,7 @@
 #include "base/screen_message.h"
 #include "editor/editor.h"
 #include "editor/pose.h"
+#include "editor/timeline.h"
 #include "figure/records.h"
 #include "game/figure_access.h"
 #include "graphics/device.h"
@@ -40,10 +41,11 @@ const char* ModeName(int mode)
     }
 }
 
-// A strip the width of the screen with one line of text per entry, at the bottom edge.
-void DrawBottomStrip(ScreenTextPass& pass, const std::vector<std::pair<std::string, DWORD>>& lines)
+// A strip the width of the screen with one line of text per entry, at the bottom edge;
+// returns its height.
+float DrawBottomStrip(ScreenTextPass& pass, const std::vector<std::pair<std::string, DWORD>>& lines)
 {
-    if (lines.empty()) return;
+    if (lines.empty()) return 0.0f;
     const float lineHeight = static_cast<float>(TextLineHeight());
     const float height = lineHeight * static_cast<float>(lines.size()) + 2.0f * PADDING;
     float top = g_screenHeight - height;
@@ -53,6 +55,7 @@ void DrawBottomStrip(ScreenTextPass& pass, const std::vector<std::pair<std::stri
         pass.DrawString(PADDING, top, text.c_str(), colour);
         top += lineHeight;
     }
+    return height;
 }
 
 void DrawHelp(ScreenTextPass& pass)
@@ -116,6 +119,7 @@ void DrawEditorText(IDirect3DDevice8* device)
 
     ScreenTextPass pass(device);
     if (!pass.Active()) return;
-    DrawBottomStrip(pass, lines);
+    const float strip = DrawBottomStrip(pass, lines);
+    DrawPoseTimeline(pass, g_screenHeight - strip);
     if (g_helpShown) DrawHelp(pass);
 }

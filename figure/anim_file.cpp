@@ -184,8 +184,9 @@ AnimLine NoteFor(const char* key)
         note.kind = AnimLineKind::OTHER;
     } else {
         note.kind = AnimLineKind::VALUE;
-        if (std::strcmp(key, "key_destangle") == 0) note.field = KeyField::DEST;
-        if (std::strcmp(key, "key_rotspeed") == 0) note.field = KeyField::SPEED;
+        for (KeyField field : {KeyField::DEST, KeyField::SPEED, KeyField::USE_START, KeyField::START, KeyField::LOOP,
+                               KeyField::USE_CHANGE, KeyField::CHANGE, KeyField::VISIBLE, KeyField::INVISIBLE})
+            if (std::strcmp(key, KeyFieldName(field)) == 0) note.field = field;
     }
     if (note.kind == AnimLineKind::SELECT || note.kind == AnimLineKind::VALUE) {
         const AnimKey* chosen = CurrentKey();

@@ -14,11 +14,10 @@ AnimFileRecord g_animFileRecord;
 
 namespace {
 
-const char DEST_KEY[] = "key_destangle";
-const char SPEED_KEY[] = "key_rotspeed";
 const char SELECT_KEY[] = "key";
 const char COUNT_KEY[] = "numkeys";
 const int NONE = -1;
+const char EMPTY_LIST[] = "-1";
 
 // The text of line number (from 1) without its end; empty past the end.
 std::string LineText(const std::string& text, int number)
@@ -77,8 +76,7 @@ struct KeyLines {
     int selects = 0;      // key= lines choosing it
     int select = NONE;    // the last of them
     std::vector<int> values;
-    int dest = NONE;
-    int speed = NONE;
+    std::map<KeyField, int> fields;  // the last line of each field, the one the reader kept
     int last = NONE;      // the last line that addresses it
 };
 
@@ -111,8 +109,7 @@ Plan MakePlan(const AnimFileRecord& record)
                 key.select = i;
             } else {
                 key.values.push_back(i);
-                if (note.field == KeyField::DEST) key.dest = i;
-                if (note.field == KeyField::SPEED) key.speed = i;
+                if (note.field != KeyField::OTHER) key.fields[note.field] = i;
             }
         }
         plan.drafts.push_back(draft);
@@ -149,17 +146,17 @@ std::vector<Added> KeyBlock(const AnimKey& k, int index, int frame, int list)
     auto plain = [&](const char* name, const std::string& value) {
         add(name, value, AnimLineKind::VALUE, KeyField::OTHER);
     };
+    auto field = [&](KeyField f) { add(KeyFieldName(f), KeyFieldText(k, f), AnimLineKind::VALUE, f); };
     add(SELECT_KEY, std::to_string(index), AnimLineKind::SELECT, KeyField::OTHER);
-    if (k.useStartAngle) plain("use_startangle", "1");
-    if (k.useStartAngle || k.startAngle != 0.0f) plain("key_startangle", WholeDegrees(k.startAngle));
-    add(DEST_KEY, WholeDegrees(k.destAngle), AnimLineKind::VALUE, KeyField::DEST);
-    add(SPEED_KEY, WholeDegrees(k.rotSpeed), AnimLineKind::VALUE, KeyField::SPEED);
-    if (k.loopKeys) plain("loopkeys", "1");
-    if (k.useChangePart) plain("use_changepart", "1");
-    if (k.useChangePart || k.changePartSlot || k.changePartVecPart)
-        plain("changepart", std::to_string(k.changePartSlot) + "," + std::to_string(k.changePartVecPart));
-    if (k.hasVisibleList) plain("part_visible", PartList(k.visibleParts));
-    if (k.hasInvisibleList) plain("part_invisible", PartList(k.invisibleParts));
+    if (k.useStartAngle) field(KeyField::USE_START);
+    if (k.useStartAngle || k.startAngle != 0.0f) field(KeyField::START);
+    field(KeyField::DEST);
+    field(KeyField::SPEED);
+    if (k.loopKeys) field(KeyField::LOOP);
+    if (k.useChangePart) field(KeyField::USE_CHANGE);
+    if (k.useChangePart || k.changePartSlot || k.changePartVecPart) field(KeyField::CHANGE);
+    if (k.hasVisibleList) field(KeyField::VISIBLE);
+    if (k.hasInvisibleList) field(KeyField::INVISIBLE);
     if (k.moveX) {
         plain("move_xmin", ShortestDecimal(k.xMin));
         plain("move_xmax", ShortestDecimal(k.xMax));
@@ -291,13 +288,19 @@ void PlanValue(Plan& plan, const KeyValue& value)
     KeyPlace place;
     if (plan.blocksAdded.count(value.key) || !KeyById(value.key, &place)) return;
     const KeyLines& lines = LinesOf(plan, value.key);
-    const char* name = value.speed ? SPEED_KEY : DEST_KEY;
-    const std::string text = WholeDegrees(value.value);
-    const int line = value.speed ? lines.speed : lines.dest;
+    const char* name = KeyFieldName(value.field);
+    if (!name) return;
+    const std::string& text = value.text;
+    if (text.empty()) {
+        for (int v : lines.values)
+            if (plan.drafts[v].note.field == value.field) plan.drafts[v].removed = true;
+        return;
+    }
+    const auto found = lines.fields.find(value.field);
+    const int line = found == lines.fields.end() ? NONE : found->second;
     if (line != NONE && !plan.drafts[line].removed && ReplaceValue(plan.drafts[line].line.text, name, text)) return;
 
-    const AnimLine note = Note(AnimLineKind::VALUE, place.frame, place.list, value.key,
-                               value.speed ? KeyField::SPEED : KeyField::DEST);
+    const AnimLine note = Note(AnimLineKind::VALUE, place.frame, place.list, value.key, value.field);
     const Added added{std::string(name) + "=" + text, note};
     if (lines.last != NONE) {
         plan.drafts[lines.last].values.push_back(added);
@@ -349,6 +352,39 @@ std::string Assemble(const Plan& plan, std::vector<AnimLine>& notes)
 }
 
 }  // namespace
+
+const char* KeyFieldName(KeyField field)
+{
+    switch (field) {
+    case KeyField::DEST: return "key_destangle";
+    case KeyField::SPEED: return "key_rotspeed";
+    case KeyField::USE_START: return "use_startangle";
+    case KeyField::START: return "key_startangle";
+    case KeyField::LOOP: return "loopkeys";
+    case KeyField::USE_CHANGE: return "use_changepart";
+    case KeyField::CHANGE: return "changepart";
+    case KeyField::VISIBLE: return "part_visible";
+    case KeyField::INVISIBLE: return "part_invisible";
+    default: return nullptr;
+    }
+}
+
+std::string KeyFieldText(const AnimKey& k, KeyField field)
+{
+    switch (field) {
+    case KeyField::DEST: return WholeDegrees(k.destAngle);
+    case KeyField::SPEED: return WholeDegrees(k.rotSpeed);
+    case KeyField::USE_START: return Flag(k.useStartAngle);
+    case KeyField::START: return WholeDegrees(k.startAngle);
+    case KeyField::LOOP: return Flag(k.loopKeys);
+    case KeyField::USE_CHANGE: return Flag(k.useChangePart);
+    case KeyField::CHANGE: return std::to_string(k.changePartSlot) + "," + std::to_string(k.changePartVecPart);
+    // No list reads back as an empty one: it shows or hides nothing either.
+    case KeyField::VISIBLE: return k.hasVisibleList ? PartList(k.visibleParts) : EMPTY_LIST;
+    case KeyField::INVISIBLE: return k.hasInvisibleList ? PartList(k.invisibleParts) : EMPTY_LIST;
+    default: return std::string();
+    }
+}
 
 void NoteAnimLine(int line, const AnimLine& note)
 {

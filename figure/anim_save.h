@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "figure/data_save.h"
+#include "figure/records.h"
 
 // What one line of the file did when it was read.
 enum class AnimLineKind : unsigned char {
@@ -24,7 +25,21 @@ enum class AnimLineKind : unsigned char {
     SELECT,     // key=: the key the next key lines write
     VALUE,      // one field of a key
 };
-enum class KeyField : unsigned char { OTHER, DEST, SPEED };
+// The fields of a key that a save may write on their own, each its own line of the file.
+enum class KeyField : unsigned char {
+    OTHER,
+    DEST,        // key_destangle
+    SPEED,       // key_rotspeed
+    USE_START,   // use_startangle
+    START,       // key_startangle
+    LOOP,        // loopkeys
+    USE_CHANGE,  // use_changepart
+    CHANGE,      // changepart
+    VISIBLE,     // part_visible
+    INVISIBLE,   // part_invisible
+};
+// The file's name of a field; null for OTHER.
+const char* KeyFieldName(KeyField field);
 
 struct AnimLine {
     AnimLineKind kind = AnimLineKind::TEXT;
@@ -54,12 +69,16 @@ void NoteAnimFramesMade();
 // comment marks; empty when there is none.
 std::string FrameName(int frame);
 
-// One value to write: which key (its id), which field, the value in memory (whole degrees).
+// One value to write: which key (its id), which field, and the value as the file spells it;
+// an empty text removes the key's lines of the field (a visibility list the key no longer has).
 struct KeyValue {
     int key;
-    bool speed;  // key_rotspeed, else key_destangle
-    float value;
+    KeyField field;
+    std::string text;
 };
+// A key's field as the file spells it (angles in whole degrees, no visibility list as the
+// empty "-1"); what KeyBlock writes too.
+std::string KeyFieldText(const AnimKey& key, KeyField field);
 
 // What a save did to the lists.
 struct AnimSaveCount {

@@ -21,6 +21,9 @@ namespace {
 const float CAMERA_STEP = 5.0f;
 const float TURN_STEP = 1.0f;
 const unsigned char THRUST_BUTTON = 0;  // the left mouse button
+const float FULL_SPEED = 1.0f;
+const float HALF_SPEED = 0.5f;
+const float QUARTER_SPEED = 0.25f;
 
 const ModeMask ANY_MODE = ~0u;
 const ModeMask HOVER_MODE = ModeBit(EDIT_HOVER);
@@ -28,6 +31,8 @@ const ModeMask PIVOT_MODE = ModeBit(EDIT_PIVOT);
 const ModeMask POSE_MODE = ModeBit(EDIT_POSE);
 // The arrows walk (or, in the edit modes, only face the boxes) everywhere but the pivot editor.
 const ModeMask WALKING_MODES = ANY_MODE & ~PIVOT_MODE;
+// Keys pose mode takes for its own (spin, camera, a limb's turn) act everywhere else.
+const ModeMask NOT_POSE_MODE = ANY_MODE & ~POSE_MODE;
 
 // The help panel's indent and the width of its key column, so the texts line up.
 const size_t HELP_INDENT = 2;
@@ -54,6 +59,9 @@ const KeyHelp PIVOT_HELP = {EDITOR_SECTION, "F3", "edit a pivot: click a part,\n
 const KeyHelp POSE_HELP = {EDITOR_SECTION, "F4",
                            "pose a key: click a part, Up, Down\nturn it a degree; ] [ frame, . , key\n"
                            "n next key faintly, Enter play it,\ne export it as pictures"};
+const KeyHelp POSE_KEYS_HELP = {EDITOR_SECTION, "  Insert, Delete", "split the key in two, delete it"};
+const KeyHelp POSE_CHANGE_HELP = {EDITOR_SECTION, "  - =  i  v", "a tenth longer, shorter; image; show or hide"};
+const KeyHelp POSE_PLAY_HELP = {EDITOR_SECTION, "  l  1 2 3", "play in a loop; full, 1/2, 1/4 speed"};
 const KeyHelp FREEZE_HELP = {EDITOR_SECTION, "F5", "freeze, toggle the camera following"};
 const KeyHelp FOLLOW_HELP = {EDITOR_SECTION, "F12", "toggle the camera following"};
 const KeyHelp BOXES_HELP = {EDITOR_SECTION, "Tab", "hit boxes and level cells"};
@@ -124,8 +132,8 @@ const std::vector<KeyBinding>& KeyTable()
          },
          &FRAMES_HELP},
         {WINDOW_CHAR, '0', ANY_MODE, ResetFigure, &RESET_HELP},
-        {WINDOW_CHAR, '1', ANY_MODE, [] { Spin(-TURN_STEP); }, &SPIN_HELP},
-        {WINDOW_CHAR, '2', ANY_MODE, [] { Spin(TURN_STEP); }, &SPIN_HELP},
+        {WINDOW_CHAR, '1', NOT_POSE_MODE, [] { Spin(-TURN_STEP); }, &SPIN_HELP},
+        {WINDOW_CHAR, '2', NOT_POSE_MODE, [] { Spin(TURN_STEP); }, &SPIN_HELP},
         {WINDOW_CHAR, '`', ANY_MODE,
          [] {
              if (g_vectorMan) g_vectorMan->zAngularVelocity = 0.0f;
@@ -138,10 +146,10 @@ const std::vector<KeyBinding>& KeyTable()
         {WINDOW_CHAR, 'z', ANY_MODE, [] { TurnSlot(BACK_LEG_SLOT, -TURN_STEP); }, &LIMBS_HELP},
         {WINDOW_CHAR, 'x', ANY_MODE, [] { TurnSlot(BACK_LEG_SLOT, TURN_STEP); }, &LIMBS_HELP},
         {WINDOW_CHAR, 'c', ANY_MODE, [] { TurnSlot(FRONT_LEG_SLOT, -TURN_STEP); }, &LIMBS_HELP},
-        {WINDOW_CHAR, 'v', ANY_MODE, [] { TurnSlot(FRONT_LEG_SLOT, TURN_STEP); }, &LIMBS_HELP},
+        {WINDOW_CHAR, 'v', NOT_POSE_MODE, [] { TurnSlot(FRONT_LEG_SLOT, TURN_STEP); }, &LIMBS_HELP},
         {WINDOW_CHAR, '+', ANY_MODE, [] { g_cameraDistance -= CAMERA_STEP; }, &CAMERA_HELP},
-        {WINDOW_CHAR, '=', ANY_MODE, [] { g_cameraDistance -= CAMERA_STEP; }, &CAMERA_HELP},
-        {WINDOW_CHAR, '-', ANY_MODE, [] { g_cameraDistance += CAMERA_STEP; }, &CAMERA_HELP},
+        {WINDOW_CHAR, '=', NOT_POSE_MODE, [] { g_cameraDistance -= CAMERA_STEP; }, &CAMERA_HELP},
+        {WINDOW_CHAR, '-', NOT_POSE_MODE, [] { g_cameraDistance += CAMERA_STEP; }, &CAMERA_HELP},
         {WINDOW_CHAR, CHAR_ESCAPE, ANY_MODE, [] { PostQuitMessage(0); }, &QUIT_HELP},
         {WINDOW_CHAR, 'q', ANY_MODE, [] { PostQuitMessage(0); }, &QUIT_HELP},
 
@@ -164,6 +172,16 @@ const std::vector<KeyBinding>& KeyTable()
         {WINDOW_CHAR, 'n', POSE_MODE, ToggleNextKeyOnion, &POSE_HELP},
         {WINDOW_CHAR, CHAR_ENTER, POSE_MODE, PlayPoseFrame, &POSE_HELP},
         {WINDOW_CHAR, 'e', POSE_MODE, ExportPoseFrame, &POSE_HELP},
+        {WINDOW_KEY_DOWN, VK_INSERT, POSE_MODE, InsertPoseKey, &POSE_KEYS_HELP},
+        {WINDOW_KEY_DOWN, VK_DELETE, POSE_MODE, DeletePoseKey, &POSE_KEYS_HELP},
+        {WINDOW_CHAR, '-', POSE_MODE, [] { RetimePoseKey(1); }, &POSE_CHANGE_HELP},
+        {WINDOW_CHAR, '=', POSE_MODE, [] { RetimePoseKey(-1); }, &POSE_CHANGE_HELP},
+        {WINDOW_CHAR, 'i', POSE_MODE, CyclePoseKeyImage, &POSE_CHANGE_HELP},
+        {WINDOW_CHAR, 'v', POSE_MODE, TogglePoseKeyVisibility, &POSE_CHANGE_HELP},
+        {WINDOW_CHAR, 'l', POSE_MODE, TogglePoseLoop, &POSE_PLAY_HELP},
+        {WINDOW_CHAR, '1', POSE_MODE, [] { SetPosePlaybackRate(FULL_SPEED); }, &POSE_PLAY_HELP},
+        {WINDOW_CHAR, '2', POSE_MODE, [] { SetPosePlaybackRate(HALF_SPEED); }, &POSE_PLAY_HELP},
+        {WINDOW_CHAR, '3', POSE_MODE, [] { SetPosePlaybackRate(QUARTER_SPEED); }, &POSE_PLAY_HELP},
         {WINDOW_KEY_UP, VK_F5, ANY_MODE,
          [] {
              EnterEditMode(EDIT_FROZEN);

@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "base/screen_message.h"
+#include "editor/pose.h"
+#include "editor/status_line.h"
 #include "game/state.h"
 #include "input/key_state.h"
 
@@ -91,6 +93,12 @@ void DumpGlobals(JsonWriter& json)
     json.MemberBool("g_charging", g_charging != 0);
     json.MemberBool("g_editsUnsaved", g_editsUnsaved);
     json.Member("screenMessage", CurrentScreenMessage().c_str());
+    json.Member("statusLine", StatusLineText().c_str());
+    json.Member("g_poseFrame", g_poseFrame);
+    json.Member("g_poseKey", g_poseKey);
+    json.MemberBool("g_posePlaying", g_posePlaying);
+    json.MemberBool("g_poseLooping", g_poseLooping);
+    json.Member("g_posePlaybackRate", g_posePlaybackRate);
     json.Member("g_numParts", g_numParts);
     json.Member("g_numFrames", g_numFrames);
 
