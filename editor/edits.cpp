@@ -3,6 +3,7 @@
 #include <cmath>
 #include <deque>
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,8 +16,17 @@
 #include "figure/key_edit.h"
 #include "figure/parts_save.h"
 #include "figure/records.h"
+#include "editor/level_mode.h"
+#include "level/level_file.h"
 
 namespace {
+
+// A whole level as it stood before or after a step; levels are small.
+typedef std::shared_ptr<const Level> LevelCopy;
+LevelCopy Keep(Level* level)
+{
+    return LevelCopy(level, [](const Level* l) { DeleteLevel(const_cast<Level*>(l)); });
+}
 
 
 // Which value an edit changed: pivot offsets by part, key angles by key id.
@@ -38,6 +48,7 @@ struct KeyChange {
 struct Step {
     std::vector<Change> values;
     std::vector<KeyChange> keys;
+    LevelCopy levelBefore = nullptr, levelAfter = nullptr;  // the level, when the step changed it
 };
 
 std::deque<Step> s_steps;
@@ -46,6 +57,23 @@ size_t s_done = 0;  // steps in effect; those after it can be redone
 std::map<ValueId, float> s_saved;
 // The keys on disk of every list the history has inserted into or deleted from.
 std::map<ListId, std::vector<int>> s_savedLists;
+// The level on disk, once the history has changed it.
+LevelCopy s_savedLevel;
+
+bool LevelUnsaved()
+{
+    return s_savedLevel && g_level && LevelText(*g_level, "") != LevelText(*s_savedLevel, "");
+}
+
+// Puts a copy of level in g_level's place; the file it was read from stays the same.
+void PutLevel(const Level& level)
+{
+    Level* copy = CopyLevel(level);
+    if (g_level) copy->fileText = g_level->fileText;
+    DeleteLevel(g_level);
+    g_level = copy;
+    ForgetLevelPick();
+}
 
 float* ValueOf(const ValueId& id)
 {
@@ -71,7 +99,7 @@ std::vector<ListId> UnsavedLists()
 
 void UpdateUnsaved()
 {
-    g_editsUnsaved = !UnsavedLists().empty();
+    g_editsUnsaved = !UnsavedLists().empty() || LevelUnsaved();
     for (const auto& entry : s_saved) {
         const float* value = ValueOf(entry.first);
         if (value && *value != entry.second) g_editsUnsaved = true;
@@ -134,7 +162,9 @@ void PutStep(const Step& step, bool after)
         for (const KeyChange& change : step.keys) PutKey(change, true);
         for (const Change& change : step.values)
             if (float* value = ValueOf(change.id)) *value = change.after;
+        if (step.levelAfter) PutLevel(*step.levelAfter);
     } else {
+        if (step.levelBefore) PutLevel(*step.levelBefore);
         for (auto change = step.values.rbegin(); change != step.values.rend(); ++change)
             if (float* value = ValueOf(change->id)) *value = change->before;
         for (auto change = step.keys.rbegin(); change != step.keys.rend(); ++change) PutKey(*change, false);
@@ -217,7 +247,28 @@ std::string SaveAnim(const std::vector<ListId>& lists, const std::vector<KeyValu
     return text + Counted(values.size(), "value", "values") + " written";
 }
 
+// Saves the level when it differs from the file; the outcome, or empty with nothing to save.
+std::string SaveLevelFile(bool& ok)
+{
+    if (!LevelUnsaved()) return std::string();
+    std::string why;
+    if (SaveLevel(*g_level, LEVEL_DATA_FILE, why) != SaveResult::SAVED) {
+        ok = false;
+        return std::string(LEVEL_DATA_FILE) + " not saved: " + why;
+    }
+    s_savedLevel = Keep(CopyLevel(*g_level));
+    return std::string(LEVEL_DATA_FILE) + " saved";
+}
+
 }  // namespace
+
+void RecordLevelStep(Level* before)
+{
+    if (!before || !g_level) return;
+    LevelCopy was = Keep(before);
+    if (!s_savedLevel) s_savedLevel = was;
+    AddStep({{}, {}, was, Keep(CopyLevel(*g_level))});
+}
 
 void NudgeOffset(int part, bool vertical, float direction)
 {
@@ -293,7 +344,7 @@ bool SaveEdits()
         }
     }
     const std::vector<ListId> lists = UnsavedLists();
-    if (offsets.empty() && angles.empty() && lists.empty()) {
+    if (offsets.empty() && angles.empty() && lists.empty() && !LevelUnsaved()) {
         Say("Nothing to save");
         return false;
     }
@@ -301,10 +352,15 @@ bool SaveEdits()
     bool ok = true;
     const std::string parts = SaveParts(offsets, offsetIds, ok);
     const std::string anim = SaveAnim(lists, angles, angleIds, ok);
+    const std::string level = SaveLevelFile(ok);
     UpdateUnsaved();
-    if (!parts.empty()) WriteLog(parts.c_str());
-    if (!anim.empty()) WriteLog(anim.c_str());
-    PostScreenMessage(parts.empty() ? anim : anim.empty() ? parts : parts + "; " + anim);
+    std::string said;
+    for (const std::string& outcome : {parts, anim, level}) {
+        if (outcome.empty()) continue;
+        WriteLog(outcome.c_str());
+        said += (said.empty() ? "" : "; ") + outcome;
+    }
+    PostScreenMessage(said);
     return ok;
 }
 
@@ -314,5 +370,6 @@ void ForgetEdits()
     s_done = 0;
     s_saved.clear();
     s_savedLists.clear();
+    s_savedLevel.reset();
     g_editsUnsaved = false;
 }

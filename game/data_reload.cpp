@@ -185,8 +185,10 @@ std::string ChangedNames(const Stamps& now)
 
 // keepLevel: the level file did not change, so the level in memory (pieces pushed in play,
 // edits not saved yet) stays rather than the one just read.
-bool Reload(const std::string& changed, bool sameEditedFiles, bool keepLevel)
+bool Reload(const std::string& changed, bool keepLevel)
 {
+    // A level read anew is one the editor's history no longer applies to, like the others.
+    const bool sameEditedFiles = EditedFilesChangedOutside(!keepLevel).empty();
     DataSet fresh = LoadDataFiles();
     const std::vector<DataProblem>& problems = fresh.problems;
     if (!problems.empty()) {
@@ -240,7 +242,7 @@ bool ReloadChangedDataFiles()
         }
         return false;
     }
-    Reload(changed, EditedFilesChangedOutside(false).empty(), !Named(changed, LEVEL_DATA_FILE));
+    Reload(changed, !Named(changed, LEVEL_DATA_FILE));
     // Taken after the reading: the readers create missing files, and the images to
     // watch are those of the records now in use.
     s_stamps = StampAll();
@@ -250,7 +252,7 @@ bool ReloadChangedDataFiles()
 
 bool ReloadDataFiles()
 {
-    const bool swapped = Reload("on request", EditedFilesChangedOutside(false).empty(), false);
+    const bool swapped = Reload("on request", g_level && FileText(LEVEL_DATA_FILE) == g_level->fileText);
     s_stamps = StampAll();
     return swapped;
 }

@@ -384,7 +384,8 @@ std::string LevelText(const Level& level, const std::string& known)
             pending.clear();
             sawCell = true;
         } else {
-            if (!sawCell) head += pending;
+            // Blank lines and the like keep their place among the opening comments only.
+            if (!sawCell) head += pending + (line.text.find_first_not_of(" \t") == std::string::npos ? end : "");
             pending.clear();
         }
     }
