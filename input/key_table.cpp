@@ -173,6 +173,12 @@ const std::vector<KeyBinding>& KeyTable()
         {WINDOW_CHAR, 'n', POSE_MODE, ToggleNextKeyOnion, &POSE_HELP},
         {WINDOW_CHAR, CHAR_ENTER, POSE_MODE, PlayPoseFrame, &POSE_HELP},
         {WINDOW_CHAR, 'e', POSE_MODE, ExportPoseFrame, &POSE_HELP},
+        {WINDOW_KEY_UP, VK_F5, ANY_MODE,
+         [] {
+             EnterEditMode(EDIT_FROZEN);
+             g_cameraFollows = !g_cameraFollows;
+         },
+         &FREEZE_HELP},
         {WINDOW_KEY_UP, VK_F6, ANY_MODE, [] { EnterEditMode(EDIT_LEVEL); }, &LEVEL_HELP},
         {MOUSE_BUTTON_DOWN, THRUST_BUTTON, LEVEL_MODE, PressLevelButton, &LEVEL_HELP},
         {MOUSE_BUTTON_UP, THRUST_BUTTON, LEVEL_MODE, ReleaseLevelButton, &LEVEL_HELP},
@@ -188,12 +194,6 @@ const std::vector<KeyBinding>& KeyTable()
         {WINDOW_CHAR, 'o', LEVEL_MODE, [] { ToggleLevelFlag(SOLID_FLAG); }, &LEVEL_HELP},
         {WINDOW_CHAR, 'm', LEVEL_MODE, [] { ToggleLevelFlag(MOVABLE_FLAG); }, &LEVEL_HELP},
         {WINDOW_CHAR, 'u', LEVEL_MODE, [] { ToggleLevelFlag(PUSHABLE_FLAG); }, &LEVEL_HELP},
-        {WINDOW_KEY_UP, VK_F5, ANY_MODE,
-         [] {
-             EnterEditMode(EDIT_FROZEN);
-             g_cameraFollows = !g_cameraFollows;
-         },
-         &FREEZE_HELP},
         {WINDOW_KEY_UP, VK_F12, ANY_MODE, [] { g_cameraFollows = !g_cameraFollows; }, &FOLLOW_HELP},
         {WINDOW_CHAR, CHAR_TAB, ANY_MODE, [] { g_showHitBoxes = !g_showHitBoxes; }, &BOXES_HELP},
         {DEVICE_KEY_DOWN, DIK_NEXT, ANY_MODE, [] { WriteLog("PAGEDOWN DOWN"); }, &LOG_HELP},

@@ -213,7 +213,7 @@ TEST_F(LevelFile, TheSavedFormReadsBackAsTheSameLevelWithItsCellComments)
     const std::string text = LevelText(*fixed, known);
     // The head and the start's comment stay, CR LF as the file had it; the gone cell's goes.
     EXPECT_EQ(text.rfind("// my level\r\n// the start\r\ncell=0,0\r\n", 0), std::string::npos);
-    EXPECT_EQ(text.rfind("// my level\r\ncell=0,0\r\npiece=9,0,0,3,smp\r\n// the start\r\ncell=0,1\r\n", 0), 0u)
+    EXPECT_EQ(text.rfind("// my level\r\n\r\ncell=0,0\r\npiece=9,0,0,3,smp\r\n// the start\r\ncell=0,1\r\n", 0), 0u)
         << text;
     EXPECT_EQ(text.find("// gone"), std::string::npos);
     EXPECT_NE(text.find("cell=3,1\r\nsame=1,1\r\ncell=4,1\r\nsame=0,1\r\n"), std::string::npos);
