@@ -176,6 +176,8 @@ int PickSlot(IDirect3DDevice8* device, const VectorMan& man, const std::vector<i
         g_selectedPart = -1;
         return -1;
     }
+    // Level mode picks pieces, not the figure.
+    if (g_editMode == EDIT_LEVEL) return -1;
     // Pivot and pose editing only take a new slot while the button is held.
     if ((g_editMode == EDIT_PIVOT || g_editMode == EDIT_POSE) && !g_leftButtonDown) return -1;
     // The pick test runs on each slot where it is drawn, so the editor picks what the
