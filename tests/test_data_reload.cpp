@@ -168,6 +168,32 @@ TEST(DataReload, AHostileLevelFileIsRefusedAndTheLevelInPlayKept)
     EXPECT_EQ(g_level->CellAt(0, 1), nullptr);
 }
 
+// The watch, on the virtual clock: crates pushed in play stay pushed when another file
+// changes, and the level file's own change brings its level.
+TEST(DataReload, TheLevelInPlayOutlivesAReloadOfAnotherFileButNotOfItsOwn)
+{
+    ScopedTempDir dir;
+    StartOnBundledData();
+    auto lookAt = [](uint32_t tick) {
+        PlatformBeginScript(PlatformScript{tick, 0, -1, nullptr, nullptr, nullptr});
+        return ReloadChangedDataFiles();
+    };
+    ForgetDataWatch();
+    lookAt(0);
+    g_level->CellAt(0, 1)->pieces[8]->x += 30.0f;  // pushed in play
+    const Level* inPlay = g_level;
+    WriteWholeFile("vecman.dat", ReadWholeFile("vecman.dat") + "// touched\n");
+    ASSERT_TRUE(lookAt(DATA_WATCH_MS * 2));
+    EXPECT_EQ(CurrentScreenMessage(), "Data reloaded: vecman.dat");
+    EXPECT_EQ(g_level, inPlay);
+    EXPECT_EQ(g_level->CellAt(0, 1)->pieces[8]->x, 530.0f);
+
+    WriteWholeFile(LEVEL_DATA_FILE, ReadWholeFile(LEVEL_DATA_FILE) + "// touched\n");
+    ASSERT_TRUE(lookAt(DATA_WATCH_MS * 4));
+    EXPECT_EQ(CurrentScreenMessage(), "Data reloaded: veclevel.dat");
+    EXPECT_EQ(g_level->CellAt(0, 1)->pieces[8]->x, 500.0f);
+}
+
 TEST(DataReload, KeysEditedInMemoryOutliveAReloadOfTheFigureFile)
 {
     ScopedTempDir dir;
