@@ -2,6 +2,7 @@
 
 #include "animation/figure_overlay.h"
 #include "editor/edits.h"
+#include "editor/level_mode.h"
 #include "editor/overlays.h"
 #include "editor/pose.h"
 #include "editor/status_line.h"
@@ -31,10 +32,13 @@ void MarkDrawnSlot(IDirect3DDevice8* device, int entry, int slot, int picked, co
 void DrawFigureMarks(IDirect3DDevice8* device, const VectorMan& man)
 {
     if (g_showHitBoxes) DrawHitBoxes(device, man);
+    if (g_editMode == EDIT_LEVEL) DrawLevelMarks(device);
 }
 
 bool StepPoseInstead(float seconds)
 {
+    // The figure holds still while the level is built around it.
+    if (g_editMode == EDIT_LEVEL) return true;
     if (g_editMode != EDIT_POSE) return false;
     StepPoseMode(seconds);
     return true;
@@ -45,6 +49,7 @@ void RecordsReplaced(bool sameEditedFiles)
     // Other files were read for the ones the history applies to: it no longer does.
     if (!sameEditedFiles) ForgetEdits();
     PoseRecordsReplaced();
+    ForgetLevelPick();
 }
 
 void ForgetEditor()
@@ -52,6 +57,7 @@ void ForgetEditor()
     ForgetEdits();
     g_helpShown = false;
     ForgetPoseMode();
+    ForgetLevelPick();
 }
 
 }  // namespace
@@ -73,9 +79,12 @@ void InstallEditor()
 void EnterEditMode(EditMode mode)
 {
     if (g_editMode == EDIT_POSE && mode != EDIT_POSE) EndPoseMode();
+    if (g_editMode == EDIT_LEVEL && mode != EDIT_LEVEL) EndLevelMode();
     const bool entering = mode == EDIT_POSE && g_editMode != EDIT_POSE;
+    const bool enteringLevel = mode == EDIT_LEVEL && g_editMode != EDIT_LEVEL;
     g_editMode = mode;
     if (entering) BeginPoseMode();
+    if (enteringLevel) BeginLevelMode();
 }
 
 void NudgeVertically(float direction)

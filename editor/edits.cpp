@@ -5,6 +5,7 @@
 #include <deque>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,8 +18,17 @@
 #include "figure/key_edit.h"
 #include "figure/parts_save.h"
 #include "figure/records.h"
+#include "editor/level_mode.h"
+#include "level/level_file.h"
 
 namespace {
+
+// A whole level as it stood before or after a step; levels are small.
+typedef std::shared_ptr<const Level> LevelCopy;
+LevelCopy Keep(Level* level)
+{
+    return LevelCopy(level, [](const Level* l) { DeleteLevel(const_cast<Level*>(l)); });
+}
 
 
 // Which value an edit changed: pivot offsets by part, key angles by key id.
@@ -46,6 +56,7 @@ struct Step {
     std::vector<Change> values;
     std::vector<KeyChange> keys;
     std::vector<EndsChange> ends;
+    LevelCopy levelBefore = nullptr, levelAfter = nullptr;  // the level, when the step changed it
 };
 
 std::deque<Step> s_steps;
@@ -116,6 +127,24 @@ std::vector<KeyValue> UnsavedEnds()
     return values;
 }
 
+// The level on disk, once the history has changed it.
+LevelCopy s_savedLevel;
+
+bool LevelUnsaved()
+{
+    return s_savedLevel && g_level && LevelText(*g_level, "") != LevelText(*s_savedLevel, "");
+}
+
+// Puts a copy of level in g_level's place; the file it was read from stays the same.
+void PutLevel(const Level& level)
+{
+    Level* copy = CopyLevel(level);
+    if (g_level) copy->fileText = g_level->fileText;
+    DeleteLevel(g_level);
+    g_level = copy;
+    ForgetLevelPick();
+}
+
 float* ValueOf(const ValueId& id)
 {
     const auto [field, subject] = id;
@@ -140,7 +169,7 @@ std::vector<ListId> UnsavedLists()
 
 void UpdateUnsaved()
 {
-    g_editsUnsaved = !UnsavedLists().empty() || !UnsavedEnds().empty();
+    g_editsUnsaved = !UnsavedLists().empty() || !UnsavedEnds().empty() || LevelUnsaved();
     for (const auto& entry : s_saved) {
         const float* value = ValueOf(entry.first);
         if (value && *value != entry.second) g_editsUnsaved = true;
@@ -183,6 +212,10 @@ void AddStep(const Step& step)
         group.values.insert(group.values.end(), step.values.begin(), step.values.end());
         group.keys.insert(group.keys.end(), step.keys.begin(), step.keys.end());
         group.ends.insert(group.ends.end(), step.ends.begin(), step.ends.end());
+        if (step.levelAfter) {
+            if (!group.levelBefore) group.levelBefore = step.levelBefore;
+            group.levelAfter = step.levelAfter;
+        }
         UpdateUnsaved();
         return;
     }
@@ -214,7 +247,9 @@ void PutStep(const Step& step, bool after)
             if (float* value = ValueOf(change.id)) *value = change.after;
         for (const EndsChange& change : step.ends)
             if (AnimKey* key = KeyById(change.after.id)) CopyEnds(change.after, *key);
+        if (step.levelAfter) PutLevel(*step.levelAfter);
     } else {
+        if (step.levelBefore) PutLevel(*step.levelBefore);
         for (auto change = step.ends.rbegin(); change != step.ends.rend(); ++change)
             if (AnimKey* key = KeyById(change->before.id)) CopyEnds(change->before, *key);
         for (auto change = step.values.rbegin(); change != step.values.rend(); ++change)
@@ -301,7 +336,28 @@ std::string SaveAnim(const std::vector<ListId>& lists, const std::vector<KeyValu
     return text + Counted(values.size(), "value", "values") + " written";
 }
 
+// Saves the level when it differs from the file; the outcome, or empty with nothing to save.
+std::string SaveLevelFile(bool& ok)
+{
+    if (!LevelUnsaved()) return std::string();
+    std::string why;
+    if (SaveLevel(*g_level, LEVEL_DATA_FILE, why) != SaveResult::SAVED) {
+        ok = false;
+        return std::string(LEVEL_DATA_FILE) + " not saved: " + why;
+    }
+    s_savedLevel = Keep(CopyLevel(*g_level));
+    return std::string(LEVEL_DATA_FILE) + " saved";
+}
+
 }  // namespace
+
+void RecordLevelStep(Level* before)
+{
+    if (!before || !g_level) return;
+    LevelCopy was = Keep(before);
+    if (!s_savedLevel) s_savedLevel = was;
+    AddStep({{}, {}, {}, was, Keep(CopyLevel(*g_level))});
+}
 
 void NudgeOffset(int part, bool vertical, float direction)
 {
@@ -410,7 +466,7 @@ bool SaveEdits()
     angles.erase(std::remove_if(angles.begin(), angles.end(), [](const KeyValue& v) { return !InFile(v.key); }),
                  angles.end());
     const std::vector<ListId> lists = UnsavedLists();
-    if (offsets.empty() && angles.empty() && lists.empty()) {
+    if (offsets.empty() && angles.empty() && lists.empty() && !LevelUnsaved()) {
         Say("Nothing to save");
         return false;
     }
@@ -418,10 +474,15 @@ bool SaveEdits()
     bool ok = true;
     const std::string parts = SaveParts(offsets, offsetIds, ok);
     const std::string anim = SaveAnim(lists, angles, angleIds, ok);
+    const std::string level = SaveLevelFile(ok);
     UpdateUnsaved();
-    if (!parts.empty()) WriteLog(parts.c_str());
-    if (!anim.empty()) WriteLog(anim.c_str());
-    PostScreenMessage(parts.empty() ? anim : anim.empty() ? parts : parts + "; " + anim);
+    std::string said;
+    for (const std::string& outcome : {parts, anim, level}) {
+        if (outcome.empty()) continue;
+        WriteLog(outcome.c_str());
+        said += (said.empty() ? "" : "; ") + outcome;
+    }
+    PostScreenMessage(said);
     return ok;
 }
 
@@ -434,5 +495,6 @@ void ForgetEdits()
     s_savedEnds.clear();
     s_groupDepth = 0;
     s_groupStarted = false;
+    s_savedLevel.reset();
     g_editsUnsaved = false;
 }

@@ -1,7 +1,7 @@
 // The editor's one history: every nudge of an image's pivot, every turn of a key's
-// destination angle and every key inserted or deleted is one step that Ctrl+Z takes back
+// destination angle, every key inserted or deleted and every change to the level is one step that Ctrl+Z takes back
 // and Ctrl+Y puts again, kept across saves; Ctrl+S writes what memory holds and the files
-// do not (vecparts.dat, vecanim.dat, or both). Keys are named by id, so a step still finds
+// do not (vecparts.dat, vecanim.dat, veclevel.dat). Keys are named by id, so a step still finds
 // its key after keys before it came or went. g_editsUnsaved follows: true exactly while
 // some value or key list in memory differs from the one last read or saved, so undoing
 // back to it clears it.
@@ -43,6 +43,11 @@ int InsertKeyBefore(int key, const AnimKey& values);
 // Deletes the key with this id as one step; undo puts it back with its id and values.
 // False for an unknown key or the only key of its list.
 bool DeleteKey(int key);
+
+struct Level;
+// The level was just changed from before (a copy the history now owns) to what g_level
+// holds, as one step; undo puts before back in place, pieces and cells alike.
+void RecordLevelStep(Level* before);
 
 // Take back or put again one step; false (and a screen message) when there is none.
 bool UndoEdit();

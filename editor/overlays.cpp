@@ -1,5 +1,6 @@
 #include "editor/overlays.h"
 
+#include <cmath>
 #include <cstdlib>
 
 #include "editor/timeline.h"
@@ -27,9 +28,9 @@ QuadVertex OverlayVertex(float x, float y)
     return vertex;
 }
 
-// Whether the eye ray through the cursor meets the slot's quad as it is drawn under world.
-// Only tile [0][0] is tested, which for a one-tile image is the whole image.
-bool CursorOverSlot(IDirect3DDevice8* device, const VectorPart& image, const D3DXMATRIX& world)
+}  // namespace
+
+bool CursorOverImage(IDirect3DDevice8* device, const VectorPart& image, const D3DXMATRIX& world)
 {
     IDirect3DVertexBuffer8* buffer = image.primaryVertexBuffer;
     if (!buffer) return false;
@@ -65,6 +66,23 @@ bool CursorOverSlot(IDirect3DDevice8* device, const VectorPart& image, const D3D
     return D3DXIntersectTri(&c[0], &c[1], &c[2], &origin, &direction, &u, &v, &distance) ||
            D3DXIntersectTri(&c[2], &c[3], &c[0], &origin, &direction, &u, &v, &distance);
 }
+
+bool CursorOnGround(IDirect3DDevice8* device, float& x, float& y)
+{
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    device->SetTransform(D3DTS_WORLD, &identity);
+    D3DXVECTOR3 nearPoint(0.0f, 0.0f, 0.0f), farPoint(0.0f, 0.0f, 0.0f);
+    GetPickRay(&nearPoint, &farPoint);
+    const float depth = nearPoint.z - farPoint.z;
+    if (!(depth > 1e-6f || depth < -1e-6f)) return false;
+    const float t = nearPoint.z / depth;
+    x = nearPoint.x + t * (farPoint.x - nearPoint.x);
+    y = nearPoint.y + t * (farPoint.y - nearPoint.y);
+    return std::isfinite(x) && std::isfinite(y);
+}
+
+namespace {
 
 // The buffer a visible image's Draw leaves bound: its last tile that has one.
 IDirect3DVertexBuffer8* LastDrawnTile(const VectorPart& image)
@@ -159,6 +177,8 @@ int PickSlot(IDirect3DDevice8* device, const VectorMan& man, const std::vector<i
         g_selectedPart = -1;
         return -1;
     }
+    // Level mode picks pieces, not the figure.
+    if (g_editMode == EDIT_LEVEL) return -1;
     // Pivot and pose editing only take a new slot while the button is held; a click on the
     // pose timeline is the timeline's, even over the figure.
     if ((g_editMode == EDIT_PIVOT || g_editMode == EDIT_POSE) && !g_leftButtonDown) return -1;
@@ -169,7 +189,7 @@ int PickSlot(IDirect3DDevice8* device, const VectorMan& man, const std::vector<i
     for (size_t k = 0; k < drawList.size(); ++k) {
         const int s = drawList[k];
         const VectorPart* image = PartAt(man.parts[s].vecpartnum);
-        if (image && CursorOverSlot(device, *image, worlds[s])) picked = static_cast<int>(k);
+        if (image && CursorOverImage(device, *image, worlds[s])) picked = static_cast<int>(k);
     }
     return picked;
 }

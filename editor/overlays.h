@@ -16,6 +16,14 @@ const float PIVOT_CROSS_HALF = 10.0f;
 // The eye ray through the cursor, in the frame of the device's current world transform.
 void GetPickRay(D3DXVECTOR3* nearPoint, D3DXVECTOR3* farPoint);
 
+// Whether the eye ray through the cursor meets the image's quad as it is drawn under
+// world (tile [0][0] only, the whole of a one-tile image): the pick of slots and pieces.
+bool CursorOverImage(IDirect3DDevice8* device, const VectorPart& image, const D3DXMATRIX& world);
+
+// Where the eye ray through the cursor meets the plane z = 0 of the world; false when it
+// runs along the plane.
+bool CursorOnGround(IDirect3DDevice8* device, float& x, float& y);
+
 // The draw-list entry of the frontmost slot under the cursor, -1 for none; worlds holds
 // each slot's world matrix by slot index. In EDIT_PLAY nothing is tested and the
 // selection is cleared.

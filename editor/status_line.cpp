@@ -7,6 +7,7 @@
 
 #include "base/screen_message.h"
 #include "editor/editor.h"
+#include "editor/level_mode.h"
 #include "editor/pose.h"
 #include "editor/timeline.h"
 #include "figure/records.h"
@@ -37,6 +38,7 @@ const char* ModeName(int mode)
     case EDIT_PIVOT: return "pivot";
     case EDIT_POSE: return "pose";
     case EDIT_FROZEN: return "frozen";
+    case EDIT_LEVEL: return "level";
     default: return nullptr;
     }
 }
@@ -95,6 +97,8 @@ std::string StatusLineText()
     const VectorPart* image = slot ? PartAt(slot->vecpartnum) : nullptr;
     if (g_editMode == EDIT_POSE) {
         std::snprintf(text, sizeof text, "%s | %s", mode, PoseStatusText().c_str());
+    } else if (g_editMode == EDIT_LEVEL) {
+        std::snprintf(text, sizeof text, "%s | %s", mode, LevelStatusText().c_str());
     } else if (image) {
         std::snprintf(text, sizeof text, "%s | %s | x %.1f  y %.1f", mode,
                       image->textureFile ? image->textureFile : "(no image file)", image->xoffset,

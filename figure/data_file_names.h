@@ -11,3 +11,5 @@ inline constexpr char LEVEL_DATA_FILE[] = "veclevel.dat";
 // The figure's files in the order they must be read: each names records of the one before
 // it by number.
 inline constexpr const char* FIGURE_DATA_FILES[] = {PARTS_DATA_FILE, FIGURE_DATA_FILE, ANIM_DATA_FILE};
+// Every data file the game reads, in reading order: the figure's, then the level.
+inline constexpr const char* DATA_FILES[] = {PARTS_DATA_FILE, FIGURE_DATA_FILE, ANIM_DATA_FILE, LEVEL_DATA_FILE};

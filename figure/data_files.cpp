@@ -5,6 +5,8 @@
 #include <utility>
 
 #include "figure/records.h"
+#include "level/level.h"
+#include "level/level_file.h"
 
 namespace {
 
@@ -34,6 +36,7 @@ void FreeRecords(const DataRecords& records)
     delete[] records.parts;
     FreeFigure(records.man);
     FreeFrames(records.frames, records.numFrames);
+    DeleteLevel(records.level);
 }
 
 bool FileExists(const char* name)
@@ -76,7 +79,10 @@ DataSet LoadDataFiles()
     DataRecords inUse = TakeGlobalRecords();
     const std::vector<DataProblem> breaches = LoadCheckedFigureData();
     set.problems.insert(set.problems.end(), breaches.begin(), breaches.end());
+    // While the new parts are in the globals: the pieces name images by number.
+    Level* level = ReadLevel(LEVEL_DATA_FILE, set.problems);
     set.records = TakeGlobalRecords();
+    set.records.level = level;
     PutGlobalRecords(std::move(inUse));
     return set;
 }
@@ -85,6 +91,7 @@ DataSet InstallDataSet(DataSet& set)
 {
     DataSet previous;
     previous.records = TakeGlobalRecords();
+    previous.records.level = std::exchange(g_level, set.records.level);
     PutGlobalRecords(std::move(set.records));
     return previous;
 }

@@ -1,6 +1,7 @@
 // The one loader of the game's data: reads the figure's files in their order (parts,
-// figure, animation) with the game's readers, checks them with the data rules
-// (figure/data_rules.h) and hands back what it built with every problem found. The record
+// figure, animation) and then the level file with the game's readers, checks them with the
+// data rules (figure/data_rules.h, level/level_file.h) and hands back what it built with
+// every problem found. The record
 // globals stay as they were until the caller installs the set: start-up installs what it
 // read, problems or not; the live reload installs only a set without problems and keeps
 // the last good one otherwise; the data checker only reports.
@@ -15,6 +16,7 @@
 class VectorPart;
 struct VectorMan;
 struct AnimFrame;
+struct Level;
 
 // What the record globals hold while the data is in use (figure/records.h and the two
 // saved files' records).
@@ -26,14 +28,16 @@ struct DataRecords {
     int numFrames = 0;
     PartsFileRecord partsFile;
     AnimFileRecord animFile;
+    Level* level = nullptr;  // g_level
 };
 
 // One reading of the data files. It owns its records and frees them (textures and
 // buffers with them) when it goes, unless they were installed.
 struct DataSet {
     DataRecords records;
-    // Missing files first, each as "file:0: file missing", then every breach of the rules,
-    // file by file in reading order, each file's in line order.
+    // Missing figure files first, each as "file:0: file missing", then every breach of the
+    // rules, file by file in reading order, each file's in line order. A missing level file
+    // is no problem: the game has its fixed level.
     std::vector<DataProblem> problems;
 
     DataSet() = default;

@@ -7,7 +7,7 @@
 #include <vector>
 
 struct DataProblem {
-    std::string file;  // one of FIGURE_DATA_FILES
+    std::string file;  // one of DATA_FILES
     int line;          // from 1; 0 where the breach belongs to no one line
     std::string text;  // "file:line: message"
     bool missing;      // the file did not exist: its reader created it empty

@@ -19,6 +19,7 @@
 #include "game/figure_access.h"
 #include "game/modes.h"
 #include "game/pass_hooks.h"
+#include "level/level.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ Stamp StampOf(const std::string& name)
 Stamps StampAll()
 {
     Stamps stamps;
-    for (const char* name : FIGURE_DATA_FILES) stamps[name] = StampOf(name);
+    for (const char* name : DATA_FILES) stamps[name] = StampOf(name);
     for (int i = 0; i < g_numParts; ++i) {
         const char* image = g_parts[i].textureFile;
         if (image && !stamps.count(image)) stamps[image] = StampOf(image);
@@ -136,20 +137,39 @@ void CarryOver(const Records& old, bool sameEditedFiles)
 
 // The files the editor writes whose bytes are not the ones the game read or saved, by
 // name; empty when both hold what the game holds.
-std::string EditedFilesChangedOutside()
+std::string EditedFilesChangedOutside(bool withLevel = true)
 {
     std::string names;
     if (FileText(PARTS_DATA_FILE) != g_partsFileRecord.text) names = PARTS_DATA_FILE;
     if (FileText(ANIM_DATA_FILE) != g_animFileRecord.text) names += (names.empty() ? "" : ", ") + std::string(ANIM_DATA_FILE);
+    if (withLevel && g_level && FileText(LEVEL_DATA_FILE) != g_level->fileText)
+        names += (names.empty() ? "" : ", ") + std::string(LEVEL_DATA_FILE);
     return names;
 }
 
-// Whether the changed names are only files the editor writes (its own save of one or both).
+std::vector<std::string> SplitNames(const std::string& names)
+{
+    std::vector<std::string> split;
+    std::stringstream in(names);
+    for (std::string name; std::getline(in, name, ',');) split.push_back(name.substr(name.find_first_not_of(' ')));
+    return split;
+}
+
+// Whether the changed names are only files the editor writes (its own saves).
 bool OnlyEditedFiles(const std::string& changed)
 {
-    // The names come sorted.
-    const std::string both = std::string(ANIM_DATA_FILE) + ", " + PARTS_DATA_FILE;
-    return changed == PARTS_DATA_FILE || changed == ANIM_DATA_FILE || changed == both;
+    for (const std::string& name : SplitNames(changed)) {
+        if (name != PARTS_DATA_FILE && name != ANIM_DATA_FILE && name != LEVEL_DATA_FILE) return false;
+    }
+    return true;
+}
+
+bool Named(const std::string& names, const char* name)
+{
+    for (const std::string& n : SplitNames(names)) {
+        if (n == name) return true;
+    }
+    return false;
 }
 
 std::string ChangedNames(const Stamps& now)
@@ -163,8 +183,12 @@ std::string ChangedNames(const Stamps& now)
     return names;
 }
 
-bool Reload(const std::string& changed, bool sameEditedFiles)
+// keepLevel: the level file did not change, so the level in memory (pieces pushed in play,
+// edits not saved yet) stays rather than the one just read.
+bool Reload(const std::string& changed, bool keepLevel)
 {
+    // A level read anew is one the editor's history no longer applies to, like the others.
+    const bool sameEditedFiles = EditedFilesChangedOutside(!keepLevel).empty();
     DataSet fresh = LoadDataFiles();
     const std::vector<DataProblem>& problems = fresh.problems;
     if (!problems.empty()) {
@@ -175,7 +199,8 @@ bool Reload(const std::string& changed, bool sameEditedFiles)
         return false;
     }
     {
-        const DataSet old = InstallDataSet(fresh);
+        DataSet old = InstallDataSet(fresh);
+        if (keepLevel) std::swap(g_level, old.records.level);
         CarryOver(old.records, sameEditedFiles);
     }
     const std::string done = "Data reloaded: " + changed;
@@ -217,7 +242,7 @@ bool ReloadChangedDataFiles()
         }
         return false;
     }
-    Reload(changed, changedOutside.empty());
+    Reload(changed, !Named(changed, LEVEL_DATA_FILE));
     // Taken after the reading: the readers create missing files, and the images to
     // watch are those of the records now in use.
     s_stamps = StampAll();
@@ -227,7 +252,7 @@ bool ReloadChangedDataFiles()
 
 bool ReloadDataFiles()
 {
-    const bool swapped = Reload("on request", EditedFilesChangedOutside().empty());
+    const bool swapped = Reload("on request", g_level && FileText(LEVEL_DATA_FILE) == g_level->fileText);
     s_stamps = StampAll();
     return swapped;
 }

@@ -1,9 +1,10 @@
-// Live reload of the figure data: while the game runs it looks, at most twice a second of
-// the tick count, whether vecparts.dat, vecman.dat, vecanim.dat or an image they name
-// changed (size and modification time). A changed set is read into fresh records and
+// Live reload of the game's data: while the game runs it looks, at most twice a second of
+// the tick count, whether vecparts.dat, vecman.dat, vecanim.dat, veclevel.dat or an image
+// they name changed (size and modification time). A changed set is read into fresh records and
 // checked with the data rules; only a set without a problem replaces the records in use
 // (the figure keeps its place, speed and facing, running key lists restart from their first
-// key, the old records with their textures and buffers are freed). Otherwise the last good
+// key, the old records with their textures and buffers are freed; the level in play, with
+// the pieces pushed about, stays unless its own file changed). Otherwise the last good
 // data stays, every problem is logged as "file:line: message" and the first is shown.
 #pragma once
 

@@ -11,6 +11,8 @@ enum EditMode {
     EDIT_POSE = 3,    // no physics; the figure holds a key's pose, the held button selects,
                       // Up and Down turn the selected slot in that key (editor/pose.h)
     EDIT_FROZEN = 5,  // no physics; the selection follows the cursor
+    EDIT_LEVEL = 6,   // the figure holds still; the level's pieces are picked, moved, added,
+                      // deleted and flagged, the arrows move the camera (editor/level_mode.h)
 };
 
 extern int g_editMode;

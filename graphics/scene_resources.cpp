@@ -28,7 +28,7 @@ const float FIELD_OF_VIEW = 0.7853982f;
 const float NEAR_PLANE = 1.0f;
 const float FAR_PLANE = 2000.0f;
 
-// Reads the figure files, saying what is missing or broken: every problem goes to the
+// Reads the figure and level files, saying what is missing or broken: every problem goes to the
 // log, and the first file that has any is named on screen.
 void LoadFigureData()
 {
@@ -44,7 +44,7 @@ void LoadFigureData()
         WriteLog(problem.text.c_str());
         ++counts[problem.file];
     }
-    for (const char* name : FIGURE_DATA_FILES) {
+    for (const char* name : DATA_FILES) {
         auto count = counts.find(name);
         if (count == counts.end()) continue;
         notes.push_back(std::string(name) + ": " + std::to_string(count->second) +
@@ -123,7 +123,6 @@ void InitSceneResources()
 
     // Each file refers to the parts by number, so the parts come first.
     LoadFigureData();
-    InitLevel();
     // After the figure's files, whose log lines come first; the game runs on without it.
     LoadFont(FONT_FILE);
 

@@ -8,6 +8,7 @@
 #include "base/log.h"
 #include "editor/editor.h"
 #include "editor/edits.h"
+#include "editor/level_mode.h"
 #include "editor/pose.h"
 #include "editor/status_line.h"
 #include "figure/roles.h"
@@ -15,6 +16,7 @@
 #include "game/actions.h"
 #include "game/figure_access.h"
 #include "game/state.h"
+#include "level/level_file.h"
 
 namespace {
 
@@ -29,8 +31,12 @@ const ModeMask ANY_MODE = ~0u;
 const ModeMask HOVER_MODE = ModeBit(EDIT_HOVER);
 const ModeMask PIVOT_MODE = ModeBit(EDIT_PIVOT);
 const ModeMask POSE_MODE = ModeBit(EDIT_POSE);
-// The arrows walk (or, in the edit modes, only face the boxes) everywhere but the pivot editor.
-const ModeMask WALKING_MODES = ANY_MODE & ~PIVOT_MODE;
+const ModeMask LEVEL_MODE = ModeBit(EDIT_LEVEL);
+// The arrows walk (or, in the edit modes, only face the boxes) everywhere but the pivot
+// editor and level mode, where they move a pivot or the camera.
+const ModeMask WALKING_MODES = ANY_MODE & ~PIVOT_MODE & ~LEVEL_MODE;
+// In level mode the button picks and drags pieces instead of thrusting.
+const ModeMask THRUST_MODES = ANY_MODE & ~LEVEL_MODE;
 // Keys pose mode takes for its own (spin, camera, a limb's turn) act everywhere else.
 const ModeMask NOT_POSE_MODE = ANY_MODE & ~POSE_MODE;
 
@@ -62,6 +68,9 @@ const KeyHelp POSE_HELP = {EDITOR_SECTION, "F4",
 const KeyHelp POSE_KEYS_HELP = {EDITOR_SECTION, "  Insert, Delete", "split the key in two, delete it"};
 const KeyHelp POSE_CHANGE_HELP = {EDITOR_SECTION, "  - =  i  v", "a tenth longer, shorter; image; show or hide"};
 const KeyHelp POSE_PLAY_HELP = {EDITOR_SECTION, "  l  1 2 3", "play in a loop; full, 1/2, 1/4 speed"};
+const KeyHelp LEVEL_HELP = {EDITOR_SECTION, "F6",
+                            "build the level: click a piece, drag it;\narrows, wheel move the camera;\n"
+                            "Insert copy, Delete remove, [ ] image,\nl layer, o m u solid, movable, pushable"};
 const KeyHelp FREEZE_HELP = {EDITOR_SECTION, "F5", "freeze, toggle the camera following"};
 const KeyHelp FOLLOW_HELP = {EDITOR_SECTION, "F12", "toggle the camera following"};
 const KeyHelp BOXES_HELP = {EDITOR_SECTION, "Tab", "hit boxes and level cells"};
@@ -119,8 +128,8 @@ const std::vector<KeyBinding>& KeyTable()
         {WINDOW_KEY_DOWN, VK_SPACE, ANY_MODE, Jump, &JUMP_HELP},
         {WINDOW_KEY_UP, VK_SPACE, ANY_MODE, [] { g_jumpKeyHeld = 0; }, &JUMP_HELP},
         {WINDOW_CHAR, 'b', ANY_MODE, ToggleHeldItem, &ITEM_HELP},
-        {MOUSE_BUTTON_DOWN, THRUST_BUTTON, ANY_MODE, BeginThrust, &THRUST_HELP},
-        {MOUSE_BUTTON_UP, THRUST_BUTTON, ANY_MODE,
+        {MOUSE_BUTTON_DOWN, THRUST_BUTTON, THRUST_MODES, BeginThrust, &THRUST_HELP},
+        {MOUSE_BUTTON_UP, THRUST_BUTTON, THRUST_MODES,
          [] { ReleaseThrust(g_mouseButtons[THRUST_BUTTON].heldTime); }, &THRUST_HELP},
         {WINDOW_CHAR, 'p', ANY_MODE, [] { StartFrameIfIdle(HOLDING_SLOT, PUNCH_FRAME); }, &FRAMES_HELP},
         {WINDOW_CHAR, 'k', ANY_MODE, [] { StartFrameIfIdle(FRONT_LEG_SLOT, KICK_FRAME); }, &FRAMES_HELP},
@@ -188,6 +197,21 @@ const std::vector<KeyBinding>& KeyTable()
              g_cameraFollows = !g_cameraFollows;
          },
          &FREEZE_HELP},
+        {WINDOW_KEY_UP, VK_F6, ANY_MODE, [] { EnterEditMode(EDIT_LEVEL); }, &LEVEL_HELP},
+        {MOUSE_BUTTON_DOWN, THRUST_BUTTON, LEVEL_MODE, PressLevelButton, &LEVEL_HELP},
+        {MOUSE_BUTTON_UP, THRUST_BUTTON, LEVEL_MODE, ReleaseLevelButton, &LEVEL_HELP},
+        {WINDOW_KEY_DOWN, VK_LEFT, LEVEL_MODE, [] { MoveLevelCamera(-1, 0); }, &LEVEL_HELP},
+        {WINDOW_KEY_DOWN, VK_RIGHT, LEVEL_MODE, [] { MoveLevelCamera(1, 0); }, &LEVEL_HELP},
+        {WINDOW_KEY_DOWN, VK_UP, LEVEL_MODE, [] { MoveLevelCamera(0, 1); }, &LEVEL_HELP},
+        {WINDOW_KEY_DOWN, VK_DOWN, LEVEL_MODE, [] { MoveLevelCamera(0, -1); }, &LEVEL_HELP},
+        {WINDOW_KEY_DOWN, VK_INSERT, LEVEL_MODE, InsertLevelPiece, &LEVEL_HELP},
+        {WINDOW_KEY_DOWN, VK_DELETE, LEVEL_MODE, DeleteLevelPiece, &LEVEL_HELP},
+        {WINDOW_CHAR, ']', LEVEL_MODE, [] { ChangeLevelImage(1); }, &LEVEL_HELP},
+        {WINDOW_CHAR, '[', LEVEL_MODE, [] { ChangeLevelImage(-1); }, &LEVEL_HELP},
+        {WINDOW_CHAR, 'l', LEVEL_MODE, CycleLevelLayer, &LEVEL_HELP},
+        {WINDOW_CHAR, 'o', LEVEL_MODE, [] { ToggleLevelFlag(SOLID_FLAG); }, &LEVEL_HELP},
+        {WINDOW_CHAR, 'm', LEVEL_MODE, [] { ToggleLevelFlag(MOVABLE_FLAG); }, &LEVEL_HELP},
+        {WINDOW_CHAR, 'u', LEVEL_MODE, [] { ToggleLevelFlag(PUSHABLE_FLAG); }, &LEVEL_HELP},
         {WINDOW_KEY_UP, VK_F12, ANY_MODE, [] { g_cameraFollows = !g_cameraFollows; }, &FOLLOW_HELP},
         {WINDOW_CHAR, CHAR_TAB, ANY_MODE, [] { g_showHitBoxes = !g_showHitBoxes; }, &BOXES_HELP},
         {DEVICE_KEY_DOWN, DIK_NEXT, ANY_MODE, [] { WriteLog("PAGEDOWN DOWN"); }, &LOG_HELP},

@@ -1,10 +1,11 @@
 #include "level/level.h"
 
+#include "base/log.h"
 #include "figure/data_file_names.h"
-#include "figure/roles.h"
+#include "level/level_file.h"
 
 #include <cmath>
-#include <cstdio>
+#include <vector>
 
 Level* g_level = nullptr;
 
@@ -23,64 +24,6 @@ int CellOf(float p, int size)
     double t = std::fabs(std::trunc(static_cast<double>(p)));
     if (!(t < far)) t = far;
     return static_cast<int>(static_cast<long long>(t) / size);
-}
-
-struct PieceSpec {
-    float x, y;
-    int layer;
-    int vecpartnum;
-    unsigned char solid, movable, pushable;
-};
-
-const PieceSpec FLOOR_PIECES[] = {
-    {70, 0, DEFAULT_LAYER, FLOOR_IMAGE, 1, 0, 0},  {170, 0, DEFAULT_LAYER, FLOOR_IMAGE, 1, 0, 0},
-    {270, 0, DEFAULT_LAYER, FLOOR_IMAGE, 1, 0, 0},  {370, 0, DEFAULT_LAYER, FLOOR_IMAGE, 1, 0, 0},
-    {470, 0, DEFAULT_LAYER, FLOOR_IMAGE, 1, 0, 0},  {570, 0, DEFAULT_LAYER, FLOOR_IMAGE, 1, 0, 0},
-};
-// What stands on the floor of the end cell: blocks to climb and push, trees behind.
-const PieceSpec END_PIECES[] = {
-    {20, 340, DEFAULT_LAYER, BLOCK_IMAGE, 1, 0, 0},  {70, 340, DEFAULT_LAYER, BLOCK_IMAGE, 1, 1, 1},
-    {500, 130, DEFAULT_LAYER, BLOCK_IMAGE, 1, 1, 1},  {635, 260, DEFAULT_LAYER, BLOCK_IMAGE, 1, 1, 1},
-    {320, 320, DEFAULT_LAYER, BLOCK_IMAGE, 1, 1, 1},  {170, 147, BACK_LAYER, SCENERY_IMAGE, 0, 0, 0},
-    {470, 147, BACK_LAYER, SCENERY_IMAGE, 0, 0, 0},
-};
-const PieceSpec CORNER_PIECES[] = {
-    {0, 0, DEFAULT_LAYER, FLOOR_IMAGE, 1, 1, 1},
-};
-
-void AddPieces(LevelCell& cell, const PieceSpec* specs, int n)
-{
-    for (int i = 0; i < n; ++i) {
-        ManPart* piece = new ManPart();
-        piece->x = specs[i].x;
-        piece->y = specs[i].y;
-        piece->layer = specs[i].layer;
-        piece->vecpartnum = specs[i].vecpartnum;
-        piece->solid = specs[i].solid;
-        piece->movable = specs[i].movable;
-        piece->pushable = specs[i].pushable;
-        cell.pieces[cell.count++] = piece;
-    }
-}
-
-template <int N>
-LevelCell* NewCell(const PieceSpec (&specs)[N])
-{
-    static_assert(N <= MAX_CELL_PIECES, "a cell holds at most MAX_CELL_PIECES pieces");
-    LevelCell* cell = new LevelCell();
-    AddPieces(*cell, specs, N);
-    return cell;
-}
-
-// A cell of two lists, the first one's pieces first.
-template <int N, int M>
-LevelCell* NewCell(const PieceSpec (&first)[N], const PieceSpec (&then)[M])
-{
-    static_assert(N + M <= MAX_CELL_PIECES, "a cell holds at most MAX_CELL_PIECES pieces");
-    LevelCell* cell = new LevelCell();
-    AddPieces(*cell, first, N);
-    AddPieces(*cell, then, M);
-    return cell;
 }
 
 int Slot(int column, int row)
@@ -102,24 +45,16 @@ LevelNeighbourhood GetLevelNeighbourhood(float px, float py)
     return n;
 }
 
+LevelCell* Level::CellAt(int column, int row) const
+{
+    if (column < 0 || column >= LEVEL_COLUMNS || row < 0 || row >= LEVEL_ROWS) return nullptr;
+    return slots[Slot(column, row)];
+}
+
 int InitLevel()
 {
-    // The file is read through but means nothing yet; a stream that fails ends the
-    // reading as its end would, since fread then comes back short.
-    if (FILE* file = std::fopen(LEVEL_DATA_FILE, "r")) {
-        char block[1000];
-        while (std::fread(block, 1, sizeof block, file) == sizeof block) {
-        }
-        std::fclose(file);
-    }
-
-    g_level = new Level();
-    LevelCell* end = NewCell(FLOOR_PIECES, END_PIECES);
-    LevelCell* corner = NewCell(CORNER_PIECES);
-    g_level->slots[Slot(0, 0)] = corner;
-    g_level->slots[Slot(0, 1)] = end;
-    LevelCell* floor = NewCell(FLOOR_PIECES);
-    for (int column = 1; column <= 3; ++column) g_level->slots[Slot(column, 1)] = floor;
-    g_level->slots[Slot(4, 1)] = end;
+    std::vector<DataProblem> problems;
+    g_level = ReadLevel(LEVEL_DATA_FILE, problems);
+    for (const DataProblem& problem : problems) WriteLog(problem.text.c_str());
     return 0;
 }

@@ -1,5 +1,7 @@
 // The level: a grid of screen-sized cells holding placed part images.
 #pragma once
+#include <string>
+
 #include "figure/records.h"
 
 const int LEVEL_COLUMNS = 20;
@@ -16,6 +18,12 @@ struct LevelCell {
 struct Level {
     Level();
     LevelCell* slots[LEVEL_COLUMNS * LEVEL_ROWS];  // column c, row r at c * 3 + r
+    // The level file's bytes as read or last saved ("" when there was none): the save
+    // refuses to write over anything else, and keeps the file's comments.
+    std::string fileText;
+
+    // The cell at column, row; null outside the grid or where no cell is.
+    LevelCell* CellAt(int column, int row) const;
 
     // Draws the cells around the camera; returns 0.
     int DrawLevel();
@@ -31,4 +39,6 @@ LevelNeighbourhood GetLevelNeighbourhood(float px, float py);
 
 extern Level* g_level;
 
+// Reads the level file into g_level (problems go to the log); the game itself takes its
+// level from the one loader (figure/data_files.h).
 int InitLevel();

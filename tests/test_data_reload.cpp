@@ -24,6 +24,7 @@
 #include "game/state.h"
 #include "graphics/scene_resources.h"
 #include "memory/memory_device.h"
+#include "level/level.h"
 
 namespace {
 
@@ -141,6 +142,56 @@ TEST(DataReload, RefusesAHostileSetWithTheLinesTheCheckerPrints)
     EXPECT_EQ(std::vector<std::string>(told + 1, log.end()), printed);
     EXPECT_EQ(CurrentScreenMessage(), printed[0]);
     EXPECT_EQ(g_numFrames, 6);
+}
+
+TEST(DataReload, AHostileLevelFileIsRefusedAndTheLevelInPlayKept)
+{
+    ScopedTempDir dir;
+    StartOnBundledData();
+    const std::string good = ReadWholeFile(LEVEL_DATA_FILE);
+    Level* inPlay = g_level;
+    ASSERT_NE(inPlay, nullptr);
+    for (const std::string& hostile :
+         {std::string("cell=0,1\npiece=9,1e40,0,3\n"), std::string("cell=-1,99999999999\npiece=9\n"),
+          std::string("cell=0,0\nsame=0,0\npiece=99,0,0,3\n"), std::string("cell=0,1\n") + std::string(3000, ',')}) {
+        WriteWholeFile(LEVEL_DATA_FILE, hostile);
+        EXPECT_EQ(RunCommand(std::string(VANTREL_CHECK_PATH) + " . > check.txt 2>&1"), 1) << hostile;
+        EXPECT_FALSE(ReloadDataFiles()) << hostile;
+        EXPECT_EQ(g_level, inPlay);
+        EXPECT_EQ(CurrentScreenMessage().rfind("veclevel.dat:", 0), 0u) << CurrentScreenMessage();
+        EXPECT_EQ(ReadWholeFile("check.txt").rfind(CurrentScreenMessage() + "\n", 0), 0u) << ReadWholeFile("check.txt");
+    }
+    // A good file is taken in whole.
+    WriteWholeFile(LEVEL_DATA_FILE, "cell=3,2\npiece=10,5,6,2,m\n");
+    ASSERT_TRUE(ReloadDataFiles());
+    ASSERT_NE(g_level->CellAt(3, 2), nullptr);
+    EXPECT_EQ(g_level->CellAt(0, 1), nullptr);
+}
+
+// The watch, on the virtual clock: crates pushed in play stay pushed when another file
+// changes, and the level file's own change brings its level.
+TEST(DataReload, TheLevelInPlayOutlivesAReloadOfAnotherFileButNotOfItsOwn)
+{
+    ScopedTempDir dir;
+    StartOnBundledData();
+    auto lookAt = [](uint32_t tick) {
+        PlatformBeginScript(PlatformScript{tick, 0, -1, nullptr, nullptr, nullptr});
+        return ReloadChangedDataFiles();
+    };
+    ForgetDataWatch();
+    lookAt(0);
+    g_level->CellAt(0, 1)->pieces[8]->x += 30.0f;  // pushed in play
+    const Level* inPlay = g_level;
+    WriteWholeFile("vecman.dat", ReadWholeFile("vecman.dat") + "// touched\n");
+    ASSERT_TRUE(lookAt(DATA_WATCH_MS * 2));
+    EXPECT_EQ(CurrentScreenMessage(), "Data reloaded: vecman.dat");
+    EXPECT_EQ(g_level, inPlay);
+    EXPECT_EQ(g_level->CellAt(0, 1)->pieces[8]->x, 530.0f);
+
+    WriteWholeFile(LEVEL_DATA_FILE, ReadWholeFile(LEVEL_DATA_FILE) + "// touched\n");
+    ASSERT_TRUE(lookAt(DATA_WATCH_MS * 4));
+    EXPECT_EQ(CurrentScreenMessage(), "Data reloaded: veclevel.dat");
+    EXPECT_EQ(g_level->CellAt(0, 1)->pieces[8]->x, 500.0f);
 }
 
 TEST(DataReload, KeysEditedInMemoryOutliveAReloadOfTheFigureFile)

@@ -4,6 +4,9 @@
 #include <cmath>
 #include <limits>
 #include <set>
+#include <string>
+#include <utility>
+#include <vector>
 #include <sys/stat.h>
 #include <cstdio>
 
@@ -11,6 +14,7 @@
 #include "game/state.h"
 #include "figure/roles.h"
 #include "level/level.h"
+#include "level/level_file.h"
 #include "base/log.h"
 
 namespace {
@@ -124,6 +128,117 @@ TEST_F(LevelFile, AnyFileOrNoneGivesTheSameLevel)
     FreeLevel();
     InitLevel();
     EXPECT_EQ(At(0, 0)->count, 1);
+}
+
+// Images 0..12 exist as far as the level's rules ask (no textures needed).
+struct FakeParts {
+    FakeParts() { g_parts = new VectorPart[MIN_IMAGES], g_numParts = MIN_IMAGES; }
+    ~FakeParts() { delete[] std::exchange(g_parts, nullptr), g_numParts = 0; }
+};
+
+std::vector<std::string> Texts(const std::vector<DataProblem>& problems)
+{
+    std::vector<std::string> texts;
+    for (const DataProblem& p : problems) texts.push_back(p.text);
+    return texts;
+}
+
+TEST_F(LevelFile, ReadsCellsPiecesAndSharedCellsAndSaysEveryBreachByLine)
+{
+    FakeParts parts;
+    std::string file =
+        "// a crate and a tree\n"
+        "cell=2,1\n"
+        "piece=10,100.5,40,3,smp\n"
+        "piece=11,-5,0,6\n"
+        "cell=5,0\n"
+        "same=2,1\n"
+        "cell=20,0\n"
+        "piece=10,0,0,3\n"
+        "cell=1,2\n"
+        "piece=13,0,0,3\n"
+        "piece=10,0,0,7\n"
+        "piece=10,0,0,3,sx\n"
+        "piece=10,nan,0,3\n"
+        "piece=10,0,0\n"
+        "bogus=1\n"
+        "same=3,0\n"
+        "piece=9,1,2,1,s\n";
+    for (int i = 0; i < MAX_CELL_PIECES; ++i) file += "piece=9,0,0,3\n";  // one too many
+    WriteWholeFile("veclevel.dat", file);
+    std::vector<DataProblem> problems;
+    Level* level = ReadLevel("veclevel.dat", problems);
+    ASSERT_NE(level, nullptr);
+    EXPECT_EQ(Texts(problems),
+              (std::vector<std::string>{
+                  "veclevel.dat:7: cell=20,0: outside the level (columns 0..19, rows 0..2)",
+                  "veclevel.dat:8: piece before any good cell= line",
+                  "veclevel.dat:10: piece shows image 13, which does not exist",
+                  "veclevel.dat:11: piece: layer 7 is not 1..6",
+                  "veclevel.dat:12: piece: unknown flag \"x\" (s, m, p)",
+                  "veclevel.dat:13: piece: X and Y must be numbers",
+                  "veclevel.dat:14: piece takes IMAGE,X,Y,LAYER[,FLAGS]",
+                  "veclevel.dat:15: unknown key \"bogus\"",
+                  "veclevel.dat:16: same=3,0: not an earlier cell",
+                  "veclevel.dat:37: piece: cell 1,2 already holds 20 pieces",
+              }));
+    // The shared cell is one cell in two slots; refused lines add nothing anywhere.
+    ASSERT_NE(level->CellAt(2, 1), nullptr);
+    EXPECT_EQ(level->CellAt(5, 0), level->CellAt(2, 1));
+    ASSERT_EQ(level->CellAt(2, 1)->count, 2);
+    const ManPart& crate = *level->CellAt(2, 1)->pieces[0];
+    EXPECT_EQ(crate.vecpartnum, 10);
+    EXPECT_EQ(crate.x, 100.5f);
+    EXPECT_EQ(crate.y, 40.0f);
+    EXPECT_TRUE(crate.solid && crate.movable && crate.pushable);
+    const ManPart& tree = *level->CellAt(2, 1)->pieces[1];
+    EXPECT_EQ(tree.layer, 6);
+    EXPECT_FALSE(tree.solid || tree.movable || tree.pushable);
+    EXPECT_EQ(level->CellAt(1, 2)->count, MAX_CELL_PIECES);
+    EXPECT_EQ(level->CellAt(1, 2)->pieces[0]->layer, 1);
+    int cells = 0;
+    for (const LevelCell* cell : level->slots) cells += cell != nullptr;
+    EXPECT_EQ(cells, 3);
+    EXPECT_EQ(level->CellAt(20, 0), nullptr);
+    EXPECT_EQ(level->fileText, file);
+    DeleteLevel(level);
+}
+
+TEST_F(LevelFile, TheSavedFormReadsBackAsTheSameLevelWithItsCellComments)
+{
+    FakeParts parts;
+    Level* fixed = BuildFixedLevel();
+    const std::string known =
+        "// my level\r\n\r\n// the start\r\ncell=0,1\r\npiece=9,0,0,3\r\n// gone\r\ncell=7,2\r\n";
+    const std::string text = LevelText(*fixed, known);
+    // The head and the start's comment stay, CR LF as the file had it; the gone cell's goes.
+    EXPECT_EQ(text.rfind("// my level\r\n// the start\r\ncell=0,0\r\n", 0), std::string::npos);
+    EXPECT_EQ(text.rfind("// my level\r\n\r\ncell=0,0\r\npiece=9,0,0,3,smp\r\n// the start\r\ncell=0,1\r\n", 0), 0u)
+        << text;
+    EXPECT_EQ(text.find("// gone"), std::string::npos);
+    EXPECT_NE(text.find("cell=3,1\r\nsame=1,1\r\ncell=4,1\r\nsame=0,1\r\n"), std::string::npos);
+
+    WriteWholeFile("veclevel.dat", text);
+    std::vector<DataProblem> problems;
+    Level* read = ReadLevel("veclevel.dat", problems);
+    EXPECT_TRUE(problems.empty());
+    EXPECT_EQ(LevelText(*read, ""), LevelText(*fixed, ""));
+    EXPECT_EQ(read->CellAt(4, 1), read->CellAt(0, 1));
+    EXPECT_EQ(read->CellAt(3, 1), read->CellAt(1, 1));
+
+    // Saving writes atomically beside a backup, and never over a file changed since.
+    read->CellAt(0, 0)->pieces[0]->x = 12.25f;
+    std::string why;
+    WriteWholeFile("veclevel.dat", text + "// edited by hand\n");
+    EXPECT_EQ(SaveLevel(*read, "veclevel.dat", why), SaveResult::CHANGED_ON_DISK);
+    EXPECT_EQ(ReadWholeFile("veclevel.dat"), text + "// edited by hand\n");
+    WriteWholeFile("veclevel.dat", text);
+    ASSERT_EQ(SaveLevel(*read, "veclevel.dat", why), SaveResult::SAVED) << why;
+    EXPECT_EQ(ReadWholeFile("veclevel.dat.bak"), text);
+    EXPECT_NE(ReadWholeFile("veclevel.dat").find("piece=9,12.25,0,3,smp\r\n"), std::string::npos);
+    EXPECT_EQ(read->fileText, ReadWholeFile("veclevel.dat"));
+    DeleteLevel(read);
+    DeleteLevel(fixed);
 }
 
 TEST(LevelNeighbourhoodRule, CellsAroundAPoint)

@@ -240,6 +240,41 @@ std::string AnimationFile()
     return o.str();
 }
 
+// The level's images by their number in the parts file.
+const int kFloorImage = 9;
+const int kCrateImage = 10;
+const int kTreeImage = 11;
+
+std::string LevelFile()
+{
+    std::ostringstream o;
+    o << "// The level: a grid of 20 columns by 3 rows of screen-sized cells (640 x 480).\n"
+         "//   cell=COLUMN,ROW               the cell the next pieces go into\n"
+         "//   piece=IMAGE,X,Y,LAYER[,FLAGS] image number, centre in the cell, layer 1 (front)\n"
+         "//                                 to 6 (back); s solid, m movable, p pushable\n"
+         "//   same=COLUMN,ROW               this cell is that earlier cell, pieces and all\n"
+         "// Pieces draw in the order written within each layer.\n"
+         "\n"
+         "// Below the start: one loose floor plank that a strike can push.\n"
+         "cell=0,0\n"
+      << "piece=" << kFloorImage << ",0,0,3,smp\n"
+      << "// The end cell, where the game starts: its floor, crates to climb and push, trees behind.\n"
+         "cell=0,1\n";
+    for (int x = 70; x <= 570; x += 100) o << "piece=" << kFloorImage << "," << x << ",0,3,s\n";
+    o << "piece=" << kCrateImage << ",20,340,3,s\n";
+    const int crates[][2] = {{70, 340}, {500, 130}, {635, 260}, {320, 320}};
+    for (const auto& c : crates) o << "piece=" << kCrateImage << "," << c[0] << "," << c[1] << ",3,smp\n";
+    o << "piece=" << kTreeImage << ",170,147,6\n"
+      << "piece=" << kTreeImage << ",470,147,6\n"
+      << "// The floor between the ends: one cell that three columns share.\n"
+         "cell=1,1\n";
+    for (int x = 70; x <= 570; x += 100) o << "piece=" << kFloorImage << "," << x << ",0,3,s\n";
+    o << "cell=2,1\nsame=1,1\ncell=3,1\nsame=1,1\n"
+         "// The far end: the start's cell once more.\n"
+         "cell=4,1\nsame=0,1\n";
+    return o.str();
+}
+
 }  // namespace
 
 bool WriteDataFiles(const std::string& outDir)
@@ -247,7 +282,5 @@ bool WriteDataFiles(const std::string& outDir)
     const std::string dir = outDir + "/";
     return WriteText(dir + PARTS_DATA_FILE, PartsFile()) && WriteText(dir + FIGURE_DATA_FILE, FigureFile()) &&
            WriteText(dir + ANIM_DATA_FILE, AnimationFile()) &&
-           WriteText(dir + LEVEL_DATA_FILE,
-                     "// The level is built into the game; this file is read and its content "
-                     "ignored.\n");
+           WriteText(dir + LEVEL_DATA_FILE, LevelFile());
 }

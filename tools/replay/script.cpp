@@ -24,8 +24,9 @@ const NamedKey kNamedKeys[] = {
     {"F3", VK_F3, 0x3D},       {"F4", VK_F4, 0x3E},     {"F5", VK_F5, 0x3F},
     {"F6", VK_F6, 0x40},       {"F7", VK_F7, 0x41},     {"F8", VK_F8, 0x42},
     {"F9", VK_F9, 0x43},       {"F10", VK_F10, 0x44},   {"F11", VK_F11, 0x57},
-    {"F12", VK_F12, 0x58},     {"INSERT", VK_INSERT, 0xD2}, {"DELETE", VK_DELETE, 0xD3},
-    {"RETURN", VK_RETURN, 0x1C},
+    {"F12", VK_F12, 0x58},     {"INSERT", VK_INSERT, DIK_INSERT}, {"DELETE", VK_DELETE, DIK_DELETE},
+    {"RETURN", VK_RETURN, DIK_RETURN},
+    {"CONTROL", VK_CONTROL, DIK_LCONTROL},
 };
 
 bool ParseInteger(const std::string& word, long long low, long long high, long long& value)

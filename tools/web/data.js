@@ -274,8 +274,7 @@ function setUpData(Module, params, ui, say, note) {
     const same = kept.length - written.length;
     let text = written.length ? `Opened ${written.join(", ")}` : `Nothing new in ${names}`;
     if (same) text += ` (${same} ${same === 1 ? "file" : "files"} already the same)`;
-    if (written.length) text += "; the game reads the figure's files at once (see its message).";
-    if (written.includes("veclevel.dat")) text += " The level is read when the game starts: reload the page to play it.";
+    if (written.length) text += "; the game reads the figure's and the level's files at once (see its message).";
     tell(text);
   }
 

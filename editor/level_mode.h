@@ -1,0 +1,42 @@
+// Level mode (EDIT_LEVEL, F6): the figure holds still and the level is built around it.
+// A click picks the piece under the cursor (the part editor's pick, on the pieces as they
+// are drawn), the held button drags it, and a piece dragged over a cell edge moves into
+// the cell it then stands in. A piece is named by the slot it was picked in and its index
+// in that slot's cell; in a cell several slots share, an edit shows in all of them, which
+// is what sharing means (the status line says how many). Every change is one step of the
+// editor's history (editor/edits.h) and Ctrl+S writes the level as memory holds it, pieces
+// pushed in play included, since that is what the player sees.
+#pragma once
+#include <d3d8.h>
+
+#include <string>
+
+// Into and out of the mode (EnterEditMode calls them): the camera stops following the
+// figure while the mode lasts and follows as before after it.
+void BeginLevelMode();
+void EndLevelMode();
+
+// The mouse button: down picks (at the next drawing, where the view is known) and starts a
+// drag; up ends it, the drag as one step.
+void PressLevelButton();
+void ReleaseLevelButton();
+
+// Moves the camera by whole steps (+1 right or up).
+void MoveLevelCamera(int across, int up);
+
+// Edits of the picked piece; each does nothing without one.
+void InsertLevelPiece();  // a copy 32 units to the right in the same cell
+void DeleteLevelPiece();
+void ChangeLevelImage(int step);  // through the parts file's images, round
+void CycleLevelLayer();           // front to back, round
+void ToggleLevelFlag(char flag);  // SOLID_FLAG, MOVABLE_FLAG or PUSHABLE_FLAG
+
+// The pick and the drag at the drawing, with the picked piece's outline. Called from the
+// figure overlay in level mode.
+void DrawLevelMarks(IDirect3DDevice8* device);
+
+// "cell 3,1 | crate.png | x 120 y 40 | layer 3 | s m p", or "no piece picked".
+std::string LevelStatusText();
+
+// The pick names nothing any more (the level was replaced, a new game).
+void ForgetLevelPick();

@@ -1,0 +1,174 @@
+// The level from its file, played and edited through the headless runner on the bundled
+// data, checked through the dumps, the files written and the screenshots.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "json_reader.h"
+#include "support.h"
+
+namespace {
+
+class LevelPlay : public ::testing::Test {
+public:
+    void SetUp() override { CopyDirectoryFiles(VANTREL_DATA_DIR); }
+
+    int Run(int frames, const std::string& script, bool pixels = false)
+    {
+        WriteWholeFile("script.txt", script);
+        std::string command = pixels ? "" : "VANTREL_D3D=memory ";
+        command += "'" VANTREL_REPLAY_PATH "' --frames " + std::to_string(frames);
+        return RunCommand(command + " script.txt 2>stderr.txt");
+    }
+    JsonValue Dump(const std::string& name)
+    {
+        JsonValue value;
+        EXPECT_TRUE(JsonReader::Parse(ReadWholeFile(name), value)) << name << " is not a readable dump";
+        return value;
+    }
+    bool HasOpenGl() { return ReadWholeFile("log.log").find("Completed initializing d3d") != std::string::npos; }
+
+    ScopedTempDir dir;
+};
+
+// The dump's text from one top-level member to the next.
+std::string Section(const std::string& dump, const std::string& from, const std::string& to)
+{
+    const size_t start = dump.find("\"" + from + "\":");
+    const size_t end = dump.find("\"" + to + "\":", start);
+    EXPECT_NE(end, std::string::npos) << from;
+    return start == std::string::npos || end == std::string::npos ? "" : dump.substr(start, end - start);
+}
+
+// The figure's place after falling from the start for a second and a half.
+double LandedAt(LevelPlay& test, const std::string& level)
+{
+    WriteWholeFile("veclevel.dat", level);
+    EXPECT_EQ(test.Run(100, "95 dump landed.json\n"), 0);
+    return test.Dump("landed.json")["figure"]["y"].number;
+}
+
+TEST_F(LevelPlay, TheBundledFileAndTheBuiltInLevelPlayAlike)
+{
+    // Walk right into the crates, jump and push, seen from both and compared.
+    const char* script =
+        "30 press RIGHT\n"
+        "150 press SPACE\n"
+        "151 release SPACE\n"
+        "200 release RIGHT\n"
+        "220 dump end.json\n"
+        "220 screenshot end.png\n";
+    ASSERT_EQ(Run(221, script, true), 0) << ReadWholeFile("stderr.txt");
+    const bool pixels = HasOpenGl();
+    const std::string fromFile = ReadWholeFile("end.json");
+    const std::string fileShot = ReadWholeFile("end.png");
+    EXPECT_NE(Dump("end.json")["figure"]["x"].number, 250) << "the walk went somewhere";
+    std::filesystem::remove("veclevel.dat");
+    ASSERT_EQ(Run(221, script, true), 0);
+    const std::string builtIn = ReadWholeFile("end.json");
+    EXPECT_EQ(Section(fromFile, "level", "process"), Section(builtIn, "level", "process"));
+    EXPECT_EQ(Section(fromFile, "figure", "parts"), Section(builtIn, "figure", "parts"));
+    if (pixels) {
+        EXPECT_TRUE(fileShot == ReadWholeFile("end.png")) << "the screenshots differ";
+    }
+}
+
+TEST_F(LevelPlay, AFloorUnderTheStartCatchesTheFigureAndNoneLetsItFallToTheGround)
+{
+    const double onPiece = LandedAt(*this, "// one plank under the start\ncell=0,1\npiece=9,250,0,3,s\n");
+    EXPECT_GT(onPiece, 480.0);
+    EXPECT_LT(onPiece, 700.0);
+    EXPECT_EQ(LandedAt(*this, "cell=0,1\n"), 0.0);
+    // A file that describes no cell is the fixed level, as it always was.
+    EXPECT_EQ(LandedAt(*this, "// nothing here\n"), onPiece);
+}
+
+TEST_F(LevelPlay, PiecesMovedAddedDeletedAndFlaggedInLevelModeAreSavedAndPlayedAfterANewStart)
+{
+    // The cursor is put back at the corner before each pick; it moves two pixels a unit.
+    const char* script =
+        "100 key down F6\n"
+        "101 key up F6\n"
+        // The crate at the end cell's right edge, dragged over it into the floor cell.
+        "110 mouse move 479 101\n"
+        "112 mouse down 0\n"
+        "114 mouse move 30 0\n"
+        "116 mouse up 0\n"
+        "117 dump crossed.json\n"
+        // The high crate, deleted.
+        "118 mouse move -2000 -2000\n"
+        "119 mouse move 296 66\n"
+        "120 mouse down 0\n"
+        "121 mouse up 0\n"
+        "122 key down DELETE\n"
+        "123 key up DELETE\n"
+        // The crate in front of the tree, copied; the copy loses solid, goes a layer back
+        // and shows the next image.
+        "124 mouse move -2000 -2000\n"
+        "125 mouse move 400 176\n"
+        "126 mouse down 0\n"
+        "127 mouse up 0\n"
+        "128 key down INSERT\n"
+        "129 key up INSERT\n"
+        "130 char o\n"
+        "131 char l\n"
+        "132 char ]\n"
+        "133 dump edited.json\n"
+        "134 char code 19\n"
+        "135 dump saved.json\n"
+        "136 char code 26\n"
+        "137 dump undone.json\n"
+        "138 key down F1\n"
+        "139 key up F1\n"
+        "150 dump play.json\n";
+    const std::string bundled = ReadWholeFile("veclevel.dat");
+    ASSERT_EQ(Run(151, script), 0) << ReadWholeFile("stderr.txt");
+
+    const JsonValue crossed = Dump("crossed.json");
+    EXPECT_EQ(crossed["globals"]["g_editMode"].number, 6);
+    const JsonValue& floorCell = crossed["level"]["cells"][static_cast<size_t>(crossed["level"]["slots"][4].number)];
+    ASSERT_EQ(floorCell["count"].number, 7) << "the crate moved into the cell it stands in";
+    EXPECT_GT(floorCell["pieces"][6]["x"].number, 0);
+    EXPECT_LT(floorCell["pieces"][6]["x"].number, 100);
+    EXPECT_EQ(floorCell["pieces"][6]["y"].number, 260);
+
+    const JsonValue saved = Dump("saved.json");
+    EXPECT_EQ(saved["globals"]["screenMessage"].text, "veclevel.dat saved");
+    EXPECT_FALSE(saved["globals"]["g_editsUnsaved"].boolean);
+    const JsonValue& end = saved["level"]["cells"][static_cast<size_t>(saved["level"]["slots"][1].number)];
+    ASSERT_EQ(end["count"].number, 12);  // 13, one moved out, one deleted, one copied
+    const JsonValue& copy = end["pieces"][11];
+    EXPECT_EQ(copy["x"].number, 532);
+    EXPECT_EQ(copy["vecpartnum"].number, 11);
+    EXPECT_EQ(copy["layer"].number, 4);
+    EXPECT_FALSE(copy["solid"].boolean);
+    EXPECT_TRUE(copy["pushable"].boolean);
+
+    // The file keeps its comments and backup; the checker takes it.
+    const std::string file = ReadWholeFile("veclevel.dat");
+    EXPECT_EQ(ReadWholeFile("veclevel.dat.bak"), bundled);
+    EXPECT_EQ(file.substr(0, bundled.find("cell=")), bundled.substr(0, bundled.find("cell=")));
+    EXPECT_NE(file.find("// The far end: the start's cell once more.\ncell=4,1\nsame=0,1\n"), std::string::npos);
+    EXPECT_NE(file.find("piece=11,532,130,4,mp\n"), std::string::npos) << file;
+    EXPECT_EQ(file.find("piece=10,320,320"), std::string::npos);
+    EXPECT_EQ(RunCommand("'" VANTREL_CHECK_PATH "' . > check.txt 2>&1"), 0) << ReadWholeFile("check.txt");
+
+    // Undo after the save takes the image back and the level is unsaved again; F1 plays on
+    // from where the figure stood, the camera following it again.
+    const JsonValue undone = Dump("undone.json");
+    EXPECT_TRUE(undone["globals"]["g_editsUnsaved"].boolean);
+    const JsonValue& undoneEnd = undone["level"]["cells"][static_cast<size_t>(undone["level"]["slots"][1].number)];
+    EXPECT_EQ(undoneEnd["pieces"][11]["vecpartnum"].number, 10);
+    const JsonValue play = Dump("play.json");
+    EXPECT_EQ(play["globals"]["g_editMode"].number, 0);
+    EXPECT_TRUE(play["globals"]["g_cameraFollows"].boolean);
+    EXPECT_EQ(play["figure"]["x"].number, saved["figure"]["x"].number);
+
+    // A new start plays the level as it was saved.
+    const std::string savedDump = ReadWholeFile("saved.json");
+    ASSERT_EQ(Run(1, "0 dump start.json\n"), 0);
+    EXPECT_EQ(Section(ReadWholeFile("start.json"), "level", "process"), Section(savedDump, "level", "process"));
+}
+
+}  // namespace
