@@ -20,6 +20,7 @@ bool g_helpShown = false;
 namespace {
 
 std::vector<std::string> s_helpLines;
+size_t s_helpPage = 0;  // the page shown while the help is
 
 const DWORD STATUS_COLOUR = 0xFFFFFFFF;
 const DWORD MESSAGE_COLOUR = 0xFFFFD860;  // warm, so a message is told from the status at a glance
@@ -30,6 +31,25 @@ const DWORD HELP_BACKING_COLOUR = 0xD8000000;
 const DWORD BACKING_COLOUR = 0xB0000000;
 const float PADDING = 4.0f;  // pixels between a backing's edge and its text
 const float HELP_MARGIN = 16.0f;
+// Closes a page that has another after it: h, which shows the help, also turns its pages.
+const char* const HELP_MORE_LINE = "  h                 more";
+// A help line that goes on with the text of the line above starts with at least this many
+// spaces (its key column is blank); a page never starts with one.
+const size_t CONTINUATION_INDENT = 8;
+
+bool ContinuesAbove(const std::string& line)
+{
+    return line.size() > CONTINUATION_INDENT &&
+           line.find_first_not_of(' ') >= CONTINUATION_INDENT;
+}
+
+// The pages of the help at the current screen height.
+std::vector<std::vector<std::string>> CurrentHelpPages()
+{
+    const float room = static_cast<float>(g_screenHeight) - 2.0f * (HELP_MARGIN + PADDING);
+    const int lineHeight = TextLineHeight();
+    return HelpPages(s_helpLines, lineHeight > 0 ? static_cast<int>(room) / lineHeight : 0);
+}
 
 const char* ModeName(int mode)
 {
@@ -62,15 +82,18 @@ float DrawBottomStrip(ScreenTextPass& pass, const std::vector<std::pair<std::str
 
 void DrawHelp(ScreenTextPass& pass)
 {
-    if (s_helpLines.empty()) return;
+    const std::vector<std::vector<std::string>> pages = CurrentHelpPages();
+    if (pages.empty()) return;
+    const std::vector<std::string>& lines = pages[std::min(s_helpPage, pages.size() - 1)];
+    // Every page as wide as the widest, so turning a page does not make the panel jump.
     size_t widest = 0;
     for (const std::string& line : s_helpLines) widest = std::max(widest, line.size());
     const float lineHeight = static_cast<float>(TextLineHeight());
-    const float count = static_cast<float>(s_helpLines.size());
+    const float count = static_cast<float>(lines.size());
     pass.FillStrip(HELP_MARGIN, HELP_MARGIN, static_cast<float>(widest * TextAdvance()) + 2.0f * PADDING,
                    count * lineHeight + 2.0f * PADDING, HELP_BACKING_COLOUR);
     float top = HELP_MARGIN + PADDING;
-    for (const std::string& line : s_helpLines) {
+    for (const std::string& line : lines) {
         pass.DrawString(HELP_MARGIN + PADDING, top, line.c_str(), HELP_COLOUR);
         top += lineHeight;
     }
@@ -78,14 +101,55 @@ void DrawHelp(ScreenTextPass& pass)
 
 }  // namespace
 
+std::vector<std::vector<std::string>> HelpPages(const std::vector<std::string>& lines, int linesPerPage)
+{
+    std::vector<std::vector<std::string>> pages;
+    if (lines.empty()) return pages;
+    const size_t room = linesPerPage > 1 ? static_cast<size_t>(linesPerPage) : 1;
+    if (lines.size() <= room) return {lines};
+    // With more than one page, each page but the last gives its bottom line to "more", and
+    // a page that starts inside a section repeats the section's heading.
+    const size_t perPage = room > 1 ? room - 1 : 1;
+    std::string heading;
+    size_t first = 0;
+    while (first < lines.size()) {
+        for (size_t i = 0; i <= first; ++i)
+            if (!lines[i].empty() && lines[i][0] != ' ') heading = lines[i];
+        std::vector<std::string> page;
+        if (first > 0 && !heading.empty() && lines[first][0] == ' ' && perPage > 1) page.push_back(heading);
+        size_t end = std::min(first + perPage - page.size(), lines.size());
+        if (end < lines.size()) {
+            size_t keyStart = end;
+            while (keyStart > first + 1 && ContinuesAbove(lines[keyStart])) --keyStart;
+            // A key too long for a page is cut rather than left to overflow the screen.
+            if (keyStart > first + 1 || !ContinuesAbove(lines[keyStart])) end = keyStart;
+        }
+        page.insert(page.end(), lines.begin() + static_cast<std::ptrdiff_t>(first),
+                    lines.begin() + static_cast<std::ptrdiff_t>(end));
+        if (end < lines.size()) page.push_back(HELP_MORE_LINE);
+        pages.push_back(std::move(page));
+        first = end;
+    }
+    return pages;
+}
+
 void SetHelpLines(std::vector<std::string> lines)
 {
+    // The key table hands the lines over at every h; only new lines start the pages again.
+    if (lines == s_helpLines) return;
     s_helpLines = std::move(lines);
+    s_helpPage = 0;
 }
 
 void ToggleHelp()
 {
+    // On a screen too short for the whole help, h shows each page in turn, then hides it.
+    if (g_helpShown && s_helpPage + 1 < CurrentHelpPages().size()) {
+        ++s_helpPage;
+        return;
+    }
     g_helpShown = !g_helpShown;
+    s_helpPage = 0;
 }
 
 std::string StatusLineText()

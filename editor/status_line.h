@@ -1,7 +1,8 @@
 // The editor's text on screen: the status line along the bottom edge (in the edit modes:
 // the mode, the selected slot's image file and offsets, and whether edits are unsaved;
 // in every mode: the screen message while it lasts) and the help panel of keys that `h`
-// shows and hides, with the lines the key table gives it. Drawn inside the scene after the
+// shows and hides, with the lines the key table gives it; on a screen too short for the
+// whole panel, h shows it a page at a time, each page but the last ending in "more". Drawn inside the scene after the
 // figure; in play, with no message and the help hidden, nothing is drawn and the device is
 // not touched.
 #pragma once
@@ -14,6 +15,9 @@ extern bool g_helpShown;  // starts hidden
 void ToggleHelp();
 // What the help panel lists, one entry a line; the editor knows no keys of its own.
 void SetHelpLines(std::vector<std::string> lines);
+// lines cut into pages of at most linesPerPage lines, "more" closing each page but the
+// last; a line indented as the text of the key above stays on that key's page.
+std::vector<std::vector<std::string>> HelpPages(const std::vector<std::string>& lines, int linesPerPage);
 
 // The status line of the current edit mode; empty in play.
 std::string StatusLineText();

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "base/log.h"
 #include "base/screen_message.h"
@@ -124,7 +125,7 @@ TEST_F(ScreenText, StatusLineNamesTheModeTheSelectedImageItsOffsetsAndUnsavedEdi
     EXPECT_EQ(StatusLineText(), "move | no part selected");
 }
 
-TEST_F(ScreenText, HShowsAndHidesTheHelpInPlayAndANewGameStartsWithItHidden)
+TEST_F(ScreenText, HShowsAndHidesTheHelpInPlayAPageAtATimeOnAShortScreen)
 {
     CopyBundledFont();
     ASSERT_TRUE(LoadFont(FONT_FILE));
@@ -134,12 +135,43 @@ TEST_F(ScreenText, HShowsAndHidesTheHelpInPlayAndANewGameStartsWithItHidden)
     EXPECT_GT(CallsToDrawText(), 0u);
     OnWindowChar('H');  // another character: the panel stays
     EXPECT_TRUE(g_helpShown);
+    // 480 pixels hold less than the whole help: the next h shows its second page.
+    OnWindowChar('h');
+    EXPECT_TRUE(g_helpShown);
+    EXPECT_GT(CallsToDrawText(), 0u);
     OnWindowChar('h');
     EXPECT_EQ(CallsToDrawText(), 0u);
+    // Tall enough for all of it, h only shows and hides.
+    g_screenHeight = 768.0f;
+    OnWindowChar('h');
+    OnWindowChar('h');
+    EXPECT_FALSE(g_helpShown);
 
     OnWindowChar('h');
     ResetGameState();
     EXPECT_FALSE(g_helpShown);
+}
+
+TEST(HelpPages, EveryLineOnceInOrderEachPageFitsAndAKeyKeepsItsTextTogether)
+{
+    const std::vector<std::string> lines = {"Play", "  a  one", "  b  two", "                    two on",
+                                            "                    two ends", "  c  three", "  d  four"};
+    EXPECT_EQ(HelpPages(lines, 7), std::vector<std::vector<std::string>>{lines});
+    const std::vector<std::vector<std::string>> pages = HelpPages(lines, 4);
+    std::vector<std::string> joined;
+    for (const std::vector<std::string>& page : pages) {
+        EXPECT_LE(page.size(), 4u);
+        EXPECT_EQ(page.back() == lines.back(), &page == &pages.back());
+        // A page that starts inside the section opens with its heading again.
+        const bool headed = &page != &pages.front() && page[0] == "Play";
+        joined.insert(joined.end(), page.begin() + (headed ? 1 : 0), page.end() - (&page == &pages.back() ? 0 : 1));
+    }
+    EXPECT_EQ(joined, lines);
+    ASSERT_GE(pages.size(), 2u);
+    EXPECT_EQ(pages[1], (std::vector<std::string>{"Play", "  b  two", "                    two on", "  h                 more"}))
+        << "b's text goes on two lines: b starts the next page, under the heading";
+    // A key longer than a page is cut, never left to run off the screen.
+    for (const std::vector<std::string>& page : HelpPages(lines, 2)) EXPECT_LE(page.size(), 2u);
 }
 
 TEST_F(ScreenText, AMissingOrUnfittingFontLogsOneLineAndDrawsNothing)
