@@ -1,6 +1,7 @@
 #include "editor/status_line.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <utility>
 #include <vector>
