@@ -7,37 +7,13 @@
 #include <algorithm>
 #include <string>
 
+#include "bundled_data_run.h"
 #include "json_reader.h"
 #include "support.h"
 
 namespace {
 
-class EditorStory : public ::testing::Test {
-protected:
-    void SetUp() override { CopyDirectoryFiles(VANTREL_DATA_DIR); }
-
-    int Run(int frames, const std::string& script)
-    {
-        WriteWholeFile("script.txt", script);
-        return RunCommand("VANTREL_D3D=memory '" VANTREL_REPLAY_PATH "' --frames " + std::to_string(frames) +
-                          " script.txt 2>stderr.txt");
-    }
-    JsonValue Dump(const std::string& name)
-    {
-        JsonValue value;
-        EXPECT_TRUE(JsonReader::Parse(ReadWholeFile(name), value)) << name;
-        return value;
-    }
-    static std::string Replaced(std::string text, const std::string& from, const std::string& to)
-    {
-        const size_t at = text.find(from);
-        EXPECT_NE(at, std::string::npos) << from;
-        if (at != std::string::npos) text.replace(at, from.size(), to);
-        return text;
-    }
-
-    ScopedTempDir dir;
-};
+class EditorStory : public BundledDataRun {};
 
 const int HEAD = 8;
 

@@ -5,31 +5,15 @@
 #include <filesystem>
 #include <string>
 
+#include "bundled_data_run.h"
 #include "json_reader.h"
 #include "support.h"
 
 namespace {
 
-class LevelPlay : public ::testing::Test {
+class LevelPlay : public BundledDataRun {
 public:
-    void SetUp() override { CopyDirectoryFiles(VANTREL_DATA_DIR); }
-
-    int Run(int frames, const std::string& script, bool pixels = false)
-    {
-        WriteWholeFile("script.txt", script);
-        std::string command = pixels ? "" : "VANTREL_D3D=memory ";
-        command += "'" VANTREL_REPLAY_PATH "' --frames " + std::to_string(frames);
-        return RunCommand(command + " script.txt 2>stderr.txt");
-    }
-    JsonValue Dump(const std::string& name)
-    {
-        JsonValue value;
-        EXPECT_TRUE(JsonReader::Parse(ReadWholeFile(name), value)) << name << " is not a readable dump";
-        return value;
-    }
     bool HasOpenGl() { return ReadWholeFile("log.log").find("Completed initializing d3d") != std::string::npos; }
-
-    ScopedTempDir dir;
 };
 
 // The dump's text from one top-level member to the next.

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "bundled_data_run.h"
 #include "json_reader.h"
 #include "platform/d3dx/image_decode.h"
 #include "support.h"
@@ -16,33 +17,14 @@ namespace {
 
 const char* const DIK_RIGHT_HEX = "0xCD";
 
-class PlayReplay : public ::testing::Test {
+class PlayReplay : public BundledDataRun {
 protected:
-    void SetUp() override { CopyDirectoryFiles(VANTREL_DATA_DIR); }
-
-    // Runs the game on the bundled data; memory device unless a test needs pixels.
-    int Run(int frames, const std::string& script, bool pixels = false, const std::string& cmdline = "")
-    {
-        WriteWholeFile("script.txt", script);
-        std::string command = pixels ? "" : "VANTREL_D3D=memory ";
-        command += "'" VANTREL_REPLAY_PATH "' --frames " + std::to_string(frames);
-        if (!cmdline.empty()) command += " --cmdline " + cmdline;
-        return RunCommand(command + " script.txt 2>stderr.txt");
-    }
-    JsonValue Dump(const std::string& name)
-    {
-        JsonValue value;
-        EXPECT_TRUE(JsonReader::Parse(ReadWholeFile(name), value)) << name << " is not a readable dump";
-        return value;
-    }
     // Pieces of the cell that stands in level slot `slot`.
     static const JsonValue& CellPieces(const JsonValue& dump, size_t slot)
     {
         const JsonValue& index = dump["level"]["slots"][slot];
         return dump["level"]["cells"][static_cast<size_t>(index.number)]["pieces"];
     }
-
-    ScopedTempDir dir;
 };
 
 TEST_F(PlayReplay, BundledDataLoadsTheWholeWorldInOrder)

@@ -17,6 +17,7 @@
 #include "figure/data_reader.h"
 #include "figure/parts_file.h"
 #include "figure/records.h"
+#include "bundled_data_run.h"
 #include "json_reader.h"
 #include "support.h"
 
@@ -24,29 +25,8 @@ namespace {
 
 const int FRONT_ARM = 3;
 
-class PoseAuthoring : public ::testing::Test {
+class PoseAuthoring : public BundledDataRun {
 protected:
-    void SetUp() override { CopyDirectoryFiles(VANTREL_DATA_DIR); }
-
-    int Run(int frames, const std::string& script)
-    {
-        WriteWholeFile("script.txt", script);
-        return RunCommand("VANTREL_D3D=memory '" VANTREL_REPLAY_PATH "' --frames " + std::to_string(frames) +
-                          " script.txt 2>stderr.txt");
-    }
-    JsonValue Dump(const std::string& name)
-    {
-        JsonValue value;
-        EXPECT_TRUE(JsonReader::Parse(ReadWholeFile(name), value)) << name;
-        return value;
-    }
-    static std::string Replaced(std::string text, const std::string& from, const std::string& to)
-    {
-        const size_t at = text.find(from);
-        EXPECT_NE(at, std::string::npos) << from;
-        if (at != std::string::npos) text.replace(at, from.size(), to);
-        return text;
-    }
     // Presses at pass, one after another.
     static std::string Presses(int pass, const std::string& key, int times)
     {
@@ -63,7 +43,6 @@ protected:
         return lines;
     }
 
-    ScopedTempDir dir;
 };
 
 // The front arm's list in the punch, as bundled.
