@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -135,50 +135,49 @@ void CarryOver(const Records& old, bool sameEditedFiles)
     if (Hooks().recordsReplaced) Hooks().recordsReplaced(sameEditedFiles);
 }
 
-// The files the editor writes whose bytes are not the ones the game read or saved, by
-// name; empty when both hold what the game holds.
-std::string EditedFilesChangedOutside(bool withLevel = true)
+using Names = std::vector<std::string>;
+
+// The names as a message gives them: "a, b".
+std::string Joined(const Names& names)
 {
-    std::string names;
-    if (FileText(PARTS_DATA_FILE) != g_partsFileRecord.text) names = PARTS_DATA_FILE;
-    if (FileText(ANIM_DATA_FILE) != g_animFileRecord.text) names += (names.empty() ? "" : ", ") + std::string(ANIM_DATA_FILE);
-    if (withLevel && g_level && FileText(LEVEL_DATA_FILE) != g_level->fileText)
-        names += (names.empty() ? "" : ", ") + std::string(LEVEL_DATA_FILE);
+    std::string text;
+    for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+    return text;
+}
+
+bool Named(const Names& names, const char* name)
+{
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// The files the editor writes whose bytes are not the ones the game read or saved; empty
+// when they all hold what the game holds.
+Names EditedFilesChangedOutside(bool withLevel = true)
+{
+    Names names;
+    if (FileText(PARTS_DATA_FILE) != g_partsFileRecord.text) names.push_back(PARTS_DATA_FILE);
+    if (FileText(ANIM_DATA_FILE) != g_animFileRecord.text) names.push_back(ANIM_DATA_FILE);
+    if (withLevel && g_level && FileText(LEVEL_DATA_FILE) != g_level->fileText) names.push_back(LEVEL_DATA_FILE);
     return names;
 }
 
-std::vector<std::string> SplitNames(const std::string& names)
-{
-    std::vector<std::string> split;
-    std::stringstream in(names);
-    for (std::string name; std::getline(in, name, ',');) split.push_back(name.substr(name.find_first_not_of(' ')));
-    return split;
-}
-
 // Whether the changed names are only files the editor writes (its own saves).
-bool OnlyEditedFiles(const std::string& changed)
+bool OnlyEditedFiles(const Names& changed)
 {
-    for (const std::string& name : SplitNames(changed)) {
+    for (const std::string& name : changed) {
         if (name != PARTS_DATA_FILE && name != ANIM_DATA_FILE && name != LEVEL_DATA_FILE) return false;
     }
     return true;
 }
 
-bool Named(const std::string& names, const char* name)
+// The watched files whose stamps differ from the last look, sorted by name.
+Names ChangedNames(const Stamps& now)
 {
-    for (const std::string& n : SplitNames(names)) {
-        if (n == name) return true;
-    }
-    return false;
-}
-
-std::string ChangedNames(const Stamps& now)
-{
-    std::string names;
+    Names names;
     for (const auto& entry : now) {
         auto was = s_stamps.find(entry.first);
         if (was != s_stamps.end() && was->second == entry.second) continue;
-        names += (names.empty() ? "" : ", ") + entry.first;
+        names.push_back(entry.first);
     }
     return names;
 }
@@ -225,8 +224,8 @@ bool ReloadChangedDataFiles()
     const Stamps stamps = StampAll();
     if (stamps == s_stamps) return false;
 
-    const std::string changedOutside = EditedFilesChangedOutside();
-    const std::string changed = ChangedNames(stamps);
+    const Names changedOutside = EditedFilesChangedOutside();
+    const Names changed = ChangedNames(stamps);
     if (changedOutside.empty() && OnlyEditedFiles(changed)) {
         // The game's own save: the files hold what the game holds.
         s_stamps = stamps;
@@ -236,13 +235,13 @@ bool ReloadChangedDataFiles()
         // Reading it would lose the edits; undoing them, or saving elsewhere, lets it in.
         if (!(stamps == s_heldStamps)) {
             s_heldStamps = stamps;
-            const std::string why = changedOutside + " changed on disk: not reloaded while edits are unsaved";
+            const std::string why = Joined(changedOutside) + " changed on disk: not reloaded while edits are unsaved";
             WriteLog(why.c_str());
             PostScreenMessage(why);
         }
         return false;
     }
-    Reload(changed, !Named(changed, LEVEL_DATA_FILE));
+    Reload(Joined(changed), !Named(changed, LEVEL_DATA_FILE));
     // Taken after the reading: the readers create missing files, and the images to
     // watch are those of the records now in use.
     s_stamps = StampAll();
