@@ -64,11 +64,17 @@ const char* ModeName(int mode)
     }
 }
 
-// A strip the width of the screen with one line of text per entry, at the bottom edge;
-// returns its height.
-float DrawBottomStrip(ScreenTextPass& pass, const std::vector<std::pair<std::string, DWORD>>& lines)
+// A strip the width of the screen with each entry's text, wrapped to the screen, at the
+// bottom edge; returns its height.
+float DrawBottomStrip(ScreenTextPass& pass, const std::vector<std::pair<std::string, DWORD>>& entries)
 {
-    if (lines.empty()) return 0.0f;
+    if (entries.empty()) return 0.0f;
+    const int advance = TextAdvance();
+    const float room = static_cast<float>(g_screenWidth) - 2.0f * PADDING;
+    const size_t width = advance > 0 && room > 0.0f ? static_cast<size_t>(room) / static_cast<size_t>(advance) : 0;
+    std::vector<std::pair<std::string, DWORD>> lines;
+    for (const auto& [text, colour] : entries)
+        for (std::string& line : WrapStripLine(text, width)) lines.emplace_back(std::move(line), colour);
     const float lineHeight = static_cast<float>(TextLineHeight());
     const float height = lineHeight * static_cast<float>(lines.size()) + 2.0f * PADDING;
     float top = g_screenHeight - height;
@@ -101,6 +107,29 @@ void DrawHelp(ScreenTextPass& pass)
 }
 
 }  // namespace
+
+std::vector<std::string> WrapStripLine(const std::string& text, size_t width)
+{
+    static const std::string SEPARATOR = " | ";
+    if (width == 0 || text.size() <= width) return {text};
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (text.size() - start > width) {
+        // The separator may end just past the width: its trailing space is dropped anyway.
+        size_t cut = text.rfind(SEPARATOR, start + width);
+        size_t next = cut + SEPARATOR.size();
+        if (cut == std::string::npos || cut <= start) {
+            cut = text.rfind(' ', start + width);
+            next = cut + 1;
+        }
+        if (cut == std::string::npos || cut <= start) cut = next = start + width;
+        lines.push_back(text.substr(start, cut - start));
+        while (next < text.size() && text[next] == ' ') ++next;
+        start = next;
+    }
+    lines.push_back(text.substr(start));
+    return lines;
+}
 
 std::vector<std::vector<std::string>> HelpPages(const std::vector<std::string>& lines, int linesPerPage)
 {

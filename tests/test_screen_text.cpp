@@ -174,6 +174,20 @@ TEST(HelpPages, EveryLineOnceInOrderEachPageFitsAndAKeyKeepsItsTextTogether)
     for (const std::vector<std::string>& page : HelpPages(lines, 2)) EXPECT_LE(page.size(), 2u);
 }
 
+TEST(WrapStripLine, BreaksAtSeparatorsThenSpacesThenAnywhereAndNeverPastTheWidth)
+{
+    const std::string pose = "pose | frame 0 punch | key 1 | dest 95  speed 1000  40 ms | * unsaved";
+    EXPECT_EQ(WrapStripLine(pose, 200), std::vector<std::string>{pose});
+    EXPECT_EQ(WrapStripLine(pose, 0), std::vector<std::string>{pose}) << "no font width: left as it is";
+    EXPECT_EQ(WrapStripLine(pose, 40),
+              (std::vector<std::string>{"pose | frame 0 punch | key 1", "dest 95  speed 1000  40 ms | * unsaved"}));
+    // A separator ending just past the width still breaks there.
+    EXPECT_EQ(WrapStripLine("abcd | efgh", 5), (std::vector<std::string>{"abcd", "efgh"}));
+    EXPECT_EQ(WrapStripLine("vecanim.dat:12: unknown key here", 16),
+              (std::vector<std::string>{"vecanim.dat:12:", "unknown key here"}));
+    EXPECT_EQ(WrapStripLine("abcdefghij", 4), (std::vector<std::string>{"abcd", "efgh", "ij"}));
+}
+
 TEST_F(ScreenText, AMissingOrUnfittingFontLogsOneLineAndDrawsNothing)
 {
     EXPECT_FALSE(LoadFont(FONT_FILE));
