@@ -199,6 +199,7 @@ void DeleteLevelPiece()
         LevelCell& cell = *g_level->CellAt(s_column, s_row);
         for (int i = s_index; i + 1 < cell.count; ++i) cell.pieces[i] = cell.pieces[i + 1];
         --cell.count;
+        g_level->pieceNotes.erase(&piece);
         delete &piece;
         s_index = -1;
         return true;

@@ -1,6 +1,8 @@
 // The level: a grid of screen-sized cells holding placed part images.
 #pragma once
+#include <map>
 #include <string>
+#include <vector>
 
 #include "figure/records.h"
 
@@ -21,6 +23,10 @@ struct Level {
     // The level file's bytes as read or last saved ("" when there was none): the save
     // refuses to write over anything else, and keeps the file's comments.
     std::string fileText;
+    // The comment and blank lines that stood right above a piece's line in the file, each
+    // without its line end: they go with the piece wherever it moves, and with it when it is
+    // deleted. Only pieces with such lines are here.
+    std::map<const ManPart*, std::vector<std::string>> pieceNotes;
 
     // The cell at column, row; null outside the grid or where no cell is.
     LevelCell* CellAt(int column, int row) const;

@@ -68,6 +68,7 @@ struct LevelRead {
     std::vector<DataProblem>* problems = nullptr;
     Level* level = nullptr;
     int column = -1, row = -1;  // of the last good cell= line; -1: pieces have nowhere to go
+    std::map<const ManPart*, int> pieceLines;  // each piece's line in the file
 };
 LevelRead* s_read = nullptr;
 
@@ -223,6 +224,7 @@ void ReadPiece(int line, const char* value)
     piece->movable = flags.movable;
     piece->pushable = flags.pushable;
     cell.pieces[cell.count++] = piece;
+    r.pieceLines[piece] = line;
 }
 
 bool HandleLevelKey(const char* key, const char* value)
@@ -265,6 +267,23 @@ bool IsComment(const std::string& text)
 {
     const size_t first = text.find_first_not_of(" \t");
     return first != std::string::npos && text.compare(first, 2, "//") == 0;
+}
+
+bool IsBlank(const std::string& text)
+{
+    return text.find_first_not_of(" \t") == std::string::npos;
+}
+
+// The comment and blank lines right above each piece's line, for the pieces that have any.
+void NotePieces(Level& level, const std::vector<Line>& lines, const std::map<const ManPart*, int>& pieceLines)
+{
+    for (const auto& [piece, number] : pieceLines) {
+        size_t first = static_cast<size_t>(number) - 1;  // the piece's own line, counted from 0
+        if (number < 1 || first >= lines.size() || KeyOf(lines[first].text) != "piece") continue;
+        while (first > 0 && (IsComment(lines[first - 1].text) || IsBlank(lines[first - 1].text))) --first;
+        for (size_t i = first; i + 1 < static_cast<size_t>(number); ++i)
+            level.pieceNotes[piece].push_back(lines[i].text);
+    }
 }
 
 // "cell=C,R" of a line as the reader would take it, or false.
@@ -331,6 +350,7 @@ Level* ReadLevel(const char* fileName, std::vector<DataProblem>& problems)
     SetDataLineObserver(nullptr);
     s_read = nullptr;
     read.level->fileText = text;
+    NotePieces(*read.level, SplitLines(text), read.pieceLines);
     return read.level;
 }
 
@@ -356,7 +376,12 @@ Level* CopyLevel(const Level& from)
         if (!copy) {
             copy = new LevelCell();
             for (int p = 0; p < cell->count && p < MAX_CELL_PIECES; ++p) {
-                if (cell->pieces[p]) copy->pieces[copy->count++] = new ManPart(*cell->pieces[p]);
+                const ManPart* piece = cell->pieces[p];
+                if (!piece) continue;
+                copy->pieces[copy->count] = new ManPart(*piece);
+                auto notes = from.pieceNotes.find(piece);
+                if (notes != from.pieceNotes.end()) level->pieceNotes[copy->pieces[copy->count]] = notes->second;
+                ++copy->count;
             }
         }
         level->slots[i] = copy;
@@ -369,14 +394,15 @@ std::string LevelText(const Level& level, const std::string& known)
 {
     const std::vector<Line> lines = SplitLines(known);
     const std::string end = !lines.empty() && lines.front().end == "\r\n" ? "\r\n" : "\n";
-    // The comments that open the file, and those standing right above each cell= line.
+    // The comments that open the file, those standing right above each cell= line, and those
+    // that close it; the lines above a piece go with the piece (Level::pieceNotes).
     std::string head;
     std::map<int, std::string> above;  // slot -> comment lines
     std::string pending;
     bool sawCell = false;
     for (const Line& line : lines) {
         int column = -1, row = -1;
-        if (IsComment(line.text)) {
+        if (IsComment(line.text) || (sawCell && IsBlank(line.text))) {
             pending += line.text + end;
         } else if (CellLine(line.text, column, row)) {
             if (column >= 0 && column < LEVEL_COLUMNS && row >= 0 && row < LEVEL_ROWS)
@@ -384,12 +410,13 @@ std::string LevelText(const Level& level, const std::string& known)
             pending.clear();
             sawCell = true;
         } else {
-            // Blank lines and the like keep their place among the opening comments only.
-            if (!sawCell) head += pending + (line.text.find_first_not_of(" \t") == std::string::npos ? end : "");
+            // Before the first cell, blank lines keep their place among the opening comments.
+            if (!sawCell) head += pending + (IsBlank(line.text) ? end : "");
             pending.clear();
         }
     }
     if (!sawCell) head += pending;
+    const std::string tail = sawCell ? pending : "";
 
     std::ostringstream o;
     o << head;
@@ -410,6 +437,9 @@ std::string LevelText(const Level& level, const std::string& known)
             for (int i = 0; i < cell->count && i < MAX_CELL_PIECES; ++i) {
                 const ManPart* piece = cell->pieces[i];
                 if (!piece) continue;
+                auto notes = level.pieceNotes.find(piece);
+                if (notes != level.pieceNotes.end())
+                    for (const std::string& note : notes->second) o << note << end;
                 o << "piece=" << piece->vecpartnum << "," << ShortestDecimal(piece->x) << ","
                   << ShortestDecimal(piece->y) << "," << piece->layer;
                 const std::string flags = Flags(*piece);
@@ -418,6 +448,7 @@ std::string LevelText(const Level& level, const std::string& known)
             }
         }
     }
+    o << tail;
     return o.str();
 }
 

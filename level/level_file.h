@@ -35,9 +35,10 @@ void DeleteLevel(Level* level);
 Level* CopyLevel(const Level& from);
 
 // The whole level in file form: cells in slot order (column by column), each cell's
-// pieces in its drawing order, a shared cell as same=. The comment lines of known that
-// stand above a cell= line stay above that cell's line where the cell still exists, and
-// the comments that open known stay at the top.
+// pieces in its drawing order, a shared cell as same=. The comment and blank lines of
+// known that stand above a cell= line stay above that cell's line where the cell still
+// exists, those that open and close known stay at the top and the end, and a piece's own
+// (Level::pieceNotes) stay above it.
 std::string LevelText(const Level& level, const std::string& known);
 
 // Writes level as fileName, atomic with NAME.bak, refused when the file is no longer

@@ -2,6 +2,7 @@
 // data, checked through the dumps, the files written and the screenshots.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -106,7 +107,13 @@ TEST_F(LevelPlay, PiecesMovedAddedDeletedAndFlaggedInLevelModeAreSavedAndPlayedA
         "138 key down F1\n"
         "139 key up F1\n"
         "150 dump play.json\n";
-    const std::string bundled = ReadWholeFile("veclevel.dat");
+    // Notes above the crates this edits: each goes where its crate goes, and with it.
+    std::string bundled = ReadWholeFile("veclevel.dat");
+    for (const auto& [piece, note] : {std::pair{"piece=10,635,260", "// moved\n\n"}, {"piece=10,320,320", "// deleted\n"},
+                                      {"piece=10,500,130", "// copied\n"}})
+        bundled.insert(bundled.find(piece), note);
+    bundled += "// the end\n";
+    WriteWholeFile("veclevel.dat", bundled);
     ASSERT_EQ(Run(151, script), 0) << ReadWholeFile("stderr.txt");
 
     const JsonValue crossed = Dump("crossed.json");
@@ -136,6 +143,13 @@ TEST_F(LevelPlay, PiecesMovedAddedDeletedAndFlaggedInLevelModeAreSavedAndPlayedA
     EXPECT_NE(file.find("// The far end: the start's cell once more.\ncell=4,1\nsame=0,1\n"), std::string::npos);
     EXPECT_NE(file.find("piece=11,532,130,4,mp\n"), std::string::npos) << file;
     EXPECT_EQ(file.find("piece=10,320,320"), std::string::npos);
+    EXPECT_EQ(file.find("// deleted"), std::string::npos);
+    EXPECT_NE(file.find("// copied\npiece=10,500,130,3,smp\n"), std::string::npos);
+    EXPECT_EQ(file.find("// copied"), file.rfind("// copied")) << "the copy is a new piece, with no note";
+    const size_t floorCellLine = file.find("cell=1,1\n"), moved = file.find("// moved\n\npiece=10,");
+    EXPECT_TRUE(floorCellLine < moved && moved < file.find("cell=2,1\n")) << "into the floor cell with its crate";
+    const std::string last = "same=0,1\n// the end\n";  // the file's closing comment stays last
+    EXPECT_EQ(file.substr(file.size() - std::min(file.size(), last.size())), last);
     EXPECT_EQ(RunCommand("'" VANTREL_CHECK_PATH "' . > check.txt 2>&1"), 0) << ReadWholeFile("check.txt");
 
     // Undo after the save takes the image back and the level is unsaved again; F1 plays on
