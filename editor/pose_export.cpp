@@ -14,9 +14,7 @@
 #include "figure/anim_save.h"
 #include "game/modes.h"
 
-#ifdef VANTREL_HAS_EXPORT
 #include "export/export.h"
-#endif
 
 namespace {
 
@@ -49,7 +47,6 @@ std::string PoseExportBase(int frame)
 void ExportPoseFrame()
 {
     if (g_editMode != EDIT_POSE) return;
-#ifdef VANTREL_HAS_EXPORT
     std::error_code error;
     std::filesystem::create_directories(EXPORT_FOLDER, error);
     const std::string base = PoseExportBase(g_poseFrame);
@@ -76,7 +73,4 @@ void ExportPoseFrame()
     const std::string said = "Exported " + files;
     WriteLog(said.c_str());
     PostScreenMessage(said);
-#else
-    PostScreenMessage("Export is not in this build: use vantrel-export");
-#endif
 }

@@ -134,12 +134,15 @@ bool BackBufferSize(IDirect3DDevice8* device, unsigned& width, unsigned& height)
 {
     IDirect3DSurface8* back = nullptr;
     if (FAILED(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back)) || !back) return false;
-    D3DSURFACE_DESC desc;
+    D3DSURFACE_DESC desc = {};
     const bool read = SUCCEEDED(back->GetDesc(&desc));
     back->Release();
     width = desc.Width;
     height = desc.Height;
-    return read && width > 0 && height > 0;
+    // The pixels are read as 32-bit words; a real device on a 16-bit display mode has a back
+    // buffer of another format, which would be read as garbage.
+    const bool words = desc.Format == D3DFMT_X8R8G8B8 || desc.Format == D3DFMT_A8R8G8B8;
+    return read && words && width > 0 && height > 0;
 }
 
 // The canvas shows scale picture pixels per figure pixel, the figure's origin at its centre.
@@ -307,7 +310,7 @@ bool CaptureFrame(int frameNumber, const ExportOptions& options, FrameCapture& c
     AnimFrame& frame = *found;
     unsigned canvasWidth = 0, canvasHeight = 0;
     if (!BackBufferSize(device, canvasWidth, canvasHeight)) {
-        error = "the device's back buffer cannot be read";
+        error = "the device's back buffer cannot be read (32-bit colour is needed)";
         return false;
     }
     if (options.width > canvasWidth || options.height > canvasHeight) {

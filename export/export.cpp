@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <numeric>
 
 #include "export/capture.h"
@@ -55,8 +56,12 @@ void RemoveParts(const std::vector<std::string>& paths)
 bool PutInPlace(const std::vector<std::string>& paths, std::string& error)
 {
     for (const std::string& path : paths) {
-        if (std::rename((path + PART_SUFFIX).c_str(), path.c_str()) != 0) {
-            error = "cannot write " + path + ": " + std::strerror(errno);
+        // The library's rename, since the C one on Windows will not replace a file that is
+        // there already, which is every export after the first.
+        std::error_code failure;
+        std::filesystem::rename(path + PART_SUFFIX, path, failure);
+        if (failure) {
+            error = "cannot write " + path + ": " + failure.message();
             RemoveParts(paths);
             return false;
         }

@@ -85,16 +85,13 @@ public:
                                            D3DPRESENT_PARAMETERS* parameters, IDirect3DDevice8** device) override
     {
         if (PlatformFailureRequested("createdevice")) return D3DERR_NOTAVAILABLE;
-        if (!parameters || !PlatformScripted()) {
-            const HRESULT hr = real_->CreateDevice(adapter, type, focusWindow, behaviour, parameters, device);
-            if (SUCCEEDED(hr) && device) g_lastDevice = *device;
-            return hr;
-        }
-        // Scripted runs take screenshots after the pass, from the back buffer: it must be
-        // lockable and keep its picture through Present. What is drawn does not change.
+        if (!parameters) return real_->CreateDevice(adapter, type, focusWindow, behaviour, parameters, device);
+        // The export reads its pictures back from the back buffer, so it is lockable, as the
+        // stand-in device's always is. Scripted runs also take screenshots after the pass
+        // from it, so there it keeps its picture through Present. What is drawn does not change.
         D3DPRESENT_PARAMETERS asked = *parameters;
         asked.Flags |= D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
-        asked.SwapEffect = D3DSWAPEFFECT_COPY;
+        if (PlatformScripted()) asked.SwapEffect = D3DSWAPEFFECT_COPY;
         const HRESULT hr = real_->CreateDevice(adapter, type, focusWindow, behaviour, &asked, device);
         asked.Flags = parameters->Flags;
         asked.SwapEffect = parameters->SwapEffect;

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds zlib, libpng and libjpeg-turbo for 64-bit Windows from Debian's own source
+# Builds zlib, libpng, libjpeg-turbo and giflib for 64-bit Windows from Debian's own source
 # packages into a prefix (default build-win/deps), as static libraries. Each library
 # is skipped once its stamp exists, so a second run costs nothing.
 set -euo pipefail
@@ -15,4 +15,5 @@ source "$root/tools/deps.sh"
 # Debian's zlib source drops the Windows resource script its DLL needs, which is one more
 # reason only the static libraries are built.
 build_image_libraries -DVANTREL_WIN_DEPS="$prefix"
+build_giflib
 echo "build-deps: $prefix"

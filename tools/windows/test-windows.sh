@@ -68,14 +68,16 @@ export DISPLAY=":$(head -n 1 "$display_file")"
 "$wine" wineboot -i >/dev/null 2>&1
 /usr/lib/wine/wineserver -w
 
-# run_in DIR COMMAND...: a fresh copy of the bundled data and the script in DIR, then COMMAND there.
+# run_in DIR COMMAND...: a fresh copy of the bundled data and the script (fall-land-tab
+# unless script names another) in DIR, then COMMAND there.
+script=fall-land-tab.script
 run_in() {
   local dir="$1"
   shift
   rm -rf "$dir"
   mkdir -p "$dir"
   cp "$root"/data/* "$dir/"
-  cp "$root/tools/windows/fall-land-tab.script" "$dir/script.txt"
+  cp "$root/tools/windows/$script" "$dir/script.txt"
   (cd "$dir" && "$@")
 }
 
@@ -146,6 +148,33 @@ if "$out/image-diff" "$out/run-linux/shot.png" "$out/run-windows/shot.png" --cha
   pass "screenshots match"
 else
   fail "screenshots differ (see $out/shot-difference.png)"
+fi
+
+# e in pose mode reads the pictures back from the real device's back buffer and writes them
+# with the Windows build's own giflib and libpng: the sheet's layout and timing are the
+# Linux build's, and its pixels within the screenshots' allowance.
+step "export from pose mode on both builds"
+script=pose-export.script
+run_in "$out/export-linux" env SDL_VIDEODRIVER=offscreen "$linux_replay" --frames 20 script.txt >/dev/null 2>&1 || true
+status=0
+run_in "$out/export-windows" timeout 300 "$wine" "$out/vantrel-replay.exe" --frames 20 script.txt || status=$?
+if [ "$status" -gt 128 ]; then
+  echo "note: Wine ended by signal $((status - 128)); running the export once more"
+  status=0
+  run_in "$out/export-windows" timeout 300 "$wine" "$out/vantrel-replay.exe" --frames 20 script.txt || status=$?
+fi
+script=fall-land-tab.script
+exported="export/0-punch-with-the-front-arm"
+if [ "$status" -eq 0 ] && [ -s "$out/export-windows/$exported.gif" ] &&
+   [ "$(grep -c '^Exported ' "$out/export-windows/log.log")" -eq 2 ] &&
+   diff <(adapter_free "$out/export-linux/log.log") <(adapter_free "$out/export-windows/log.log") &&
+   head -c 6 "$out/export-windows/$exported.gif" | grep -q '^GIF89a$' &&
+   cmp -s "$out/export-linux/$exported.json" "$out/export-windows/$exported.json" &&
+   "$out/image-diff" "$out/export-linux/$exported.png" "$out/export-windows/$exported.png" --channel 2 \
+     --pixels 200 --mask "$out/export-difference.png"; then
+  pass "e writes the GIF, and the sheet and its JSON as the Linux build does, twice over"
+else
+  fail "the export of the Windows build (exit $status): $(ls "$out/export-windows/export" 2>&1 | tr '\n' ' ')"
 fi
 
 # The program itself, entered through the real WinMain as a GUI program. Xvfb's screen
