@@ -172,13 +172,6 @@ std::vector<Added> KeyBlock(const AnimKey& k, int index, int frame, int list)
     return block;
 }
 
-// Whether the reader read a line in pieces: what each piece did is not known line by line.
-bool HasCutLine(const Plan& plan)
-{
-    return std::any_of(plan.drafts.begin(), plan.drafts.end(),
-                       [](const Draft& d) { return d.line.text.size() >= static_cast<size_t>(MAX_DATA_LINE - 1); });
-}
-
 // Whether no key line between line `after` and the next key= line leans on the key= line
 // above: a key= line put there would take those lines over.
 bool NothingChosenAfter(const Plan& plan, int after)
@@ -425,8 +418,10 @@ SaveResult SaveAnimEdits(const std::vector<ListId>& lists, const std::vector<Key
     AnimFileRecord record = g_animFileRecord;
     Plan plan = MakePlan(record);
     count = AnimSaveCount();
-    if (!lists.empty() && HasCutLine(plan)) {
-        why = std::string(ANIM_DATA_FILE) + " has lines longer than the game reads whole";
+    // The reader's note of a line read in pieces is only its last piece's: a value there may
+    // not be where the notes say, and a line added for it could come before one that sets it.
+    if (const int cut = FirstLineReadInPieces(record.text)) {
+        why = LineInPiecesWhy(ANIM_DATA_FILE, cut);
         return SaveResult::REFUSED;
     }
     for (const ListId& id : lists) {

@@ -60,6 +60,13 @@ FILE* OpenOrCreate(const char* fileName)
     return std::fopen(fileName, "a+");
 }
 
+// Whether a line is a comment as HandleLine takes it: "//" after any leading "=".
+bool OpensComment(const char* line)
+{
+    while (*line == '=') ++line;
+    return line[0] == '/' && line[1] == '/';
+}
+
 void HandleLine(char* line, int lineNumber, DataKeyHandler handler)
 {
     char* p = line;
@@ -98,11 +105,17 @@ int ReadDataFile(const char* fileName, DataKeyHandler handler, const char* doneL
     if (file) {
         char line[MAX_DATA_LINE];
         int lineNumber = 1;  // where the piece now read began; a cut line keeps its number
+        bool continued = false;  // the piece read is the rest of a line cut at the buffer
+        bool comment = false;    // the line the piece belongs to opened as a comment
         // A read error ends the file as the end would; a stream in error never reaches it.
         while (!std::feof(file) && !std::ferror(file)) {
             bool endsLine = false;
             if (!ReadLine(file, line, endsLine)) break;
-            if (line[0] != '\0') HandleLine(line, lineNumber, handler);
+            // A long line is still read in pieces, each a line of its own, as files have
+            // always been read; but the rest of a long comment is the comment's, never keys.
+            if (!continued) comment = OpensComment(line);
+            if (line[0] != '\0' && !comment) HandleLine(line, lineNumber, handler);
+            continued = !endsLine;
             if (endsLine) ++lineNumber;
         }
         std::fclose(file);

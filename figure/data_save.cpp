@@ -1,16 +1,13 @@
 #include "figure/data_save.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 #include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <filesystem>
 #include <map>
-#include <sstream>
 
+#include "base/file_write.h"
 #include "figure/data_reader.h"
+#include "figure/records.h"
 
 std::vector<Line> SplitLines(const std::string& text)
 {
@@ -36,40 +33,23 @@ std::vector<Line> SplitLines(const std::string& text)
 
 namespace {
 
+// Read in one piece of the file's own size: a stream copied through a string stream
+// takes several times the file in memory, and data folders may hold large files.
 bool ReadFile(const char* name, std::string& text)
 {
-    std::ifstream in(name, std::ios::in | std::ios::binary);
-    if (!in) return false;
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    text = bytes.str();
-    return !in.bad();
-}
-
-bool WriteFile(const std::string& name, const std::string& text)
-{
-    std::ofstream out(name, std::ios::out | std::ios::binary | std::ios::trunc);
-    out << text;
-    out.close();
-    return static_cast<bool>(out);
-}
-
-// Replaces to with from in one step, so a reader finds either the old file or the new.
-bool ReplaceFile(const std::string& from, const std::string& to)
-{
-#ifdef _WIN32
-    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-#else
-    return std::rename(from.c_str(), to.c_str()) == 0;
-#endif
-}
-
-// Writes text to name through a temporary beside it; the temporary never stays behind.
-bool WriteAtomically(const std::string& name, const std::string& temporary, const std::string& text)
-{
-    if (WriteFile(temporary, text) && ReplaceFile(temporary, name)) return true;
-    std::remove(temporary.c_str());
-    return false;
+    std::FILE* file = std::fopen(name, "rb");
+    if (!file) return false;
+    text.clear();
+    char buffer[1 << 16];
+    // Only a plain file's size means anything: a folder opens here and "ends" far away.
+    std::error_code error;
+    const auto size = std::filesystem::file_size(name, error);
+    if (!error && std::filesystem::is_regular_file(name, error)) text.reserve(static_cast<size_t>(size));
+    size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
+    const bool ok = !std::ferror(file);
+    std::fclose(file);
+    return ok;
 }
 
 }  // namespace
@@ -189,20 +169,52 @@ SaveResult WriteSavedText(const char* fileName, const std::string& known, const 
         return SaveResult::CHANGED_ON_DISK;
     }
     const std::string name = fileName;
-    if (!WriteAtomically(name + ".bak", name + ".saving", onDisk)) {
-        why = "cannot write " + name + ".bak";
+    std::string cause;
+    if (!WriteFileAtomically(name + ".bak", onDisk, cause)) {
+        why = "cannot write " + name + ".bak: " + cause;
         return SaveResult::NOT_WRITTEN;
     }
-    if (!WriteAtomically(name, name + ".saving", text)) {
-        why = "cannot write " + name;
+    // A data file kept as a link stays one: the file it names takes the save.
+    if (!WriteFileAtomically(WriteTarget(name), text, cause)) {
+        why = "cannot write " + name + ": " + cause;
         return SaveResult::NOT_WRITTEN;
     }
     return SaveResult::SAVED;
 }
 
+bool ReadInPieces(const std::string& lineText)
+{
+    if (lineText.size() <= static_cast<size_t>(MAX_DATA_LINE - 1)) return false;
+    const size_t start = lineText.find_first_not_of('=');
+    return start == std::string::npos || lineText.compare(start, 2, "//") != 0;
+}
+
+int FirstLineReadInPieces(const std::string& text)
+{
+    int number = 0;
+    for (const Line& line : SplitLines(text)) {
+        ++number;
+        if (ReadInPieces(line.text)) return number;
+    }
+    return 0;
+}
+
+std::string LineInPiecesWhy(const char* fileName, int line)
+{
+    return std::string(fileName) + ":" + std::to_string(line) + " is longer than " +
+           std::to_string(MAX_DATA_LINE - 1) +
+           " characters, which the game reads as several lines; split it in a text editor to save here";
+}
+
 SaveResult SaveValues(const char* fileName, const std::string& known, std::vector<ValueWrite>& writes,
                       std::string& newText, std::vector<int>& newNumber, std::string& why)
 {
+    // Which record a piece of such a line addresses, and where its value lies, is not known
+    // line by line, so no line of the file is safe to rewrite or to add after.
+    if (const int cut = FirstLineReadInPieces(known)) {
+        why = LineInPiecesWhy(fileName, cut);
+        return SaveResult::REFUSED;
+    }
     const std::string text = Rewrite(known, writes, newNumber);
     const SaveResult result = WriteSavedText(fileName, known, text, why);
     if (result == SaveResult::SAVED) newText = text;

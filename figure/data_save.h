@@ -27,7 +27,8 @@ struct ValueWrite {
 // The whole file as bytes; empty when it cannot be read.
 std::string FileText(const char* name);
 
-// Rewrites fileName, which must still hold known, with the writes. On success newText is
+// Rewrites fileName, which must still hold known, with the writes; refused, with nothing
+// written, where a line of the file is read in pieces (ReadInPieces). On success newText is
 // what the file now holds and newNumber maps each old line number to its new one (so the
 // caller can move what it remembers); on failure why names the cause and the file is as it was.
 SaveResult SaveValues(const char* fileName, const std::string& known, std::vector<ValueWrite>& writes,
@@ -51,6 +52,15 @@ bool ReplaceValue(std::string& line, const std::string& key, const std::string& 
 // The shortest decimal, without an exponent, that the reader turns back into exactly
 // this float.
 std::string ShortestDecimal(float value);
+// Whether the reader reads this line (without its end) in pieces, each piece as a line of
+// its own: a line longer than the reader's buffer that is not a comment (a comment's
+// rest is never read). A save cannot rewrite such a line, or lean on the reader's notes
+// about it, without changing what its other pieces say.
+bool ReadInPieces(const std::string& lineText);
+// The first line of text (from 1) read in pieces, or 0.
+int FirstLineReadInPieces(const std::string& text);
+// Why a save touching such a line of fileName is refused.
+std::string LineInPiecesWhy(const char* fileName, int line);
 // Writes text as fileName, which must still hold known: atomic, the old file kept as
 // NAME.bak. On failure why names the cause and the file is as it was.
 SaveResult WriteSavedText(const char* fileName, const std::string& known, const std::string& text, std::string& why);

@@ -129,6 +129,43 @@ TEST_F(Edits, UndoAndRedoStepOverASaveAndFollowTheSavedState)
     EXPECT_EQ(g_parts[0].yoffset, 1.6f);
 }
 
+TEST_F(Edits, ALineReadInPiecesRefusesTheSaveAndALinkedFileStaysALink)
+{
+    // The reader takes "part=1" at the cut as a line of its own; rewriting the physical
+    // line or adding after it would change another part.
+    const std::string cut = "numparts=2\npart=0\ntexture=none.png\nxoffset=2.0" + std::string(988, ' ') +
+                            "part=1\ntexture=none.png\n";
+    WriteWholeFile("vecparts.dat", cut);
+    LoadVectorParts();
+    NudgeOffset(0, false, 1.0f);
+    EXPECT_FALSE(SaveEdits());
+    EXPECT_EQ(ReadWholeFile("vecparts.dat"), cut);
+    EXPECT_TRUE(LogHas("vecparts.dat not saved: vecparts.dat:4 is longer than 999 characters, which the game "
+                       "reads as several lines; split it in a text editor to save here"));
+    EXPECT_TRUE(g_editsUnsaved);
+    ForgetEdits();
+
+    // A data file kept as a link elsewhere is saved into what it names; links planted
+    // beside it, under the backup's name or the old temporary's, are never followed.
+    namespace fs = std::filesystem;
+    fs::create_directory("kept");
+    WriteWholeFile("kept/parts.dat", PARTS);
+    WriteWholeFile("victim", "mine");
+    fs::remove("vecparts.dat");
+    fs::create_symlink("kept/parts.dat", "vecparts.dat");
+    fs::create_symlink("victim", "vecparts.dat.bak");
+    fs::create_symlink("victim", "vecparts.dat.saving");
+    LoadVectorParts();
+    NudgeOffset(0, false, 1.0f);
+    ASSERT_TRUE(SaveEdits());
+    EXPECT_TRUE(fs::is_symlink("vecparts.dat"));
+    EXPECT_NE(ReadWholeFile("kept/parts.dat").find("\r\nxoffset=2.1\r\n"), std::string::npos);
+    EXPECT_FALSE(fs::is_symlink("vecparts.dat.bak"));
+    EXPECT_EQ(ReadWholeFile("vecparts.dat.bak"), PARTS);
+    EXPECT_EQ(ReadWholeFile("victim"), "mine");
+    EXPECT_EQ(std::distance(fs::directory_iterator("kept"), fs::directory_iterator()), 1) << "no temporary left";
+}
+
 TEST_F(Edits, TenAndMoreAreWrittenWithoutAnExponent)
 {
     for (int i = 0; i < 100; ++i) NudgeOffset(1, false, 1.0f);
@@ -287,6 +324,22 @@ TEST_F(KeyEdits, InsertedAndDeletedKeysSaveAsBlocksAndUndoAndRedoSaveBackByteFor
     std::vector<std::vector<float>> expected = edited;
     expected[3][0] = -42.0f;
     EXPECT_EQ(Keys(0, 0), expected);
+}
+
+TEST_F(KeyEdits, AValueOnALineReadInPiecesIsNotWrittenAnywhere)
+{
+    // key=1 past the cut is read as its own line: the reader's note of the line is that,
+    // and a new key_destangle line for key 0 would land above the one that sets it.
+    const std::string anim = "numframes=1\nframe=0\nkey_part=0\nnumkeys=2\nkey=0\nkey_rotspeed=10\nkey_destangle=90" +
+                             std::string(MAX_DATA_LINE - 17, ' ') + "key=1\nkey_destangle=5\n";
+    WriteWholeFile("vecanim.dat", anim);
+    LoadVectorAnim();
+    ASSERT_EQ(KeyAt(0, 0, 0)->destAngle, 90.0f);
+    SetKeyAngles({{IdAt(0, 0), 92.0f, 10.0f}});
+    EXPECT_FALSE(SaveEdits());
+    EXPECT_EQ(ReadWholeFile("vecanim.dat"), anim);
+    EXPECT_TRUE(LogHas("vecanim.dat not saved: vecanim.dat:7 is longer than 999 characters, which the game "
+                       "reads as several lines; split it in a text editor to save here"));
 }
 
 TEST_F(KeyEdits, AListWhoseLinesAnotherKeyLineChoosesIsNotRewrittenAndStaysUnsaved)
