@@ -132,14 +132,18 @@ LevelCopy s_savedLevel;
 
 bool LevelUnsaved()
 {
-    return s_savedLevel && g_level && LevelText(*g_level, "") != LevelText(*s_savedLevel, "");
+    return s_savedLevel && g_level && LevelText(*g_level) != LevelText(*s_savedLevel);
 }
 
 // Puts a copy of level in g_level's place; the file it was read from stays the same.
 void PutLevel(const Level& level)
 {
     Level* copy = CopyLevel(level);
-    if (g_level) copy->fileText = g_level->fileText;
+    // The file is still the one g_level was read from or saved as, and so are its lines.
+    if (g_level) {
+        copy->fileText = g_level->fileText;
+        copy->pieceLines = g_level->pieceLines;
+    }
     DeleteLevel(g_level);
     g_level = copy;
     ForgetLevelPick();
@@ -423,6 +427,7 @@ bool DeleteKey(int key)
 
 bool UndoEdit()
 {
+    FinishLevelDrag();
     if (s_done == 0) {
         PostScreenMessage("Nothing to undo");
         return false;
@@ -433,6 +438,7 @@ bool UndoEdit()
 
 bool RedoEdit()
 {
+    FinishLevelDrag();
     if (s_done == s_steps.size()) {
         PostScreenMessage("Nothing to redo");
         return false;
@@ -443,6 +449,7 @@ bool RedoEdit()
 
 bool SaveEdits()
 {
+    FinishLevelDrag();
     std::vector<OffsetValue> offsets;
     std::vector<KeyValue> angles;
     std::vector<ValueId> offsetIds, angleIds;

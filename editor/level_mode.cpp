@@ -124,6 +124,7 @@ void Drag(IDirect3DDevice8* device)
 template <typename Edit>
 void EditPicked(Edit edit)
 {
+    FinishLevelDrag();
     ManPart* piece = Picked();
     if (!piece || g_editMode != EDIT_LEVEL) return;
     Level* before = CopyLevel(*g_level);
@@ -143,6 +144,11 @@ void EndDrag()
 }
 
 }  // namespace
+
+void FinishLevelDrag()
+{
+    EndDrag();
+}
 
 void BeginLevelMode()
 {
@@ -186,6 +192,7 @@ void InsertLevelPiece()
             return false;
         }
         ManPart* copy = new ManPart(piece);
+        copy->id = NewPieceId();
         copy->x += COPY_OFFSET;
         cell.pieces[cell.count] = copy;
         s_index = cell.count++;
@@ -199,7 +206,6 @@ void DeleteLevelPiece()
         LevelCell& cell = *g_level->CellAt(s_column, s_row);
         for (int i = s_index; i + 1 < cell.count; ++i) cell.pieces[i] = cell.pieces[i + 1];
         --cell.count;
-        g_level->pieceNotes.erase(&piece);
         delete &piece;
         s_index = -1;
         return true;

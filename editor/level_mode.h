@@ -21,6 +21,12 @@ void EndLevelMode();
 void PressLevelButton();
 void ReleaseLevelButton();
 
+// Ends a drag in progress as one step of its own, the button still held or not. Every
+// other edit, the undo, the redo and the save call it first: otherwise the edit would copy
+// a level halfway through the drag, and that half-dragged level would become a step, or
+// the level the history takes for the one on disk.
+void FinishLevelDrag();
+
 // Moves the camera by whole steps (+1 right or up).
 void MoveLevelCamera(int across, int up);
 

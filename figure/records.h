@@ -71,6 +71,9 @@ struct ManPart {
     unsigned char solid;     // pieces: the figure stands on and bumps into it
     unsigned char movable;   // pieces: collides, and may be pushed
     unsigned char pushable;  // pieces: a strike pushes it, if it also collides
+    // Pieces: which piece this is in every copy of the level (the editor's history keeps
+    // whole copies), so a save finds the line it came from; 0 for none.
+    int id;
 };
 
 // A collision box relative to the figure's position, not turned with it.

@@ -23,10 +23,16 @@ struct Level {
     // The level file's bytes as read or last saved ("" when there was none): the save
     // refuses to write over anything else, and keeps the file's comments.
     std::string fileText;
-    // The comment and blank lines that stood right above a piece's line in the file, each
-    // without its line end: they go with the piece wherever it moves, and with it when it is
-    // deleted. Only pieces with such lines are here.
-    std::map<const ManPart*, std::vector<std::string>> pieceNotes;
+    // Where each piece read from fileText (or written there by the last save) stands in it:
+    // its line and the cell it was read into. The comment and blank lines right above that
+    // line go with the piece wherever it moves, and with it when it is deleted; a piece
+    // whose id is not here is new to the file.
+    struct PieceOrigin {
+        int line;      // from 1
+        int slot;      // the first slot holding the cell it was read into
+        ManPart read;  // the piece as that line gives it: a piece still so keeps the line's bytes
+    };
+    std::map<int, PieceOrigin> pieceLines;  // by ManPart::id
 
     // The cell at column, row; null outside the grid or where no cell is.
     LevelCell* CellAt(int column, int row) const;

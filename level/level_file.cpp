@@ -8,7 +8,6 @@
 #include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 
 #include "figure/data_reader.h"
 #include "figure/roles.h"
@@ -18,6 +17,15 @@ namespace {
 int Slot(int column, int row)
 {
     return column * LEVEL_ROWS + row;
+}
+
+// A cell's place for the save: the first slot that holds it. The editor never changes
+// which slots share a cell, so this names the same cell in every copy of the level.
+int FirstSlotOf(const Level& level, const LevelCell* cell)
+{
+    for (int i = 0; i < LEVEL_COLUMNS * LEVEL_ROWS; ++i)
+        if (level.slots[i] == cell) return i;
+    return -1;
 }
 
 // The fixed level, kept for data folders whose level file describes none.
@@ -58,6 +66,7 @@ void AddPieces(LevelCell& cell, const PieceSpec (&specs)[N])
         piece->solid = spec.solid;
         piece->movable = spec.movable;
         piece->pushable = spec.pushable;
+        piece->id = NewPieceId();
         cell.pieces[cell.count++] = piece;
     }
 }
@@ -68,7 +77,7 @@ struct LevelRead {
     std::vector<DataProblem>* problems = nullptr;
     Level* level = nullptr;
     int column = -1, row = -1;  // of the last good cell= line; -1: pieces have nowhere to go
-    std::map<const ManPart*, int> pieceLines;  // each piece's line in the file
+    std::map<int, Level::PieceOrigin> pieceLines;  // by piece id
 };
 LevelRead* s_read = nullptr;
 
@@ -78,6 +87,8 @@ void Problem(int line, const std::string& message)
     s_read->problems->push_back({file, line, file + ":" + std::to_string(line) + ": " + message, false});
 }
 
+const char ITEM_BLANKS[] = " \t\r";
+
 // Splits a value at every ",", keeping empty items, blanks around each trimmed.
 std::vector<std::string> Items(const char* value)
 {
@@ -85,8 +96,9 @@ std::vector<std::string> Items(const char* value)
     std::string item;
     for (const char* p = value;; ++p) {
         if (*p == ',' || *p == '\0') {
-            size_t first = item.find_first_not_of(" \t");
-            size_t last = item.find_last_not_of(" \t");
+            // A CR of a line end gone astray (CR CR LF) is a blank as much as a space is.
+            size_t first = item.find_first_not_of(ITEM_BLANKS);
+            size_t last = item.find_last_not_of(ITEM_BLANKS);
             items.push_back(first == std::string::npos ? "" : item.substr(first, last - first + 1));
             item.clear();
             if (*p == '\0') break;
@@ -223,8 +235,9 @@ void ReadPiece(int line, const char* value)
     piece->solid = flags.solid;
     piece->movable = flags.movable;
     piece->pushable = flags.pushable;
+    piece->id = NewPieceId();
     cell.pieces[cell.count++] = piece;
-    r.pieceLines[piece] = line;
+    r.pieceLines[piece->id] = {line, FirstSlotOf(*r.level, &cell), *piece};
 }
 
 bool HandleLevelKey(const char* key, const char* value)
@@ -245,14 +258,6 @@ void ObserveLevelLine(int line, const char* key, const char*, bool recognised)
     if (!recognised) Problem(line, std::string("unknown key \"") + key + "\"");
 }
 
-std::string ReadWholeFile(const char* name)
-{
-    std::ifstream in(name, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The key of a line as the reader splits it ("" for none or a comment), when it has a value.
 std::string KeyOf(const std::string& text)
 {
@@ -261,6 +266,23 @@ std::string KeyOf(const std::string& text)
     const size_t end = text.find('=', start);
     if (end == std::string::npos || text.find_first_not_of('=', end) == std::string::npos) return "";
     return text.substr(start, end - start);
+}
+
+// Whether some line of text has the key "cell", looked at in place: a large file is never
+// copied line by line just to learn whether it describes a level.
+bool DescribesCells(const std::string& text)
+{
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        const size_t start = text.find_first_not_of('=', at);
+        if (start < end && text.compare(start, 5, "cell=") == 0 &&
+            text.find_first_not_of('=', start + 5) < end)
+            return true;
+        at = end + 1;
+    }
+    return false;
 }
 
 bool IsComment(const std::string& text)
@@ -274,19 +296,7 @@ bool IsBlank(const std::string& text)
     return text.find_first_not_of(" \t") == std::string::npos;
 }
 
-// The comment and blank lines right above each piece's line, for the pieces that have any.
-void NotePieces(Level& level, const std::vector<Line>& lines, const std::map<const ManPart*, int>& pieceLines)
-{
-    for (const auto& [piece, number] : pieceLines) {
-        size_t first = static_cast<size_t>(number) - 1;  // the piece's own line, counted from 0
-        if (number < 1 || first >= lines.size() || KeyOf(lines[first].text) != "piece") continue;
-        while (first > 0 && (IsComment(lines[first - 1].text) || IsBlank(lines[first - 1].text))) --first;
-        for (size_t i = first; i + 1 < static_cast<size_t>(number); ++i)
-            level.pieceNotes[piece].push_back(lines[i].text);
-    }
-}
-
-// "cell=C,R" of a line as the reader would take it, or false.
+// "cell=C,R" of a line as the reader would take it, in the grid, or false.
 bool CellLine(const std::string& text, int& column, int& row)
 {
     size_t start = text.find_first_not_of('=');
@@ -295,7 +305,7 @@ bool CellLine(const std::string& text, int& column, int& row)
     if (items.size() != 2 || !WholeNumber(items[0], true) || !WholeNumber(items[1], true)) return false;
     column = std::atoi(items[0].c_str());
     row = std::atoi(items[1].c_str());
-    return true;
+    return column >= 0 && column < LEVEL_COLUMNS && row >= 0 && row < LEVEL_ROWS;
 }
 
 std::string Flags(const ManPart& piece)
@@ -307,7 +317,41 @@ std::string Flags(const ManPart& piece)
     return flags;
 }
 
+std::string PieceValue(const ManPart& piece)
+{
+    std::string value = std::to_string(piece.vecpartnum) + "," + ShortestDecimal(piece.x) + "," +
+                        ShortestDecimal(piece.y) + "," + std::to_string(piece.layer);
+    const std::string flags = Flags(piece);
+    return flags.empty() ? value : value + "," + flags;
+}
+
+// Whether two pieces are the same as far as the file says.
+bool SamePiece(const ManPart& a, const ManPart& b)
+{
+    return a.vecpartnum == b.vecpartnum && a.x == b.x && a.y == b.y && a.layer == b.layer && a.solid == b.solid &&
+           a.movable == b.movable && a.pushable == b.pushable;
+}
+
+// A line the reader reads in pieces: the save cannot rewrite, remove or follow it without
+// changing what the other pieces say.
+bool IsCut(const Line& line)
+{
+    return ReadInPieces(line.text);
+}
+
+// The save's plan for one piece that leaves its line or has none yet.
+struct Placed {
+    const ManPart* piece;
+    int from;  // its line in the known text, 0 for a piece new to the file
+};
+
 }  // namespace
+
+int NewPieceId()
+{
+    static int s_lastId = 0;
+    return ++s_lastId;
+}
 
 Level* BuildFixedLevel()
 {
@@ -332,12 +376,10 @@ Level* ReadLevel(const char* fileName, std::vector<DataProblem>& problems)
     if (!fileName || !std::filesystem::exists(fileName, error)) return BuildFixedLevel();
     // A file that describes no cell means nothing, as level files always did: whatever else
     // it holds is neither read nor a problem.
-    const std::string text = ReadWholeFile(fileName);
-    bool describesCells = false;
-    for (const Line& line : SplitLines(text)) describesCells = describesCells || KeyOf(line.text) == "cell";
-    if (!describesCells) {
+    std::string text = FileText(fileName);
+    if (!DescribesCells(text)) {
         Level* level = BuildFixedLevel();
-        level->fileText = text;
+        level->fileText = std::move(text);
         return level;
     }
     LevelRead read;
@@ -349,8 +391,8 @@ Level* ReadLevel(const char* fileName, std::vector<DataProblem>& problems)
     ReadDataFile(fileName, HandleLevelKey, "Level file done");
     SetDataLineObserver(nullptr);
     s_read = nullptr;
-    read.level->fileText = text;
-    NotePieces(*read.level, SplitLines(text), read.pieceLines);
+    read.level->fileText = std::move(text);
+    read.level->pieceLines = std::move(read.pieceLines);
     return read.level;
 }
 
@@ -377,88 +419,231 @@ Level* CopyLevel(const Level& from)
             copy = new LevelCell();
             for (int p = 0; p < cell->count && p < MAX_CELL_PIECES; ++p) {
                 const ManPart* piece = cell->pieces[p];
-                if (!piece) continue;
-                copy->pieces[copy->count] = new ManPart(*piece);
-                auto notes = from.pieceNotes.find(piece);
-                if (notes != from.pieceNotes.end()) level->pieceNotes[copy->pieces[copy->count]] = notes->second;
-                ++copy->count;
+                if (piece) copy->pieces[copy->count++] = new ManPart(*piece);
             }
         }
         level->slots[i] = copy;
     }
     level->fileText = from.fileText;
+    level->pieceLines = from.pieceLines;
     return level;
 }
 
-std::string LevelText(const Level& level, const std::string& known)
+bool LevelSaveText(const Level& level, const std::string& known, std::string& text,
+                   std::map<int, Level::PieceOrigin>& newLines, int& cutLine)
 {
     const std::vector<Line> lines = SplitLines(known);
-    const std::string end = !lines.empty() && lines.front().end == "\r\n" ? "\r\n" : "\n";
-    // The comments that open the file, those standing right above each cell= line, and those
-    // that close it; the lines above a piece go with the piece (Level::pieceNotes).
-    std::string head;
-    std::map<int, std::string> above;  // slot -> comment lines
-    std::string pending;
-    bool sawCell = false;
-    for (const Line& line : lines) {
+    const int count = static_cast<int>(lines.size());
+    const std::string fileEnd = !lines.empty() && !lines.front().end.empty() ? lines.front().end : "\n";
+    cutLine = 0;
+
+    // Each cell once, at its first slot; which pieces keep their lines, and which move.
+    std::vector<char> kept(count + 1, 0), removed(count + 1, 0);
+    std::vector<char> changed(count + 1, 0);  // a kept line whose piece changed
+    std::map<int, const ManPart*> rewrite;    // line -> the piece it is rewritten for
+    std::set<int> keptIds;
+    std::map<int, std::vector<Placed>> placed;  // first slot -> pieces written after its anchor
+    std::map<int, int> lastKept;                // first slot -> its last kept piece line
+    std::vector<int> firstSlots;
+    for (int slot = 0; slot < LEVEL_COLUMNS * LEVEL_ROWS; ++slot) {
+        const LevelCell* cell = level.slots[slot];
+        if (!cell || FirstSlotOf(level, cell) != slot) continue;
+        firstSlots.push_back(slot);
+        int last = 0;
+        bool inOrder = true;
+        for (int i = 0; i < cell->count && i < MAX_CELL_PIECES; ++i) {
+            const ManPart* piece = cell->pieces[i];
+            if (!piece) continue;
+            auto origin = level.pieceLines.find(piece->id);
+            const int line = origin == level.pieceLines.end() ? 0 : origin->second.line;
+            const bool known = line >= 1 && line <= count && KeyOf(lines[line - 1].text) == "piece";
+            // A piece keeps its line while the file's order still is the cell's drawing
+            // order; from the first that cannot, the rest are written anew after the cell.
+            // Pieces of one line read in pieces share its number.
+            inOrder = inOrder && known && origin->second.slot == slot &&
+                      (line > last || (line == last && IsCut(lines[line - 1])));
+            if (inOrder) {
+                kept[line] = 1;
+                keptIds.insert(piece->id);
+                if (!SamePiece(*piece, origin->second.read)) {
+                    changed[line] = 1;
+                    rewrite[line] = piece;
+                }
+                last = line;
+            } else {
+                placed[slot].push_back({piece, known ? line : 0});
+            }
+        }
+        if (last) lastKept[slot] = last;
+    }
+
+    // The lines of pieces that moved or went, with the comments and blanks right above them.
+    std::map<int, std::string> notes;  // a moving piece's line -> those lines, to go with it
+    for (const auto& [id, origin] : level.pieceLines) {
+        const int line = origin.line;
+        if (line < 1 || line > count || removed[line] || KeyOf(lines[line - 1].text) != "piece") continue;
+        if (kept[line]) {
+            // Another piece of a line read in pieces stays: this one cannot go on its own.
+            if (!keptIds.count(id)) cutLine = cutLine ? cutLine : line;
+            continue;
+        }
+        int first = line;
+        while (first > 1 && (IsComment(lines[first - 2].text) || IsBlank(lines[first - 2].text)))
+            --first;
+        std::string moving;
+        for (int i = first; i <= line; ++i) {
+            if (IsCut(lines[i - 1])) cutLine = cutLine ? cutLine : i;
+            removed[i] = 1;
+            if (i < line) moving += lines[i - 1].text + fileEnd;
+        }
+        notes[line] = moving;
+    }
+
+    // Where each cell's new pieces go: after its last kept piece, or after the last cell=
+    // line (and a same= line right below it) that addresses a slot holding it.
+    std::map<int, int> anchorOf;  // line -> first slot of the cell whose pieces follow it
+    std::set<int> addressed;      // first slots that some cell= line of the file addresses
+    std::map<int, int> lastHeader;
+    for (int i = 1; i <= count; ++i) {
         int column = -1, row = -1;
-        if (IsComment(line.text) || (sawCell && IsBlank(line.text))) {
-            pending += line.text + end;
-        } else if (CellLine(line.text, column, row)) {
-            if (column >= 0 && column < LEVEL_COLUMNS && row >= 0 && row < LEVEL_ROWS)
-                above[Slot(column, row)] += pending;
-            pending.clear();
-            sawCell = true;
-        } else {
-            // Before the first cell, blank lines keep their place among the opening comments.
-            if (!sawCell) head += pending + (IsBlank(line.text) ? end : "");
-            pending.clear();
+        if (removed[i] || !CellLine(lines[i - 1].text, column, row)) continue;
+        const LevelCell* cell = level.slots[Slot(column, row)];
+        if (!cell) continue;
+        const int first = FirstSlotOf(level, cell);
+        addressed.insert(first);
+        const bool same = i < count && !removed[i + 1] && KeyOf(lines[i].text) == "same";
+        lastHeader[first] = same ? i + 1 : i;
+    }
+    for (int slot : firstSlots) {
+        if (!placed.count(slot)) continue;
+        auto kept = lastKept.find(slot);
+        auto header = lastHeader.find(slot);
+        const int anchor = kept != lastKept.end() ? kept->second : header != lastHeader.end() ? header->second : 0;
+        if (anchor) {
+            if (IsCut(lines[anchor - 1])) cutLine = cutLine ? cutLine : anchor;
+            anchorOf[anchor] = slot;
         }
     }
-    if (!sawCell) head += pending;
-    const std::string tail = sawCell ? pending : "";
 
-    std::ostringstream o;
-    o << head;
-    std::map<const LevelCell*, int> written;  // cell -> first slot
-    for (int column = 0; column < LEVEL_COLUMNS; ++column) {
-        for (int row = 0; row < LEVEL_ROWS; ++row) {
-            const LevelCell* cell = level.slots[Slot(column, row)];
+    struct Out {
+        std::string text;
+        std::string end;
+        int from;  // the line of the known text this is, 0 for a line written anew
+        const ManPart* piece;  // the piece a line written anew writes
+        int slot = -1;         // and the first slot of its cell
+    };
+    std::vector<Out> out;
+    auto writePlaced = [&](int slot) {
+        for (const Placed& p : placed[slot]) {
+            auto note = notes.find(p.from);
+            if (note != notes.end() && !note->second.empty()) {
+                std::string block = note->second;
+                for (const Line& l : SplitLines(block)) out.push_back({l.text, fileEnd, 0, nullptr});
+            }
+            out.push_back({"piece=" + PieceValue(*p.piece), fileEnd, 0, p.piece, slot});
+        }
+    };
+    // Cells the file has no line for go after its last line that is neither a comment nor
+    // blank, so the comments that close the file still close it.
+    int tailStart = count + 1;
+    for (int i = count; i >= 1; --i) {
+        if (removed[i] || IsComment(lines[i - 1].text) || IsBlank(lines[i - 1].text)) continue;
+        tailStart = i + 1;
+        break;
+    }
+    auto writeNewCells = [&]() {
+        std::map<const LevelCell*, int> written;
+        for (int slot = 0; slot < LEVEL_COLUMNS * LEVEL_ROWS; ++slot) {
+            const LevelCell* cell = level.slots[slot];
             if (!cell) continue;
-            auto comment = above.find(Slot(column, row));
-            if (comment != above.end()) o << comment->second;
-            o << "cell=" << column << "," << row << end;
-            auto first = written.find(cell);
-            if (first != written.end()) {
-                o << "same=" << first->second / LEVEL_ROWS << "," << first->second % LEVEL_ROWS << end;
+            const int first = FirstSlotOf(level, cell);
+            if (addressed.count(first)) continue;
+            if (!out.empty() && out.back().end.empty()) out.back().end = fileEnd;
+            out.push_back({"cell=" + std::to_string(slot / LEVEL_ROWS) + "," + std::to_string(slot % LEVEL_ROWS),
+                           fileEnd, 0, nullptr});
+            if (written.count(cell)) {
+                const int at = written[cell];
+                out.push_back({"same=" + std::to_string(at / LEVEL_ROWS) + "," + std::to_string(at % LEVEL_ROWS),
+                               fileEnd, 0, nullptr});
                 continue;
             }
-            written[cell] = Slot(column, row);
-            for (int i = 0; i < cell->count && i < MAX_CELL_PIECES; ++i) {
-                const ManPart* piece = cell->pieces[i];
-                if (!piece) continue;
-                auto notes = level.pieceNotes.find(piece);
-                if (notes != level.pieceNotes.end())
-                    for (const std::string& note : notes->second) o << note << end;
-                o << "piece=" << piece->vecpartnum << "," << ShortestDecimal(piece->x) << ","
-                  << ShortestDecimal(piece->y) << "," << piece->layer;
-                const std::string flags = Flags(*piece);
-                if (!flags.empty()) o << "," << flags;
-                o << end;
-            }
+            written[cell] = slot;
+            writePlaced(slot);
+        }
+    };
+    for (int i = 1; i <= count; ++i) {
+        if (i == tailStart) writeNewCells();
+        if (removed[i]) continue;
+        Out line{lines[i - 1].text, lines[i - 1].end, i, nullptr};
+        if (changed[i]) {
+            if (IsCut(lines[i - 1])) cutLine = cutLine ? cutLine : i;
+            ReplaceValue(line.text, "piece", PieceValue(*rewrite[i]));
+        }
+        out.push_back(line);
+        auto anchor = anchorOf.find(i);
+        if (anchor != anchorOf.end()) {
+            if (out.back().end.empty()) out.back().end = fileEnd;
+            writePlaced(anchor->second);
         }
     }
-    o << tail;
-    return o.str();
+    if (tailStart > count) writeNewCells();
+    // The file's last line keeps the end it had, or its lack of one.
+    const bool endless = !lines.empty() && lines.back().end.empty();
+    if (!out.empty()) {
+        if (endless) out.back().end.clear();
+        else if (out.back().end.empty()) out.back().end = fileEnd;
+    }
+
+    // Where every piece now stands: a kept line moves by what was taken out and put in
+    // above it; a written one is where it was written.
+    std::vector<int> movedTo(count + 1, 0);
+    text.clear();
+    for (size_t i = 0; i < out.size(); ++i) {
+        text += out[i].text + out[i].end;
+        if (out[i].from) movedTo[out[i].from] = static_cast<int>(i + 1);
+    }
+    newLines.clear();
+    for (int slot : firstSlots) {
+        const LevelCell* cell = level.slots[slot];
+        for (int i = 0; i < cell->count && i < MAX_CELL_PIECES; ++i) {
+            const ManPart* piece = cell->pieces[i];
+            if (!piece) continue;
+            auto origin = level.pieceLines.find(piece->id);
+            if (origin != level.pieceLines.end() && origin->second.line >= 1 && origin->second.line <= count &&
+                kept[origin->second.line] && origin->second.slot == slot)
+                newLines[piece->id] = {movedTo[origin->second.line], slot, *piece};
+        }
+    }
+    for (size_t i = 0; i < out.size(); ++i)
+        if (out[i].piece) newLines[out[i].piece->id] = {static_cast<int>(i + 1), out[i].slot, *out[i].piece};
+    return cutLine == 0;
+}
+
+std::string LevelText(const Level& level)
+{
+    std::string text;
+    std::map<int, Level::PieceOrigin> lines;
+    int cut = 0;
+    LevelSaveText(level, "", text, lines, cut);
+    return text;
 }
 
 SaveResult SaveLevel(Level& level, const char* fileName, std::string& why)
 {
+    std::string text;
+    std::map<int, Level::PieceOrigin> lines;
+    int cut = 0;
+    if (!LevelSaveText(level, level.fileText, text, lines, cut)) {
+        why = LineInPiecesWhy(fileName, cut);
+        return SaveResult::REFUSED;
+    }
     std::error_code error;
     // A folder that never had the file: an empty one stands for it, as the readers make.
     if (level.fileText.empty() && !std::filesystem::exists(fileName, error)) std::ofstream(fileName, std::ios::binary);
-    const std::string text = LevelText(level, level.fileText);
     const SaveResult result = WriteSavedText(fileName, level.fileText, text, why);
-    if (result == SaveResult::SAVED) level.fileText = text;
+    if (result == SaveResult::SAVED) {
+        level.fileText = text;
+        level.pieceLines = lines;
+    }
     return result;
 }

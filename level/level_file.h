@@ -1,5 +1,5 @@
-// The level file, veclevel.dat, read with the game's key=value reader and written back
-// whole. Its keys:
+// The level file, veclevel.dat, read with the game's key=value reader and saved keeping
+// every line the save has no reason to change. Its keys:
 //   cell=COLUMN,ROW               the cell the next pieces go into
 //   piece=IMAGE,X,Y,LAYER[,FLAGS] one piece: image, centre in the cell, layer, any of
 //                                 s (solid), m (movable), p (pushable)
@@ -8,6 +8,7 @@
 // so older data folders play as before. Whatever breaks a rule is a "file:line: message"
 // problem and is left out; nothing is ever written outside the grid or a cell's pieces.
 #pragma once
+#include <map>
 #include <string>
 #include <vector>
 
@@ -34,13 +35,28 @@ void DeleteLevel(Level* level);
 // and from's file text: what the editor's history keeps to put a level back.
 Level* CopyLevel(const Level& from);
 
-// The whole level in file form: cells in slot order (column by column), each cell's
-// pieces in its drawing order, a shared cell as same=. The comment and blank lines of
-// known that stand above a cell= line stay above that cell's line where the cell still
-// exists, those that open and close known stay at the top and the end, and a piece's own
-// (Level::pieceNotes) stay above it.
-std::string LevelText(const Level& level, const std::string& known);
+// A number no piece has had yet, for a piece that is new to the level.
+int NewPieceId();
 
-// Writes level as fileName, atomic with NAME.bak, refused when the file is no longer
-// level.fileText; on success fileText becomes what was written.
+// The text a save writes: known (the file as read or last saved, which level.pieceLines
+// describes) with only the lines of what changed changed. A piece that stayed in its cell
+// and in its order keeps its line, rewritten in place where it changed; a piece that left
+// its line (deleted, moved to another cell, or out of order) takes it and the comment and
+// blank lines right above it along; pieces new to a cell go after its last kept piece, or
+// after the cell= line that opens it; cells the file has no line for go at the end, in slot
+// order, a shared one as same=. Every other line stays byte for byte: comments, blank and
+// unknown lines, lines the reader refused, the line ends and the last line's lack of one.
+// newLines tells where each piece now stands. False, with cutLine set, where the change
+// would touch a line the reader reads in pieces (over MAX_DATA_LINE - 1 characters).
+bool LevelSaveText(const Level& level, const std::string& known, std::string& text,
+                   std::map<int, Level::PieceOrigin>& newLines, int& cutLine);
+
+// The whole level in file form, as a save into an empty file writes it: cells in slot order,
+// each cell's pieces in drawing order, a shared cell as same=. Two levels are the same
+// level when their texts are.
+std::string LevelText(const Level& level);
+
+// Writes level as fileName (LevelSaveText over level.fileText), atomic with NAME.bak, refused
+// when the file is no longer level.fileText or the change would touch a line read in pieces;
+// on success fileText and pieceLines become what was written.
 SaveResult SaveLevel(Level& level, const char* fileName, std::string& why);

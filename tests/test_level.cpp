@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
 #include <set>
 #include <string>
 #include <utility>
@@ -204,41 +205,96 @@ TEST_F(LevelFile, ReadsCellsPiecesAndSharedCellsAndSaysEveryBreachByLine)
     DeleteLevel(level);
 }
 
-TEST_F(LevelFile, TheSavedFormReadsBackAsTheSameLevelWithItsCellComments)
+TEST_F(LevelFile, ASaveRewritesOnlyWhatChangedAndKeepsEveryLineItDoesNotOwn)
 {
     FakeParts parts;
-    Level* fixed = BuildFixedLevel();
-    const std::string known =
-        "// my level\r\n\r\n// the start\r\ncell=0,1\r\npiece=9,0,0,3\r\n// gone\r\ncell=7,2\r\n";
-    const std::string text = LevelText(*fixed, known);
-    // The head and the start's comment stay, CR LF as the file had it; the gone cell's goes.
-    EXPECT_EQ(text.rfind("// my level\r\n// the start\r\ncell=0,0\r\n", 0), std::string::npos);
-    EXPECT_EQ(text.rfind("// my level\r\n\r\ncell=0,0\r\npiece=9,0,0,3,smp\r\n// the start\r\ncell=0,1\r\n", 0), 0u)
-        << text;
-    EXPECT_EQ(text.find("// gone"), std::string::npos);
-    EXPECT_NE(text.find("cell=3,1\r\nsame=1,1\r\ncell=4,1\r\nsame=0,1\r\n"), std::string::npos);
-
-    WriteWholeFile("veclevel.dat", text);
+    const std::string file =
+        "// my level\r\n\r\n// the start\r\ncell=0,1\r\npiece=9,0,0,3\r\n"
+        "// the crate\r\npiece=10,100,100,3,s\r\n"
+        "cell=2,1\r\n// shared\r\nsame=0,1\r\npeice=10,100,100,3,s\r\n// an image still to come\r\npiece=99,1,2,3\r\n"
+        "cell=1,1\r\npiece=9,5,5,3\r\r\n"
+        "// the end";
+    WriteWholeFile("veclevel.dat", file);
     std::vector<DataProblem> problems;
-    Level* read = ReadLevel("veclevel.dat", problems);
-    EXPECT_TRUE(problems.empty());
-    EXPECT_EQ(LevelText(*read, ""), LevelText(*fixed, ""));
-    EXPECT_EQ(read->CellAt(4, 1), read->CellAt(0, 1));
-    EXPECT_EQ(read->CellAt(3, 1), read->CellAt(1, 1));
+    Level* level = ReadLevel("veclevel.dat", problems);
+    // The stray CR before the line end is a blank, not part of the layer.
+    EXPECT_EQ(Texts(problems), (std::vector<std::string>{"veclevel.dat:11: unknown key \"peice\"",
+                                                           "veclevel.dat:13: piece shows image 99, which does not exist"}));
+    ASSERT_EQ(level->CellAt(1, 1)->count, 1);
 
-    // Saving writes atomically beside a backup, and never over a file changed since.
-    read->CellAt(0, 0)->pieces[0]->x = 12.25f;
+    // Saved unchanged, the file is what was read, byte for byte.
+    std::string text;
+    std::map<int, Level::PieceOrigin> lines;
+    int cut = 0;
+    ASSERT_TRUE(LevelSaveText(*level, level->fileText, text, lines, cut));
+    EXPECT_EQ(text, file);
+
+    // A flag set in place, the crate moved to the next cell with its comment, and a new cell.
+    LevelCell* start = level->CellAt(0, 1);
+    start->pieces[0]->solid = 1;
+    ManPart* crate = start->pieces[1];
+    start->count = 1;
+    LevelCell* next = level->CellAt(1, 1);
+    crate->x -= 640;
+    next->pieces[next->count++] = crate;
+    LevelCell* added = new LevelCell();
+    added->count = 1;
+    added->pieces[0] = new ManPart(*crate);
+    added->pieces[0]->id = NewPieceId();
+    level->slots[5 * LEVEL_ROWS] = added;
     std::string why;
-    WriteWholeFile("veclevel.dat", text + "// edited by hand\n");
-    EXPECT_EQ(SaveLevel(*read, "veclevel.dat", why), SaveResult::CHANGED_ON_DISK);
-    EXPECT_EQ(ReadWholeFile("veclevel.dat"), text + "// edited by hand\n");
-    WriteWholeFile("veclevel.dat", text);
-    ASSERT_EQ(SaveLevel(*read, "veclevel.dat", why), SaveResult::SAVED) << why;
-    EXPECT_EQ(ReadWholeFile("veclevel.dat.bak"), text);
-    EXPECT_NE(ReadWholeFile("veclevel.dat").find("piece=9,12.25,0,3,smp\r\n"), std::string::npos);
-    EXPECT_EQ(read->fileText, ReadWholeFile("veclevel.dat"));
-    DeleteLevel(read);
-    DeleteLevel(fixed);
+    WriteWholeFile("veclevel.dat", file + "\n");
+    EXPECT_EQ(SaveLevel(*level, "veclevel.dat", why), SaveResult::CHANGED_ON_DISK);
+    WriteWholeFile("veclevel.dat", file);
+    ASSERT_EQ(SaveLevel(*level, "veclevel.dat", why), SaveResult::SAVED) << why;
+    const std::string saved =
+        "// my level\r\n\r\n// the start\r\ncell=0,1\r\npiece=9,0,0,3,s\r\n"
+        "cell=2,1\r\n// shared\r\nsame=0,1\r\npeice=10,100,100,3,s\r\n// an image still to come\r\npiece=99,1,2,3\r\n"
+        "cell=1,1\r\npiece=9,5,5,3\r\r\n// the crate\r\npiece=10,-540,100,3,s\r\n"
+        "cell=5,0\r\npiece=10,-540,100,3,s\r\n"
+        "// the end";
+    EXPECT_EQ(ReadWholeFile("veclevel.dat"), saved);
+    EXPECT_EQ(ReadWholeFile("veclevel.dat.bak"), file);
+    EXPECT_EQ(level->fileText, saved);
+
+    // What it saved reads back as the level it had.
+    Level* back = ReadLevel("veclevel.dat", problems);
+    EXPECT_EQ(LevelText(*back), LevelText(*level));
+    DeleteLevel(back);
+
+    // The next save starts from the saved lines: the crate's comment goes when it does.
+    next->count = 1;
+    delete crate;
+    ASSERT_TRUE(LevelSaveText(*level, level->fileText, text, lines, cut));
+    EXPECT_EQ(text.find("the crate"), std::string::npos);
+    EXPECT_NE(text.find("piece=9,5,5,3\r\r\ncell=5,0\r\n"), std::string::npos) << text;
+    DeleteLevel(level);
+}
+
+TEST_F(LevelFile, ALongLineIsNeverRewrittenAndALongCommentNeverReadsAsKeys)
+{
+    FakeParts parts;
+    // The comment's cut-off tail spells a cell line; the piece's tail another piece.
+    const std::string comment = "//" + std::string(MAX_DATA_LINE - 3, ' ') + "cell=7,2";
+    const std::string longPiece = "piece=9,1,1,3" + std::string(MAX_DATA_LINE - 14, ' ') + "piece=10,2,2,3";
+    WriteWholeFile("veclevel.dat", "cell=0,1\n" + comment + "\npiece=9,0,0,3\n" + longPiece + "\n");
+    std::vector<DataProblem> problems;
+    Level* level = ReadLevel("veclevel.dat", problems);
+    EXPECT_TRUE(problems.empty());
+    EXPECT_EQ(level->CellAt(7, 2), nullptr);
+    ASSERT_EQ(level->CellAt(0, 1)->count, 3);
+
+    // The first piece's line is whole and takes its change; the long one refuses it.
+    std::string why;
+    level->CellAt(0, 1)->pieces[0]->layer = 4;
+    ASSERT_EQ(SaveLevel(*level, "veclevel.dat", why), SaveResult::SAVED) << why;
+    level->CellAt(0, 1)->pieces[1]->layer = 4;
+    const std::string before = ReadWholeFile("veclevel.dat");
+    EXPECT_EQ(SaveLevel(*level, "veclevel.dat", why), SaveResult::REFUSED);
+    EXPECT_EQ(why, "veclevel.dat:4 is longer than 999 characters, which the game reads as several lines; "
+                   "split it in a text editor to save here");
+    EXPECT_EQ(ReadWholeFile("veclevel.dat"), before);
+    DeleteLevel(level);
 }
 
 TEST(LevelNeighbourhoodRule, CellsAroundAPoint)

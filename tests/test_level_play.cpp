@@ -169,4 +169,45 @@ TEST_F(LevelPlay, PiecesMovedAddedDeletedAndFlaggedInLevelModeAreSavedAndPlayedA
     EXPECT_EQ(Section(ReadWholeFile("start.json"), "level", "process"), Section(savedDump, "level", "process"));
 }
 
+TEST_F(LevelPlay, AnEditKeyWhileDraggingEndsTheDragAsAStepOfItsOwn)
+{
+    const char* script =
+        "100 key down F6\n"
+        "101 key up F6\n"
+        // The crate in front of the tree, dragged ten units right; o pressed twice, the
+        // first time with the button still down.
+        "110 mouse move 400 176\n"
+        "112 mouse down 0\n"
+        "114 mouse move 20 0\n"
+        "116 char o\n"
+        "118 mouse move 20 0\n"
+        "120 mouse up 0\n"
+        "122 char o\n"
+        "124 char code 19\n"
+        "125 dump saved.json\n"
+        "126 char code 26\n"
+        "127 char code 26\n"
+        "128 dump back.json\n"
+        "129 char code 26\n"
+        "130 dump before.json\n";
+    const std::string bundled = ReadWholeFile("veclevel.dat");
+    ASSERT_EQ(Run(131, script), 0) << ReadWholeFile("stderr.txt");
+
+    // The drag stopped at the key: the move after it, button still held, is no drag.
+    EXPECT_EQ(Dump("saved.json")["globals"]["screenMessage"].text, "veclevel.dat saved");
+    const std::string file = ReadWholeFile("veclevel.dat");
+    const size_t at = bundled.find("piece=10,500,130,3,smp\n");
+    ASSERT_NE(at, std::string::npos);
+    const size_t end = file.find('\n', at);
+    ASSERT_NE(end, std::string::npos);
+    EXPECT_EQ(file.substr(0, at) + "piece=10,500,130,3,smp" + file.substr(end), bundled) << "one line changed";
+    const double x = std::stod(file.substr(at + 9));
+    EXPECT_GT(x, 510);
+    EXPECT_LT(x, 550) << "moved once, not twice";
+    // Two undos take back the two flag changes: the level is the one on disk again. The
+    // third takes back the drag.
+    EXPECT_FALSE(Dump("back.json")["globals"]["g_editsUnsaved"].boolean);
+    EXPECT_TRUE(Dump("before.json")["globals"]["g_editsUnsaved"].boolean);
+}
+
 }  // namespace
