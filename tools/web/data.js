@@ -9,9 +9,16 @@
 // by tools/web/build.sh).
 "use strict";
 
-// What one opening may unpack: the bundled set is about 60 files and 300 KB.
+// What one opening may unpack: the bundled set is about 60 files and 300 KB. Entries may
+// share their data and state any size, so each is held to its stated size as it unpacks and
+// the bytes that really come out are counted too.
 const ZIP_MAX_FILES = 4096;
 const ZIP_MAX_BYTES = 64 * 1024 * 1024;
+// Compressed bytes given to the inflater at a time. Deflate expands at most about a thousand
+// times, so an entry that unpacks to far more than it states is caught after a few MB.
+const INFLATE_SLICE = 4096;
+// How long unpacking holds the page's thread before the game gets to draw and take input.
+const WORK_SLICE_MS = 20;
 // How many copies of replaced data are kept, and how many handed-over files stay listed.
 const KEPT_COPIES = 5;
 const OFFERED_SHOWN = 6;
@@ -46,8 +53,9 @@ const CRC_TABLE = (() => {
   return table;
 })();
 
-function crc32(bytes) {
-  let c = 0xffffffff;
+// The check sum of `bytes`, going on from that of the bytes before them.
+function crc32(bytes, before = 0) {
+  let c = (before ^ 0xffffffff) >>> 0;
   for (let i = 0; i < bytes.length; i++) c = CRC_TABLE[(c ^ bytes[i]) & 0xff] ^ (c >>> 8);
   return (c ^ 0xffffffff) >>> 0;
 }
@@ -61,11 +69,35 @@ function cleanPath(name) {
   return parts.join("/");
 }
 
-// The files of a .zip as [{path, bytes}], each checked against its CRC; throws with the
-// reason when the archive cannot be read whole or asks for more than an opening may take.
-function readZip(bytes) {
+// Two names that differ only in case are one file where the player made them and two in the
+// page's folder, where the game reads only the one it asks for.
+function refuseCaseTwins(paths) {
+  const seen = new Map();
+  for (const path of paths) {
+    const twin = seen.get(path.toLowerCase());
+    if (twin !== undefined && twin !== path) {
+      throw new Error(`${twin} and ${path} differ only in case, and the game would read only one of them`);
+    }
+    seen.set(path.toLowerCase(), path);
+  }
+}
+
+// A pause for the page whenever unpacking has held its thread for a slice of work.
+function pacer() {
+  let since = performance.now();
+  return async () => {
+    if (performance.now() - since < WORK_SLICE_MS) return;
+    await new Promise((resolve) => setTimeout(resolve));
+    since = performance.now();
+  };
+}
+
+// The files of a .zip as [{path, bytes}], each checked against its size and CRC; rejects with
+// the reason when the archive cannot be read whole or asks for more than an opening may take.
+// It unpacks in slices, so the page goes on while it works.
+async function readZip(bytes) {
   try {
-    return unpack(bytes);
+    return await unpack(bytes);
   } catch (error) {
     // The directory's offsets point past the file's end.
     if (error instanceof RangeError) throw new Error("it is damaged (it ends too soon)");
@@ -73,7 +105,7 @@ function readZip(bytes) {
   }
 }
 
-function unpack(bytes) {
+async function unpack(bytes) {
   const view = new DataView(bytes.buffer, bytes.byteOffset, bytes.byteLength);
   let end = bytes.length - END_SIZE;
   const last = Math.max(0, end - MAX_COMMENT);
@@ -108,20 +140,57 @@ function unpack(bytes) {
   if (entries.length && entries.every((e) => e.path.startsWith(top + "/"))) {
     for (const e of entries) e.path = e.path.slice(top.length + 1);
   }
-  return entries.map((e) => {
+  refuseCaseTwins(entries.map((e) => e.path));
+  const pause = pacer();
+  const files = [];
+  let unpacked = 0;
+  for (const e of entries) {
     if (view.getUint32(e.local, true) !== SIG_LOCAL) throw new Error(`${e.name} is damaged`);
     const start = e.local + LOCAL_SIZE + view.getUint16(e.local + 26, true) + view.getUint16(e.local + 28, true);
     const data = bytes.subarray(start, start + e.packed);
     if (data.length !== e.packed) throw new Error(`${e.name} is cut short`);
-    let out;
-    try {
-      out = e.method === STORED ? data.slice() : fflate.inflateSync(data, { out: new Uint8Array(e.size) });
-    } catch (error) {
-      throw new Error(`${e.name} is damaged (${error.message})`);
+    const out = await unpackEntry(e, data, pause);
+    unpacked += out.length;
+    if (unpacked > ZIP_MAX_BYTES) throw new Error(`it unpacks to more than ${ZIP_MAX_BYTES >> 20} MB`);
+    files.push({ path: e.path, bytes: out });
+  }
+  return files;
+}
+
+// One entry's bytes, inflated or copied a slice at a time; refused as soon as they run past
+// the size the directory states, so what it really holds never costs more than a slice more.
+async function unpackEntry(e, data, pause) {
+  const out = new Uint8Array(e.size);
+  let length = 0, crc = 0, over = false;
+  const take = (chunk) => {
+    if (chunk.length > e.size - length) {
+      over = true;
+      return;
     }
-    if (out.length !== e.size || crc32(out) !== e.crc) throw new Error(`${e.name} is damaged (its check sum differs)`);
-    return { path: e.path, bytes: out };
-  });
+    out.set(chunk, length);
+    length += chunk.length;
+    crc = crc32(chunk, crc);
+  };
+  const inflater = e.method === DEFLATED ? new fflate.Inflate(take) : null;
+  let at = 0;
+  do {
+    const slice = data.subarray(at, at + INFLATE_SLICE);
+    at += slice.length;
+    if (!inflater) {
+      take(slice);
+    } else {
+      try {
+        inflater.push(slice, at === data.length);
+      } catch (error) {
+        throw new Error(`${e.name} is damaged (${error.message})`);
+      }
+    }
+    if (over) throw new Error(`${e.name} is damaged (it unpacks to more than the ${e.size} bytes it states)`);
+    await pause();
+  } while (at < data.length);
+  if (length !== e.size) throw new Error(`${e.name} is damaged (it unpacks to ${length} bytes, not the ${e.size} it states)`);
+  if (crc !== e.crc) throw new Error(`${e.name} is damaged (its check sum differs)`);
+  return out;
 }
 
 function typeOf(name) {
@@ -235,7 +304,7 @@ function setUpData(Module, params, ui, say, note) {
       const zipped = /\.zip$/i.test(file.name) || ZIP_STARTS.some((start) => start.every((b, i) => bytes[i] === b));
       if (zipped) {
         try {
-          files.push(...readZip(bytes));
+          files.push(...(await readZip(bytes)));
         } catch (error) {
           throw new Error(`${file.name}: ${error.message}`);
         }
@@ -260,14 +329,15 @@ function setUpData(Module, params, ui, say, note) {
   async function openNow(fileList) {
     const names = fileList.map((f) => f.name).join(", ");
     const unchanged = "The game's folder is unchanged.";
-    let files;
+    let kept;
     try {
-      files = await gather(fileList);
+      const files = await gather(fileList);
+      // A later file of the same name wins, as it would in a folder.
+      kept = [...new Map(files.filter((f) => f.path !== LOG_FILE).map((f) => [f.path, f])).values()];
+      refuseCaseTwins(kept.map((f) => f.path));
     } catch (error) {
       throw new Error(`${error.message}. ${unchanged}`);
     }
-    // A later file of the same name wins, as it would in a folder.
-    const kept = [...new Map(files.filter((f) => f.path !== LOG_FILE).map((f) => [f.path, f])).values()];
     if (kept.length === 0) throw new Error(`${names} holds no data files.`);
     const written = writeInto(folders.player, kept);
     persist();
@@ -424,8 +494,8 @@ function setUpData(Module, params, ui, say, note) {
       fetch(address, { mode: "same-origin" }).then((response) => {
         if (!response.ok) throw new Error(`the server answered ${response.status}`);
         return response.arrayBuffer();
-      }).then((bytes) => {
-        const files = readZip(new Uint8Array(bytes)).filter((f) => f.path !== LOG_FILE);
+      }).then(async (bytes) => {
+        const files = (await readZip(new Uint8Array(bytes))).filter((f) => f.path !== LOG_FILE);
         if (files.length === 0) throw new Error("it holds no files");
         FS().mkdirTree(SHARED_FOLDER);
         writeInto(SHARED_FOLDER, files);

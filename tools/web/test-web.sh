@@ -5,7 +5,9 @@
 # tools/test.sh): exit code, log, state dumps and screenshot. Then it plays the page, saves
 # an edit in the part editor and reloads: the edit must still be there and in the .zip
 # "Download data" gives. Last, data goes in and out of the page (tools/web/test/data-test.mjs):
-# opened, dropped, refused, handed over, reset, and shared by a link.
+# opened, dropped, refused, handed over, reset, and shared by a link. The page's .zip reader
+# is tried first on its own in Node.js (tools/web/test/zip-test.mjs) on what no player's
+# .zip holds: entries that unpack to far more than they state, and names twinned by case.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 out="$root/build-web"
@@ -34,6 +36,13 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; }
 files=(shot.png fall.json dump.json log.log)
+
+step "the page's .zip reader in Node.js"
+if node "$root/tools/web/test/zip-test.mjs"; then
+  pass "the .zip reader holds entries to their stated sizes, lets the page go on and refuses names twinned by case"
+else
+  fail "the .zip reader (above)"
+fi
 
 step "the script on the desktop runner"
 rm -rf "$out/run-linux" "$out/run-page"
