@@ -67,79 +67,6 @@ bool ReplaceValue(std::string& line, const std::string& key, const std::string& 
     return true;
 }
 
-namespace {
-
-// The new text: values whose line is there change in place; the others get a line after
-// their record's last one (after 0: at the end, where the header addresses the record first).
-std::string Rewrite(const std::string& known, std::vector<ValueWrite>& writes, std::vector<int>& newNumber)
-{
-    std::vector<Line> lines = SplitLines(known);
-    struct Added {
-        int write;  // -1: a header line
-        std::string text;
-    };
-    std::map<int, std::vector<Added>> added;
-    std::map<int, int> headerOwner;  // the record whose header the at-end list shows last
-    for (size_t w = 0; w < writes.size(); ++w) {
-        ValueWrite& v = writes[w];
-        if (v.line > 0 && static_cast<size_t>(v.line) <= lines.size() &&
-            ReplaceValue(lines[v.line - 1].text, v.key, v.value)) {
-            continue;
-        }
-        v.line = 0;  // a line that is not the key's after all (a cut line) is left alone
-        const int after = static_cast<size_t>(v.lastLine) <= lines.size() ? v.lastLine : 0;
-        std::vector<Added>& list = added[after];
-        if (after == 0 && (list.empty() || headerOwner[0] != v.record)) {
-            headerOwner[0] = v.record;
-            for (const std::string& header : v.header) list.push_back({-1, header});
-        }
-        list.push_back({static_cast<int>(w), v.key + "=" + v.value});
-    }
-
-    const std::string fileEnd = !lines.empty() && !lines[0].end.empty() ? lines[0].end : "\n";
-    std::vector<Line> out;
-    newNumber.assign(lines.size() + 1, 0);
-    auto addAfter = [&](int after) {
-        auto found = added.find(after);
-        if (found == added.end()) return;
-        // A file without an end on its last line keeps having none.
-        const bool noEnd = !out.empty() && out.back().end.empty();
-        if (noEnd) out.back().end = fileEnd;
-        for (const Added& a : found->second) {
-            out.push_back({a.text, fileEnd});
-            if (a.write >= 0) writes[a.write].line = static_cast<int>(out.size());
-        }
-        if (noEnd) out.back().end.clear();
-    };
-    // Lines that keep their place are numbered before any added line gets its number.
-    std::vector<int> keptWrites;
-    for (size_t w = 0; w < writes.size(); ++w)
-        if (writes[w].line > 0) keptWrites.push_back(static_cast<int>(w));
-    std::vector<int> keptOld;
-    for (int w : keptWrites) keptOld.push_back(writes[w].line);
-    for (size_t i = 0; i < lines.size(); ++i) {
-        out.push_back(lines[i]);
-        newNumber[i + 1] = static_cast<int>(out.size());
-        if (i + 1 < lines.size()) addAfter(static_cast<int>(i + 1));
-    }
-    // What goes after the last line and what goes at the end land together, in that order.
-    if (!lines.empty() && added.count(static_cast<int>(lines.size()))) {
-        std::vector<Added>& last = added[static_cast<int>(lines.size())];
-        std::vector<Added>& atEnd = added[0];
-        last.insert(last.end(), atEnd.begin(), atEnd.end());
-        added.erase(0);
-        addAfter(static_cast<int>(lines.size()));
-    } else {
-        addAfter(0);
-    }
-    for (size_t k = 0; k < keptWrites.size(); ++k) writes[keptWrites[k]].line = newNumber[keptOld[k]];
-
-    std::string text;
-    for (const Line& line : out) text += line.text + line.end;
-    return text;
-}
-
-}  // namespace
 
 std::string FileText(const char* name)
 {
@@ -206,22 +133,3 @@ std::string LineInPiecesWhy(const char* fileName, int line)
            " characters, which the game reads as several lines; split it in a text editor to save here";
 }
 
-SaveResult SaveValues(const char* fileName, const std::string& known, std::vector<ValueWrite>& writes,
-                      std::string& newText, std::vector<int>& newNumber, std::string& why)
-{
-    // Which record a piece of such a line addresses, and where its value lies, is not known
-    // line by line, so no line of the file is safe to rewrite or to add after.
-    if (const int cut = FirstLineReadInPieces(known)) {
-        why = LineInPiecesWhy(fileName, cut);
-        return SaveResult::REFUSED;
-    }
-    const std::string text = Rewrite(known, writes, newNumber);
-    const SaveResult result = WriteSavedText(fileName, known, text, why);
-    if (result == SaveResult::SAVED) newText = text;
-    return result;
-}
-
-int MovedLine(const std::vector<int>& newNumber, int line)
-{
-    return line > 0 && static_cast<size_t>(line) < newNumber.size() ? newNumber[line] : line;
-}

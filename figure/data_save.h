@@ -1,8 +1,8 @@
-// Writing edited values back into a key=value data file the way an animator would by hand:
-// only the values asked for change, a record whose value has no line gets one after its
-// last line, and every other byte (comments, order, unknown keys, line ends) stays. The
-// write is atomic, the previous file stays beside it as NAME.bak, and a file changed on
-// disk since the game read it is never overwritten. The parts and animation saves share it.
+// What every save of a key=value data file shares: the file's lines as the reader counts
+// them, a value put into its line, numbers as an animator writes them, the lines the
+// reader reads in pieces, and the write itself: atomic, the previous file beside it as
+// NAME.bak, never over a file changed on disk since the game read it. What a save writes
+// is worked out by the save engine (figure/save_engine.h).
 #pragma once
 #include <string>
 #include <vector>
@@ -14,30 +14,10 @@ enum class SaveResult {
     REFUSED,          // the file's lines cannot take the change safely: nothing written
 };
 
-// One value to write. Line numbers count from 1 as the reader counts them; 0 is none.
-struct ValueWrite {
-    int record;                       // groups the writes of one record under one header
-    int line;                         // in: the value's line; out: its line in the new text
-    int lastLine;                     // the last line that addresses the record
-    std::string key;
-    std::string value;
-    std::vector<std::string> header;  // lines that address the record again at the file's end
-};
-
 // The whole file as bytes; empty when it cannot be read.
 std::string FileText(const char* name);
 
-// Rewrites fileName, which must still hold known, with the writes; refused, with nothing
-// written, where a line of the file is read in pieces (ReadInPieces). On success newText is
-// what the file now holds and newNumber maps each old line number to its new one (so the
-// caller can move what it remembers); on failure why names the cause and the file is as it was.
-SaveResult SaveValues(const char* fileName, const std::string& known, std::vector<ValueWrite>& writes,
-                      std::string& newText, std::vector<int>& newNumber, std::string& why);
-
-// Where an old line is now: newNumber applied, 0 and out-of-range numbers kept.
-int MovedLine(const std::vector<int>& newNumber, int line);
-
-// The pieces the saves are made of, for a save that edits lines its own way.
+// The pieces the saves are made of.
 
 // One line as the reader counts lines: its text, and the end it had ("\n", "\r\n", or
 // nothing for a last line without one).

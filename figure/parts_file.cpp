@@ -59,7 +59,6 @@ void SetNumParts(long n)
     g_parts = new VectorPart[n];
     g_numParts = static_cast<int>(n);
     s_pointsInUse = 0;
-    g_partsFileRecord.parts.assign(static_cast<size_t>(n), PartLines());
 }
 
 void SetNumPoints(VectorPart& part, long n)
@@ -136,6 +135,7 @@ int LoadVectorParts()
     ReadDataFile(PARTS_DATA_FILE, HandlePartsKey, "Parts Data file done");
     // The bytes the lines came from: a save compares the file with them before writing.
     g_partsFileRecord.text = FileText(PARTS_DATA_FILE);
+    TagPartsLines();
     return 0;
 }
 

@@ -1,7 +1,6 @@
 #include "figure/parts_save.h"
 
-#include <algorithm>
-#include <cstring>
+#include <map>
 
 #include "figure/data_file_names.h"
 #include "figure/data_reader.h"
@@ -10,18 +9,29 @@ PartsFileRecord g_partsFileRecord;
 
 void NotePartsLine(int part, const char* key, int line)
 {
-    std::vector<PartLines>& parts = g_partsFileRecord.parts;
-    if (part < 0 || static_cast<size_t>(part) >= parts.size()) return;
-    PartLines& lines = parts[part];
-    lines.lastLine = line;
-    if (std::strcmp(key, "texture") == 0) {
-        lines.xoffsetLine = 0;
-        lines.yoffsetLine = 0;
-    } else if (std::strcmp(key, "xoffset") == 0) {
-        lines.xoffsetLine = line;
-    } else if (std::strcmp(key, "yoffset") == 0) {
-        lines.yoffsetLine = line;
+    g_partsFileRecord.notes.push_back({line, part, key});
+}
+
+void TagPartsLines()
+{
+    PartsFileRecord& record = g_partsFileRecord;
+    record.lines = UntaggedLines(record.text);
+    // A texture line resets the offsets: the offset lines above it no longer give the
+    // part its value, so a save must not take them for the value's line.
+    std::map<int, std::vector<int>> offsetLines;  // part -> its offset lines so far
+    for (const PartsFileRecord::Note& note : record.notes) {
+        if (note.line < 1 || static_cast<size_t>(note.line) > record.lines.size() || note.part < 0) continue;
+        TaggedLine& line = record.lines[note.line - 1];
+        line.owner = {PART_RECORD, note.part};
+        line.key = note.key;
+        if (note.key == "texture") {
+            for (int at : offsetLines[note.part]) record.lines[at - 1].key.clear();
+            offsetLines[note.part].clear();
+        } else if (note.key == "xoffset" || note.key == "yoffset") {
+            offsetLines[note.part].push_back(note.line);
+        }
     }
+    record.notes.clear();
 }
 
 std::string FormatOffset(float value)
@@ -31,31 +41,29 @@ std::string FormatOffset(float value)
 
 SaveResult SavePartOffsets(const std::vector<OffsetValue>& values, std::string& why)
 {
-    // Worked on a copy: the record changes only once the file has.
-    PartsFileRecord record = g_partsFileRecord;
-    std::vector<ValueWrite> writes;
+    const PartsFileRecord& record = g_partsFileRecord;
+    // Which part a piece of such a line addresses is not known line by line: no line of the
+    // file is safe to rewrite or to add after.
+    if (const int cut = FirstLineReadInPieces(record.text)) {
+        why = LineInPiecesWhy(PARTS_DATA_FILE, cut);
+        return SaveResult::REFUSED;
+    }
+    LineEdits edits;
     for (const OffsetValue& v : values) {
         if (v.part < 0) continue;
-        if (static_cast<size_t>(v.part) >= record.parts.size()) record.parts.resize(v.part + 1);
-        const PartLines& where = record.parts[v.part];
-        writes.push_back({v.part, v.vertical ? where.yoffsetLine : where.xoffsetLine, where.lastLine,
-                          v.vertical ? "yoffset" : "xoffset", FormatOffset(v.value), {"part=" + std::to_string(v.part)}});
+        edits.Set({PART_RECORD, v.part}, v.vertical ? "yoffset" : "xoffset", FormatOffset(v.value),
+                  {"part=" + std::to_string(v.part)});
     }
-    std::vector<int> newNumber;
-    const SaveResult result = SaveValues(PARTS_DATA_FILE, record.text, writes, record.text, newNumber, why);
+    std::vector<TaggedLine> lines;
+    int cut = 0;
+    if (!ApplyLineEdits(record.lines, edits, lines, cut)) {
+        why = LineInPiecesWhy(PARTS_DATA_FILE, cut);
+        return SaveResult::REFUSED;
+    }
+    const std::string text = JoinLines(lines);
+    const SaveResult result = WriteSavedText(PARTS_DATA_FILE, record.text, text, why);
     if (result != SaveResult::SAVED) return result;
-
-    for (PartLines& where : record.parts) {
-        where.xoffsetLine = MovedLine(newNumber, where.xoffsetLine);
-        where.yoffsetLine = MovedLine(newNumber, where.yoffsetLine);
-        where.lastLine = MovedLine(newNumber, where.lastLine);
-    }
-    for (size_t w = 0; w < writes.size(); ++w) {
-        PartLines& where = record.parts[writes[w].record];
-        (writes[w].key == "yoffset" ? where.yoffsetLine : where.xoffsetLine) = writes[w].line;
-        // An added line is its part's last.
-        where.lastLine = std::max(where.lastLine, writes[w].line);
-    }
-    g_partsFileRecord = record;
+    g_partsFileRecord.text = text;
+    g_partsFileRecord.lines = std::move(lines);
     return SaveResult::SAVED;
 }

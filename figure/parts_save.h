@@ -1,31 +1,36 @@
 // Saving the pivot offsets back into vecparts.dat. The parts reader remembers the file as
-// it read it and which line holds each part's offsets; a save rewrites only those values
-// (adding a line where a part has none) so comments, order, unknown keys, untouched
-// numbers and line ends stay byte for byte. The write is atomic, the previous file stays
+// it read it, each line tagged with the part it addressed; a save rewrites only those
+// values through the save engine (adding a line where a part has none) so comments,
+// order, unknown keys, untouched numbers and line ends stay byte for byte. The write is atomic, the previous file stays
 // as vecparts.dat.bak, and a file changed on disk since it was read is never overwritten.
 #pragma once
 #include <string>
 #include <vector>
 
 #include "figure/data_save.h"
+#include "figure/save_engine.h"
 
-// Where one part's lines are in the file as last read or saved; line numbers from 1,
-// counted as the reader counts them, 0 for none.
-struct PartLines {
-    int xoffsetLine = 0;  // the line whose value the part ends up with (a texture line resets it)
-    int yoffsetLine = 0;
-    int lastLine = 0;     // the last line that addresses the part
-};
+// The kind of record that owns a part's lines (figure/save_engine.h); its id is the part's index.
+const int PART_RECORD = 1;
 
 // vecparts.dat as the game knows it: filled by LoadVectorParts, kept up to date by saves.
 struct PartsFileRecord {
-    std::string text;               // the bytes read (or written by the last save)
-    std::vector<PartLines> parts;   // by part index
+    std::string text;                // the bytes read (or written by the last save)
+    std::vector<TaggedLine> lines;   // text's lines, each applied line tagged with its part
+    // The reader's notes, (line, part, key) in reading order, until the text is read.
+    struct Note {
+        int line;
+        int part;
+        std::string key;
+    };
+    std::vector<Note> notes;
 };
 extern PartsFileRecord g_partsFileRecord;
 
-// The parts reader's part: called for each key line it applied with a value.
+// The parts reader's part: called for each key line it applied with a value, then once
+// the file's text is in g_partsFileRecord.text, to tag its lines.
 void NotePartsLine(int part, const char* key, int line);
+void TagPartsLines();
 
 // One value to write: part index, which offset, and the value in memory.
 struct OffsetValue {

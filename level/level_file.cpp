@@ -11,6 +11,7 @@
 
 #include "figure/data_reader.h"
 #include "figure/roles.h"
+#include "figure/save_engine.h"
 
 namespace {
 
@@ -334,10 +335,13 @@ bool SamePiece(const ManPart& a, const ManPart& b)
 
 // A line the reader reads in pieces: the save cannot rewrite, remove or follow it without
 // changing what the other pieces say.
-bool IsCut(const Line& line)
+bool IsCut(const TaggedLine& line)
 {
     return ReadInPieces(line.text);
 }
+
+// The kind of record that owns a piece's line (figure/save_engine.h); its id is the piece's.
+const int PIECE_RECORD = 1;
 
 // The save's plan for one piece that leaves its line or has none yet.
 struct Placed {
@@ -432,15 +436,19 @@ Level* CopyLevel(const Level& from)
 bool LevelSaveText(const Level& level, const std::string& known, std::string& text,
                    std::map<int, Level::PieceOrigin>& newLines, int& cutLine)
 {
-    const std::vector<Line> lines = SplitLines(known);
+    // The file's lines, each piece's line tagged with it.
+    std::vector<TaggedLine> lines = UntaggedLines(known);
     const int count = static_cast<int>(lines.size());
-    const std::string fileEnd = !lines.empty() && !lines.front().end.empty() ? lines.front().end : "\n";
+    for (const auto& [id, origin] : level.pieceLines) {
+        if (origin.line < 1 || origin.line > count || KeyOf(lines[origin.line - 1].text) != "piece") continue;
+        lines[origin.line - 1].owner = {PIECE_RECORD, id};
+        lines[origin.line - 1].key = "piece";
+    }
     cutLine = 0;
+    LineEdits edits;
 
     // Each cell once, at its first slot; which pieces keep their lines, and which move.
-    std::vector<char> kept(count + 1, 0), removed(count + 1, 0);
-    std::vector<char> changed(count + 1, 0);  // a kept line whose piece changed
-    std::map<int, const ManPart*> rewrite;    // line -> the piece it is rewritten for
+    std::vector<char> kept(count + 1, 0);
     std::set<int> keptIds;
     std::map<int, std::vector<Placed>> placed;  // first slot -> pieces written after its anchor
     std::map<int, int> lastKept;                // first slot -> its last kept piece line
@@ -456,7 +464,7 @@ bool LevelSaveText(const Level& level, const std::string& known, std::string& te
             if (!piece) continue;
             auto origin = level.pieceLines.find(piece->id);
             const int line = origin == level.pieceLines.end() ? 0 : origin->second.line;
-            const bool known = line >= 1 && line <= count && KeyOf(lines[line - 1].text) == "piece";
+            const bool known = line >= 1 && line <= count && lines[line - 1].owner.kind == PIECE_RECORD;
             // A piece keeps its line while the file's order still is the cell's drawing
             // order; from the first that cannot, the rest are written anew after the cell.
             // Pieces of one line read in pieces share its number.
@@ -465,10 +473,8 @@ bool LevelSaveText(const Level& level, const std::string& known, std::string& te
             if (inOrder) {
                 kept[line] = 1;
                 keptIds.insert(piece->id);
-                if (!SamePiece(*piece, origin->second.read)) {
-                    changed[line] = 1;
-                    rewrite[line] = piece;
-                }
+                if (!SamePiece(*piece, origin->second.read))
+                    edits.Set({PIECE_RECORD, origin->first}, "piece", PieceValue(*piece));
                 last = line;
             } else {
                 placed[slot].push_back({piece, known ? line : 0});
@@ -478,145 +484,107 @@ bool LevelSaveText(const Level& level, const std::string& known, std::string& te
     }
 
     // The lines of pieces that moved or went, with the comments and blanks right above them.
-    std::map<int, std::string> notes;  // a moving piece's line -> those lines, to go with it
+    std::map<int, std::vector<TaggedLine>> notes;  // a moving piece's line -> those lines
     for (const auto& [id, origin] : level.pieceLines) {
         const int line = origin.line;
-        if (line < 1 || line > count || removed[line] || KeyOf(lines[line - 1].text) != "piece") continue;
+        if (line < 1 || line > count || lines[line - 1].owner.kind != PIECE_RECORD) continue;
         if (kept[line]) {
             // Another piece of a line read in pieces stays: this one cannot go on its own.
             if (!keptIds.count(id)) cutLine = cutLine ? cutLine : line;
             continue;
         }
-        int first = line;
-        while (first > 1 && (IsComment(lines[first - 2].text) || IsBlank(lines[first - 2].text)))
-            --first;
-        std::string moving;
-        for (int i = first; i <= line; ++i) {
-            if (IsCut(lines[i - 1])) cutLine = cutLine ? cutLine : i;
-            removed[i] = 1;
-            if (i < line) moving += lines[i - 1].text + fileEnd;
-        }
-        notes[line] = moving;
+        std::vector<int> going = NotesAbove(lines, line);
+        for (int note : going) notes[line].push_back(lines[note - 1]);
+        going.push_back(line);
+        edits.RemoveLines(going);
     }
 
     // Where each cell's new pieces go: after its last kept piece, or after the last cell=
     // line (and a same= line right below it) that addresses a slot holding it.
-    std::map<int, int> anchorOf;  // line -> first slot of the cell whose pieces follow it
-    std::set<int> addressed;      // first slots that some cell= line of the file addresses
+    std::set<int> addressed;  // first slots that some cell= line of the file addresses
     std::map<int, int> lastHeader;
     for (int i = 1; i <= count; ++i) {
         int column = -1, row = -1;
-        if (removed[i] || !CellLine(lines[i - 1].text, column, row)) continue;
+        if (!CellLine(lines[i - 1].text, column, row)) continue;
         const LevelCell* cell = level.slots[Slot(column, row)];
         if (!cell) continue;
         const int first = FirstSlotOf(level, cell);
         addressed.insert(first);
-        const bool same = i < count && !removed[i + 1] && KeyOf(lines[i].text) == "same";
+        const bool same = i < count && KeyOf(lines[i].text) == "same";
         lastHeader[first] = same ? i + 1 : i;
     }
+    auto placedLines = [&](int slot) {
+        std::vector<TaggedLine> block;
+        for (const Placed& p : placed[slot]) {
+            auto note = notes.find(p.from);
+            if (note != notes.end()) block.insert(block.end(), note->second.begin(), note->second.end());
+            block.push_back({"piece=" + PieceValue(*p.piece), "", {PIECE_RECORD, p.piece->id}, "piece"});
+        }
+        return block;
+    };
     for (int slot : firstSlots) {
         if (!placed.count(slot)) continue;
         auto kept = lastKept.find(slot);
         auto header = lastHeader.find(slot);
         const int anchor = kept != lastKept.end() ? kept->second : header != lastHeader.end() ? header->second : 0;
-        if (anchor) {
-            if (IsCut(lines[anchor - 1])) cutLine = cutLine ? cutLine : anchor;
-            anchorOf[anchor] = slot;
-        }
+        if (anchor) edits.AddAfter(anchor, placedLines(slot));
     }
 
-    struct Out {
-        std::string text;
-        std::string end;
-        int from;  // the line of the known text this is, 0 for a line written anew
-        const ManPart* piece;  // the piece a line written anew writes
-        int slot = -1;         // and the first slot of its cell
-    };
-    std::vector<Out> out;
-    auto writePlaced = [&](int slot) {
-        for (const Placed& p : placed[slot]) {
-            auto note = notes.find(p.from);
-            if (note != notes.end() && !note->second.empty()) {
-                std::string block = note->second;
-                for (const Line& l : SplitLines(block)) out.push_back({l.text, fileEnd, 0, nullptr});
-            }
-            out.push_back({"piece=" + PieceValue(*p.piece), fileEnd, 0, p.piece, slot});
-        }
-    };
     // Cells the file has no line for go after its last line that is neither a comment nor
-    // blank, so the comments that close the file still close it.
-    int tailStart = count + 1;
+    // blank, in slot order, so the comments that close the file still close it.
+    int tail = count;
     for (int i = count; i >= 1; --i) {
-        if (removed[i] || IsComment(lines[i - 1].text) || IsBlank(lines[i - 1].text)) continue;
-        tailStart = i + 1;
+        const std::string& line = lines[i - 1].text;
+        if (IsComment(line) || IsBlank(line)) continue;
+        tail = i;
         break;
     }
-    auto writeNewCells = [&]() {
-        std::map<const LevelCell*, int> written;
-        for (int slot = 0; slot < LEVEL_COLUMNS * LEVEL_ROWS; ++slot) {
-            const LevelCell* cell = level.slots[slot];
-            if (!cell) continue;
-            const int first = FirstSlotOf(level, cell);
-            if (addressed.count(first)) continue;
-            if (!out.empty() && out.back().end.empty()) out.back().end = fileEnd;
-            out.push_back({"cell=" + std::to_string(slot / LEVEL_ROWS) + "," + std::to_string(slot % LEVEL_ROWS),
-                           fileEnd, 0, nullptr});
-            if (written.count(cell)) {
-                const int at = written[cell];
-                out.push_back({"same=" + std::to_string(at / LEVEL_ROWS) + "," + std::to_string(at % LEVEL_ROWS),
-                               fileEnd, 0, nullptr});
-                continue;
-            }
-            written[cell] = slot;
-            writePlaced(slot);
+    std::vector<TaggedLine> newCells;
+    std::map<const LevelCell*, int> written;
+    for (int slot = 0; slot < LEVEL_COLUMNS * LEVEL_ROWS; ++slot) {
+        const LevelCell* cell = level.slots[slot];
+        if (!cell || addressed.count(FirstSlotOf(level, cell))) continue;
+        auto place = [](const char* key, int at) {
+            return TaggedLine{std::string(key) + "=" + std::to_string(at / LEVEL_ROWS) + "," +
+                                  std::to_string(at % LEVEL_ROWS),
+                              "", LineOwner(), std::string()};
+        };
+        newCells.push_back(place("cell", slot));
+        if (written.count(cell)) {
+            newCells.push_back(place("same", written[cell]));
+            continue;
         }
-    };
-    for (int i = 1; i <= count; ++i) {
-        if (i == tailStart) writeNewCells();
-        if (removed[i]) continue;
-        Out line{lines[i - 1].text, lines[i - 1].end, i, nullptr};
-        if (changed[i]) {
-            if (IsCut(lines[i - 1])) cutLine = cutLine ? cutLine : i;
-            ReplaceValue(line.text, "piece", PieceValue(*rewrite[i]));
-        }
-        out.push_back(line);
-        auto anchor = anchorOf.find(i);
-        if (anchor != anchorOf.end()) {
-            if (out.back().end.empty()) out.back().end = fileEnd;
-            writePlaced(anchor->second);
-        }
+        written[cell] = slot;
+        const std::vector<TaggedLine> pieces = placedLines(slot);
+        newCells.insert(newCells.end(), pieces.begin(), pieces.end());
     }
-    if (tailStart > count) writeNewCells();
-    // The file's last line keeps the end it had, or its lack of one.
-    const bool endless = !lines.empty() && lines.back().end.empty();
-    if (!out.empty()) {
-        if (endless) out.back().end.clear();
-        else if (out.back().end.empty()) out.back().end = fileEnd;
-    }
+    if (!newCells.empty()) edits.AddAfter(tail, newCells);
 
-    // Where every piece now stands: a kept line moves by what was taken out and put in
-    // above it; a written one is where it was written.
-    std::vector<int> movedTo(count + 1, 0);
-    text.clear();
-    for (size_t i = 0; i < out.size(); ++i) {
-        text += out[i].text + out[i].end;
-        if (out[i].from) movedTo[out[i].from] = static_cast<int>(i + 1);
-    }
-    newLines.clear();
+    std::vector<TaggedLine> result;
+    int engineCut = 0;
+    const bool applied = ApplyLineEdits(lines, edits, result, engineCut);
+    if (!cutLine || (engineCut && engineCut < cutLine)) cutLine = engineCut;
+    if (!applied || cutLine) return false;
+
+    // Where every piece now stands, as the next save will need it.
+    std::map<int, int> slotOf;  // piece id -> first slot of its cell
+    std::map<int, const ManPart*> pieceOf;
     for (int slot : firstSlots) {
         const LevelCell* cell = level.slots[slot];
         for (int i = 0; i < cell->count && i < MAX_CELL_PIECES; ++i) {
-            const ManPart* piece = cell->pieces[i];
-            if (!piece) continue;
-            auto origin = level.pieceLines.find(piece->id);
-            if (origin != level.pieceLines.end() && origin->second.line >= 1 && origin->second.line <= count &&
-                kept[origin->second.line] && origin->second.slot == slot)
-                newLines[piece->id] = {movedTo[origin->second.line], slot, *piece};
+            if (!cell->pieces[i]) continue;
+            slotOf[cell->pieces[i]->id] = slot;
+            pieceOf[cell->pieces[i]->id] = cell->pieces[i];
         }
     }
-    for (size_t i = 0; i < out.size(); ++i)
-        if (out[i].piece) newLines[out[i].piece->id] = {static_cast<int>(i + 1), out[i].slot, *out[i].piece};
-    return cutLine == 0;
+    newLines.clear();
+    for (size_t i = 0; i < result.size(); ++i) {
+        const LineOwner& owner = result[i].owner;
+        if (owner.kind == PIECE_RECORD && pieceOf.count(owner.id))
+            newLines[owner.id] = {static_cast<int>(i + 1), slotOf[owner.id], *pieceOf[owner.id]};
+    }
+    text = JoinLines(result);
+    return true;
 }
 
 std::string LevelText(const Level& level)
