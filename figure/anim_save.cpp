@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <climits>
+#include <cstdint>
 #include <set>
 
 #include "figure/key_edit.h"
@@ -61,14 +63,10 @@ struct Added {
     AnimLine note;
 };
 
-// One line of the file being saved, and what goes after it: a key's new value lines first,
-// so the key= line above still chooses them, then the blocks of keys inserted after it.
+// One line of the file being saved.
 struct Draft {
     Line line;
     AnimLine note;
-    bool removed = false;
-    std::vector<Added> values;
-    std::vector<Added> blocks;
 };
 
 // Where one key's lines are, as indices of the drafts.
@@ -76,17 +74,47 @@ struct KeyLines {
     int selects = 0;      // key= lines choosing it
     int select = NONE;    // the last of them
     std::vector<int> values;
-    std::map<KeyField, int> fields;  // the last line of each field, the one the reader kept
     int last = NONE;      // the last line that addresses it
 };
 
+// The kinds of record that own the file's lines (figure/save_engine.h): a key (by its id)
+// owns its key= and value lines, a list the numkeys line that made it.
+const int KEY_RECORD = 1;
+const int LIST_RECORD = 2;
+const int LISTS_PER_FRAME = 1 << 16;
+
+LineOwner KeyOwner(int key)
+{
+    return {KEY_RECORD, key};
+}
+
+LineOwner ListOwner(const ListId& id)
+{
+    return {LIST_RECORD, id.first * LISTS_PER_FRAME + id.second};
+}
+
 struct Plan {
     std::vector<Draft> drafts;
+    std::vector<TaggedLine> lines;  // the drafts as the save engine takes them, noted by index
     std::vector<int> chooser;  // per line: the key= line above it, whose number the reader uses
     std::map<int, KeyLines> keys;
     std::set<int> blocksAdded;  // keys whose whole block is written
-    std::vector<Added> atEnd;
+    LineEdits edits;
+    std::vector<AnimLine> addedNotes;  // what the added lines do, noted from drafts.size() on
     int atEndKey = 0;  // the key the last header at the end chose
+
+    // An added line as the engine takes it, its note kept.
+    TaggedLine Tagged(const Added& added)
+    {
+        const int note = static_cast<int>(drafts.size() + addedNotes.size());
+        addedNotes.push_back(added.note);
+        TaggedLine line{added.text, "", LineOwner(), std::string(), note};
+        if (added.note.kind == AnimLineKind::SELECT || added.note.kind == AnimLineKind::VALUE) {
+            line.owner = KeyOwner(added.note.key);
+            line.key = added.text.substr(0, added.text.find('='));
+        }
+        return line;
+    }
 };
 
 Plan MakePlan(const AnimFileRecord& record)
@@ -100,19 +128,26 @@ Plan MakePlan(const AnimFileRecord& record)
         if (static_cast<size_t>(i) < record.lines.size()) draft.note = record.lines[i];
         plan.chooser.push_back(chooser);
         const AnimLine& note = draft.note;
+        TaggedLine tagged{line.text, line.end, LineOwner(), std::string(), i};
         if (note.kind == AnimLineKind::SELECT) chooser = i;
         if ((note.kind == AnimLineKind::SELECT || note.kind == AnimLineKind::VALUE) && note.key) {
             KeyLines& key = plan.keys[note.key];
             key.last = i;
+            tagged.owner = KeyOwner(note.key);
+            const size_t start = line.text.find_first_not_of('=');
+            if (start != std::string::npos) tagged.key = line.text.substr(start, line.text.find('=', start) - start);
             if (note.kind == AnimLineKind::SELECT) {
                 ++key.selects;
                 key.select = i;
             } else {
                 key.values.push_back(i);
-                if (note.field != KeyField::OTHER) key.fields[note.field] = i;
             }
+        } else if (note.kind == AnimLineKind::MAKE_LIST) {
+            tagged.owner = ListOwner(ListId(note.frame, note.list));
+            tagged.key = COUNT_KEY;
         }
         plan.drafts.push_back(draft);
+        plan.lines.push_back(tagged);
     }
     return plan;
 }
@@ -238,21 +273,25 @@ std::string PlanList(Plan& plan, const AnimFileRecord& record, const ListId& id,
             const AnimLine& note = plan.drafts[i].note;
             const bool own = (note.kind == AnimLineKind::SELECT || note.kind == AnimLineKind::VALUE) && note.key == key;
             if (!own && note.kind != AnimLineKind::TEXT) return where + " has other lines inside a key's block";
-            plan.drafts[i].removed = true;
         }
+        plan.edits.RemoveSpan(KeyOwner(key));
         ++count.removed;
     }
     for (size_t m = 0; m < now.size(); ++m) {
         if (!inFile.count(now[m])) continue;
         const int select = LinesOf(plan, now[m]).select;
         const size_t old = static_cast<size_t>(std::find(was.begin(), was.end(), now[m]) - was.begin());
-        if (select != NONE && old != m &&
-            !ReplaceValue(plan.drafts[select].line.text, SELECT_KEY, std::to_string(m)))
-            return where + " has a key= line that cannot be renumbered";
+        if (select == NONE || old == m) continue;
+        std::string text = plan.drafts[select].line.text;
+        if (!ReplaceValue(text, SELECT_KEY, std::to_string(m))) return where + " has a key= line that cannot be renumbered";
+        plan.edits.Set(KeyOwner(now[m]), SELECT_KEY, std::to_string(m));
     }
-    if (was.size() != now.size() &&
-        !ReplaceValue(plan.drafts[made].line.text, COUNT_KEY, std::to_string(now.size())))
-        return where + " has a numkeys line that cannot be rewritten";
+    if (was.size() != now.size()) {
+        std::string text = plan.drafts[made].line.text;
+        if (!ReplaceValue(text, COUNT_KEY, std::to_string(now.size())))
+            return where + " has a numkeys line that cannot be rewritten";
+        plan.edits.Set(ListOwner(id), COUNT_KEY, std::to_string(now.size()));
+    }
     for (size_t m = 0; m < now.size(); ++m) {
         if (inFile.count(now[m])) continue;
         // After the last block before it; a first key, or one after keys without lines,
@@ -265,9 +304,10 @@ std::string PlanList(Plan& plan, const AnimFileRecord& record, const ListId& id,
         if (!NothingChosenAfter(plan, after)) return where + " has key lines that lean on an earlier key= line";
         const AnimKey* key = KeyById(now[m]);
         if (!key) continue;
-        const std::vector<Added> block = KeyBlock(*key, static_cast<int>(m), id.first, id.second);
-        std::vector<Added>& blocks = plan.drafts[after].blocks;
-        blocks.insert(blocks.end(), block.begin(), block.end());
+        std::vector<TaggedLine> block;
+        for (const Added& added : KeyBlock(*key, static_cast<int>(m), id.first, id.second))
+            block.push_back(plan.Tagged(added));
+        plan.edits.AddAfter(after + 1, block);
         plan.blocksAdded.insert(now[m]);
         ++count.added;
     }
@@ -285,63 +325,35 @@ void PlanValue(Plan& plan, const KeyValue& value)
     if (!name) return;
     const std::string& text = value.text;
     if (text.empty()) {
-        for (int v : lines.values)
-            if (plan.drafts[v].note.field == value.field) plan.drafts[v].removed = true;
+        plan.edits.Drop(KeyOwner(value.key), name);
         return;
     }
-    const auto found = lines.fields.find(value.field);
-    const int line = found == lines.fields.end() ? NONE : found->second;
-    if (line != NONE && !plan.drafts[line].removed && ReplaceValue(plan.drafts[line].line.text, name, text)) return;
-
     const AnimLine note = Note(AnimLineKind::VALUE, place.frame, place.list, value.key, value.field);
-    const Added added{std::string(name) + "=" + text, note};
-    if (lines.last != NONE) {
-        plan.drafts[lines.last].values.push_back(added);
-        return;
-    }
-    if (plan.atEnd.empty() || plan.atEndKey != value.key) {
+    std::vector<TaggedLine> header;
+    if (lines.last == NONE && plan.atEndKey != value.key) {
         // Not noted as a frame= line: the frame keeps the name the comment above its own gives it.
-        plan.atEnd.push_back({"frame=" + std::to_string(place.frame), Note(AnimLineKind::OTHER, place.frame, 0, 0)});
-        plan.atEnd.push_back({"key_part=" + std::to_string(place.list),
-                              Note(AnimLineKind::LIST, place.frame, place.list, 0)});
-        plan.atEnd.push_back({std::string(SELECT_KEY) + "=" + std::to_string(place.index),
-                              Note(AnimLineKind::SELECT, place.frame, place.list, value.key)});
+        header.push_back(plan.Tagged({"frame=" + std::to_string(place.frame), Note(AnimLineKind::OTHER, place.frame, 0, 0)}));
+        header.push_back(plan.Tagged({"key_part=" + std::to_string(place.list),
+                                    Note(AnimLineKind::LIST, place.frame, place.list, 0)}));
+        header.push_back(plan.Tagged({std::string(SELECT_KEY) + "=" + std::to_string(place.index),
+                                    Note(AnimLineKind::SELECT, place.frame, place.list, value.key)}));
         plan.atEndKey = value.key;
     }
-    plan.atEnd.push_back(added);
+    const int noted = plan.Tagged({std::string(name) + "=" + text, note}).note;
+    plan.edits.Set(KeyOwner(value.key), name, text, header, noted);
 }
 
-// The new text and what each of its lines does. A file without an end on its last line
-// keeps having none.
-std::string Assemble(const Plan& plan, std::vector<AnimLine>& notes)
+// What each line of the saved file does, from the notes the lines carried through the engine.
+std::vector<AnimLine> NotesOf(const Plan& plan, const std::vector<TaggedLine>& lines)
 {
-    const std::vector<Draft>& drafts = plan.drafts;
-    const bool noFinalEnd = !drafts.empty() && drafts.back().line.end.empty();
-    const std::string fileEnd = !drafts.empty() && !drafts[0].line.end.empty() ? drafts[0].line.end : "\n";
-    std::vector<Line> out;
-    notes.clear();
-    auto add = [&](const std::vector<Added>& lines) {
-        for (const Added& a : lines) {
-            out.push_back({a.text, fileEnd});
-            notes.push_back(a.note);
-        }
-    };
-    for (const Draft& d : drafts) {
-        if (!d.removed) {
-            out.push_back(d.line);
-            notes.push_back(d.note);
-        }
-        add(d.values);
-        add(d.blocks);
+    std::vector<AnimLine> notes;
+    for (const TaggedLine& line : lines) {
+        const size_t note = line.note < 0 ? SIZE_MAX : static_cast<size_t>(line.note);
+        if (note < plan.drafts.size()) notes.push_back(plan.drafts[note].note);
+        else if (note - plan.drafts.size() < plan.addedNotes.size()) notes.push_back(plan.addedNotes[note - plan.drafts.size()]);
+        else notes.push_back(AnimLine());
     }
-    add(plan.atEnd);
-    std::string text;
-    for (size_t i = 0; i < out.size(); ++i) {
-        std::string end = out[i].end.empty() ? fileEnd : out[i].end;
-        if (i + 1 == out.size() && noFinalEnd) end.clear();
-        text += out[i].text + end;
-    }
-    return text;
+    return notes;
 }
 
 }  // namespace
@@ -430,8 +442,14 @@ SaveResult SaveAnimEdits(const std::vector<ListId>& lists, const std::vector<Key
     }
     for (const KeyValue& value : values) PlanValue(plan, value);
 
-    std::vector<AnimLine> notes;
-    const std::string text = Assemble(plan, notes);
+    std::vector<TaggedLine> lines;
+    int cut = 0;
+    if (!ApplyLineEdits(plan.lines, plan.edits, lines, cut)) {
+        why = LineInPiecesWhy(ANIM_DATA_FILE, cut);
+        return SaveResult::REFUSED;
+    }
+    const std::string text = JoinLines(lines);
+    const std::vector<AnimLine> notes = NotesOf(plan, lines);
     const SaveResult result = WriteSavedText(ANIM_DATA_FILE, record.text, text, why);
     if (result != SaveResult::SAVED) return result;
     record.text = text;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "figure/data_save.h"
+#include "figure/save_engine.h"
 #include "figure/records.h"
 
 // What one line of the file did when it was read.

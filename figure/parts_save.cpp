@@ -51,8 +51,9 @@ SaveResult SavePartOffsets(const std::vector<OffsetValue>& values, std::string& 
     LineEdits edits;
     for (const OffsetValue& v : values) {
         if (v.part < 0) continue;
-        edits.Set({PART_RECORD, v.part}, v.vertical ? "yoffset" : "xoffset", FormatOffset(v.value),
-                  {"part=" + std::to_string(v.part)});
+        const LineOwner part{PART_RECORD, v.part};
+        edits.Set(part, v.vertical ? "yoffset" : "xoffset", FormatOffset(v.value),
+                  {{"part=" + std::to_string(v.part), "", part, "part"}});
     }
     std::vector<TaggedLine> lines;
     int cut = 0;

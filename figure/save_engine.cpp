@@ -24,7 +24,7 @@ struct RecordLines {
 std::vector<TaggedLine> UntaggedLines(const std::string& text)
 {
     std::vector<TaggedLine> lines;
-    for (const Line& line : SplitLines(text)) lines.push_back({line.text, line.end, LineOwner(), std::string()});
+    for (const Line& line : SplitLines(text)) lines.push_back({line.text, line.end, LineOwner(), std::string(), -1});
     return lines;
 }
 
@@ -44,14 +44,14 @@ std::vector<int> NotesAbove(const std::vector<TaggedLine>& lines, int line)
 }
 
 void LineEdits::Set(LineOwner record, const std::string& key, const std::string& value,
-                    const std::vector<std::string>& header)
+                    const std::vector<TaggedLine>& header, int note)
 {
-    values.push_back({record, key, value, header, false});
+    values.push_back({record, key, value, header, false, note});
 }
 
 void LineEdits::Drop(LineOwner record, const std::string& key)
 {
-    values.push_back({record, key, std::string(), {}, true});
+    values.push_back({record, key, std::string(), {}, true, -1});
 }
 
 void LineEdits::RemoveSpan(LineOwner record)
@@ -133,14 +133,17 @@ bool ApplyLineEdits(const std::vector<TaggedLine>& lines, const LineEdits& edits
                 continue;
             }
         }
-        const TaggedLine added{v.key + "=" + v.value, fileEnd, v.record, v.key};
+        const TaggedLine added{v.key + "=" + v.value, fileEnd, v.record, v.key, v.note};
         if (!own.empty()) {
             touch(own.back());
             valuesAfter[own.back()].push_back(added);
             continue;
         }
         if (atEnd.empty() || atEndOwner != v.record) {
-            for (const std::string& header : v.header) atEnd.push_back({header, fileEnd, v.record, std::string()});
+            for (TaggedLine header : v.header) {
+                header.end = fileEnd;
+                atEnd.push_back(header);
+            }
             atEndOwner = v.record;
         }
         atEnd.push_back(added);

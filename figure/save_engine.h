@@ -27,6 +27,7 @@ struct TaggedLine {
     std::string end;   // "\n", "\r\n", or "" for a last line without one
     LineOwner owner;
     std::string key;  // the key the reader applied on the line; "" for none
+    int note = -1;    // the file's own note on the line, an index of its save's choosing, carried along
 };
 
 // text's lines as the reader counts them, owned by no record yet.
@@ -43,8 +44,9 @@ public:
     // has that key; where there is none, a key=value line after the record's last line; where
     // the record has no line at all, at the file's end under header (written once for values
     // of one record that follow each other).
+    // The added value line carries note.
     void Set(LineOwner record, const std::string& key, const std::string& value,
-             const std::vector<std::string>& header = {});
+             const std::vector<TaggedLine>& header = {}, int note = -1);
     // Every line of the record with that key goes.
     void Drop(LineOwner record, const std::string& key);
     // The record's lines go, from its first to its last with whatever stands between them.
@@ -60,8 +62,9 @@ public:
     struct Value {
         LineOwner record;
         std::string key, value;
-        std::vector<std::string> header;
+        std::vector<TaggedLine> header;
         bool drop;
+        int note;
     };
     struct Addition {
         int after;       // a line number, or -1 for after a record's last line

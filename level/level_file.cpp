@@ -518,7 +518,7 @@ bool LevelSaveText(const Level& level, const std::string& known, std::string& te
         for (const Placed& p : placed[slot]) {
             auto note = notes.find(p.from);
             if (note != notes.end()) block.insert(block.end(), note->second.begin(), note->second.end());
-            block.push_back({"piece=" + PieceValue(*p.piece), "", {PIECE_RECORD, p.piece->id}, "piece"});
+            block.push_back({"piece=" + PieceValue(*p.piece), "", {PIECE_RECORD, p.piece->id}, "piece", -1});
         }
         return block;
     };
@@ -547,7 +547,7 @@ bool LevelSaveText(const Level& level, const std::string& known, std::string& te
         auto place = [](const char* key, int at) {
             return TaggedLine{std::string(key) + "=" + std::to_string(at / LEVEL_ROWS) + "," +
                                   std::to_string(at % LEVEL_ROWS),
-                              "", LineOwner(), std::string()};
+                              "", LineOwner(), std::string(), -1};
         };
         newCells.push_back(place("cell", slot));
         if (written.count(cell)) {
