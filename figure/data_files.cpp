@@ -16,7 +16,8 @@ DataRecords TakeGlobalRecords()
     return DataRecords{std::exchange(g_parts, nullptr),        std::exchange(g_numParts, 0),
                        std::exchange(g_vectorMan, nullptr),    std::exchange(g_frames, nullptr),
                        std::exchange(g_numFrames, 0),          std::exchange(g_partsFileRecord, PartsFileRecord()),
-                       std::exchange(g_animFileRecord, AnimFileRecord())};
+                       std::exchange(g_animFileRecord, AnimFileRecord()),
+                       std::exchange(g_figureFileRecord, FigureFileRecord())};
 }
 
 void PutGlobalRecords(DataRecords&& records)
@@ -28,6 +29,7 @@ void PutGlobalRecords(DataRecords&& records)
     g_numFrames = records.numFrames;
     g_partsFileRecord = std::move(records.partsFile);
     g_animFileRecord = std::move(records.animFile);
+    g_figureFileRecord = std::move(records.figureFile);
     records = DataRecords();
 }
 

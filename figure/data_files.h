@@ -11,6 +11,7 @@
 #include "figure/anim_save.h"
 #include "figure/data_file_names.h"
 #include "figure/data_rules.h"
+#include "figure/figure_save.h"
 #include "figure/parts_save.h"
 
 class VectorPart;
@@ -18,8 +19,8 @@ struct VectorMan;
 struct AnimFrame;
 struct Level;
 
-// What the record globals hold while the data is in use (figure/records.h and the two
-// saved files' records).
+// What the record globals hold while the data is in use (figure/records.h and the saved
+// files' records).
 struct DataRecords {
     VectorPart* parts = nullptr;
     int numParts = 0;
@@ -28,6 +29,7 @@ struct DataRecords {
     int numFrames = 0;
     PartsFileRecord partsFile;
     AnimFileRecord animFile;
+    FigureFileRecord figureFile;
     Level* level = nullptr;  // g_level
 };
 

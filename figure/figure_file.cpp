@@ -2,11 +2,13 @@
 
 #include "figure/data_file_names.h"
 #include "figure/data_reader.h"
+#include "figure/figure_save.h"
 #include "figure/records.h"
 #include "figure/roles.h"
 #include "base/log.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 
 namespace {
@@ -77,7 +79,15 @@ const DataKey<ManPart> FIGURE_KEYS[] = {
 
 bool HandleFigureKey(const char* key, const char* value)
 {
-    return ApplyDataKey(FIGURE_KEYS, key, value, CurrentSlot, "no such slot");
+    const bool recognised = ApplyDataKey(FIGURE_KEYS, key, value, CurrentSlot, "no such slot");
+    // Which slot or box each line addresses, so a save can change it in place.
+    if (recognised && value) {
+        LineOwner owner{SLOT_RECORD, s_currentSlot};
+        if (std::strcmp(key, "numparts") == 0) owner = {FIGURE_RECORD, 0};
+        if (std::strcmp(key, "hitbox") == 0) owner = {HITBOX_RECORD, static_cast<int>(ParseInteger(value))};
+        NoteFigureLine(owner, key, CurrentDataLine());
+    }
+    return recognised;
 }
 
 }  // namespace
@@ -85,6 +95,7 @@ bool HandleFigureKey(const char* key, const char* value)
 int InitVectorMan()
 {
     g_vectorMan = new VectorMan();
+    g_figureFileRecord = FigureFileRecord();
     s_currentSlot = 0;
     std::copy(std::begin(DEFAULT_HIT_BOXES), std::end(DEFAULT_HIT_BOXES), s_hitBoxes);
     ReadDataFile(FIGURE_DATA_FILE, HandleFigureKey, "Data file done");
@@ -99,6 +110,7 @@ int InitVectorMan()
     man.numHitBoxes = FIGURE_HIT_BOXES;
     man.hitBoxes = new HitBox[FIGURE_HIT_BOXES];
     std::copy(std::begin(s_hitBoxes), std::end(s_hitBoxes), man.hitBoxes);
+    FinishFigureRecord(man);
     // The item and the flash wait hidden for the animation to show them (when the file has them).
     for (int i = FIRST_HIDDEN_SLOT; i <= LAST_HIDDEN_SLOT && i < man.numparts; ++i) man.parts[i].visible = 0;
     WriteLog("InitVectorMan done");

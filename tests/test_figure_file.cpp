@@ -4,6 +4,7 @@
 
 #include "data_files_support.h"
 #include "figure/figure_file.h"
+#include "figure/figure_save.h"
 #include "figure/records.h"
 #include "game/state.h"
 #include "base/log.h"
@@ -129,4 +130,39 @@ TEST_F(FigureFile, HitBoxLinesFitTheBoxesAndBadOnesKeepWhatStood)
     Load("numparts=1\n");
     EXPECT_EQ(g_vectorMan->hitBoxes[0].centerX, 5.0f);
     EXPECT_EQ(g_vectorMan->hitBoxes[1].halfWidth, 36.0f);
+}
+
+TEST_F(FigureFile, ASavedSetupChangesOnlyTheLinesOfWhatChangedAndReadsBack)
+{
+    // Comments, CR LF ends, an unknown key, a slot with no layer line, no end on the last line.
+    const std::string file = "// the figure\r\nnumparts=2\r\n// hips\r\npart=0\r\nvecpartnum=0\r\nshade=1\r\nlayer=3\r\n"
+                             "// torso\r\npart=1\r\nvecpartnum=1\r\nrootpart=0\r\nrootpoint=0\r\nhitbox=1,20,-43,36,40";
+    Load(file);
+    std::string why;
+    FigureSetup setup = SetupOf(*g_vectorMan);
+    ASSERT_EQ(SaveFigureSetup(setup, why), SaveResult::SAVED) << why;
+    EXPECT_EQ(ReadWholeFile("vecman.dat"), file) << "nothing changed, nothing written";
+
+    setup.slots[0].layer = 5;
+    setup.slots[1].layer = 2;
+    setup.slots.push_back({2, 1, 1, 3});
+    setup.hitBoxes[0] = {4.0f, 41.0f, 25.0f, 46.0f};
+    ASSERT_EQ(SaveFigureSetup(setup, why), SaveResult::SAVED) << why;
+    const std::string saved = "// the figure\r\nnumparts=3\r\n// hips\r\npart=0\r\nvecpartnum=0\r\nshade=1\r\nlayer=5\r\n"
+                              "// torso\r\npart=1\r\nvecpartnum=1\r\nrootpart=0\r\nrootpoint=0\r\nlayer=2\r\n"
+                              "part=2\r\nvecpartnum=2\r\nlayer=1\r\nrootpart=1\r\nrootpoint=3\r\n"
+                              "hitbox=1,20,-43,36,40\r\nhitbox=0,4,41,25,46";
+    EXPECT_EQ(ReadWholeFile("vecman.dat"), saved);
+    EXPECT_EQ(ReadWholeFile("vecman.dat.bak"), file);
+    Load(saved);
+    EXPECT_TRUE(SetupOf(*g_vectorMan).slots == setup.slots);
+    EXPECT_EQ(g_vectorMan->hitBoxes[0].centerY, 41.0f);
+
+    // A slot taken away goes with its lines and the comment above them; the count follows.
+    setup.slots.resize(1);
+    ASSERT_EQ(SaveFigureSetup(setup, why), SaveResult::SAVED) << why;
+    EXPECT_EQ(ReadWholeFile("vecman.dat"), "// the figure\r\nnumparts=1\r\n// hips\r\npart=0\r\nvecpartnum=0\r\nshade=1\r\n"
+                                           "layer=5\r\nhitbox=1,20,-43,36,40\r\nhitbox=0,4,41,25,46");
+    WriteWholeFile("vecman.dat", "numparts=0\n");
+    EXPECT_EQ(SaveFigureSetup(SetupOf(*g_vectorMan), why), SaveResult::CHANGED_ON_DISK);
 }

@@ -1,0 +1,62 @@
+// The figure file, vecman.dat, as a document the editor can change and save: the figure's
+// setup (each slot's image, layer and joint, and the hit boxes) as the file gives it, and
+// the file's lines, each tagged with the slot or box it addresses. A save writes a setup
+// back through the save engine, changing only the lines of what changed: a changed field
+// in its own line, a field a slot has no line for after the slot's last line, new slots
+// as blocks after the last slot, removed slots with their lines and the comments above
+// them, numparts rewritten when the count changes; atomic, vecman.dat.bak kept, never
+// over a file changed on disk since it was read.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "figure/data_save.h"
+#include "figure/records.h"
+#include "figure/save_engine.h"
+
+// What the file says of one slot; the rest of a slot is the game's doing as it plays.
+struct SlotSetup {
+    int vecpartnum = -1;
+    int layer = 0;
+    int rootpart = -1;
+    int rootpoint = -1;
+    bool operator==(const SlotSetup& o) const
+    {
+        return vecpartnum == o.vecpartnum && layer == o.layer && rootpart == o.rootpart && rootpoint == o.rootpoint;
+    }
+};
+
+struct FigureSetup {
+    std::vector<SlotSetup> slots;
+    std::vector<HitBox> hitBoxes;
+};
+
+// The kinds of record that own the file's lines (figure/save_engine.h).
+const int FIGURE_RECORD = 1;  // numparts (id 0)
+const int SLOT_RECORD = 2;    // a slot's part= line and its fields, by slot number
+const int HITBOX_RECORD = 3;  // a hitbox= line, by box number
+
+struct FigureFileRecord {
+    std::string text;               // the bytes read (or written by the last save)
+    std::vector<TaggedLine> lines;  // text's lines, tagged
+    FigureSetup setup;              // what text gives
+    struct Note {
+        int line;
+        LineOwner owner;
+        std::string key;
+    };
+    std::vector<Note> notes;  // the reader's, until the text is read
+};
+extern FigureFileRecord g_figureFileRecord;
+
+// The figure reader's part: each key line it applied with a value, then, once it has
+// read the file, the setup it gives (the lines are tagged then).
+void NoteFigureLine(LineOwner owner, const char* key, int line);
+void FinishFigureRecord(const VectorMan& man);
+
+// The setup of a figure as its file gives it.
+FigureSetup SetupOf(const VectorMan& man);
+
+// Writes setup into vecman.dat of the working directory. On failure why names the cause
+// and the file is as it was.
+SaveResult SaveFigureSetup(const FigureSetup& setup, std::string& why);
