@@ -232,28 +232,46 @@ Cut CutToFigure(const std::vector<uint32_t>& argb, unsigned width, unsigned heig
     return cut;
 }
 
-// Every cut placed on one picture of width x height whose top-left lies at (left, top) of the canvas.
-std::vector<Picture> Place(const std::vector<Cut>& cuts, int left, int top, unsigned width, unsigned height)
+// The cut placed on the picture, whose top-left lies at (left, top) of the canvas.
+void Place(const Cut& cut, int left, int top, Picture& picture)
 {
-    std::vector<Picture> pictures;
-    for (const Cut& cut : cuts) {
-        Picture picture;
-        picture.width = width;
-        picture.height = height;
-        picture.argb.assign(size_t(width) * height, 0);
-        for (unsigned y = 0; y < cut.picture.height; ++y) {
-            const int to = cut.top + int(y) - top;
-            if (to < 0 || to >= int(height)) continue;
-            for (unsigned x = 0; x < cut.picture.width; ++x) {
-                const int column = cut.left + int(x) - left;
-                if (column >= 0 && column < int(width))
-                    picture.argb[size_t(to) * width + column] = cut.picture.argb[size_t(y) * cut.picture.width + x];
-            }
+    const unsigned width = picture.width, height = picture.height;
+    picture.argb.assign(size_t(width) * height, 0);
+    for (unsigned y = 0; y < cut.picture.height; ++y) {
+        const int to = cut.top + int(y) - top;
+        if (to < 0 || to >= int(height)) continue;
+        for (unsigned x = 0; x < cut.picture.width; ++x) {
+            const int column = cut.left + int(x) - left;
+            if (column >= 0 && column < int(width))
+                picture.argb[size_t(to) * width + column] = cut.picture.argb[size_t(y) * cut.picture.width + x];
         }
-        pictures.push_back(std::move(picture));
     }
-    return pictures;
 }
+
+// The back buffer the figure is drawn on, and the two read-backs of it kept from step to step.
+class Canvas {
+public:
+    Canvas(IDirect3DDevice8* device, unsigned width, unsigned height) : device_(device), width_(width), height_(height)
+    {
+    }
+    // The figure as it stands, cut to what it covers.
+    bool Draw(VectorMan& man, Cut& cut, std::string& error)
+    {
+        if (!DrawOver(device_, man, BLACK_BACKGROUND, width_, height_, overBlack_) ||
+            !DrawOver(device_, man, WHITE_BACKGROUND, width_, height_, overWhite_)) {
+            error = "the device's back buffer cannot be read";
+            return false;
+        }
+        for (size_t i = 0; i < overBlack_.size(); ++i) overBlack_[i] = Unblend(overBlack_[i], overWhite_[i]);
+        cut = CutToFigure(overBlack_, width_, height_);
+        return true;
+    }
+
+private:
+    IDirect3DDevice8* device_;
+    unsigned width_, height_;
+    std::vector<uint32_t> overBlack_, overWhite_;
+};
 
 bool CheckOptions(const ExportOptions& options, std::string& error)
 {
@@ -270,6 +288,50 @@ bool CheckOptions(const ExportOptions& options, std::string& error)
         return false;
     }
     return true;
+}
+
+// The frame asked for, or null with the error for the user.
+AnimFrame* FindFrame(int frameNumber, std::string& error)
+{
+    // Asked before FrameAt, which would log the missing frame as a game action's failure.
+    AnimFrame* found = frameNumber >= 0 && frameNumber < g_numFrames ? FrameAt(frameNumber) : nullptr;
+    if (!found)
+        error = "no frame " + std::to_string(frameNumber) + ": the animation file has frames 0 to " +
+                std::to_string(g_numFrames - 1);
+    return found;
+}
+
+// Plays the frame from rest on a stand-in for the figure, calling step(figure) before each
+// step of the clock, until the frame ends; false where step does (error set by it) or the
+// frame cannot be played on the figure. Every play is the same: the stand-in starts from
+// the game's figure each time and the frame's keys are given back after.
+template <class Step>
+bool PlayFrame(int frameNumber, AnimFrame& frame, const ExportOptions& options, Step&& step, std::string& error)
+{
+    FigureStandIn standIn(frame);
+    VectorMan& man = standIn.Figure();
+    StopAnimation();
+    man.x = man.y = man.z = 0.0f;
+    man.xVelocity = man.yVelocity = man.zVelocity = 0.0f;
+    man.yAngle = man.zAngle = man.zAngularVelocity = 0.0f;
+    if (DrivenLists(man, frame) == 0) {
+        error = "frame " + std::to_string(frameNumber) + " has no keys";
+        return false;
+    }
+    if (FAILED(AddFrames(&man, &frame))) {
+        error = "frame " + std::to_string(frameNumber) + " is written for " + std::to_string(frame.numparts) +
+                " slots, the figure's keys drive " + std::to_string(man.maxKeys);
+        return false;
+    }
+    ListEnds ends(man, frame);
+    const float stepSeconds = 1.0f / static_cast<float>(options.fps);
+    const int maxPictures = MAX_EXPORT_SECONDS * options.fps;
+    for (int pictures = 1;; ++pictures) {
+        if (!step(man)) return false;
+        man.StepAnimation(stepSeconds);
+        ends.AfterStep(man);
+        if (ends.AllEnded() || pictures >= maxPictures) return true;
+    }
 }
 
 }  // namespace
@@ -292,7 +354,23 @@ std::vector<int> PictureDurations(int pictures, int fps, int unitsPerSecond)
     return durations;
 }
 
-bool CaptureFrame(int frameNumber, const ExportOptions& options, FrameCapture& capture, std::string& error)
+bool CountPictures(int frameNumber, const ExportOptions& options, size_t& pictures, std::string& error)
+{
+    pictures = 0;
+    if (!CheckOptions(options, error)) return false;
+    if (!g_vectorMan || !g_vectorMan->parts) {
+        error = "no figure to play";
+        return false;
+    }
+    AnimFrame* frame = FindFrame(frameNumber, error);
+    const auto count = [&](VectorMan&) {
+        ++pictures;
+        return true;
+    };
+    return frame && PlayFrame(frameNumber, *frame, options, count, error);
+}
+
+bool CaptureFrame(int frameNumber, const ExportOptions& options, PictureSink& sink, std::string& error)
 {
     if (!CheckOptions(options, error)) return false;
     IDirect3DDevice8* device = g_device;
@@ -300,14 +378,8 @@ bool CaptureFrame(int frameNumber, const ExportOptions& options, FrameCapture& c
         error = "no device or no figure to draw";
         return false;
     }
-    // Asked before FrameAt, which would log the missing frame as a game action's failure.
-    AnimFrame* found = frameNumber >= 0 && frameNumber < g_numFrames ? FrameAt(frameNumber) : nullptr;
-    if (!found) {
-        error = "no frame " + std::to_string(frameNumber) + ": the animation file has frames 0 to " +
-                std::to_string(g_numFrames - 1);
-        return false;
-    }
-    AnimFrame& frame = *found;
+    AnimFrame* frame = FindFrame(frameNumber, error);
+    if (!frame) return false;
     unsigned canvasWidth = 0, canvasHeight = 0;
     if (!BackBufferSize(device, canvasWidth, canvasHeight)) {
         error = "the device's back buffer cannot be read (32-bit colour is needed)";
@@ -319,73 +391,72 @@ bool CaptureFrame(int frameNumber, const ExportOptions& options, FrameCapture& c
                 " back buffer";
         return false;
     }
-
-    FigureStandIn standIn(frame);
-    VectorMan& man = standIn.Figure();
-    StopAnimation();
-    man.x = man.y = man.z = 0.0f;
-    man.xVelocity = man.yVelocity = man.zVelocity = 0.0f;
-    man.yAngle = man.zAngle = man.zAngularVelocity = 0.0f;
-    if (DrivenLists(man, frame) == 0) {
-        error = "frame " + std::to_string(frameNumber) + " has no keys";
-        return false;
-    }
-    if (FAILED(AddFrames(&man, &frame))) {
-        error = "frame " + std::to_string(frameNumber) + " is written for " + std::to_string(frame.numparts) +
-                " slots, the figure's keys drive " + std::to_string(man.maxKeys);
-        return false;
-    }
-    ListEnds ends(man, frame);
-
     DeviceStateKeeper keeper(device);
     SetCanvasView(device, canvasWidth, canvasHeight, options.scale);
-    const float stepSeconds = 1.0f / static_cast<float>(options.fps);
-    const int maxPictures = MAX_EXPORT_SECONDS * options.fps;
-    std::vector<Cut> cuts;
-    std::vector<uint32_t> overBlack, overWhite;
-    while (true) {
-        if (!DrawOver(device, man, BLACK_BACKGROUND, canvasWidth, canvasHeight, overBlack) ||
-            !DrawOver(device, man, WHITE_BACKGROUND, canvasWidth, canvasHeight, overWhite)) {
-            error = "the device's back buffer cannot be read";
-            return false;
-        }
-        for (size_t i = 0; i < overBlack.size(); ++i) overBlack[i] = Unblend(overBlack[i], overWhite[i]);
-        Cut cut = CutToFigure(overBlack, canvasWidth, canvasHeight);
-        if (!cut.picture.argb.empty() &&
-            (cut.left == 0 || cut.top == 0 || cut.left + cut.picture.width == canvasWidth ||
-             cut.top + cut.picture.height == canvasHeight)) {
+    Canvas canvas(device, canvasWidth, canvasHeight);
+    Cut cut;
+
+    // The first play keeps nothing of its pictures but what the figure covers over the
+    // whole frame, which places every one of them, so none is held for the next.
+    int left = int(canvasWidth), top = int(canvasHeight), right = 0, bottom = 0;
+    size_t pictures = 0;
+    const auto measure = [&](VectorMan& man) {
+        if (!canvas.Draw(man, cut, error)) return false;
+        ++pictures;
+        if (cut.picture.argb.empty()) return true;
+        if (cut.left == 0 || cut.top == 0 || cut.left + cut.picture.width == canvasWidth ||
+            cut.top + cut.picture.height == canvasHeight) {
             error = "the figure reaches past the " + std::to_string(canvasWidth) + "x" + std::to_string(canvasHeight) +
                     " canvas it is drawn on at this scale";
             return false;
         }
-        cuts.push_back(std::move(cut));
-        man.StepAnimation(stepSeconds);
-        ends.AfterStep(man);
-        if (ends.AllEnded() || static_cast<int>(cuts.size()) >= maxPictures) break;
-    }
-
-    // What the figure covers over the whole frame.
-    int left = int(canvasWidth), top = int(canvasHeight), right = 0, bottom = 0;
-    for (const Cut& cut : cuts) {
-        if (cut.picture.argb.empty()) continue;
         left = std::min(left, cut.left);
         top = std::min(top, cut.top);
         right = std::max(right, cut.left + int(cut.picture.width));
         bottom = std::max(bottom, cut.top + int(cut.picture.height));
-    }
+        return true;
+    };
+    if (!PlayFrame(frameNumber, *frame, options, measure, error)) return false;
+
     if (right <= left) left = right = int(canvasWidth / 2), top = bottom = int(canvasHeight / 2);
-    unsigned width = options.width, height = options.height;
-    if (width == 0) {
-        width = unsigned(right - left + 2 * FIT_MARGIN);
-        height = unsigned(bottom - top + 2 * FIT_MARGIN);
+    FrameLayout layout;
+    layout.pictures = pictures;
+    layout.width = options.width;
+    layout.height = options.height;
+    if (layout.width == 0) {
+        layout.width = unsigned(right - left + 2 * FIT_MARGIN);
+        layout.height = unsigned(bottom - top + 2 * FIT_MARGIN);
     }
     // Centred: what the figure covers sits in the middle of the picture.
-    const int pictureLeft = left - (int(width) - (right - left)) / 2;
-    const int pictureTop = top - (int(height) - (bottom - top)) / 2;
-    capture.pictures = Place(cuts, pictureLeft, pictureTop, width, height);
-    capture.fps = options.fps;
-    capture.originX = int(canvasWidth / 2) - pictureLeft;
-    capture.originY = int(canvasHeight / 2) - pictureTop;
-    capture.name = FrameName(frameNumber);
-    return true;
+    const int pictureLeft = left - (int(layout.width) - (right - left)) / 2;
+    const int pictureTop = top - (int(layout.height) - (bottom - top)) / 2;
+    layout.fps = options.fps;
+    layout.originX = int(canvasWidth / 2) - pictureLeft;
+    layout.originY = int(canvasHeight / 2) - pictureTop;
+    layout.name = FrameName(frameNumber);
+    if (!sink.Begin(layout, error)) return false;
+
+    Picture picture;
+    picture.width = layout.width;
+    picture.height = layout.height;
+    size_t given = 0;
+    bool longer = false;
+    const auto give = [&](VectorMan& man) {
+        if (given == layout.pictures) {
+            longer = true;
+            return false;
+        }
+        if (!canvas.Draw(man, cut, error)) return false;
+        Place(cut, pictureLeft, pictureTop, picture);
+        ++given;
+        return sink.Add(picture, error);
+    };
+    const bool played = PlayFrame(frameNumber, *frame, options, give, error);
+    // Both plays start from the same state, so they should not differ; should they, the
+    // layout no longer fits the pictures, and the export is not to go on as if it did.
+    if (longer || (played && given != layout.pictures)) {
+        error = "frame " + std::to_string(frameNumber) + " played differently the second time";
+        return false;
+    }
+    return played;
 }

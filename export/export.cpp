@@ -3,18 +3,15 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
+#include <new>
 #include <numeric>
 
 #include "export/capture.h"
 #include "export/gif_file.h"
+#include "export/output_files.h"
 #include "export/sheet_file.h"
 
 namespace {
-
-// Each file is written under this suffix first and renamed into place once whole, so a
-// failed export leaves no half-written file and an old one stays as it was.
-const char PART_SUFFIX[] = ".part";
 
 bool EndsWith(const std::string& text, const char* ending)
 {
@@ -33,39 +30,90 @@ std::string BaseName(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Asked before the frame is drawn, so a path that cannot be written is said at once.
-bool CanWrite(const std::string& path, std::string& error)
+// A writer's failure said as the file it could not write, as every failure to write is.
+class WritingTo : public PictureSink {
+public:
+    WritingTo(PictureSink& writer, const std::string& path) : writer_(writer), path_(path) {}
+    bool Begin(const FrameLayout& layout, std::string& error) override
+    {
+        return Said(writer_.Begin(layout, error), error);
+    }
+    bool Add(const Picture& picture, std::string& error) override { return Said(writer_.Add(picture, error), error); }
+
+private:
+    bool Said(bool done, std::string& error) const
+    {
+        if (!done) error = "cannot write " + path_ + ": " + error;
+        return done;
+    }
+    PictureSink& writer_;
+    const std::string& path_;
+};
+
+bool WriteText(std::FILE* file, const std::string& text, std::string& error)
 {
-    const std::string part = path + PART_SUFFIX;
-    std::FILE* file = std::fopen(part.c_str(), "wb");
-    if (!file) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), file) == text.size()) return true;
+    error = std::strerror(errno ? errno : EIO);
+    return false;
+}
+
+bool Export(int frame, const ExportOptions& options, const std::string& outPath, ExportResult& result)
+{
+    const bool gif = EndsWith(outPath, ".gif");
+    if (!gif && !EndsWith(outPath, ".png")) {
+        result.error = outPath + ": the name must end in .gif or .png";
         return false;
     }
-    std::fclose(file);
-    std::remove(part.c_str());
-    return true;
-}
+    std::vector<std::string> paths{outPath};
+    if (!gif) paths.push_back(SheetJsonPath(outPath));
+    OutputFiles files;
+    if (!files.Open(paths, result.error)) return false;
 
-void RemoveParts(const std::vector<std::string>& paths)
-{
-    for (const std::string& path : paths) std::remove((path + PART_SUFFIX).c_str());
-}
-
-// Every file's part renamed into place, or none left behind at all.
-bool PutInPlace(const std::vector<std::string>& paths, std::string& error)
-{
-    for (const std::string& path : paths) {
-        // The library's rename, since the C one on Windows will not replace a file that is
-        // there already, which is every export after the first.
-        std::error_code failure;
-        std::filesystem::rename(path + PART_SUFFIX, path, failure);
-        if (failure) {
-            error = "cannot write " + path + ": " + failure.message();
-            RemoveParts(paths);
-            return false;
+    FrameLayout layout;
+    std::string why;
+    bool written = false;
+    if (gif) {
+        GifWriter writer(files.File(0));
+        WritingTo to(writer, outPath);
+        written = CaptureFrame(frame, options, to, result.error);
+        if (written && !writer.Finish(why)) {
+            result.error = "cannot write " + outPath + ": " + why;
+            written = false;
         }
+        layout = writer.Layout();
+    } else {
+        // A sheet of an asked size is weighed before anything is drawn, and is said at
+        // once; one fitted to the figure is weighed once the figure's extent is known.
+        if (options.width != 0) {
+            size_t pictures = 0;
+            if (!CountPictures(frame, options, pictures, result.error)) return false;
+            if (!SheetFits(pictures, options.width, options.height, why)) {
+                result.error = "cannot write " + outPath + ": " + why;
+                return false;
+            }
+        }
+        SheetWriter writer;
+        WritingTo to(writer, outPath);
+        written = CaptureFrame(frame, options, to, result.error);
+        if (written && !writer.WritePng(files.File(0), why)) {
+            result.error = "cannot write " + outPath + ": " + why;
+            written = false;
+        }
+        if (written && !WriteText(files.File(1), writer.Json(frame, BaseName(outPath)), why)) {
+            result.error = "cannot write " + paths[1] + ": " + why;
+            written = false;
+        }
+        layout = writer.Layout();
     }
+    if (!written || !files.PutInPlace(result.error)) return false;
+
+    result.files = paths;
+    result.pictures = int(layout.pictures);
+    const std::vector<int> durations = PictureDurations(result.pictures, layout.fps, 1000);
+    result.durationMs = std::accumulate(durations.begin(), durations.end(), 0);
+    result.width = layout.width;
+    result.height = layout.height;
     return true;
 }
 
@@ -82,44 +130,13 @@ std::string SheetJsonPath(const std::string& pngPath)
 bool ExportFrame(int frame, const ExportOptions& options, const std::string& outPath, ExportResult& result)
 {
     result = ExportResult();
-    const bool gif = EndsWith(outPath, ".gif");
-    if (!gif && !EndsWith(outPath, ".png")) {
-        result.error = outPath + ": the name must end in .gif or .png";
+    try {
+        return Export(frame, options, outPath, result);
+    } catch (const std::bad_alloc&) {
+        // The pictures, the sheet and the device's read-backs are bounded, but the memory a
+        // machine lends may still fall short; the game and the files stay as they were.
+        result = ExportResult();
+        result.error = "not enough memory to export frame " + std::to_string(frame) + " as " + outPath;
         return false;
     }
-    std::vector<std::string> paths{outPath};
-    if (!gif) paths.push_back(SheetJsonPath(outPath));
-    for (const std::string& path : paths)
-        if (!CanWrite(path, result.error)) return false;
-
-    FrameCapture capture;
-    if (!CaptureFrame(frame, options, capture, result.error)) return false;
-
-    std::string why;
-    std::string failed = outPath;
-    bool written = false;
-    if (gif) {
-        written = WriteAnimatedGif(outPath + PART_SUFFIX, capture.pictures,
-                                   PictureDurations(int(capture.pictures.size()), capture.fps, 100), why);
-    } else {
-        written = WriteSheetPng(outPath + PART_SUFFIX, capture, why);
-        if (written) {
-            failed = paths[1];
-            written = WriteSheetJson(paths[1] + PART_SUFFIX, frame, BaseName(outPath), capture, why);
-        }
-    }
-    if (!written) {
-        RemoveParts(paths);
-        result.error = "cannot write " + failed + ": " + why;
-        return false;
-    }
-    if (!PutInPlace(paths, result.error)) return false;
-
-    result.files = paths;
-    result.pictures = int(capture.pictures.size());
-    const std::vector<int> durations = PictureDurations(result.pictures, capture.fps, 1000);
-    result.durationMs = std::accumulate(durations.begin(), durations.end(), 0);
-    result.width = capture.pictures[0].width;
-    result.height = capture.pictures[0].height;
-    return true;
 }

@@ -49,9 +49,14 @@ struct ExportResult {
 };
 
 // Plays frame `frame` and writes outPath: a name ending in ".gif" gets an animated GIF, one
-// ending in ".png" a sheet with its JSON (SheetJsonPath). Nothing is left at outPath or
-// beside it when the export fails. The frame ends when every key list it drives has run
-// through (a looping list: once round), or after MAX_EXPORT_SECONDS.
+// ending in ".png" a sheet with its JSON (SheetJsonPath). The files are replaced together
+// or not at all: when the export fails, whatever was at outPath and beside it stays as it
+// was, and nothing new is left (export/output_files.h; a path that is a link is written
+// through to the file it names). The frame ends when every key list it drives has run
+// through (a looping list: once round), or after MAX_EXPORT_SECONDS. It is drawn twice,
+// and a GIF's pictures written as they are drawn, so the memory it takes does not grow with
+// its length; a sheet, held whole, is refused above MAX_SHEET_BYTES (export/sheet_file.h),
+// and memory that still runs short is said as the error like any other failure.
 bool ExportFrame(int frame, const ExportOptions& options, const std::string& outPath, ExportResult& result);
 
 // Where a sheet's JSON goes: "walk.png" gives "walk.json".

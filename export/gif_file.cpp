@@ -127,20 +127,13 @@ IndexedPicture Index(const Picture& picture)
     return indexed;
 }
 
-// Closes the file on every way out; the error is the library's reason for the first failure.
-// The file is the C library's, so it gets the permissions any new file gets, which the
-// library's own opening (owner only) would not give.
+}  // namespace
+
+// Ends the library's file on every way out; the error is the library's reason for the first
+// failure. The stream is the caller's, opened as every export file is (export/output_files.h).
 class GifOutput {
 public:
-    explicit GifOutput(const std::string& path)
-    {
-        stream_ = std::fopen(path.c_str(), "wb");
-        if (!stream_) {
-            error_ = E_GIF_ERR_OPEN_FAILED;
-            return;
-        }
-        file_ = EGifOpen(stream_, Write, &error_);
-    }
+    explicit GifOutput(std::FILE* stream) { file_ = EGifOpen(stream, Write, &error_); }
     ~GifOutput() { Close(); }
     GifOutput(const GifOutput&) = delete;
     GifOutput& operator=(const GifOutput&) = delete;
@@ -162,8 +155,6 @@ public:
             if (EGifCloseFile(file_, &closeError) != GIF_OK && error_ == E_GIF_SUCCEEDED) error_ = closeError;
             file_ = nullptr;
         }
-        if (stream_ && std::fclose(stream_) != 0 && error_ == E_GIF_SUCCEEDED) error_ = E_GIF_ERR_CLOSE_FAILED;
-        stream_ = nullptr;
         return error_ == E_GIF_SUCCEEDED;
     }
     std::string Reason() const
@@ -177,10 +168,11 @@ private:
     {
         return int(std::fwrite(bytes, 1, size_t(length), static_cast<std::FILE*>(file->UserData)));
     }
-    std::FILE* stream_ = nullptr;
     GifFileType* file_ = nullptr;
     int error_ = E_GIF_SUCCEEDED;
 };
+
+namespace {
 
 bool WritePicture(GifOutput& out, const Picture& picture, int delay)
 {
@@ -216,19 +208,21 @@ bool WritePicture(GifOutput& out, const Picture& picture, int delay)
 
 }  // namespace
 
-bool WriteAnimatedGif(const std::string& path, const std::vector<Picture>& pictures, const std::vector<int>& delays,
-                      std::string& error)
+GifWriter::GifWriter(std::FILE* file) : file_(file) {}
+
+GifWriter::~GifWriter() = default;
+
+bool GifWriter::Begin(const FrameLayout& layout, std::string& error)
 {
-    if (pictures.empty() || pictures.size() != delays.size()) {
-        error = "no pictures to write";
+    const unsigned width = layout.width, height = layout.height;
+    if (layout.pictures == 0 || width == 0 || height == 0 || width > GIF_MAX_SIDE || height > GIF_MAX_SIDE) {
+        error = layout.pictures == 0 ? "no pictures to write" : "a GIF picture is 1 to 65535 pixels a side";
         return false;
     }
-    const unsigned width = pictures[0].width, height = pictures[0].height;
-    if (width == 0 || height == 0 || width > GIF_MAX_SIDE || height > GIF_MAX_SIDE) {
-        error = "a GIF picture is 1 to 65535 pixels a side";
-        return false;
-    }
-    GifOutput out(path);
+    layout_ = layout;
+    delays_ = PictureDurations(int(layout.pictures), layout.fps, 100);
+    out_ = std::make_unique<GifOutput>(file_);
+    GifOutput& out = *out_;
     bool written = out.File() != nullptr;
     if (written) {
         EGifSetGifVersion(out.File(), true);
@@ -238,8 +232,32 @@ bool WriteAnimatedGif(const std::string& path, const std::vector<Picture>& pictu
                   out.Check(EGifPutExtensionBlock(out.File(), int(sizeof LOOP_FOREVER), LOOP_FOREVER)) &&
                   out.Check(EGifPutExtensionTrailer(out.File()));
     }
-    for (size_t i = 0; written && i < pictures.size(); ++i) written = WritePicture(out, pictures[i], delays[i]);
-    written = out.Close() && written;
     if (!written) error = out.Reason();
     return written;
+}
+
+bool GifWriter::Add(const Picture& picture, std::string& error)
+{
+    if (!out_ || !out_->File() || added_ >= delays_.size()) {
+        error = "more pictures than the GIF was begun for";
+        return false;
+    }
+    if (!WritePicture(*out_, picture, delays_[added_++])) {
+        error = out_->Reason();
+        return false;
+    }
+    return true;
+}
+
+bool GifWriter::Finish(std::string& error)
+{
+    if (!out_ || added_ != delays_.size()) {
+        error = "the GIF did not get all of its pictures";
+        return false;
+    }
+    if (!out_->Close()) {
+        error = out_->Reason();
+        return false;
+    }
+    return true;
 }

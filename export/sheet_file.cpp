@@ -3,13 +3,16 @@
 #include <png.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <numeric>
 #include <sstream>
 
 namespace {
+
+const unsigned BYTES_PER_PIXEL = 4;  // RGBA, 8 bits each
+const uint64_t BYTES_PER_MB = uint64_t(1) << 20;
 
 // The name as a JSON string: quotes, backslashes and control characters escaped; the rest
 // (UTF-8 included) as it is in the animation file.
@@ -40,43 +43,78 @@ unsigned SheetColumns(size_t pictures)
     return columns;
 }
 
-bool WriteSheetPng(const std::string& path, const FrameCapture& capture, std::string& error)
+bool SheetFits(size_t pictures, unsigned width, unsigned height, std::string& error)
 {
-    if (capture.pictures.empty()) {
+    const unsigned columns = SheetColumns(pictures);
+    const uint64_t rows = (pictures + columns - 1) / columns;
+    const uint64_t sheetWidth = uint64_t(width) * columns, sheetHeight = uint64_t(height) * rows;
+    // In floating point, since the pixels of a sheet this large can run past 64 bits.
+    const double bytes = double(sheetWidth) * double(sheetHeight) * BYTES_PER_PIXEL;
+    if (bytes > double(MAX_SHEET_BYTES)) {
+        error = "the sheet would take " + std::to_string(uint64_t(std::ceil(bytes / BYTES_PER_MB))) +
+                " MB, more than the " + std::to_string(MAX_SHEET_BYTES / BYTES_PER_MB) +
+                " MB a sheet may take: fewer or smaller pictures fit";
+        return false;
+    }
+    if (sheetWidth > PNG_USER_WIDTH_MAX || sheetHeight > PNG_USER_HEIGHT_MAX) {
+        error = "the sheet would be " + std::to_string(sheetWidth) + "x" + std::to_string(sheetHeight) +
+                " pixels, too large";
+        return false;
+    }
+    return true;
+}
+
+bool SheetWriter::Begin(const FrameLayout& layout, std::string& error)
+{
+    if (layout.pictures == 0) {
         error = "no pictures to write";
         return false;
     }
-    const unsigned cellWidth = capture.pictures[0].width, cellHeight = capture.pictures[0].height;
-    const unsigned columns = SheetColumns(capture.pictures.size());
-    const unsigned rows = unsigned((capture.pictures.size() + columns - 1) / columns);
-    const size_t width = size_t(cellWidth) * columns, height = size_t(cellHeight) * rows;
-    if (width > PNG_USER_WIDTH_MAX || height > PNG_USER_HEIGHT_MAX || width * height > (size_t(1) << 30)) {
-        error = "the sheet would be " + std::to_string(width) + "x" + std::to_string(height) + " pixels, too large";
+    if (!SheetFits(layout.pictures, layout.width, layout.height, error)) return false;
+    layout_ = layout;
+    columns_ = SheetColumns(layout.pictures);
+    width_ = size_t(layout.width) * columns_;
+    height_ = size_t(layout.height) * ((layout.pictures + columns_ - 1) / columns_);
+    rgba_.assign(width_ * height_ * BYTES_PER_PIXEL, 0);
+    added_ = 0;
+    return true;
+}
+
+bool SheetWriter::Add(const Picture& picture, std::string& error)
+{
+    if (added_ >= layout_.pictures || picture.width != layout_.width || picture.height != layout_.height) {
+        error = "a picture the sheet was not begun for";
         return false;
     }
-    std::vector<png_byte> rgba(width * height * 4, 0);
-    for (size_t i = 0; i < capture.pictures.size(); ++i) {
-        const Picture& picture = capture.pictures[i];
-        const size_t left = (i % columns) * cellWidth, top = (i / columns) * cellHeight;
-        for (unsigned y = 0; y < cellHeight; ++y) {
-            for (unsigned x = 0; x < cellWidth; ++x) {
-                const uint32_t argb = picture.argb[size_t(y) * cellWidth + x];
-                png_byte* to = &rgba[((top + y) * width + left + x) * 4];
-                to[0] = png_byte(argb >> 16);
-                to[1] = png_byte(argb >> 8);
-                to[2] = png_byte(argb);
-                to[3] = png_byte(argb >> 24);
-            }
+    const size_t left = (added_ % columns_) * layout_.width, top = (added_ / columns_) * layout_.height;
+    for (unsigned y = 0; y < picture.height; ++y) {
+        for (unsigned x = 0; x < picture.width; ++x) {
+            const uint32_t argb = picture.argb[size_t(y) * picture.width + x];
+            uint8_t* to = &rgba_[((top + y) * width_ + left + x) * BYTES_PER_PIXEL];
+            to[0] = uint8_t(argb >> 16);
+            to[1] = uint8_t(argb >> 8);
+            to[2] = uint8_t(argb);
+            to[3] = uint8_t(argb >> 24);
         }
+    }
+    ++added_;
+    return true;
+}
+
+bool SheetWriter::WritePng(std::FILE* file, std::string& error) const
+{
+    if (added_ == 0 || added_ != layout_.pictures) {
+        error = "the sheet did not get all of its pictures";
+        return false;
     }
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
-    image.width = png_uint_32(width);
-    image.height = png_uint_32(height);
+    image.width = png_uint_32(width_);
+    image.height = png_uint_32(height_);
     image.format = PNG_FORMAT_RGBA;
     errno = 0;
-    if (!png_image_write_to_file(&image, path.c_str(), 0, rgba.data(), 0, nullptr)) {
+    if (!png_image_write_to_stdio(&image, file, 0, rgba_.data(), 0, nullptr)) {
         error = errno ? std::strerror(errno) : image.message;
         png_image_free(&image);
         return false;
@@ -84,40 +122,27 @@ bool WriteSheetPng(const std::string& path, const FrameCapture& capture, std::st
     return true;
 }
 
-bool WriteSheetJson(const std::string& path, int frame, const std::string& sheetName, const FrameCapture& capture,
-                    std::string& error)
+std::string SheetWriter::Json(int frame, const std::string& sheetName) const
 {
-    if (capture.pictures.empty()) {
-        error = "no pictures to write";
-        return false;
-    }
-    const unsigned cellWidth = capture.pictures[0].width, cellHeight = capture.pictures[0].height;
-    const unsigned columns = SheetColumns(capture.pictures.size());
-    const std::vector<int> durations = PictureDurations(int(capture.pictures.size()), capture.fps, 1000);
+    const size_t count = layout_.pictures;
+    const std::vector<int> durations = PictureDurations(int(count), layout_.fps, 1000);
     std::ostringstream json;
     json << "{\n"
          << "  \"frame\": " << frame << ",\n"
-         << "  \"name\": " << JsonString(capture.name) << ",\n"
+         << "  \"name\": " << JsonString(layout_.name) << ",\n"
          << "  \"image\": " << JsonString(sheetName) << ",\n"
-         << "  \"fps\": " << capture.fps << ",\n"
-         << "  \"cell\": {\"width\": " << cellWidth << ", \"height\": " << cellHeight << "},\n"
-         << "  \"origin\": {\"x\": " << capture.originX << ", \"y\": " << capture.originY << "},\n"
-         << "  \"columns\": " << columns << ",\n"
-         << "  \"count\": " << capture.pictures.size() << ",\n"
+         << "  \"fps\": " << layout_.fps << ",\n"
+         << "  \"cell\": {\"width\": " << layout_.width << ", \"height\": " << layout_.height << "},\n"
+         << "  \"origin\": {\"x\": " << layout_.originX << ", \"y\": " << layout_.originY << "},\n"
+         << "  \"columns\": " << columns_ << ",\n"
+         << "  \"count\": " << count << ",\n"
          << "  \"duration_ms\": " << std::accumulate(durations.begin(), durations.end(), 0) << ",\n"
          << "  \"pictures\": [\n";
-    for (size_t i = 0; i < capture.pictures.size(); ++i) {
-        json << "    {\"x\": " << (i % columns) * cellWidth << ", \"y\": " << (i / columns) * cellHeight
-             << ", \"width\": " << cellWidth << ", \"height\": " << cellHeight << ", \"duration_ms\": " << durations[i]
-             << "}" << (i + 1 < capture.pictures.size() ? ",\n" : "\n");
+    for (size_t i = 0; i < count; ++i) {
+        json << "    {\"x\": " << (i % columns_) * layout_.width << ", \"y\": " << (i / columns_) * layout_.height
+             << ", \"width\": " << layout_.width << ", \"height\": " << layout_.height
+             << ", \"duration_ms\": " << durations[i] << "}" << (i + 1 < count ? ",\n" : "\n");
     }
     json << "  ]\n}\n";
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << json.str();
-    out.close();
-    if (!out) {
-        error = std::strerror(errno ? errno : EIO);
-        return false;
-    }
-    return true;
+    return json.str();
 }

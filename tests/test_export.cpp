@@ -14,6 +14,7 @@
 
 #include "data_files_support.h"
 #include "export/export.h"
+#include "export/output_files.h"
 #include "game/actions.h"
 #include "game/state.h"
 #include "graphics/device_setup.h"
@@ -126,6 +127,18 @@ bool ReadGif(const std::string& path, Gif& gif)
     return read;
 }
 
+// What a write left beside its files: the exporter's temporaries, and the fixed names it once used.
+std::vector<std::string> Temporaries(const std::string& folder)
+{
+    std::vector<std::string> found;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.find(".saving-") != std::string::npos || name.find(".part") != std::string::npos)
+            found.push_back(name);
+    }
+    return found;
+}
+
 class ExportTool : public ::testing::Test {
 protected:
     void SetUp() override { WriteChainFigure("data"); }
@@ -189,8 +202,8 @@ TEST_F(ExportTool, GifAndSheetHoldTheSamePicturesOfTheWholeFrameCentred)
     EXPECT_NE(gif.pictures[0], gif.pictures[2]);
 
     // The data folder keeps only what was exported.
-    for (const char* stray : {"data/log.log", "data/swing.gif.part", "data/swing.png.part", "data/veclevel.dat"})
-        EXPECT_FALSE(fs::exists(stray)) << stray;
+    for (const char* stray : {"data/log.log", "data/veclevel.dat"}) EXPECT_FALSE(fs::exists(stray)) << stray;
+    EXPECT_EQ(Temporaries("data"), std::vector<std::string>{});
 }
 
 TEST_F(ExportTool, BadInputIsOneLineAndExitTwoAndWritesNothing)
@@ -219,6 +232,73 @@ TEST_F(ExportTool, BadInputIsOneLineAndExitTwoAndWritesNothing)
     EXPECT_NE(broken.err.find("vecanim.dat:52: "), std::string::npos) << broken.err;
     for (const auto& entry : fs::directory_iterator("data"))
         EXPECT_EQ(entry.path().filename().string().find("out."), std::string::npos) << entry.path();
+}
+
+// A sheet and its JSON are one export: where either cannot be written, the old pair stays,
+// whether that is known before the drawing or only at the last move.
+TEST_F(ExportTool, APairIsReplacedWholeOrNotAtAll)
+{
+    ASSERT_EQ(Export("--fps 4 pair.png").exitCode, 0);
+    const std::string oldSheet = ReadWholeFile("data/pair.png");
+    fs::remove("data/pair.json");
+    fs::create_directory("data/pair.json");
+    const ExportRun run = Export("--fps 4 --scale 2 pair.png");
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err, "vantrel-export: cannot write pair.json: Is a directory\n");
+    EXPECT_EQ(ReadWholeFile("data/pair.png"), oldSheet);
+    EXPECT_EQ(Temporaries("data"), std::vector<std::string>{});
+
+    // The folder comes after the files were opened: the sheet already moved goes back, or
+    // away where there was none before.
+    for (const bool hadSheet : {true, false}) {
+        fs::remove_all("late");
+        fs::create_directory("late");
+        if (hadSheet) WriteWholeFile("late/p.png", "old sheet");
+        OutputFiles files;
+        std::string error;
+        ASSERT_TRUE(files.Open({"late/p.png", "late/p.json"}, error)) << error;
+        std::fputs("new sheet", files.File(0));
+        std::fputs("new json", files.File(1));
+        fs::create_directory("late/p.json");
+        EXPECT_FALSE(files.PutInPlace(error));
+        EXPECT_EQ(error, "cannot write late/p.json: Is a directory");
+        EXPECT_EQ(fs::exists("late/p.png") ? ReadWholeFile("late/p.png") : "none", hadSheet ? "old sheet" : "none");
+        EXPECT_EQ(Temporaries("late"), std::vector<std::string>{});
+    }
+}
+
+// The temporaries have names nobody can foresee: a link planted under the name the exporter
+// once wrote through leads nowhere. A link given as the output is written through, the link
+// kept, as the game's own saves do.
+TEST_F(ExportTool, WritesThroughNoPlantedLinkButThroughTheLinkItIsGiven)
+{
+    WriteWholeFile("victim.txt", "keep");
+    for (const char* planted : {"data/out.gif.part", "data/out.png.part", "data/out.json.part"})
+        fs::create_symlink(fs::absolute("victim.txt"), planted);
+    ASSERT_EQ(Export("--fps 4 out.gif").exitCode, 0);
+    ASSERT_EQ(Export("--fps 4 out.png").exitCode, 0);
+    EXPECT_EQ(ReadWholeFile("victim.txt"), "keep");
+    EXPECT_TRUE(fs::is_symlink("data/out.gif.part"));
+
+    WriteWholeFile("linked.gif", "old");
+    fs::create_symlink(fs::absolute("linked.gif"), "data/link.gif");
+    ASSERT_EQ(Export("--fps 4 link.gif").exitCode, 0);
+    EXPECT_TRUE(fs::is_symlink("data/link.gif"));
+    EXPECT_EQ(ReadWholeFile("linked.gif"), ReadWholeFile("data/out.gif"));
+}
+
+// A sheet of an asked size that would take more than a sheet may is refused before a
+// picture is drawn, not after all of them are held.
+TEST_F(ExportTool, ASheetTooLargeIsRefusedBeforeItIsDrawn)
+{
+    const ExportRun run = Export("--fps 50 --size 2560x2048 big.png");
+    EXPECT_EQ(run.exitCode, 2);
+    // 52 pictures: 7 rows of 8 cells of 20 MB.
+    EXPECT_EQ(run.err,
+              "vantrel-export: cannot write big.png: the sheet would take 1120 MB, more than the 1024 MB a sheet "
+              "may take: fewer or smaller pictures fit\n");
+    EXPECT_FALSE(fs::exists("data/big.png"));
+    EXPECT_EQ(Temporaries("data"), std::vector<std::string>{});
 }
 
 // The editor exports from inside the game: the game goes on as if nothing had happened,

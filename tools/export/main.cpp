@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <string>
 
 #include "base/log.h"
@@ -150,9 +151,7 @@ private:
     unsigned maxWidth_ = 0, maxHeight_ = 0;
 };
 
-}  // namespace
-
-int main(int argc, char** argv)
+int Run(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0) {
@@ -211,4 +210,18 @@ int main(int argc, char** argv)
     std::printf("%s: frame %d, %d pictures of %ux%u, %d ms\n", files.c_str(), args.frame, result.pictures,
                 result.width, result.height, result.durationMs);
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // The export bounds what it holds and says its own shortage; this is for whatever else
+    // runs short (the data, the device), said in one line like every other failure.
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("vantrel-export: out of memory\n", stderr);
+        return EXIT_BAD_INPUT;
+    }
 }
