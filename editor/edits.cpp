@@ -30,43 +30,87 @@ LevelCopy Keep(Level* level)
     return LevelCopy(level, [](const Level* l) { DeleteLevel(const_cast<Level*>(l)); });
 }
 
-
 // Which value an edit changed: pivot offsets by part, key angles by key id.
 enum Field { X_OFFSET, Y_OFFSET, KEY_DEST, KEY_SPEED };
 typedef std::pair<int, int> ValueId;  // field, part index or key id
 
-struct Change {
-    ValueId id;
-    float before;
-    float after;
+float* ValueOf(const ValueId& id);
+void PutLevel(const Level& level);
+void CopyEnds(const AnimKey& from, AnimKey& to);
+
+// An edit: a change to the records that the history can put again and take back.
+class Command {
+public:
+    virtual ~Command() = default;
+    virtual void Apply() const = 0;
+    virtual void Revert() const = 0;
 };
+typedef std::shared_ptr<const Command> CommandRef;
+
+class SetValue : public Command {
+public:
+    SetValue(ValueId id, float before, float after) : id_(id), before_(before), after_(after) {}
+    void Apply() const override { Put(after_); }
+    void Revert() const override { Put(before_); }
+
+private:
+    void Put(float value) const
+    {
+        if (float* at = ValueOf(id_)) *at = value;
+    }
+    ValueId id_;
+    float before_, after_;
+};
+
 // A key put into a list or taken out of it, with everything needed to do it again.
-struct KeyChange {
-    bool inserted;   // else deleted
-    KeyPlace place;  // where the key is while it is there
-    AnimKey key;     // its id and values
+class ChangeList : public Command {
+public:
+    ChangeList(bool inserted, const KeyPlace& place, const AnimKey& key) : inserted_(inserted), place_(place), key_(key) {}
+    void Apply() const override { Put(inserted_); }
+    void Revert() const override { Put(!inserted_); }
+
+private:
+    void Put(bool in) const
+    {
+        if (in) InsertKeyAt(place_.frame, place_.list, place_.index, key_);
+        else RemoveKey(key_.id);
+    }
+    bool inserted_;
+    KeyPlace place_;  // where the key is while it is there
+    AnimKey key_;     // its id and values
 };
-// A key's start, loop, image change and visibility lists, before and after.
-struct EndsChange {
-    AnimKey before;
-    AnimKey after;
+
+// A key's start, loop, image change and visibility lists.
+class SetEnds : public Command {
+public:
+    SetEnds(const AnimKey& before, const AnimKey& after) : before_(before), after_(after) {}
+    void Apply() const override { Put(after_); }
+    void Revert() const override { Put(before_); }
+
+private:
+    void Put(const AnimKey& ends) const
+    {
+        if (AnimKey* key = KeyById(ends.id)) CopyEnds(ends, *key);
+    }
+    AnimKey before_, after_;
 };
-// One step of the history: what one key press changed, taken back and put again whole.
-struct Step {
-    std::vector<Change> values;
-    std::vector<KeyChange> keys;
-    std::vector<EndsChange> ends;
-    LevelCopy levelBefore = nullptr, levelAfter = nullptr;  // the level, when the step changed it
+
+class ReplaceLevel : public Command {
+public:
+    ReplaceLevel(LevelCopy before, LevelCopy after) : before_(std::move(before)), after_(std::move(after)) {}
+    void Apply() const override { PutLevel(*after_); }
+    void Revert() const override { PutLevel(*before_); }
+
+private:
+    LevelCopy before_, after_;
 };
+
+// One step of the history: what one key press changed, its commands put again in order and
+// taken back in the reverse order.
+typedef std::vector<CommandRef> Step;
 
 std::deque<Step> s_steps;
 size_t s_done = 0;  // steps in effect; those after it can be redone
-// The value on disk of every value the history has touched, as last read or saved.
-std::map<ValueId, float> s_saved;
-// The keys on disk of every list the history has inserted into or deleted from.
-std::map<ListId, std::vector<int>> s_savedLists;
-// The start, loop, image change and lists on disk of every key whose ends the history touched.
-std::map<int, AnimKey> s_savedEnds;
 int s_groupDepth = 0;
 bool s_groupStarted = false;  // the open group has its step in the history
 
@@ -110,11 +154,11 @@ bool InFile(int key)
     return false;
 }
 
-// What the file needs written for the ends memory holds and the file does not.
+// What the animation file needs written for the ends memory holds and the file does not.
 std::vector<KeyValue> UnsavedEnds()
 {
     std::vector<KeyValue> values;
-    for (const auto& [id, disk] : s_savedEnds) {
+    for (const auto& [id, disk] : g_animFileRecord.keys) {
         const AnimKey* key = KeyById(id);
         if (!key) continue;
         const std::vector<KeyField> fields = EndsDiffering(disk, *key);
@@ -127,12 +171,27 @@ std::vector<KeyValue> UnsavedEnds()
     return values;
 }
 
-// The level on disk, once the history has changed it.
-LevelCopy s_savedLevel;
+// The angles and offsets memory holds and the files do not, with the value each file holds.
+std::vector<std::pair<ValueId, float>> UnsavedValues()
+{
+    std::vector<std::pair<ValueId, float>> values;
+    const std::vector<PartsFileRecord::Offsets>& offsets = g_partsFileRecord.offsets;
+    for (size_t i = 0; i < offsets.size() && i < static_cast<size_t>(g_numParts); ++i) {
+        if (g_parts[i].xoffset != offsets[i].x) values.push_back({ValueId(X_OFFSET, int(i)), offsets[i].x});
+        if (g_parts[i].yoffset != offsets[i].y) values.push_back({ValueId(Y_OFFSET, int(i)), offsets[i].y});
+    }
+    for (const auto& [id, disk] : g_animFileRecord.keys) {
+        const AnimKey* key = KeyById(id);
+        if (!key) continue;
+        if (key->destAngle != disk.destAngle) values.push_back({ValueId(KEY_DEST, id), disk.destAngle});
+        if (key->rotSpeed != disk.rotSpeed) values.push_back({ValueId(KEY_SPEED, id), disk.rotSpeed});
+    }
+    return values;
+}
 
 bool LevelUnsaved()
 {
-    return s_savedLevel && g_level && LevelText(*g_level) != LevelText(*s_savedLevel);
+    return g_level && !g_level->savedForm.empty() && LevelText(*g_level) != g_level->savedForm;
 }
 
 // Puts a copy of level in g_level's place; the file it was read from stays the same.
@@ -143,6 +202,7 @@ void PutLevel(const Level& level)
     if (g_level) {
         copy->fileText = g_level->fileText;
         copy->pieceLines = g_level->pieceLines;
+        copy->savedForm = g_level->savedForm;
     }
     DeleteLevel(g_level);
     g_level = copy;
@@ -166,18 +226,15 @@ float* ValueOf(const ValueId& id)
 std::vector<ListId> UnsavedLists()
 {
     std::vector<ListId> lists;
-    for (const auto& entry : s_savedLists)
+    for (const auto& entry : g_animFileRecord.lists)
         if (KeyIds(entry.first.first, entry.first.second) != entry.second) lists.push_back(entry.first);
     return lists;
 }
 
+// "Unsaved" is a document that differs from what its file holds.
 void UpdateUnsaved()
 {
-    g_editsUnsaved = !UnsavedLists().empty() || !UnsavedEnds().empty() || LevelUnsaved();
-    for (const auto& entry : s_saved) {
-        const float* value = ValueOf(entry.first);
-        if (value && *value != entry.second) g_editsUnsaved = true;
-    }
+    g_editsUnsaved = !UnsavedLists().empty() || !UnsavedEnds().empty() || !UnsavedValues().empty() || LevelUnsaved();
 }
 
 void Say(const std::string& text)
@@ -198,28 +255,12 @@ float Nudged(float value, float direction)
     return value + direction * 0.1f;
 }
 
-// Puts the key into its list or takes it out, as the history stands with the step done
-// or not.
-void PutKey(const KeyChange& change, bool done)
-{
-    if (change.inserted == done)
-        InsertKeyAt(change.place.frame, change.place.list, change.place.index, change.key);
-    else
-        RemoveKey(change.key.id);
-}
-
 // Records a step that is already in effect; inside an edit group, as part of its step.
 void AddStep(const Step& step)
 {
     if (s_groupDepth > 0 && s_groupStarted && s_done == s_steps.size() && !s_steps.empty()) {
         Step& group = s_steps.back();
-        group.values.insert(group.values.end(), step.values.begin(), step.values.end());
-        group.keys.insert(group.keys.end(), step.keys.begin(), step.keys.end());
-        group.ends.insert(group.ends.end(), step.ends.begin(), step.ends.end());
-        if (step.levelAfter) {
-            if (!group.levelBefore) group.levelBefore = step.levelBefore;
-            group.levelAfter = step.levelAfter;
-        }
+        group.insert(group.end(), step.begin(), step.end());
         UpdateUnsaved();
         return;
     }
@@ -231,34 +272,19 @@ void AddStep(const Step& step)
     UpdateUnsaved();
 }
 
-void MakeStep(Step step)
+// Makes the step's changes, then records it.
+void MakeStep(const Step& step)
 {
-    for (Change& change : step.values) {
-        float* value = ValueOf(change.id);
-        if (!value) continue;
-        change.before = *value;
-        s_saved.emplace(change.id, *value);
-        *value = change.after;
-    }
+    for (const CommandRef& command : step) command->Apply();
     AddStep(step);
 }
 
 void PutStep(const Step& step, bool after)
 {
     if (after) {
-        for (const KeyChange& change : step.keys) PutKey(change, true);
-        for (const Change& change : step.values)
-            if (float* value = ValueOf(change.id)) *value = change.after;
-        for (const EndsChange& change : step.ends)
-            if (AnimKey* key = KeyById(change.after.id)) CopyEnds(change.after, *key);
-        if (step.levelAfter) PutLevel(*step.levelAfter);
+        for (const CommandRef& command : step) command->Apply();
     } else {
-        if (step.levelBefore) PutLevel(*step.levelBefore);
-        for (auto change = step.ends.rbegin(); change != step.ends.rend(); ++change)
-            if (AnimKey* key = KeyById(change->before.id)) CopyEnds(change->before, *key);
-        for (auto change = step.values.rbegin(); change != step.values.rend(); ++change)
-            if (float* value = ValueOf(change->id)) *value = change->before;
-        for (auto change = step.keys.rbegin(); change != step.keys.rend(); ++change) PutKey(*change, false);
+        for (auto command = step.rbegin(); command != step.rend(); ++command) (*command)->Revert();
     }
     UpdateUnsaved();
 }
@@ -267,7 +293,6 @@ void PutStep(const Step& step, bool after)
 // when refused.
 int ChangeKeys(bool insert, const KeyPlace& place, AnimKey key)
 {
-    const std::vector<int> before = KeyIds(place.frame, place.list);
     if (insert) {
         key.id = 0;
         const AnimKey* added = InsertKeyAt(place.frame, place.list, place.index, key);
@@ -276,8 +301,7 @@ int ChangeKeys(bool insert, const KeyPlace& place, AnimKey key)
     } else if (!RemoveKey(key.id)) {
         return 0;
     }
-    s_savedLists.emplace(ListId(place.frame, place.list), before);
-    AddStep({{}, {{insert, place, key}}, {}});
+    AddStep({std::make_shared<ChangeList>(insert, place, key)});
     return key.id;
 }
 
@@ -299,14 +323,8 @@ std::string Written(const char* file, size_t count)
     return std::string(file) + " saved: " + Counted(count, "value", "values") + " written";
 }
 
-void ValuesSaved(const std::vector<ValueId>& ids)
-{
-    for (const ValueId& id : ids)
-        if (const float* value = ValueOf(id)) s_saved[id] = *value;
-}
-
 // Saves the unsaved pivot offsets; the outcome, or empty with nothing to save.
-std::string SaveParts(const std::vector<OffsetValue>& values, const std::vector<ValueId>& ids, bool& ok)
+std::string SaveParts(const std::vector<OffsetValue>& values, bool& ok)
 {
     if (values.empty()) return std::string();
     std::string why;
@@ -314,13 +332,13 @@ std::string SaveParts(const std::vector<OffsetValue>& values, const std::vector<
         ok = false;
         return std::string(PARTS_DATA_FILE) + " not saved: " + why;
     }
-    ValuesSaved(ids);
+    // The file took every offset that differed: it now holds what memory holds.
+    NotePartsFileOffsets();
     return Written(PARTS_DATA_FILE, values.size());
 }
 
 // Saves the unsaved key lists and angles; the outcome, or empty with nothing to save.
-std::string SaveAnim(const std::vector<ListId>& lists, const std::vector<KeyValue>& values,
-                     const std::vector<ValueId>& ids, bool& ok)
+std::string SaveAnim(const std::vector<ListId>& lists, const std::vector<KeyValue>& values, bool& ok)
 {
     if (lists.empty() && values.empty()) return std::string();
     std::string why;
@@ -329,10 +347,8 @@ std::string SaveAnim(const std::vector<ListId>& lists, const std::vector<KeyValu
         ok = false;
         return std::string(ANIM_DATA_FILE) + " not saved: " + why;
     }
-    ValuesSaved(ids);
-    for (auto& [id, disk] : s_savedEnds)
-        if (const AnimKey* key = KeyById(id)) CopyEnds(*key, disk);
-    for (const ListId& list : lists) s_savedLists[list] = KeyIds(list.first, list.second);
+    // The file took every list, angle and end that differed: it now holds what memory holds.
+    NoteAnimFileKeys();
     if (count.added == 0 && count.removed == 0) return Written(ANIM_DATA_FILE, values.size());
     std::string text = std::string(ANIM_DATA_FILE) + " saved: ";
     if (count.added) text += Counted(count.added, "key", "keys") + " added, ";
@@ -349,7 +365,7 @@ std::string SaveLevelFile(bool& ok)
         ok = false;
         return std::string(LEVEL_DATA_FILE) + " not saved: " + why;
     }
-    s_savedLevel = Keep(CopyLevel(*g_level));
+    g_level->savedForm = LevelText(*g_level);
     return std::string(LEVEL_DATA_FILE) + " saved";
 }
 
@@ -359,8 +375,8 @@ void RecordLevelStep(Level* before)
 {
     if (!before || !g_level) return;
     LevelCopy was = Keep(before);
-    if (!s_savedLevel) s_savedLevel = was;
-    AddStep({{}, {}, {}, was, Keep(CopyLevel(*g_level))});
+    if (g_level->savedForm.empty()) g_level->savedForm = LevelText(*before);
+    AddStep({std::make_shared<ReplaceLevel>(was, Keep(CopyLevel(*g_level)))});
 }
 
 void NudgeOffset(int part, bool vertical, float direction)
@@ -368,18 +384,19 @@ void NudgeOffset(int part, bool vertical, float direction)
     const ValueId id(vertical ? Y_OFFSET : X_OFFSET, part);
     const float* value = ValueOf(id);
     if (!value) return;
-    MakeStep({{{id, *value, Nudged(*value, direction)}}, {}, {}});
+    MakeStep({std::make_shared<SetValue>(id, *value, Nudged(*value, direction))});
 }
 
 void SetKeyAngles(const std::vector<KeyAngles>& keys)
 {
     Step step;
     for (const KeyAngles& k : keys) {
-        if (!KeyById(k.key)) continue;
-        step.values.push_back({ValueId(KEY_DEST, k.key), 0.0f, k.destAngle});
-        step.values.push_back({ValueId(KEY_SPEED, k.key), 0.0f, k.rotSpeed});
+        const AnimKey* key = KeyById(k.key);
+        if (!key) continue;
+        step.push_back(std::make_shared<SetValue>(ValueId(KEY_DEST, k.key), key->destAngle, k.destAngle));
+        step.push_back(std::make_shared<SetValue>(ValueId(KEY_SPEED, k.key), key->rotSpeed, k.rotSpeed));
     }
-    if (!step.values.empty()) MakeStep(step);
+    if (!step.empty()) MakeStep(step);
 }
 
 void SetKeyEnds(const std::vector<AnimKey>& keys)
@@ -388,14 +405,13 @@ void SetKeyEnds(const std::vector<AnimKey>& keys)
     for (const AnimKey& k : keys) {
         AnimKey* key = KeyById(k.id);
         if (!key) continue;
-        EndsChange change{*key, *key};
-        CopyEnds(k, change.after);
-        if (EndsDiffering(change.before, change.after).empty()) continue;
-        s_savedEnds.emplace(k.id, *key);
-        CopyEnds(change.after, *key);
-        step.ends.push_back(change);
+        AnimKey after = *key;
+        CopyEnds(k, after);
+        if (EndsDiffering(*key, after).empty()) continue;
+        step.push_back(std::make_shared<SetEnds>(*key, after));
+        CopyEnds(after, *key);
     }
-    if (!step.ends.empty()) AddStep(step);
+    if (!step.empty()) AddStep(step);
 }
 
 void BeginEditGroup()
@@ -452,19 +468,15 @@ bool SaveEdits()
     FinishLevelDrag();
     std::vector<OffsetValue> offsets;
     std::vector<KeyValue> angles;
-    std::vector<ValueId> offsetIds, angleIds;
-    for (const auto& entry : s_saved) {
-        const float* value = ValueOf(entry.first);
-        if (!value || *value == entry.second) continue;
-        const auto [field, subject] = entry.first;
+    for (const auto& [id, disk] : UnsavedValues()) {
+        const float* value = ValueOf(id);
+        if (!value) continue;
+        const auto [field, subject] = id;
         if (field == X_OFFSET || field == Y_OFFSET) {
             offsets.push_back({subject, field == Y_OFFSET, *value});
-            offsetIds.push_back(entry.first);
         } else {
-            const AnimKey* key = KeyById(subject);
             const KeyField which = field == KEY_SPEED ? KeyField::SPEED : KeyField::DEST;
-            if (key) angles.push_back({subject, which, KeyFieldText(*key, which)});
-            angleIds.push_back(entry.first);
+            angles.push_back({subject, which, KeyFieldText(*KeyById(subject), which)});
         }
     }
     const std::vector<KeyValue> ends = UnsavedEnds();
@@ -479,8 +491,8 @@ bool SaveEdits()
     }
     // Each file on its own: one refused does not keep the other from being written.
     bool ok = true;
-    const std::string parts = SaveParts(offsets, offsetIds, ok);
-    const std::string anim = SaveAnim(lists, angles, angleIds, ok);
+    const std::string parts = SaveParts(offsets, ok);
+    const std::string anim = SaveAnim(lists, angles, ok);
     const std::string level = SaveLevelFile(ok);
     UpdateUnsaved();
     std::string said;
@@ -497,11 +509,9 @@ void ForgetEdits()
 {
     s_steps.clear();
     s_done = 0;
-    s_saved.clear();
-    s_savedLists.clear();
-    s_savedEnds.clear();
     s_groupDepth = 0;
     s_groupStarted = false;
-    s_savedLevel.reset();
+    // The history no longer knows the level it would count from.
+    if (g_level) g_level->savedForm.clear();
     g_editsUnsaved = false;
 }

@@ -1,10 +1,11 @@
 // The editor's one history: every nudge of an image's pivot, every turn of a key's
-// destination angle, every key inserted or deleted and every change to the level is one step that Ctrl+Z takes back
-// and Ctrl+Y puts again, kept across saves; Ctrl+S writes what memory holds and the files
-// do not (vecparts.dat, vecanim.dat, veclevel.dat). Keys are named by id, so a step still finds
-// its key after keys before it came or went. g_editsUnsaved follows: true exactly while
-// some value or key list in memory differs from the one last read or saved, so undoing
-// back to it clears it.
+// destination angle, every key inserted or deleted and every change to the level is an
+// edit command, and what one key press made is one step that Ctrl+Z takes back and Ctrl+Y
+// puts again, kept across saves. Ctrl+S writes what memory holds and the files do not
+// (vecparts.dat, vecanim.dat, veclevel.dat): each file's record knows what the file holds,
+// so "unsaved" is memory differing from it, and undoing back to it clears it. Keys are
+// named by id, so a step still finds its key after keys before it came or went.
+// g_editsUnsaved follows.
 #pragma once
 #include <vector>
 

@@ -217,6 +217,7 @@ int LoadVectorAnim()
     const int result = ReadDataFile(ANIM_DATA_FILE, HandleAnimKey, "Animation Data file done");
     // The bytes the lines came from: a save compares the file with them before writing.
     g_animFileRecord.text = FileText(ANIM_DATA_FILE);
+    NoteAnimFileKeys();
     return result;
 }
 

@@ -409,6 +409,14 @@ void NoteAnimFramesMade()
     g_animFileRecord.lists.clear();
 }
 
+void NoteAnimFileKeys()
+{
+    g_animFileRecord.keys.clear();
+    for (int f = 0; g_frames && f < g_numFrames; ++f)
+        for (const AnimKey* list : g_frames[f].keys)
+            for (const AnimKey* k = list; k; k = k->next) g_animFileRecord.keys[k->id] = *k;
+}
+
 std::string FrameName(int frame)
 {
     const std::vector<AnimLine>& lines = g_animFileRecord.lines;

@@ -57,8 +57,15 @@ struct AnimFileRecord {
     std::string text;
     std::vector<AnimLine> lines;               // line n at n - 1; lines past the end are text
     std::map<ListId, std::vector<int>> lists;  // the ids of each list's keys, as the file has them
+    // Each key of the file as the file gives it, by id: what memory is held against to know
+    // what a save has to write.
+    std::map<int, AnimKey> keys;
 };
 extern AnimFileRecord g_animFileRecord;
+
+// Takes every key of g_frames as what the file gives (after a read, or a save that wrote
+// them all).
+void NoteAnimFileKeys();
 
 // The animation reader's part: every line it applied with a value, the keys of each list
 // a numkeys line made, and a numframes line that made the frames (dropping every list).

@@ -136,6 +136,7 @@ int LoadVectorParts()
     // The bytes the lines came from: a save compares the file with them before writing.
     g_partsFileRecord.text = FileText(PARTS_DATA_FILE);
     TagPartsLines();
+    NotePartsFileOffsets();
     return 0;
 }
 

@@ -4,6 +4,7 @@
 
 #include "figure/data_file_names.h"
 #include "figure/data_reader.h"
+#include "figure/records.h"
 
 PartsFileRecord g_partsFileRecord;
 
@@ -32,6 +33,12 @@ void TagPartsLines()
         }
     }
     record.notes.clear();
+}
+
+void NotePartsFileOffsets()
+{
+    g_partsFileRecord.offsets.clear();
+    for (int i = 0; g_parts && i < g_numParts; ++i) g_partsFileRecord.offsets.push_back({g_parts[i].xoffset, g_parts[i].yoffset});
 }
 
 std::string FormatOffset(float value)

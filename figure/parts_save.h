@@ -24,8 +24,18 @@ struct PartsFileRecord {
         std::string key;
     };
     std::vector<Note> notes;
+    // Each part's offsets as the file gives them: what memory is held against to know what
+    // a save has to write.
+    struct Offsets {
+        float x, y;
+    };
+    std::vector<Offsets> offsets;
 };
 extern PartsFileRecord g_partsFileRecord;
+
+// Takes the offsets of g_parts as what the file gives (after a read, or a save that wrote
+// them all).
+void NotePartsFileOffsets();
 
 // The parts reader's part: called for each key line it applied with a value, then once
 // the file's text is in g_partsFileRecord.text, to tag its lines.

@@ -99,7 +99,7 @@ void StartWalk(WalkDirection direction)
     // The boxes belong to the facing the figure is about to take, even when it does not walk.
     FaceHitBoxes(direction);
     const int walking = left ? MOVE_LEFT : MOVE_RIGHT;
-    if (g_moveDir == walking || g_editMode != EDIT_PLAY) return;
+    if (g_moveDir == walking || !PhysicsRuns()) return;
     man->yAngle = left ? 180.0f : 0.0f;
     const float sign = left ? -1.0f : 1.0f;
     if (g_onGround) {

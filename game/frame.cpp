@@ -202,7 +202,7 @@ int UpdateFrame()
         if (man->y < 0.0f) man->y = 0.0f;
         const float newX = man->x, newY = man->y;
 
-        if (g_editMode == EDIT_PLAY) CollisionStep(*man, dt, oldX, oldY, newX, newY);
+        if (PhysicsRuns()) CollisionStep(*man, dt, oldX, oldY, newX, newY);
         if (g_onGround && WalkBegunInAir(g_moveDir)) man->xVelocity = 0.0f;
         man->StepAnimation(dt);
     }

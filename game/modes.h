@@ -16,6 +16,12 @@ enum EditMode {
 };
 
 extern int g_editMode;
+// What the game asks of the mode, and all it asks: whether the world runs (physics,
+// collisions, walking). Which editor mode is in force is the editor's business.
+inline bool PhysicsRuns()
+{
+    return g_editMode == EDIT_PLAY;
+}
 extern int g_selectedPart;  // slot of the player figure, -1 none
 // Edits in memory that the data files on disk do not hold yet (the status line marks
 // them, and the live reload will not read over them).

@@ -33,6 +33,10 @@ struct Level {
         ManPart read;  // the piece as that line gives it: a piece still so keeps the line's bytes
     };
     std::map<int, PieceOrigin> pieceLines;  // by ManPart::id
+    // The level as its file holds it as far as the editor's history knows (LevelText): taken
+    // when the history first changes the level (pieces pushed in play count as the file's,
+    // they are play, not edits) and by each save; empty while the history has not touched it.
+    std::string savedForm;
 
     // The cell at column, row; null outside the grid or where no cell is.
     LevelCell* CellAt(int column, int row) const;

@@ -430,6 +430,7 @@ Level* CopyLevel(const Level& from)
     }
     level->fileText = from.fileText;
     level->pieceLines = from.pieceLines;
+    level->savedForm = from.savedForm;
     return level;
 }
 
