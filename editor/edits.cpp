@@ -19,6 +19,7 @@
 #include "figure/parts_save.h"
 #include "figure/records.h"
 #include "editor/level_mode.h"
+#include "figure/data_files.h"
 #include "level/level_file.h"
 
 namespace {
@@ -128,72 +129,6 @@ void CopyEnds(const AnimKey& from, AnimKey& to)
     std::copy(std::begin(from.invisibleParts), std::end(from.invisibleParts), to.invisibleParts);
 }
 
-// The fields of the file whose text differs between a key on disk and in memory.
-std::vector<KeyField> EndsDiffering(const AnimKey& disk, const AnimKey& memory)
-{
-    std::vector<KeyField> fields;
-    for (KeyField field : {KeyField::USE_START, KeyField::START, KeyField::LOOP, KeyField::USE_CHANGE,
-                           KeyField::CHANGE, KeyField::VISIBLE, KeyField::INVISIBLE}) {
-        bool same = KeyFieldText(disk, field) == KeyFieldText(memory, field);
-        // What a line without its switch holds means nothing: it is not worth a line. A switch
-        // turned on always has its line, so the file says which image it gives.
-        if (field == KeyField::CHANGE) same = memory.useChangePart ? same && disk.useChangePart : true;
-        if (field == KeyField::VISIBLE)
-            same = disk.hasVisibleList == memory.hasVisibleList && (same || !disk.hasVisibleList);
-        if (field == KeyField::INVISIBLE)
-            same = disk.hasInvisibleList == memory.hasInvisibleList && (same || !disk.hasInvisibleList);
-        if (!same) fields.push_back(field);
-    }
-    return fields;
-}
-
-bool InFile(int key)
-{
-    for (const auto& entry : g_animFileRecord.lists)
-        if (std::find(entry.second.begin(), entry.second.end(), key) != entry.second.end()) return true;
-    return false;
-}
-
-// What the animation file needs written for the ends memory holds and the file does not.
-std::vector<KeyValue> UnsavedEnds()
-{
-    std::vector<KeyValue> values;
-    for (const auto& [id, disk] : g_animFileRecord.keys) {
-        const AnimKey* key = KeyById(id);
-        if (!key) continue;
-        const std::vector<KeyField> fields = EndsDiffering(disk, *key);
-        for (KeyField field : fields) {
-            const bool gone = (field == KeyField::VISIBLE && !key->hasVisibleList) ||
-                              (field == KeyField::INVISIBLE && !key->hasInvisibleList);
-            values.push_back({id, field, gone ? std::string() : KeyFieldText(*key, field)});
-        }
-    }
-    return values;
-}
-
-// The angles and offsets memory holds and the files do not, with the value each file holds.
-std::vector<std::pair<ValueId, float>> UnsavedValues()
-{
-    std::vector<std::pair<ValueId, float>> values;
-    const std::vector<PartsFileRecord::Offsets>& offsets = g_partsFileRecord.offsets;
-    for (size_t i = 0; i < offsets.size() && i < static_cast<size_t>(g_numParts); ++i) {
-        if (g_parts[i].xoffset != offsets[i].x) values.push_back({ValueId(X_OFFSET, int(i)), offsets[i].x});
-        if (g_parts[i].yoffset != offsets[i].y) values.push_back({ValueId(Y_OFFSET, int(i)), offsets[i].y});
-    }
-    for (const auto& [id, disk] : g_animFileRecord.keys) {
-        const AnimKey* key = KeyById(id);
-        if (!key) continue;
-        if (key->destAngle != disk.destAngle) values.push_back({ValueId(KEY_DEST, id), disk.destAngle});
-        if (key->rotSpeed != disk.rotSpeed) values.push_back({ValueId(KEY_SPEED, id), disk.rotSpeed});
-    }
-    return values;
-}
-
-bool LevelUnsaved()
-{
-    return g_level && !g_level->savedForm.empty() && LevelText(*g_level) != g_level->savedForm;
-}
-
 // Puts a copy of level in g_level's place; the file it was read from stays the same.
 void PutLevel(const Level& level)
 {
@@ -222,19 +157,10 @@ float* ValueOf(const ValueId& id)
     return field == KEY_SPEED ? &key->rotSpeed : &key->destAngle;
 }
 
-// The lists whose keys in memory are not the ones on disk.
-std::vector<ListId> UnsavedLists()
-{
-    std::vector<ListId> lists;
-    for (const auto& entry : g_animFileRecord.lists)
-        if (KeyIds(entry.first.first, entry.first.second) != entry.second) lists.push_back(entry.first);
-    return lists;
-}
-
 // "Unsaved" is a document that differs from what its file holds.
 void UpdateUnsaved()
 {
-    g_editsUnsaved = !UnsavedLists().empty() || !UnsavedEnds().empty() || !UnsavedValues().empty() || LevelUnsaved();
+    g_editsUnsaved = DocumentsUnsaved();
 }
 
 void Say(const std::string& text)
@@ -359,7 +285,7 @@ std::string SaveAnim(const std::vector<ListId>& lists, const std::vector<KeyValu
 // Saves the level when it differs from the file; the outcome, or empty with nothing to save.
 std::string SaveLevelFile(bool& ok)
 {
-    if (!LevelUnsaved()) return std::string();
+    if (!g_level || !LevelUnsaved(*g_level)) return std::string();
     std::string why;
     if (SaveLevel(*g_level, LEVEL_DATA_FILE, why) != SaveResult::SAVED) {
         ok = false;
@@ -466,26 +392,10 @@ bool RedoEdit()
 bool SaveEdits()
 {
     FinishLevelDrag();
-    std::vector<OffsetValue> offsets;
-    std::vector<KeyValue> angles;
-    for (const auto& [id, disk] : UnsavedValues()) {
-        const float* value = ValueOf(id);
-        if (!value) continue;
-        const auto [field, subject] = id;
-        if (field == X_OFFSET || field == Y_OFFSET) {
-            offsets.push_back({subject, field == Y_OFFSET, *value});
-        } else {
-            const KeyField which = field == KEY_SPEED ? KeyField::SPEED : KeyField::DEST;
-            angles.push_back({subject, which, KeyFieldText(*KeyById(subject), which)});
-        }
-    }
-    const std::vector<KeyValue> ends = UnsavedEnds();
-    angles.insert(angles.end(), ends.begin(), ends.end());
-    // A key the file does not hold yet is written whole with its list, not value by value.
-    angles.erase(std::remove_if(angles.begin(), angles.end(), [](const KeyValue& v) { return !InFile(v.key); }),
-                 angles.end());
+    const std::vector<OffsetValue> offsets = UnsavedOffsets();
+    const std::vector<KeyValue> angles = UnsavedKeyValues();
     const std::vector<ListId> lists = UnsavedLists();
-    if (offsets.empty() && angles.empty() && lists.empty() && !LevelUnsaved()) {
+    if (offsets.empty() && angles.empty() && lists.empty() && !(g_level && LevelUnsaved(*g_level))) {
         Say("Nothing to save");
         return false;
     }

@@ -409,6 +409,55 @@ void NoteAnimFramesMade()
     g_animFileRecord.lists.clear();
 }
 
+std::vector<KeyField> EndsDiffering(const AnimKey& disk, const AnimKey& memory)
+{
+    std::vector<KeyField> fields;
+    for (KeyField field : {KeyField::USE_START, KeyField::START, KeyField::LOOP, KeyField::USE_CHANGE,
+                           KeyField::CHANGE, KeyField::VISIBLE, KeyField::INVISIBLE}) {
+        bool same = KeyFieldText(disk, field) == KeyFieldText(memory, field);
+        // What a line without its switch holds means nothing: it is not worth a line. A switch
+        // turned on always has its line, so the file says which image it gives.
+        if (field == KeyField::CHANGE) same = memory.useChangePart ? same && disk.useChangePart : true;
+        if (field == KeyField::VISIBLE)
+            same = disk.hasVisibleList == memory.hasVisibleList && (same || !disk.hasVisibleList);
+        if (field == KeyField::INVISIBLE)
+            same = disk.hasInvisibleList == memory.hasInvisibleList && (same || !disk.hasInvisibleList);
+        if (!same) fields.push_back(field);
+    }
+    return fields;
+}
+
+std::vector<ListId> UnsavedLists()
+{
+    std::vector<ListId> lists;
+    for (const auto& entry : g_animFileRecord.lists)
+        if (KeyIds(entry.first.first, entry.first.second) != entry.second) lists.push_back(entry.first);
+    return lists;
+}
+
+std::vector<KeyValue> UnsavedKeyValues()
+{
+    auto inFile = [](int key) {
+        for (const auto& entry : g_animFileRecord.lists)
+            if (std::find(entry.second.begin(), entry.second.end(), key) != entry.second.end()) return true;
+        return false;
+    };
+    std::vector<KeyValue> values, ends;
+    for (const auto& [id, disk] : g_animFileRecord.keys) {
+        const AnimKey* key = KeyById(id);
+        if (!key || !inFile(id)) continue;
+        if (key->destAngle != disk.destAngle) values.push_back({id, KeyField::DEST, KeyFieldText(*key, KeyField::DEST)});
+        if (key->rotSpeed != disk.rotSpeed) values.push_back({id, KeyField::SPEED, KeyFieldText(*key, KeyField::SPEED)});
+        for (KeyField field : EndsDiffering(disk, *key)) {
+            const bool gone = (field == KeyField::VISIBLE && !key->hasVisibleList) ||
+                              (field == KeyField::INVISIBLE && !key->hasInvisibleList);
+            ends.push_back({id, field, gone ? std::string() : KeyFieldText(*key, field)});
+        }
+    }
+    values.insert(values.end(), ends.begin(), ends.end());
+    return values;
+}
+
 void NoteAnimFileKeys()
 {
     g_animFileRecord.keys.clear();

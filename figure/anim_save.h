@@ -88,6 +88,15 @@ struct KeyValue {
 // empty "-1"); what KeyBlock writes too.
 std::string KeyFieldText(const AnimKey& key, KeyField field);
 
+// The fields of the file whose text differs between a key as the file gives it and in memory.
+std::vector<KeyField> EndsDiffering(const AnimKey& disk, const AnimKey& memory);
+
+// What memory holds and the animation file does not: the lists whose keys are not the
+// file's, and every angle and end of a key the file holds that differs from it (a key new
+// to the file is written whole with its list, not value by value).
+std::vector<ListId> UnsavedLists();
+std::vector<KeyValue> UnsavedKeyValues();
+
 // What a save did to the lists.
 struct AnimSaveCount {
     int added = 0;

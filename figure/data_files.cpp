@@ -69,6 +69,12 @@ DataSet::~DataSet()
     FreeRecords(records);
 }
 
+bool DocumentsUnsaved()
+{
+    return !UnsavedOffsets().empty() || !UnsavedLists().empty() || !UnsavedKeyValues().empty() ||
+           (g_level && LevelUnsaved(*g_level));
+}
+
 DataSet LoadDataFiles()
 {
     DataSet set;

@@ -33,6 +33,10 @@ struct DataRecords {
     Level* level = nullptr;  // g_level
 };
 
+// Whether a document in use (the parts and animation records, g_level) holds something
+// its file does not: what the live reload must not read over.
+bool DocumentsUnsaved();
+
 // One reading of the data files. It owns its records and frees them (textures and
 // buffers with them) when it goes, unless they were installed.
 struct DataSet {

@@ -41,6 +41,17 @@ void NotePartsFileOffsets()
     for (int i = 0; g_parts && i < g_numParts; ++i) g_partsFileRecord.offsets.push_back({g_parts[i].xoffset, g_parts[i].yoffset});
 }
 
+std::vector<OffsetValue> UnsavedOffsets()
+{
+    std::vector<OffsetValue> values;
+    const std::vector<PartsFileRecord::Offsets>& file = g_partsFileRecord.offsets;
+    for (size_t i = 0; i < file.size() && i < static_cast<size_t>(g_numParts); ++i) {
+        if (g_parts[i].xoffset != file[i].x) values.push_back({static_cast<int>(i), false, g_parts[i].xoffset});
+        if (g_parts[i].yoffset != file[i].y) values.push_back({static_cast<int>(i), true, g_parts[i].yoffset});
+    }
+    return values;
+}
+
 std::string FormatOffset(float value)
 {
     return ShortestDecimal(value);

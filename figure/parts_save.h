@@ -49,6 +49,9 @@ struct OffsetValue {
     float value;
 };
 
+// The offsets memory holds and the file does not.
+std::vector<OffsetValue> UnsavedOffsets();
+
 // Writes values into vecparts.dat of the working directory. On failure, why names the
 // cause; the file on disk is then as it was.
 SaveResult SavePartOffsets(const std::vector<OffsetValue>& values, std::string& why);

@@ -17,7 +17,6 @@
 #include "figure/parts_save.h"
 #include "figure/records.h"
 #include "game/figure_access.h"
-#include "game/modes.h"
 #include "game/pass_hooks.h"
 #include "level/level.h"
 
@@ -231,7 +230,7 @@ bool ReloadChangedDataFiles()
         s_stamps = stamps;
         return false;
     }
-    if (!changedOutside.empty() && g_editsUnsaved) {
+    if (!changedOutside.empty() && DocumentsUnsaved()) {
         // Reading it would lose the edits; undoing them, or saving elsewhere, lets it in.
         if (!(stamps == s_heldStamps)) {
             s_heldStamps = stamps;

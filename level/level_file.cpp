@@ -588,6 +588,11 @@ bool LevelSaveText(const Level& level, const std::string& known, std::string& te
     return true;
 }
 
+bool LevelUnsaved(const Level& level)
+{
+    return !level.savedForm.empty() && LevelText(level) != level.savedForm;
+}
+
 std::string LevelText(const Level& level)
 {
     std::string text;

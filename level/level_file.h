@@ -56,6 +56,10 @@ bool LevelSaveText(const Level& level, const std::string& known, std::string& te
 // level when their texts are.
 std::string LevelText(const Level& level);
 
+// Whether the level differs from its file as far as the editor's history knows
+// (Level::savedForm).
+bool LevelUnsaved(const Level& level);
+
 // Writes level as fileName (LevelSaveText over level.fileText), atomic with NAME.bak, refused
 // when the file is no longer level.fileText or the change would touch a line read in pieces;
 // on success fileText and pieceLines become what was written.
