@@ -2,6 +2,7 @@
 
 #include "animation/figure_overlay.h"
 #include "editor/edits.h"
+#include "editor/editor_state.h"
 #include "editor/level_mode.h"
 #include "editor/overlays.h"
 #include "editor/pose.h"
@@ -55,9 +56,7 @@ void RecordsReplaced(bool sameEditedFiles)
 void ForgetEditor()
 {
     ForgetEdits();
-    g_helpShown = false;
-    ForgetPoseMode();
-    ForgetLevelPick();
+    g_editor = EditorState();
 }
 
 }  // namespace

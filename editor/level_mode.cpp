@@ -7,6 +7,7 @@
 
 #include "base/screen_message.h"
 #include "editor/edits.h"
+#include "editor/editor_state.h"
 #include "editor/overlays.h"
 #include "figure/records.h"
 #include "figure/roles.h"
@@ -22,19 +23,17 @@ const float CAMERA_STEP = 40.0f;
 const float COPY_OFFSET = 32.0f;  // a new copy stands this far to the right of its piece
 
 // The picked piece: the slot it was picked in and its index in that slot's cell.
-int s_column = -1, s_row = -1, s_index = -1;
-bool s_pickDue = false;
-bool s_dragging = false;
-float s_grabX = 0.0f, s_grabY = 0.0f;  // cursor minus piece centre, in the world
-Level* s_beforeDrag = nullptr;         // the level as the drag found it, for its step
-bool s_moved = false;
-unsigned char s_followed = 1;          // the camera's following before the mode
+// Where the mode's state lives: the editor's one record.
+LevelToolState& State()
+{
+    return g_editor.level;
+}
 
 ManPart* Picked()
 {
-    const LevelCell* cell = g_level ? g_level->CellAt(s_column, s_row) : nullptr;
-    if (!cell || s_index < 0 || s_index >= cell->count || s_index >= MAX_CELL_PIECES) return nullptr;
-    return cell->pieces[s_index];
+    const LevelCell* cell = g_level ? g_level->CellAt(State().column, State().row) : nullptr;
+    if (!cell || State().index < 0 || State().index >= cell->count || State().index >= MAX_CELL_PIECES) return nullptr;
+    return cell->pieces[State().index];
 }
 
 int SlotsSharing(const LevelCell* cell)
@@ -58,7 +57,7 @@ D3DXMATRIX PieceWorld(const ManPart& piece, int column, int row)
 // The frontmost piece under the cursor among the cells drawn, in the drawing's order.
 void PickUnderCursor(IDirect3DDevice8* device)
 {
-    s_column = s_row = s_index = -1;
+    State().column = State().row = State().index = -1;
     const LevelNeighbourhood around = GetLevelNeighbourhood(g_cameraX, g_cameraY);
     for (int row = around.firstRow; row <= around.lastRow; ++row) {
         for (int column = around.firstColumn; column <= around.lastColumn; ++column) {
@@ -70,9 +69,9 @@ void PickUnderCursor(IDirect3DDevice8* device)
                     if (!piece || piece->layer != layer) continue;
                     const VectorPart* image = PartAt(piece->vecpartnum);
                     if (image && CursorOverImage(device, *image, PieceWorld(*piece, column, row))) {
-                        s_column = column;
-                        s_row = row;
-                        s_index = i;
+                        State().column = column;
+                        State().row = row;
+                        State().index = i;
                     }
                 }
             }
@@ -86,25 +85,25 @@ void MoveAcrossCells(ManPart& piece, float x, float y)
 {
     const int column = static_cast<int>(std::floor(x / SCREEN_CELL_WIDTH));
     const int row = static_cast<int>(std::floor(y / SCREEN_CELL_HEIGHT));
-    LevelCell* from = g_level->CellAt(s_column, s_row);
+    LevelCell* from = g_level->CellAt(State().column, State().row);
     const bool inGrid = column >= 0 && column < LEVEL_COLUMNS && row >= 0 && row < LEVEL_ROWS;
-    if (inGrid && (column != s_column || row != s_row)) {
+    if (inGrid && (column != State().column || row != State().row)) {
         LevelCell*& to = g_level->slots[column * LEVEL_ROWS + row];
         if (to == from) {
-            s_column = column;
-            s_row = row;
+            State().column = column;
+            State().row = row;
         } else if (!to || to->count < MAX_CELL_PIECES) {
             if (!to) to = new LevelCell();
-            for (int i = s_index; i + 1 < from->count; ++i) from->pieces[i] = from->pieces[i + 1];
+            for (int i = State().index; i + 1 < from->count; ++i) from->pieces[i] = from->pieces[i + 1];
             --from->count;
             to->pieces[to->count] = &piece;
-            s_index = to->count++;
-            s_column = column;
-            s_row = row;
+            State().index = to->count++;
+            State().column = column;
+            State().row = row;
         }
     }
-    piece.x = x - static_cast<float>(SCREEN_CELL_WIDTH * s_column);
-    piece.y = y - static_cast<float>(SCREEN_CELL_HEIGHT * s_row);
+    piece.x = x - static_cast<float>(SCREEN_CELL_WIDTH * State().column);
+    piece.y = y - static_cast<float>(SCREEN_CELL_HEIGHT * State().row);
 }
 
 void Drag(IDirect3DDevice8* device)
@@ -112,12 +111,12 @@ void Drag(IDirect3DDevice8* device)
     ManPart* piece = Picked();
     float x = 0.0f, y = 0.0f;
     if (!piece || !CursorOnGround(device, x, y)) return;
-    const float centreX = x - s_grabX, centreY = y - s_grabY;
-    const float wasX = piece->x + static_cast<float>(SCREEN_CELL_WIDTH * s_column);
-    const float wasY = piece->y + static_cast<float>(SCREEN_CELL_HEIGHT * s_row);
+    const float centreX = x - State().grabX, centreY = y - State().grabY;
+    const float wasX = piece->x + static_cast<float>(SCREEN_CELL_WIDTH * State().column);
+    const float wasY = piece->y + static_cast<float>(SCREEN_CELL_HEIGHT * State().row);
     if (centreX == wasX && centreY == wasY) return;
     MoveAcrossCells(*piece, centreX, centreY);
-    s_moved = true;
+    State().moved = true;
 }
 
 // Runs an edit of the picked piece as one step of the history.
@@ -137,10 +136,9 @@ void EditPicked(Edit edit)
 
 void EndDrag()
 {
-    if (s_beforeDrag && s_moved) RecordLevelStep(s_beforeDrag);
-    else DeleteLevel(s_beforeDrag);
-    s_beforeDrag = nullptr;
-    s_dragging = s_moved = false;
+    if (State().beforeDrag && State().moved) RecordLevelStep(State().beforeDrag.release());
+    State().beforeDrag.reset();
+    State().dragging = State().moved = false;
 }
 
 }  // namespace
@@ -152,7 +150,7 @@ void FinishLevelDrag()
 
 void BeginLevelMode()
 {
-    s_followed = g_cameraFollows;
+    State().followed = g_cameraFollows;
     g_cameraFollows = 0;
     ForgetLevelPick();
 }
@@ -160,19 +158,19 @@ void BeginLevelMode()
 void EndLevelMode()
 {
     EndDrag();
-    g_cameraFollows = s_followed;
-    s_column = s_row = s_index = -1;
+    g_cameraFollows = State().followed;
+    State().column = State().row = State().index = -1;
 }
 
 void PressLevelButton()
 {
-    s_pickDue = true;
-    s_dragging = true;
+    State().pickDue = true;
+    State().dragging = true;
 }
 
 void ReleaseLevelButton()
 {
-    s_pickDue = false;
+    State().pickDue = false;
     EndDrag();
 }
 
@@ -186,7 +184,7 @@ void MoveLevelCamera(int across, int up)
 void InsertLevelPiece()
 {
     EditPicked([](ManPart& piece) {
-        LevelCell& cell = *g_level->CellAt(s_column, s_row);
+        LevelCell& cell = *g_level->CellAt(State().column, State().row);
         if (cell.count >= MAX_CELL_PIECES) {
             PostScreenMessage("This cell holds " + std::to_string(MAX_CELL_PIECES) + " pieces already");
             return false;
@@ -195,7 +193,7 @@ void InsertLevelPiece()
         copy->id = NewPieceId();
         copy->x += COPY_OFFSET;
         cell.pieces[cell.count] = copy;
-        s_index = cell.count++;
+        State().index = cell.count++;
         return true;
     });
 }
@@ -203,11 +201,11 @@ void InsertLevelPiece()
 void DeleteLevelPiece()
 {
     EditPicked([](ManPart& piece) {
-        LevelCell& cell = *g_level->CellAt(s_column, s_row);
-        for (int i = s_index; i + 1 < cell.count; ++i) cell.pieces[i] = cell.pieces[i + 1];
+        LevelCell& cell = *g_level->CellAt(State().column, State().row);
+        for (int i = State().index; i + 1 < cell.count; ++i) cell.pieces[i] = cell.pieces[i + 1];
         --cell.count;
         delete &piece;
-        s_index = -1;
+        State().index = -1;
         return true;
     });
 }
@@ -241,25 +239,24 @@ void ToggleLevelFlag(char flag)
 void DrawLevelMarks(IDirect3DDevice8* device)
 {
     if (!g_level || !device) return;
-    if (s_pickDue) {
-        s_pickDue = false;
+    if (State().pickDue) {
+        State().pickDue = false;
         PickUnderCursor(device);
         float x = 0.0f, y = 0.0f;
         ManPart* piece = Picked();
         if (piece && CursorOnGround(device, x, y)) {
-            s_grabX = x - (piece->x + static_cast<float>(SCREEN_CELL_WIDTH * s_column));
-            s_grabY = y - (piece->y + static_cast<float>(SCREEN_CELL_HEIGHT * s_row));
-            DeleteLevel(s_beforeDrag);
-            s_beforeDrag = CopyLevel(*g_level);
-            s_moved = false;
+            State().grabX = x - (piece->x + static_cast<float>(SCREEN_CELL_WIDTH * State().column));
+            State().grabY = y - (piece->y + static_cast<float>(SCREEN_CELL_HEIGHT * State().row));
+            State().beforeDrag.reset(CopyLevel(*g_level));
+            State().moved = false;
         }
-    } else if (s_dragging) {
+    } else if (State().dragging) {
         Drag(device);
     }
     const ManPart* piece = Picked();
     const VectorPart* image = piece ? PartAt(piece->vecpartnum) : nullptr;
     if (!image) return;
-    const D3DXMATRIX world = PieceWorld(*piece, s_column, s_row);
+    const D3DXMATRIX world = PieceWorld(*piece, State().column, State().row);
     device->SetTransform(D3DTS_WORLD, &world);
     DrawSlotMarks(device, SlotMarks{true, false}, *image, false);
 }
@@ -270,21 +267,20 @@ std::string LevelStatusText()
     if (!piece) return "no piece picked";
     const VectorPart* image = PartAt(piece->vecpartnum);
     char text[300];
-    std::snprintf(text, sizeof text, "cell %d,%d | %s | x %g y %g | layer %d | %c %c %c", s_column, s_row,
+    std::snprintf(text, sizeof text, "cell %d,%d | %s | x %g y %g | layer %d | %c %c %c", State().column, State().row,
                   image && image->textureFile ? image->textureFile : "(no image)", static_cast<double>(piece->x),
                   static_cast<double>(piece->y), piece->layer, piece->solid ? SOLID_FLAG : '-',
                   piece->movable ? MOVABLE_FLAG : '-', piece->pushable ? PUSHABLE_FLAG : '-');
     std::string line = text;
-    const int sharing = SlotsSharing(g_level->CellAt(s_column, s_row));
+    const int sharing = SlotsSharing(g_level->CellAt(State().column, State().row));
     if (sharing > 1) line += " | cell shared by " + std::to_string(sharing);
     return line;
 }
 
 void ForgetLevelPick()
 {
-    s_column = s_row = s_index = -1;
-    s_pickDue = false;
-    DeleteLevel(s_beforeDrag);
-    s_beforeDrag = nullptr;
-    s_dragging = s_moved = false;
+    State().column = State().row = State().index = -1;
+    State().pickDue = false;
+    State().beforeDrag.reset();
+    State().dragging = State().moved = false;
 }

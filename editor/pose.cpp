@@ -10,18 +10,19 @@
 #include "base/screen_message.h"
 #include "editor/editor.h"
 #include "editor/edits.h"
+#include "editor/editor_state.h"
 #include "editor/timeline.h"
 #include "figure/anim_save.h"
 #include "figure/records.h"
 #include "game/actions.h"
 #include "game/state.h"
 
-int g_poseFrame = 0;
-int g_poseKey = 0;
-bool g_poseShowsNextKey = false;
-bool g_posePlaying = false;
-bool g_poseLooping = false;
-float g_posePlaybackRate = 1.0f;
+int& g_poseFrame = g_editor.pose.frame;
+int& g_poseKey = g_editor.pose.key;
+bool& g_poseShowsNextKey = g_editor.pose.showsNextKey;
+bool& g_posePlaying = g_editor.pose.playing;
+bool& g_poseLooping = g_editor.pose.looping;
+float& g_posePlaybackRate = g_editor.pose.playbackRate;
 
 namespace {
 
@@ -30,11 +31,11 @@ const unsigned long PREVIOUS_KEY_COLOUR = 0x90FF8080;
 const unsigned long NEXT_KEY_COLOUR = 0x9080FF80;
 const float MS_PER_SECOND = 1000.0f;
 
-// The slots as they stand with no frame run: images and visibility as on entering the
-// mode, every angle, offset and motion at zero.
-std::vector<ManPart> s_rest;
-bool s_buttonWasDown = false;
-float s_playedSeconds = 0.0f;
+// Where the mode's state lives: the editor's one record.
+PoseToolState& State()
+{
+    return g_editor.pose;
+}
 
 bool InPoseMode()
 {
@@ -43,11 +44,11 @@ bool InPoseMode()
 
 void TakeRest()
 {
-    s_rest.clear();
+    State().rest.clear();
     VectorMan* man = g_vectorMan;
     if (!man || !man->parts) return;
-    s_rest.assign(man->parts, man->parts + man->numparts);
-    for (ManPart& slot : s_rest) {
+    State().rest.assign(man->parts, man->parts + man->numparts);
+    for (ManPart& slot : State().rest) {
         slot.angle = slot.angularVelocity = 0.0f;
         slot.x = slot.y = slot.xVelocity = slot.yVelocity = 0.0f;
         slot.yMin = slot.yMax = 0.0f;
@@ -69,7 +70,7 @@ void StartPlaying()
     StopFigure(man);
     // Every list from its start, as if the frame had never run.
     for (KeyPlayback& at : man.playback) at = KeyPlayback();
-    s_playedSeconds = 0.0f;
+    State().playedSeconds = 0.0f;
     g_posePlaying = AddFrames(&man, &g_frames[g_poseFrame]) == S_OK;
 }
 
@@ -105,8 +106,8 @@ void EndPoseMode()
     g_posePlaying = g_poseLooping = false;
     ForgetPoseTimeline();
     VectorMan* man = g_vectorMan;
-    if (!man || !man->parts || s_rest.size() != static_cast<size_t>(man->numparts)) return;
-    std::copy(s_rest.begin(), s_rest.end(), man->parts);
+    if (!man || !man->parts || State().rest.size() != static_cast<size_t>(man->numparts)) return;
+    std::copy(State().rest.begin(), State().rest.end(), man->parts);
     for (AnimKey*& key : man->currentKeys) key = nullptr;
 }
 
@@ -118,10 +119,7 @@ void PoseRecordsReplaced()
 
 void ForgetPoseMode()
 {
-    g_poseFrame = g_poseKey = 0;
-    g_poseShowsNextKey = g_posePlaying = g_poseLooping = false;
-    g_posePlaybackRate = 1.0f;
-    s_rest.clear();
+    g_editor.pose = PoseToolState();
 }
 
 void ChoosePoseFrame(int step)
@@ -190,7 +188,7 @@ void SetPosePlaybackRate(float rate)
 
 float PosePlayedSeconds()
 {
-    return s_playedSeconds;
+    return State().playedSeconds;
 }
 
 AnimKey* SelectedPoseKey()
@@ -212,16 +210,16 @@ void StepPoseMode(float seconds)
 {
     if (!InPoseMode()) return;
     VectorMan& man = *g_vectorMan;
-    if (s_rest.size() != static_cast<size_t>(man.numparts)) TakeRest();
+    if (State().rest.size() != static_cast<size_t>(man.numparts)) TakeRest();
     // The button's press, not its hold: a held button dragged onto a mark chooses nothing.
-    if (g_leftButtonDown && !s_buttonWasDown)
+    if (g_leftButtonDown && !State().buttonWasDown)
         ClickPoseTimeline(static_cast<float>(g_cursorPos.x), static_cast<float>(g_cursorPos.y));
-    s_buttonWasDown = g_leftButtonDown != 0;
+    State().buttonWasDown = g_leftButtonDown != 0;
     if (g_posePlaying) {
         AnimKey* before[MAX_FRAME_KEYS];
         std::copy(man.currentKeys, man.currentKeys + MAX_FRAME_KEYS, before);
         man.StepAnimation(seconds * g_posePlaybackRate);
-        s_playedSeconds += seconds * g_posePlaybackRate;
+        State().playedSeconds += seconds * g_posePlaybackRate;
         EndLoops(man, before);
         g_posePlaying = std::any_of(man.currentKeys, man.currentKeys + DrivenSlotCount(man),
                                     [](const AnimKey* k) { return k != nullptr; });
@@ -242,7 +240,7 @@ std::vector<OnionSkin> OnionSkins()
 
 void PoseFigureAtKey(int key)
 {
-    if (g_vectorMan) PoseAtKey(*g_vectorMan, s_rest, g_poseFrame, key);
+    if (g_vectorMan) PoseAtKey(*g_vectorMan, State().rest, g_poseFrame, key);
 }
 
 void DrawOnionSkins(IDirect3DDevice8* device, const VectorMan& man, const D3DXMATRIX& figure)
@@ -253,7 +251,7 @@ void DrawOnionSkins(IDirect3DDevice8* device, const VectorMan& man, const D3DXMA
     VectorMan ghost = man;
     ghost.parts = posed.data();
     for (const OnionSkin& skin : skins) {
-        PoseAtKey(ghost, s_rest, g_poseFrame, skin.key);
+        PoseAtKey(ghost, State().rest, g_poseFrame, skin.key);
         const std::vector<D3DXMATRIX> worlds = SlotWorldMatrices(ghost, figure);
         for (int i : DrawOrder(ghost, ghost.numparts)) {
             const VectorPart* image = PartAt(ghost.parts[i].vecpartnum);

@@ -12,12 +12,13 @@
 
 #include "figure/records.h"
 
-extern int g_poseFrame;  // frame and key shown: 0 and 0 the first time, then where left
-extern int g_poseKey;
-extern bool g_poseShowsNextKey;  // the next key's pose drawn faintly too
-extern bool g_posePlaying;       // the frame runs on the figure
-extern bool g_poseLooping;       // and starts again each time it ends
-extern float g_posePlaybackRate; // the playback's clock against the game's: 1, 1/2 or 1/4
+// What pose mode shows and plays, in the editor's record (editor/editor_state.h).
+extern int& g_poseFrame;  // frame and key shown: 0 and 0 the first time, then where left
+extern int& g_poseKey;
+extern bool& g_poseShowsNextKey;  // the next key's pose drawn faintly too
+extern bool& g_posePlaying;       // the frame runs on the figure
+extern bool& g_poseLooping;       // and starts again each time it ends
+extern float& g_posePlaybackRate; // the playback's clock against the game's: 1, 1/2 or 1/4
 
 // Taken on entering pose mode and given back on leaving it; called by EnterEditMode.
 void BeginPoseMode();

@@ -8,6 +8,7 @@
 
 #include "base/screen_message.h"
 #include "editor/editor.h"
+#include "editor/editor_state.h"
 #include "editor/level_mode.h"
 #include "editor/pose.h"
 #include "editor/timeline.h"
@@ -16,12 +17,11 @@
 #include "graphics/device.h"
 #include "graphics/text.h"
 
-bool g_helpShown = false;
+bool& g_helpShown = g_editor.help.shown;
 
 namespace {
 
 std::vector<std::string> s_helpLines;
-size_t s_helpPage = 0;  // the page shown while the help is
 
 const DWORD STATUS_COLOUR = 0xFFFFFFFF;
 const DWORD MESSAGE_COLOUR = 0xFFFFD860;  // warm, so a message is told from the status at a glance
@@ -91,7 +91,7 @@ void DrawHelp(ScreenTextPass& pass)
 {
     const std::vector<std::vector<std::string>> pages = CurrentHelpPages();
     if (pages.empty()) return;
-    const std::vector<std::string>& lines = pages[std::min(s_helpPage, pages.size() - 1)];
+    const std::vector<std::string>& lines = pages[std::min(g_editor.help.page, pages.size() - 1)];
     // Every page as wide as the widest, so turning a page does not make the panel jump.
     size_t widest = 0;
     for (const std::string& line : s_helpLines) widest = std::max(widest, line.size());
@@ -168,18 +168,18 @@ void SetHelpLines(std::vector<std::string> lines)
     // The key table hands the lines over at every h; only new lines start the pages again.
     if (lines == s_helpLines) return;
     s_helpLines = std::move(lines);
-    s_helpPage = 0;
+    g_editor.help.page = 0;
 }
 
 void ToggleHelp()
 {
     // On a screen too short for the whole help, h shows each page in turn, then hides it.
-    if (g_helpShown && s_helpPage + 1 < CurrentHelpPages().size()) {
-        ++s_helpPage;
+    if (g_helpShown && g_editor.help.page + 1 < CurrentHelpPages().size()) {
+        ++g_editor.help.page;
         return;
     }
     g_helpShown = !g_helpShown;
-    s_helpPage = 0;
+    g_editor.help.page = 0;
 }
 
 std::string StatusLineText()

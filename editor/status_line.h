@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-extern bool g_helpShown;  // starts hidden
+extern bool& g_helpShown;  // starts hidden (editor/editor_state.h)
 void ToggleHelp();
 // What the help panel lists, one entry a line; the editor knows no keys of its own.
 void SetHelpLines(std::vector<std::string> lines);

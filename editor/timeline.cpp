@@ -7,6 +7,7 @@
 
 #include "animation/key_pose.h"
 #include "editor/editor.h"
+#include "editor/editor_state.h"
 #include "editor/pose.h"
 #include "figure/records.h"
 #include "graphics/device.h"
@@ -29,8 +30,10 @@ const float TICK_STEPS[] = {0.05f, 0.1f, 0.2f, 0.25f, 0.5f, 1.0f, 2.0f, 5.0f, 10
 const float MOST_TICKS = 8.0f;
 const float SHORTEST_SPAN = 0.1f;  // seconds: a frame of instant keys still gets a ruler
 
-std::vector<TimelineMark> s_marks;
-float s_top = 0.0f, s_bottom = 0.0f;
+TimelineLayout& Layout()
+{
+    return g_editor.timeline;
+}
 
 // The seconds the ruler spans: the longest list's end, where its keys all end.
 float Span(int frame, const std::vector<int>& rows)
@@ -55,8 +58,8 @@ float TickStep(float span)
 
 void DrawPoseTimeline(ScreenTextPass& pass, float bottom)
 {
-    s_marks.clear();
-    s_top = s_bottom = 0.0f;
+    Layout().marks.clear();
+    Layout().top = Layout().bottom = 0.0f;
     if (g_editMode != EDIT_POSE || !g_vectorMan || !pass.Active()) return;
     const int frame = g_poseFrame;
     std::vector<int> rows;
@@ -66,16 +69,16 @@ void DrawPoseTimeline(ScreenTextPass& pass, float bottom)
 
     const float line = static_cast<float>(TextLineHeight());
     const float height = line * static_cast<float>(rows.size() + 1) + 2.0f * PADDING;
-    s_top = bottom - height;
-    s_bottom = bottom;
-    pass.FillStrip(0.0f, s_top, g_screenWidth, height, STRIP_COLOUR);
+    Layout().top = bottom - height;
+    Layout().bottom = bottom;
+    pass.FillStrip(0.0f, Layout().top, g_screenWidth, height, STRIP_COLOUR);
     const float left = PADDING + static_cast<float>(LABEL_CHARS * TextAdvance());
     const float right = g_screenWidth - PADDING - MARK_WIDTH;
     const float span = Span(frame, rows);
     const float scale = (right - left) / span;
 
     // The ruler: a label at each tick, in seconds.
-    float top = s_top + PADDING;
+    float top = Layout().top + PADDING;
     const float step = TickStep(span);
     for (int i = 0; static_cast<float>(i) * step <= span + step / 2.0f; ++i) {
         const float seconds = static_cast<float>(i) * step;
@@ -106,19 +109,19 @@ void DrawPoseTimeline(ScreenTextPass& pass, float bottom)
             }
             const bool chosen = list == g_selectedPart && key == g_poseKey;
             pass.FillStrip(x, top + 2.0f, MARK_WIDTH, line - 4.0f, chosen ? CHOSEN_MARK_COLOUR : MARK_COLOUR);
-            s_marks.push_back({list, key, x, top + 2.0f, MARK_WIDTH, line - 4.0f});
+            Layout().marks.push_back({list, key, x, top + 2.0f, MARK_WIDTH, line - 4.0f});
         }
     }
 }
 
 const std::vector<TimelineMark>& PoseTimelineMarks()
 {
-    return s_marks;
+    return Layout().marks;
 }
 
 bool OnPoseTimeline(float x, float y)
 {
-    return g_editMode == EDIT_POSE && s_bottom > s_top && y >= s_top && y < s_bottom && x >= 0.0f &&
+    return g_editMode == EDIT_POSE && Layout().bottom > Layout().top && y >= Layout().top && y < Layout().bottom && x >= 0.0f &&
            x < g_screenWidth;
 }
 
@@ -127,7 +130,7 @@ bool ClickPoseTimeline(float x, float y)
     if (!OnPoseTimeline(x, y)) return false;
     // Keys that start together share a place: the later one, drawn on top, is the one met.
     const TimelineMark* hit = nullptr;
-    for (const TimelineMark& mark : s_marks)
+    for (const TimelineMark& mark : Layout().marks)
         if (y >= mark.top && y < mark.top + mark.height && x >= mark.left - CLICK_SLACK &&
             x < mark.left + mark.width + CLICK_SLACK)
             hit = &mark;
@@ -138,6 +141,6 @@ bool ClickPoseTimeline(float x, float y)
 
 void ForgetPoseTimeline()
 {
-    s_marks.clear();
-    s_top = s_bottom = 0.0f;
+    Layout().marks.clear();
+    Layout().top = Layout().bottom = 0.0f;
 }

@@ -1,0 +1,62 @@
+// Everything the editor holds from one pass to the next, in one record: each tool's own
+// state, the pose timeline as last laid out and the help panel's page. Forgetting the
+// editor (a new game, records read anew) is one assignment, so nothing can be left out:
+// `g_editor = EditorState();`. The history of edits is the documents' (editor/edits.h).
+// The names the dumps and tests know (g_poseFrame and the like) refer into this record.
+#pragma once
+#include <memory>
+#include <vector>
+
+#include "editor/timeline.h"
+#include "figure/records.h"
+
+struct Level;
+struct LevelDeleter {
+    void operator()(Level* level) const;
+};
+
+// Level mode: the picked piece, by the slot it was picked in and its index in that slot's
+// cell, and the drag in progress.
+struct LevelToolState {
+    int column = -1, row = -1, index = -1;
+    bool pickDue = false;
+    bool dragging = false;
+    float grabX = 0.0f, grabY = 0.0f;              // cursor minus piece centre, in the world
+    std::unique_ptr<Level, LevelDeleter> beforeDrag;  // the level as the drag found it, for its step
+    bool moved = false;
+    unsigned char followed = 1;  // the camera's following before the mode
+};
+
+// Pose mode: what is chosen and played, and the figure at rest it is posed from.
+struct PoseToolState {
+    int frame = 0;  // 0 and 0 the first time, then where left
+    int key = 0;
+    bool showsNextKey = false;
+    bool playing = false;
+    bool looping = false;
+    float playbackRate = 1.0f;
+    // The slots as they stand with no frame run: images and visibility as on entering the
+    // mode, every angle, offset and motion at zero.
+    std::vector<ManPart> rest;
+    bool buttonWasDown = false;
+    float playedSeconds = 0.0f;
+};
+
+// The timeline strip as last drawn, so a click meets what the player sees.
+struct TimelineLayout {
+    std::vector<TimelineMark> marks;
+    float top = 0.0f, bottom = 0.0f;
+};
+
+struct HelpState {
+    bool shown = false;  // starts hidden
+    size_t page = 0;     // the page shown while it is
+};
+
+struct EditorState {
+    LevelToolState level;
+    PoseToolState pose;
+    TimelineLayout timeline;
+    HelpState help;
+};
+extern EditorState g_editor;
