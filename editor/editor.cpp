@@ -2,6 +2,7 @@
 
 #include "animation/figure_overlay.h"
 #include "editor/edits.h"
+#include "editor/tool.h"
 #include "editor/editor_state.h"
 #include "editor/level_mode.h"
 #include "editor/overlays.h"
@@ -33,15 +34,14 @@ void MarkDrawnSlot(IDirect3DDevice8* device, int entry, int slot, int picked, co
 void DrawFigureMarks(IDirect3DDevice8* device, const VectorMan& man)
 {
     if (g_showHitBoxes) DrawHitBoxes(device, man);
-    if (g_editMode == EDIT_LEVEL) DrawLevelMarks(device);
+    if (const auto draw = CurrentTool().drawOverlay) draw(device);
 }
 
-bool StepPoseInstead(float seconds)
+bool StepToolInstead(float seconds)
 {
-    // The figure holds still while the level is built around it.
-    if (g_editMode == EDIT_LEVEL) return true;
-    if (g_editMode != EDIT_POSE) return false;
-    StepPoseMode(seconds);
+    const auto step = CurrentTool().step;
+    if (!step) return false;
+    step(seconds);
     return true;
 }
 
@@ -70,20 +70,17 @@ void InstallEditor()
     overlay.overFigure = DrawFigureMarks;
     overlay.overScene = DrawEditorText;
     PassHooks& hooks = Hooks();
-    hooks.stepInstead = StepPoseInstead;
+    hooks.stepInstead = StepToolInstead;
     hooks.recordsReplaced = RecordsReplaced;
     hooks.forgetEditor = ForgetEditor;
 }
 
 void EnterEditMode(EditMode mode)
 {
-    if (g_editMode == EDIT_POSE && mode != EDIT_POSE) EndPoseMode();
-    if (g_editMode == EDIT_LEVEL && mode != EDIT_LEVEL) EndLevelMode();
-    const bool entering = mode == EDIT_POSE && g_editMode != EDIT_POSE;
-    const bool enteringLevel = mode == EDIT_LEVEL && g_editMode != EDIT_LEVEL;
+    if (mode == g_editMode) return;
+    if (const auto leave = CurrentTool().leave) leave();
     g_editMode = mode;
-    if (entering) BeginPoseMode();
-    if (enteringLevel) BeginLevelMode();
+    if (const auto enter = CurrentTool().enter) enter();
 }
 
 void NudgeVertically(float direction)
@@ -105,16 +102,16 @@ void NudgePivotSideways(float direction)
 
 SlotMarks MarkSlot(int entry, int slot, int picked)
 {
+    const Tool& tool = CurrentTool();
     SlotMarks marks = {false, false};
     if (entry == picked) {
         marks.outline = true;
-        // Holding the button in hover mode keeps what hovering selected.
-        if (!(g_editMode == EDIT_HOVER && g_leftButtonDown)) g_selectedPart = slot;
+        if (!(tool.picking == SlotPicking::FOLLOW_UNTIL_HELD && g_leftButtonDown)) g_selectedPart = slot;
     }
-    if ((g_editMode == EDIT_PIVOT || g_editMode == EDIT_POSE) && slot == g_selectedPart) {
+    if (tool.picking == SlotPicking::HELD && slot == g_selectedPart) {
         marks.outline = true;
-        marks.cross = g_editMode == EDIT_PIVOT;
+        marks.cross = tool.crossOnSelection;
     }
-    if (g_editMode == EDIT_PLAY) marks.outline = false;
+    if (tool.picking == SlotPicking::DROP) marks.outline = false;
     return marks;
 }

@@ -7,6 +7,7 @@
 
 #include "base/screen_message.h"
 #include "editor/edits.h"
+#include "editor/tool.h"
 #include "editor/editor_state.h"
 #include "editor/overlays.h"
 #include "figure/records.h"
@@ -284,3 +285,14 @@ void ForgetLevelPick()
     State().beforeDrag.reset();
     State().dragging = State().moved = false;
 }
+
+namespace {
+
+// The figure holds still while the level is built around it.
+void HoldStill(float) {}
+
+}  // namespace
+
+extern const Tool LEVEL_TOOL;
+const Tool LEVEL_TOOL = {EDIT_LEVEL,   "level",   SlotPicking::NONE, false,          BeginLevelMode,
+                         EndLevelMode, HoldStill, DrawLevelMarks,    LevelStatusText};

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "editor/timeline.h"
+#include "editor/tool.h"
 #include "game/state.h"
 #include "graphics/draw_helpers.h"
 
@@ -173,15 +174,15 @@ void GetPickRay(D3DXVECTOR3* nearPoint, D3DXVECTOR3* farPoint)
 int PickSlot(IDirect3DDevice8* device, const VectorMan& man, const std::vector<int>& drawList,
              const std::vector<D3DXMATRIX>& worlds)
 {
-    if (g_editMode == EDIT_PLAY) {
+    const SlotPicking picking = CurrentTool().picking;
+    if (picking == SlotPicking::DROP) {
         g_selectedPart = -1;
         return -1;
     }
-    // Level mode picks pieces, not the figure.
-    if (g_editMode == EDIT_LEVEL) return -1;
-    // Pivot and pose editing only take a new slot while the button is held; a click on the
-    // pose timeline is the timeline's, even over the figure.
-    if ((g_editMode == EDIT_PIVOT || g_editMode == EDIT_POSE) && !g_leftButtonDown) return -1;
+    if (picking == SlotPicking::NONE) return -1;
+    // Some tools take a new slot only while the button is held; a click on the pose
+    // timeline is the timeline's, even over the figure.
+    if (picking == SlotPicking::HELD && !g_leftButtonDown) return -1;
     if (OnPoseTimeline(static_cast<float>(g_cursorPos.x), static_cast<float>(g_cursorPos.y))) return -1;
     // The pick test runs on each slot where it is drawn, so the editor picks what the
     // player sees under the cursor; the last one drawn is in front.

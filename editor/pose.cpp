@@ -10,6 +10,7 @@
 #include "base/screen_message.h"
 #include "editor/editor.h"
 #include "editor/edits.h"
+#include "editor/tool.h"
 #include "editor/editor_state.h"
 #include "editor/timeline.h"
 #include "figure/anim_save.h"
@@ -286,3 +287,7 @@ std::string PoseStatusText()
     if (g_posePlaybackRate != 1.0f) text += " | 1/" + std::to_string(std::lround(1.0f / g_posePlaybackRate)) + " speed";
     return text;
 }
+
+extern const Tool POSE_TOOL;
+const Tool POSE_TOOL = {EDIT_POSE,     "pose",        SlotPicking::HELD, false,         BeginPoseMode,
+                        EndPoseMode, StepPoseMode, nullptr,           PoseStatusText};

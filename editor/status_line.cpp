@@ -12,6 +12,7 @@
 #include "editor/level_mode.h"
 #include "editor/pose.h"
 #include "editor/timeline.h"
+#include "editor/tool.h"
 #include "figure/records.h"
 #include "game/figure_access.h"
 #include "graphics/device.h"
@@ -50,18 +51,6 @@ std::vector<std::vector<std::string>> CurrentHelpPages()
     const float room = static_cast<float>(g_screenHeight) - 2.0f * (HELP_MARGIN + PADDING);
     const int lineHeight = TextLineHeight();
     return HelpPages(s_helpLines, lineHeight > 0 ? static_cast<int>(room) / lineHeight : 0);
-}
-
-const char* ModeName(int mode)
-{
-    switch (mode) {
-    case EDIT_HOVER: return "move";
-    case EDIT_PIVOT: return "pivot";
-    case EDIT_POSE: return "pose";
-    case EDIT_FROZEN: return "frozen";
-    case EDIT_LEVEL: return "level";
-    default: return nullptr;
-    }
 }
 
 // A strip the width of the screen with each entry's text, wrapped to the screen, at the
@@ -184,15 +173,14 @@ void ToggleHelp()
 
 std::string StatusLineText()
 {
-    const char* mode = ModeName(g_editMode);
+    const Tool& tool = CurrentTool();
+    const char* mode = tool.name;
     if (!mode) return std::string();
     char text[400];
     const ManPart* slot = SlotAt(g_selectedPart);
     const VectorPart* image = slot ? PartAt(slot->vecpartnum) : nullptr;
-    if (g_editMode == EDIT_POSE) {
-        std::snprintf(text, sizeof text, "%s | %s", mode, PoseStatusText().c_str());
-    } else if (g_editMode == EDIT_LEVEL) {
-        std::snprintf(text, sizeof text, "%s | %s", mode, LevelStatusText().c_str());
+    if (tool.status) {
+        std::snprintf(text, sizeof text, "%s | %s", mode, tool.status().c_str());
     } else if (image) {
         std::snprintf(text, sizeof text, "%s | %s | x %.1f  y %.1f", mode,
                       image->textureFile ? image->textureFile : "(no image file)", image->xoffset,
