@@ -64,12 +64,12 @@ struct Added {
 };
 
 // One line of the file being saved.
-struct Draft {
+struct NotedLine {
     Line line;
     AnimLine note;
 };
 
-// Where one key's lines are, as indices of the drafts.
+// Where one key's lines are, as indices of the noted.
 struct KeyLines {
     int selects = 0;      // key= lines choosing it
     int select = NONE;    // the last of them
@@ -93,20 +93,22 @@ LineOwner ListOwner(const ListId& id)
     return {LIST_RECORD, id.first * LISTS_PER_FRAME + id.second};
 }
 
-struct Plan {
-    std::vector<Draft> drafts;
-    std::vector<TaggedLine> lines;  // the drafts as the save engine takes them, noted by index
+// One save: the file's lines with what the reader noted of each, where each key's lines
+// are, and the edits the save engine is to make.
+struct AnimSave {
+    std::vector<NotedLine> noted;
+    std::vector<TaggedLine> lines;  // the same lines as the save engine takes them, noted by index
     std::vector<int> chooser;  // per line: the key= line above it, whose number the reader uses
     std::map<int, KeyLines> keys;
     std::set<int> blocksAdded;  // keys whose whole block is written
     LineEdits edits;
-    std::vector<AnimLine> addedNotes;  // what the added lines do, noted from drafts.size() on
+    std::vector<AnimLine> addedNotes;  // what the added lines do, noted from noted.size() on
     int atEndKey = 0;  // the key the last header at the end chose
 
     // An added line as the engine takes it, its note kept.
     TaggedLine Tagged(const Added& added)
     {
-        const int note = static_cast<int>(drafts.size() + addedNotes.size());
+        const int note = static_cast<int>(noted.size() + addedNotes.size());
         addedNotes.push_back(added.note);
         TaggedLine line{added.text, "", LineOwner(), std::string(), note};
         if (added.note.kind == AnimLineKind::SELECT || added.note.kind == AnimLineKind::VALUE) {
@@ -117,21 +119,21 @@ struct Plan {
     }
 };
 
-Plan MakePlan(const AnimFileRecord& record)
+AnimSave ReadForSave(const AnimFileRecord& record)
 {
-    Plan plan;
+    AnimSave save;
     int chooser = NONE;
     for (const Line& line : SplitLines(record.text)) {
-        const int i = static_cast<int>(plan.drafts.size());
-        Draft draft;
-        draft.line = line;
-        if (static_cast<size_t>(i) < record.lines.size()) draft.note = record.lines[i];
-        plan.chooser.push_back(chooser);
-        const AnimLine& note = draft.note;
+        const int i = static_cast<int>(save.noted.size());
+        NotedLine noted;
+        noted.line = line;
+        if (static_cast<size_t>(i) < record.lines.size()) noted.note = record.lines[i];
+        save.chooser.push_back(chooser);
+        const AnimLine& note = noted.note;
         TaggedLine tagged{line.text, line.end, LineOwner(), std::string(), i};
         if (note.kind == AnimLineKind::SELECT) chooser = i;
         if ((note.kind == AnimLineKind::SELECT || note.kind == AnimLineKind::VALUE) && note.key) {
-            KeyLines& key = plan.keys[note.key];
+            KeyLines& key = save.keys[note.key];
             key.last = i;
             tagged.owner = KeyOwner(note.key);
             const size_t start = line.text.find_first_not_of('=');
@@ -146,17 +148,17 @@ Plan MakePlan(const AnimFileRecord& record)
             tagged.owner = ListOwner(ListId(note.frame, note.list));
             tagged.key = COUNT_KEY;
         }
-        plan.drafts.push_back(draft);
-        plan.lines.push_back(tagged);
+        save.noted.push_back(noted);
+        save.lines.push_back(tagged);
     }
-    return plan;
+    return save;
 }
 
-const KeyLines& LinesOf(const Plan& plan, int key)
+const KeyLines& LinesOf(const AnimSave& save, int key)
 {
     static const KeyLines none;
-    auto found = plan.keys.find(key);
-    return found == plan.keys.end() ? none : found->second;
+    auto found = save.keys.find(key);
+    return found == save.keys.end() ? none : found->second;
 }
 
 AnimLine Note(AnimLineKind kind, int frame, int list, int key, KeyField field = KeyField::OTHER)
@@ -209,10 +211,10 @@ std::vector<Added> KeyBlock(const AnimKey& k, int index, int frame, int list)
 
 // Whether no key line between line `after` and the next key= line leans on the key= line
 // above: a key= line put there would take those lines over.
-bool NothingChosenAfter(const Plan& plan, int after)
+bool NothingChosenAfter(const AnimSave& save, int after)
 {
-    for (size_t i = after + 1; i < plan.drafts.size(); ++i) {
-        const AnimLineKind kind = plan.drafts[i].note.kind;
+    for (size_t i = after + 1; i < save.noted.size(); ++i) {
+        const AnimLineKind kind = save.noted[i].note.kind;
         if (kind == AnimLineKind::SELECT) return true;
         if (kind == AnimLineKind::VALUE) return false;
     }
@@ -222,42 +224,42 @@ bool NothingChosenAfter(const Plan& plan, int after)
 // Whether each of the file's keys of the list is one block: one key= line that chooses it
 // and only it, every line of the key after it, and no line of the list that writes a key
 // it does not have. Anything else could change meaning once keys are renumbered.
-bool ListIsPlain(const Plan& plan, const ListId& id, const std::vector<int>& keys, int made)
+bool ListIsPlain(const AnimSave& save, const ListId& id, const std::vector<int>& keys, int made)
 {
     for (int key : keys) {
-        const KeyLines& lines = LinesOf(plan, key);
+        const KeyLines& lines = LinesOf(save, key);
         if (lines.selects > 1 || (lines.selects == 0 && !lines.values.empty())) return false;
         for (int v : lines.values)
-            if (plan.chooser[v] != lines.select) return false;
-        for (size_t i = lines.select + 1; lines.select != NONE && i < plan.drafts.size(); ++i) {
-            const AnimLine& note = plan.drafts[i].note;
+            if (save.chooser[v] != lines.select) return false;
+        for (size_t i = lines.select + 1; lines.select != NONE && i < save.noted.size(); ++i) {
+            const AnimLine& note = save.noted[i].note;
             if (note.kind == AnimLineKind::SELECT) break;
             if (note.kind == AnimLineKind::VALUE && note.key != key) return false;
         }
     }
     const std::set<int> inFile(keys.begin(), keys.end());
-    for (size_t i = made + 1; i < plan.drafts.size(); ++i) {
-        const AnimLine& note = plan.drafts[i].note;
+    for (size_t i = made + 1; i < save.noted.size(); ++i) {
+        const AnimLine& note = save.noted[i].note;
         if (note.kind == AnimLineKind::VALUE && ListId(note.frame, note.list) == id && !inFile.count(note.key))
             return false;
     }
     return true;
 }
 
-// Plans the lines of one list as memory holds its keys; why it cannot, or empty.
-std::string PlanList(Plan& plan, const AnimFileRecord& record, const ListId& id, AnimSaveCount& count)
+// The edits that write one list as memory holds its keys; why it cannot be, or empty.
+std::string SaveList(AnimSave& save, const AnimFileRecord& record, const ListId& id, AnimSaveCount& count)
 {
     const std::string where = "frame " + std::to_string(id.first) + " list " + std::to_string(id.second);
     int made = NONE;
-    for (int i = static_cast<int>(plan.drafts.size()) - 1; i >= 0 && made == NONE; --i) {
-        const AnimLine& note = plan.drafts[i].note;
+    for (int i = static_cast<int>(save.noted.size()) - 1; i >= 0 && made == NONE; --i) {
+        const AnimLine& note = save.noted[i].note;
         if (note.kind == AnimLineKind::MAKE_LIST && ListId(note.frame, note.list) == id) made = i;
     }
     auto found = record.lists.find(id);
     if (found == record.lists.end() || made == NONE) return where + " has no numkeys line";
     const std::vector<int>& was = found->second;
     const std::vector<int> now = KeyIds(id.first, id.second);
-    if (!ListIsPlain(plan, id, was, made)) return where + " is not written one block per key";
+    if (!ListIsPlain(save, id, was, made)) return where + " is not written one block per key";
 
     const std::set<int> inFile(was.begin(), was.end());
     const std::set<int> inMemory(now.begin(), now.end());
@@ -268,29 +270,29 @@ std::string PlanList(Plan& plan, const AnimFileRecord& record, const ListId& id,
 
     for (int key : was) {
         if (inMemory.count(key)) continue;
-        const KeyLines& lines = LinesOf(plan, key);
+        const KeyLines& lines = LinesOf(save, key);
         for (int i = lines.select; i != NONE && i <= lines.last; ++i) {
-            const AnimLine& note = plan.drafts[i].note;
+            const AnimLine& note = save.noted[i].note;
             const bool own = (note.kind == AnimLineKind::SELECT || note.kind == AnimLineKind::VALUE) && note.key == key;
             if (!own && note.kind != AnimLineKind::TEXT) return where + " has other lines inside a key's block";
         }
-        plan.edits.RemoveSpan(KeyOwner(key));
+        save.edits.RemoveSpan(KeyOwner(key));
         ++count.removed;
     }
     for (size_t m = 0; m < now.size(); ++m) {
         if (!inFile.count(now[m])) continue;
-        const int select = LinesOf(plan, now[m]).select;
+        const int select = LinesOf(save, now[m]).select;
         const size_t old = static_cast<size_t>(std::find(was.begin(), was.end(), now[m]) - was.begin());
         if (select == NONE || old == m) continue;
-        std::string text = plan.drafts[select].line.text;
+        std::string text = save.noted[select].line.text;
         if (!ReplaceValue(text, SELECT_KEY, std::to_string(m))) return where + " has a key= line that cannot be renumbered";
-        plan.edits.Set(KeyOwner(now[m]), SELECT_KEY, std::to_string(m));
+        save.edits.Set(KeyOwner(now[m]), SELECT_KEY, std::to_string(m));
     }
     if (was.size() != now.size()) {
-        std::string text = plan.drafts[made].line.text;
+        std::string text = save.noted[made].line.text;
         if (!ReplaceValue(text, COUNT_KEY, std::to_string(now.size())))
             return where + " has a numkeys line that cannot be rewritten";
-        plan.edits.Set(ListOwner(id), COUNT_KEY, std::to_string(now.size()));
+        save.edits.Set(ListOwner(id), COUNT_KEY, std::to_string(now.size()));
     }
     for (size_t m = 0; m < now.size(); ++m) {
         if (inFile.count(now[m])) continue;
@@ -298,59 +300,59 @@ std::string PlanList(Plan& plan, const AnimFileRecord& record, const ListId& id,
         // right after the numkeys line.
         int after = made;
         for (size_t p = m; p-- > 0 && after == made;) {
-            const KeyLines& lines = LinesOf(plan, now[p]);
+            const KeyLines& lines = LinesOf(save, now[p]);
             if (inFile.count(now[p]) && lines.select != NONE) after = lines.last;
         }
-        if (!NothingChosenAfter(plan, after)) return where + " has key lines that lean on an earlier key= line";
+        if (!NothingChosenAfter(save, after)) return where + " has key lines that lean on an earlier key= line";
         const AnimKey* key = KeyById(now[m]);
         if (!key) continue;
         std::vector<TaggedLine> block;
         for (const Added& added : KeyBlock(*key, static_cast<int>(m), id.first, id.second))
-            block.push_back(plan.Tagged(added));
-        plan.edits.AddAfter(after + 1, block);
-        plan.blocksAdded.insert(now[m]);
+            block.push_back(save.Tagged(added));
+        save.edits.AddAfter(after + 1, block);
+        save.blocksAdded.insert(now[m]);
         ++count.added;
     }
     return std::string();
 }
 
-// Plans one value: in place, after its key's last line, or at the end under a header that
+// The edit that writes one value: in place, after its key's last line, or at the end under a header that
 // chooses the key.
-void PlanValue(Plan& plan, const KeyValue& value)
+void SaveValue(AnimSave& save, const KeyValue& value)
 {
     KeyPlace place;
-    if (plan.blocksAdded.count(value.key) || !KeyById(value.key, &place)) return;
-    const KeyLines& lines = LinesOf(plan, value.key);
+    if (save.blocksAdded.count(value.key) || !KeyById(value.key, &place)) return;
+    const KeyLines& lines = LinesOf(save, value.key);
     const char* name = KeyFieldName(value.field);
     if (!name) return;
     const std::string& text = value.text;
     if (text.empty()) {
-        plan.edits.Drop(KeyOwner(value.key), name);
+        save.edits.Drop(KeyOwner(value.key), name);
         return;
     }
     const AnimLine note = Note(AnimLineKind::VALUE, place.frame, place.list, value.key, value.field);
     std::vector<TaggedLine> header;
-    if (lines.last == NONE && plan.atEndKey != value.key) {
+    if (lines.last == NONE && save.atEndKey != value.key) {
         // Not noted as a frame= line: the frame keeps the name the comment above its own gives it.
-        header.push_back(plan.Tagged({"frame=" + std::to_string(place.frame), Note(AnimLineKind::OTHER, place.frame, 0, 0)}));
-        header.push_back(plan.Tagged({"key_part=" + std::to_string(place.list),
+        header.push_back(save.Tagged({"frame=" + std::to_string(place.frame), Note(AnimLineKind::OTHER, place.frame, 0, 0)}));
+        header.push_back(save.Tagged({"key_part=" + std::to_string(place.list),
                                     Note(AnimLineKind::LIST, place.frame, place.list, 0)}));
-        header.push_back(plan.Tagged({std::string(SELECT_KEY) + "=" + std::to_string(place.index),
+        header.push_back(save.Tagged({std::string(SELECT_KEY) + "=" + std::to_string(place.index),
                                     Note(AnimLineKind::SELECT, place.frame, place.list, value.key)}));
-        plan.atEndKey = value.key;
+        save.atEndKey = value.key;
     }
-    const int noted = plan.Tagged({std::string(name) + "=" + text, note}).note;
-    plan.edits.Set(KeyOwner(value.key), name, text, header, noted);
+    const int noted = save.Tagged({std::string(name) + "=" + text, note}).note;
+    save.edits.Set(KeyOwner(value.key), name, text, header, noted);
 }
 
 // What each line of the saved file does, from the notes the lines carried through the engine.
-std::vector<AnimLine> NotesOf(const Plan& plan, const std::vector<TaggedLine>& lines)
+std::vector<AnimLine> NotesOf(const AnimSave& save, const std::vector<TaggedLine>& lines)
 {
     std::vector<AnimLine> notes;
     for (const TaggedLine& line : lines) {
         const size_t note = line.note < 0 ? SIZE_MAX : static_cast<size_t>(line.note);
-        if (note < plan.drafts.size()) notes.push_back(plan.drafts[note].note);
-        else if (note - plan.drafts.size() < plan.addedNotes.size()) notes.push_back(plan.addedNotes[note - plan.drafts.size()]);
+        if (note < save.noted.size()) notes.push_back(save.noted[note].note);
+        else if (note - save.noted.size() < save.addedNotes.size()) notes.push_back(save.addedNotes[note - save.noted.size()]);
         else notes.push_back(AnimLine());
     }
     return notes;
@@ -485,7 +487,7 @@ SaveResult SaveAnimEdits(const std::vector<ListId>& lists, const std::vector<Key
 {
     // Worked on a copy: the record changes only once the file has.
     AnimFileRecord record = g_animFileRecord;
-    Plan plan = MakePlan(record);
+    AnimSave save = ReadForSave(record);
     count = AnimSaveCount();
     // The reader's note of a line read in pieces is only its last piece's: a value there may
     // not be where the notes say, and a line added for it could come before one that sets it.
@@ -494,19 +496,19 @@ SaveResult SaveAnimEdits(const std::vector<ListId>& lists, const std::vector<Key
         return SaveResult::REFUSED;
     }
     for (const ListId& id : lists) {
-        why = PlanList(plan, record, id, count);
+        why = SaveList(save, record, id, count);
         if (!why.empty()) return SaveResult::REFUSED;
     }
-    for (const KeyValue& value : values) PlanValue(plan, value);
+    for (const KeyValue& value : values) SaveValue(save, value);
 
     std::vector<TaggedLine> lines;
     int cut = 0;
-    if (!ApplyLineEdits(plan.lines, plan.edits, lines, cut)) {
+    if (!ApplyLineEdits(save.lines, save.edits, lines, cut)) {
         why = LineInPiecesWhy(ANIM_DATA_FILE, cut);
         return SaveResult::REFUSED;
     }
     const std::string text = JoinLines(lines);
-    const std::vector<AnimLine> notes = NotesOf(plan, lines);
+    const std::vector<AnimLine> notes = NotesOf(save, lines);
     const SaveResult result = WriteSavedText(ANIM_DATA_FILE, record.text, text, why);
     if (result != SaveResult::SAVED) return result;
     record.text = text;
