@@ -4,6 +4,7 @@
 #include <d3dx8.h>
 
 #include "animation/figure_overlay.h"
+#include "graphics/scene_view.h"
 #include "figure/records.h"
 #include "figure/roles.h"
 #include "graphics/device.h"
@@ -37,12 +38,7 @@ void RenderScene()
         g_cameraX = -g_vectorMan->x;
         g_cameraY = -g_vectorMan->y;
     }
-    D3DXMATRIX pitch, yaw, move, view;
-    D3DXMatrixRotationX(&pitch, g_cameraPitch * ANGLE_FACTOR);
-    D3DXMatrixRotationY(&yaw, g_cameraYaw * ANGLE_FACTOR);
-    D3DXMatrixTranslation(&move, g_cameraX, g_cameraY, g_cameraDistance);
-    D3DXMatrixMultiply(&view, &pitch, &yaw);
-    D3DXMatrixMultiply(&view, &view, &move);
+    const D3DXMATRIX view = CurrentSceneView().view;
     device->SetTransform(D3DTS_VIEW, &view);
 
     device->BeginScene();

@@ -1,6 +1,7 @@
 #include "editor/editor.h"
 
 #include "animation/figure_overlay.h"
+#include "animation/figure_pose.h"
 #include "editor/edits.h"
 #include "editor/tool.h"
 #include "editor/editor_state.h"
@@ -13,6 +14,7 @@
 #include "game/pass_hooks.h"
 #include "game/state.h"
 #include "graphics/scene_state.h"
+#include "graphics/scene_view.h"
 
 namespace {
 
@@ -45,6 +47,18 @@ bool StepToolInstead(float seconds)
     return true;
 }
 
+// The pass's picks, made once the figure stands as the pass will draw it and through the
+// view it will draw with.
+void PickInStep()
+{
+    PickInPass(CurrentSceneView(), g_vectorMan);
+}
+
+int PickedInStep(IDirect3DDevice8*, const VectorMan&, const std::vector<int>&, const std::vector<D3DXMATRIX>&)
+{
+    return g_editor.figurePick;
+}
+
 void RecordsReplaced(bool sameEditedFiles)
 {
     // Other files were read for the ones the history applies to: it no longer does.
@@ -65,12 +79,13 @@ void InstallEditor()
 {
     FigureOverlay& overlay = Overlay();
     overlay.underFigure = DrawOnionSkins;
-    overlay.pick = PickSlot;
+    overlay.pick = PickedInStep;
     overlay.afterSlot = MarkDrawnSlot;
     overlay.overFigure = DrawFigureMarks;
     overlay.overScene = DrawEditorText;
     PassHooks& hooks = Hooks();
     hooks.stepInstead = StepToolInstead;
+    hooks.afterStep = PickInStep;
     hooks.recordsReplaced = RecordsReplaced;
     hooks.forgetEditor = ForgetEditor;
 }
@@ -100,14 +115,27 @@ void NudgePivotSideways(float direction)
     NudgeOffset(SelectedImage(), false, direction);
 }
 
+void PickInPass(const SceneView& scene, const VectorMan* man)
+{
+    const Tool& tool = CurrentTool();
+    g_editor.figurePick = -1;
+    if (man && man->parts) {
+        const std::vector<int> drawList = DrawOrder(*man, man->numparts);
+        const std::vector<D3DXMATRIX> worlds = SlotWorldMatrices(*man, FigureMatrix(*man));
+        const int picked = PickSlot(scene, *man, drawList, worlds);
+        // Holding the button in hover mode keeps what hovering selected.
+        if (picked >= 0 && !(tool.picking == SlotPicking::FOLLOW_UNTIL_HELD && g_leftButtonDown))
+            g_selectedPart = drawList[picked];
+        g_editor.figurePick = picked;
+    }
+    if (tool.pick) tool.pick(scene);
+}
+
 SlotMarks MarkSlot(int entry, int slot, int picked)
 {
     const Tool& tool = CurrentTool();
     SlotMarks marks = {false, false};
-    if (entry == picked) {
-        marks.outline = true;
-        if (!(tool.picking == SlotPicking::FOLLOW_UNTIL_HELD && g_leftButtonDown)) g_selectedPart = slot;
-    }
+    if (entry == picked) marks.outline = true;
     if (tool.picking == SlotPicking::HELD && slot == g_selectedPart) {
         marks.outline = true;
         marks.cross = tool.crossOnSelection;

@@ -5,6 +5,7 @@
 // animation/figure_overlay.h). It owns no records, it changes the
 // ones the game loaded. Its overlays are in editor/overlays.h.
 #pragma once
+#include "figure/records.h"
 #include "game/modes.h"
 
 // Puts the editor's pass and drawing hooks in place; the shell does it once at start.
@@ -21,12 +22,18 @@ void NudgeVertically(float direction);
 // Left (-1) and Right (+1) in EDIT_PIVOT: the selected image's xoffset.
 void NudgePivotSideways(float direction);
 
+struct SceneView;
+// The pass's picks for man through scene: the slot under the cursor (it becomes the
+// selection as the tool in force says, and the drawing outlines it) and what the tool
+// picks and drags. The pass makes them after its step, through the view it draws with.
+void PickInPass(const SceneView& scene, const VectorMan* man);
+
 // How the figure drawing marks one drawn slot.
 struct SlotMarks {
     bool outline;
     bool cross;  // the pivot of the selected slot, in EDIT_PIVOT
 };
-// The pass's selection step for draw-list entry `entry`, which shows `slot`: the picked
-// entry (-1 none) becomes the selection, except while the button holds a hover selection.
-// Called in drawing order, so a cross drawn before the pick still marks the old selection.
+// How the drawing marks draw-list entry `entry`, which shows `slot`: the entry the pass's
+// step picked (-1 none) is outlined, and so is the selection where the tool marks it. The
+// selection itself changed in the step, so every slot is marked against the same one.
 SlotMarks MarkSlot(int entry, int slot, int picked);

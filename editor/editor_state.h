@@ -54,6 +54,9 @@ struct HelpState {
 };
 
 struct EditorState {
+    // The draw-list entry of the figure's slot the pass's step found under the cursor, -1
+    // for none: the drawing outlines it.
+    int figurePick = -1;
     LevelToolState level;
     PoseToolState pose;
     TimelineLayout timeline;

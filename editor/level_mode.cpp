@@ -56,7 +56,7 @@ D3DXMATRIX PieceWorld(const ManPart& piece, int column, int row)
 }
 
 // The frontmost piece under the cursor among the cells drawn, in the drawing's order.
-void PickUnderCursor(IDirect3DDevice8* device)
+void PickUnderCursor(const SceneView& scene)
 {
     State().column = State().row = State().index = -1;
     const LevelNeighbourhood around = GetLevelNeighbourhood(g_cameraX, g_cameraY);
@@ -69,7 +69,7 @@ void PickUnderCursor(IDirect3DDevice8* device)
                     const ManPart* piece = cell->pieces[i];
                     if (!piece || piece->layer != layer) continue;
                     const VectorPart* image = PartAt(piece->vecpartnum);
-                    if (image && CursorOverImage(device, *image, PieceWorld(*piece, column, row))) {
+                    if (image && CursorOverImage(scene, *image, PieceWorld(*piece, column, row))) {
                         State().column = column;
                         State().row = row;
                         State().index = i;
@@ -107,11 +107,11 @@ void MoveAcrossCells(ManPart& piece, float x, float y)
     piece.y = y - static_cast<float>(SCREEN_CELL_HEIGHT * State().row);
 }
 
-void Drag(IDirect3DDevice8* device)
+void Drag(const SceneView& scene)
 {
     ManPart* piece = Picked();
     float x = 0.0f, y = 0.0f;
-    if (!piece || !CursorOnGround(device, x, y)) return;
+    if (!piece || !CursorOnGround(scene, x, y)) return;
     const float centreX = x - State().grabX, centreY = y - State().grabY;
     const float wasX = piece->x + static_cast<float>(SCREEN_CELL_WIDTH * State().column);
     const float wasY = piece->y + static_cast<float>(SCREEN_CELL_HEIGHT * State().row);
@@ -237,23 +237,28 @@ void ToggleLevelFlag(char flag)
     });
 }
 
-void DrawLevelMarks(IDirect3DDevice8* device)
+void PickLevelPiece(const SceneView& scene)
 {
-    if (!g_level || !device) return;
+    if (!g_level) return;
     if (State().pickDue) {
         State().pickDue = false;
-        PickUnderCursor(device);
+        PickUnderCursor(scene);
         float x = 0.0f, y = 0.0f;
         ManPart* piece = Picked();
-        if (piece && CursorOnGround(device, x, y)) {
+        if (piece && CursorOnGround(scene, x, y)) {
             State().grabX = x - (piece->x + static_cast<float>(SCREEN_CELL_WIDTH * State().column));
             State().grabY = y - (piece->y + static_cast<float>(SCREEN_CELL_HEIGHT * State().row));
             State().beforeDrag.reset(CopyLevel(*g_level));
             State().moved = false;
         }
     } else if (State().dragging) {
-        Drag(device);
+        Drag(scene);
     }
+}
+
+void DrawLevelMarks(IDirect3DDevice8* device)
+{
+    if (!g_level || !device) return;
     const ManPart* piece = Picked();
     const VectorPart* image = piece ? PartAt(piece->vecpartnum) : nullptr;
     if (!image) return;
@@ -295,4 +300,4 @@ void HoldStill(float) {}
 
 extern const Tool LEVEL_TOOL;
 const Tool LEVEL_TOOL = {EDIT_LEVEL,   "level",   SlotPicking::NONE, false,          BeginLevelMode,
-                         EndLevelMode, HoldStill, DrawLevelMarks,    LevelStatusText};
+                         EndLevelMode, HoldStill, PickLevelPiece,    DrawLevelMarks, LevelStatusText};

@@ -9,6 +9,8 @@
 #pragma once
 #include <d3d8.h>
 
+#include "graphics/scene_view.h"
+
 #include <string>
 
 // Into and out of the mode (EnterEditMode calls them): the camera stops following the
@@ -16,7 +18,7 @@
 void BeginLevelMode();
 void EndLevelMode();
 
-// The mouse button: down picks (at the next drawing, where the view is known) and starts a
+// The mouse button: down picks (in the pass's step, once the view is known) and starts a
 // drag; up ends it, the drag as one step.
 void PressLevelButton();
 void ReleaseLevelButton();
@@ -37,8 +39,9 @@ void ChangeLevelImage(int step);  // through the parts file's images, round
 void CycleLevelLayer();           // front to back, round
 void ToggleLevelFlag(char flag);  // SOLID_FLAG, MOVABLE_FLAG or PUSHABLE_FLAG
 
-// The pick and the drag at the drawing, with the picked piece's outline. Called from the
-// figure overlay in level mode.
+// The pick and the drag, in the pass's step through the view the pass draws with (the
+// level tool's pick), and the picked piece's outline, drawn over the figure.
+void PickLevelPiece(const SceneView& scene);
 void DrawLevelMarks(IDirect3DDevice8* device);
 
 // "cell 3,1 | crate.png | x 120 y 40 | layer 3 | s m p", or "no piece picked".

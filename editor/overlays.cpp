@@ -31,7 +31,7 @@ QuadVertex OverlayVertex(float x, float y)
 
 }  // namespace
 
-bool CursorOverImage(IDirect3DDevice8* device, const VectorPart& image, const D3DXMATRIX& world)
+bool CursorOverImage(const SceneView& scene, const VectorPart& image, const D3DXMATRIX& world)
 {
     IDirect3DVertexBuffer8* buffer = image.primaryVertexBuffer;
     if (!buffer) return false;
@@ -42,16 +42,13 @@ bool CursorOverImage(IDirect3DDevice8* device, const VectorPart& image, const D3
     for (int i = 0; i < 4; ++i) corners[i] = D3DXVECTOR3(vertices[i].x, vertices[i].y, vertices[i].z);
     buffer->Unlock();
 
-    device->SetTransform(D3DTS_WORLD, &world);
     // A view that cannot be inverted leaves the ray at the eye: nothing is hit.
     D3DXVECTOR3 nearPoint(0.0f, 0.0f, 0.0f), farPoint(0.0f, 0.0f, 0.0f);
-    GetPickRay(&nearPoint, &farPoint);
+    PickRay(scene, world, static_cast<float>(g_cursorPos.x), static_cast<float>(g_cursorPos.y), nearPoint, farPoint);
 
     // In view space the eye sits at the origin, so the far point doubles as the direction.
-    D3DXMATRIX view;
-    device->GetTransform(D3DTS_VIEW, &view);
     D3DXMATRIX toView;
-    D3DXMatrixMultiply(&toView, &world, &view);
+    D3DXMatrixMultiply(&toView, &world, &scene.view);
     D3DXVECTOR3 c[4];
     for (int i = 0; i < 4; ++i) {
         D3DXVECTOR4 p;
@@ -68,13 +65,12 @@ bool CursorOverImage(IDirect3DDevice8* device, const VectorPart& image, const D3
            D3DXIntersectTri(&c[2], &c[3], &c[0], &origin, &direction, &u, &v, &distance);
 }
 
-bool CursorOnGround(IDirect3DDevice8* device, float& x, float& y)
+bool CursorOnGround(const SceneView& scene, float& x, float& y)
 {
     D3DXMATRIX identity;
     D3DXMatrixIdentity(&identity);
-    device->SetTransform(D3DTS_WORLD, &identity);
     D3DXVECTOR3 nearPoint(0.0f, 0.0f, 0.0f), farPoint(0.0f, 0.0f, 0.0f);
-    GetPickRay(&nearPoint, &farPoint);
+    PickRay(scene, identity, static_cast<float>(g_cursorPos.x), static_cast<float>(g_cursorPos.y), nearPoint, farPoint);
     const float depth = nearPoint.z - farPoint.z;
     if (!(depth > 1e-6f || depth < -1e-6f)) return false;
     const float t = nearPoint.z / depth;
@@ -152,26 +148,7 @@ void DrawHitBoxes(IDirect3DDevice8* device, const VectorMan& man)
 }
 
 
-void GetPickRay(D3DXVECTOR3* nearPoint, D3DXVECTOR3* farPoint)
-{
-    IDirect3DDevice8* device = g_device;
-    if (!device) return;
-    D3DVIEWPORT8 viewport;
-    D3DXMATRIX projection, view, world;
-    device->GetViewport(&viewport);
-    device->GetTransform(D3DTS_PROJECTION, &projection);
-    device->GetTransform(D3DTS_VIEW, &view);
-    device->GetTransform(D3DTS_WORLD, &world);
-    const float x = static_cast<float>(g_cursorPos.x);
-    const float y = static_cast<float>(g_cursorPos.y);
-    const D3DXVECTOR3 onNear(x, y, 0.0f);
-    const D3DXVECTOR3 onFar(x, y, 1.0f);
-    D3DXVec3Unproject(nearPoint, &onNear, &viewport, &projection, &view, &world);
-    D3DXVec3Unproject(farPoint, &onFar, &viewport, &projection, &view, &world);
-}
-
-
-int PickSlot(IDirect3DDevice8* device, const VectorMan& man, const std::vector<int>& drawList,
+int PickSlot(const SceneView& scene, const VectorMan& man, const std::vector<int>& drawList,
              const std::vector<D3DXMATRIX>& worlds)
 {
     const SlotPicking picking = CurrentTool().picking;
@@ -184,13 +161,13 @@ int PickSlot(IDirect3DDevice8* device, const VectorMan& man, const std::vector<i
     // timeline is the timeline's, even over the figure.
     if (picking == SlotPicking::HELD && !g_leftButtonDown) return -1;
     if (OnPoseTimeline(static_cast<float>(g_cursorPos.x), static_cast<float>(g_cursorPos.y))) return -1;
-    // The pick test runs on each slot where it is drawn, so the editor picks what the
-    // player sees under the cursor; the last one drawn is in front.
+    // The pick test runs on each slot where the pass will draw it, so the editor picks what
+    // the player sees under the cursor; the last one drawn is in front.
     int picked = -1;
     for (size_t k = 0; k < drawList.size(); ++k) {
         const int s = drawList[k];
         const VectorPart* image = PartAt(man.parts[s].vecpartnum);
-        if (image && CursorOverImage(device, *image, worlds[s])) picked = static_cast<int>(k);
+        if (image && CursorOverImage(scene, *image, worlds[s])) picked = static_cast<int>(k);
     }
     return picked;
 }

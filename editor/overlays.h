@@ -1,7 +1,8 @@
-// What the editor draws over the figure and how it finds the slot under the cursor: the
-// pick test, the slot outline, the pivot cross and the hit boxes. Called by the figure
-// drawing between BeginScene and EndScene; device results are not checked, an overlay
-// whose buffer cannot be made is left out.
+// What the editor draws over the figure and how it finds what is under the cursor: the
+// pick tests (run in the pass's step, through the pass's view), the slot outline, the
+// pivot cross and the hit boxes (drawn by the figure drawing between BeginScene and
+// EndScene; device results are not checked, an overlay whose buffer cannot be made is
+// left out).
 #pragma once
 #include <d3d8.h>
 #include <d3dx8.h>
@@ -10,24 +11,23 @@
 
 #include "editor/editor.h"
 #include "figure/records.h"
+#include "graphics/scene_view.h"
 
 const float PIVOT_CROSS_HALF = 10.0f;
 
-// The eye ray through the cursor, in the frame of the device's current world transform.
-void GetPickRay(D3DXVECTOR3* nearPoint, D3DXVECTOR3* farPoint);
-
-// Whether the eye ray through the cursor meets the image's quad as it is drawn under
-// world (tile [0][0] only, the whole of a one-tile image): the pick of slots and pieces.
-bool CursorOverImage(IDirect3DDevice8* device, const VectorPart& image, const D3DXMATRIX& world);
+// Whether the eye ray through the cursor, in the pass's view, meets the image's quad as it
+// is drawn under world (tile [0][0] only, the whole of a one-tile image): the pick of slots
+// and pieces.
+bool CursorOverImage(const SceneView& scene, const VectorPart& image, const D3DXMATRIX& world);
 
 // Where the eye ray through the cursor meets the plane z = 0 of the world; false when it
 // runs along the plane.
-bool CursorOnGround(IDirect3DDevice8* device, float& x, float& y);
+bool CursorOnGround(const SceneView& scene, float& x, float& y);
 
 // The draw-list entry of the frontmost slot under the cursor, -1 for none; worlds holds
-// each slot's world matrix by slot index. In EDIT_PLAY nothing is tested and the
-// selection is cleared.
-int PickSlot(IDirect3DDevice8* device, const VectorMan& man, const std::vector<int>& drawList,
+// each slot's world matrix by slot index. Where the tool in force drops the selection
+// nothing is tested and the selection is cleared.
+int PickSlot(const SceneView& scene, const VectorMan& man, const std::vector<int>& drawList,
              const std::vector<D3DXMATRIX>& worlds);
 
 // The marks of a slot just drawn under its world matrix; drawn: its tiles were drawn.

@@ -289,5 +289,5 @@ std::string PoseStatusText()
 }
 
 extern const Tool POSE_TOOL;
-const Tool POSE_TOOL = {EDIT_POSE,     "pose",        SlotPicking::HELD, false,         BeginPoseMode,
-                        EndPoseMode, StepPoseMode, nullptr,           PoseStatusText};
+const Tool POSE_TOOL = {EDIT_POSE,   "pose",       SlotPicking::HELD, false,   BeginPoseMode,
+                        EndPoseMode, StepPoseMode, nullptr,           nullptr, PoseStatusText};

@@ -1,7 +1,7 @@
 // An editor mode is a tool, and every tool answers the same few verbs: what entering and
-// leaving it do, what it does in a pass in place of the game's own step, what it draws over
-// the figure, what the status line says, and how the figure's slots are picked while it is
-// in force. The editor asks the tool of the mode in force (CurrentTool) and nothing else
+// leaving it do, what it does in a pass in place of the game's own step, what it picks and
+// drags once the step is done, what it draws over the figure, what the status line says,
+// and how the figure's slots are picked while it is in force. The editor asks the tool of the mode in force (CurrentTool) and nothing else
 // about the mode; a tool's keys are its rows in the key table (input/key_table.cpp).
 // A new tool is a file under editor/ that defines its Tool, its line in EDITOR_TOOLS
 // (editor/tools.cpp), its mode's number (game/modes.h) and its rows in the key table.
@@ -11,6 +11,7 @@
 #include <string>
 
 #include "game/modes.h"
+#include "graphics/scene_view.h"
 
 // How the figure's slots are picked while a tool is in force.
 enum class SlotPicking {
@@ -30,6 +31,9 @@ struct Tool {
     void (*leave)();
     // The pass's step in place of the game's animation and physics; null: the game steps.
     void (*step)(float seconds);
+    // After the step, through the view the pass draws with: what the tool picks and drags
+    // besides the figure's slots; null: nothing.
+    void (*pick)(const SceneView& scene);
     void (*drawOverlay)(IDirect3DDevice8* device);  // over the figure; null: nothing
     std::string (*status)();  // after the name; null: the selected image and its pivot
 };

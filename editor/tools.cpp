@@ -9,14 +9,15 @@ extern const Tool LEVEL_TOOL;
 
 namespace {
 
-const Tool PLAY_TOOL = {EDIT_PLAY, nullptr, SlotPicking::DROP, false, nullptr, nullptr, nullptr, nullptr, nullptr};
+const Tool PLAY_TOOL = {EDIT_PLAY, nullptr, SlotPicking::DROP, false, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
 // The selection follows the cursor; Up and Down float the figure.
-const Tool HOVER_TOOL = {EDIT_HOVER, "move", SlotPicking::FOLLOW_UNTIL_HELD, false,
-                         nullptr,    nullptr, nullptr,                       nullptr, nullptr};
+const Tool HOVER_TOOL = {EDIT_HOVER, "move",  SlotPicking::FOLLOW_UNTIL_HELD, false, nullptr,
+                         nullptr,    nullptr, nullptr,                        nullptr, nullptr};
 // The held button selects; the arrows move the selected image's pivot, which is marked.
-const Tool PIVOT_TOOL = {EDIT_PIVOT, "pivot", SlotPicking::HELD, true, nullptr, nullptr, nullptr, nullptr, nullptr};
+const Tool PIVOT_TOOL = {EDIT_PIVOT, "pivot", SlotPicking::HELD, true,    nullptr,
+                         nullptr,    nullptr, nullptr,           nullptr, nullptr};
 // No physics; the selection follows the cursor.
-const Tool FROZEN_TOOL = {EDIT_FROZEN, "frozen", SlotPicking::FOLLOW, false,
+const Tool FROZEN_TOOL = {EDIT_FROZEN, "frozen", SlotPicking::FOLLOW, false,   nullptr,
                           nullptr,     nullptr,  nullptr,             nullptr, nullptr};
 
 const Tool* const EDITOR_TOOLS[] = {&PLAY_TOOL, &HOVER_TOOL, &PIVOT_TOOL, &POSE_TOOL, &FROZEN_TOOL, &LEVEL_TOOL};

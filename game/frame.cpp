@@ -209,6 +209,7 @@ int UpdateFrame()
 
     // The next pass's strikes read where the tracked slots stand in the pose drawn now.
     if (g_vectorMan) StoreTrackedPositions(*g_vectorMan);
+    if (Hooks().afterStep) Hooks().afterStep();
     RenderScene();
     g_lastTick = now;
     // Taken again after a reload so the reading time does not count as the next step.

@@ -10,6 +10,9 @@ struct PassHooks {
     void (*pollInput)(float seconds) = nullptr;
     // In place of the figure's physics and animation step; true when it took the pass.
     bool (*stepInstead)(float seconds) = nullptr;
+    // After the step, with the figure standing as the pass will draw it: what is under the
+    // cursor is picked and dragged here, never in the drawing.
+    void (*afterStep)() = nullptr;
     // The live reload put new records in place; sameEditedFiles: the files the editor
     // writes are still the ones its history applies to.
     void (*recordsReplaced)(bool sameEditedFiles) = nullptr;

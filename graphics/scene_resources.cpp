@@ -13,6 +13,7 @@
 #include "figure/data_files.h"
 #include "graphics/device.h"
 #include "graphics/scene_state.h"
+#include "graphics/scene_view.h"
 #include "graphics/text.h"
 #include "level/level.h"
 
@@ -23,10 +24,6 @@ const float START_CAMERA_X = -320.0f;
 const float START_CAMERA_Y = -640.0f;
 const float START_CAMERA_DISTANCE = 800.0f;
 
-// pi / 4 as the float the projection has always used.
-const float FIELD_OF_VIEW = 0.7853982f;
-const float NEAR_PLANE = 1.0f;
-const float FAR_PLANE = 2000.0f;
 
 // Reads the figure and level files, saying what is missing or broken: every problem goes to the
 // log, and the first file that has any is named on screen.
@@ -62,18 +59,9 @@ void SetFixedDeviceState(IDirect3DDevice8* device)
     // The figure faces left by turning 180 degrees about y, which flips its winding.
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
 
-    D3DVIEWPORT8 viewport;
-    viewport.X = 0;
-    viewport.Y = 0;
-    viewport.Width = static_cast<DWORD>(g_screenWidth);
-    viewport.Height = static_cast<DWORD>(g_screenHeight);
-    viewport.MinZ = 0.0f;
-    viewport.MaxZ = 1.0f;
+    const D3DVIEWPORT8 viewport = SceneViewport();
     device->SetViewport(&viewport);
-
-    D3DXMATRIX projection;
-    D3DXMatrixPerspectiveFovLH(&projection, FIELD_OF_VIEW, g_screenWidth / g_screenHeight, NEAR_PLANE,
-                               FAR_PLANE);
+    const D3DXMATRIX projection = SceneProjection();
     device->SetTransform(D3DTS_PROJECTION, &projection);
 
     D3DXVECTOR3 eye(0.0f, 0.0f, 0.0f);

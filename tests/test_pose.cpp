@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
+
 #include <d3dx8.h>
 
 #include <cstdlib>
 #include <vector>
 
+#include "editor/editor.h"
+#include "graphics/scene_view.h"
 #include "animation/figure_pose.h"
 #include "editor/overlays.h"
 #include "figure/records.h"
@@ -54,12 +57,19 @@ protected:
         g_parts[image].points = new PartPoint[1]{{x, y}};
         g_parts[image].numpoints = 1;
     }
+    // A pass as the game makes one: the step's picks through the view the device holds,
+    // then the drawing, whose calls are recorded.
     void Draw()
     {
         man.parts = slots;
         man.numparts = count;
-        device.calls.clear();
         StoreTrackedPositions(man);
+        SceneView scene;
+        static_cast<D3DMATRIX&>(scene.view) = device.view;
+        static_cast<D3DMATRIX&>(scene.projection) = device.projection;
+        scene.viewport = device.viewport;
+        PickInPass(scene, &man);
+        device.calls.clear();
         man.DrawFigure();
     }
     // Images drawn solid, in drawing order.

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
+
 #include <d3dx8.h>
 
 #include <string>
 #include <vector>
 
+#include "game/pass_hooks.h"
 #include "animation/figure_pose.h"
 #include "animation/render.h"
 #include "figure/records.h"
@@ -177,6 +179,8 @@ TEST(RenderBundledScene, EditorPicksTheHeadUnderTheCursorAndTheCursorIsDrawnLast
     g_cursorPos.y = static_cast<LONG>(screen.y);
     g_editMode = 1;
     MemoryDeviceClearRecord();
+    // The pass's step picks, then the drawing outlines what it picked.
+    Hooks().afterStep();
     RenderScene();
     EXPECT_EQ(g_selectedPart, head);
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "game/pass_hooks.h"
 #include "animation/render.h"
 #include "figure/parts_file.h"
 #include "figure/records.h"
@@ -110,10 +111,16 @@ protected:
         man.parts = slots;
         return slot;
     }
+    // A pass after the step: its picks, then the frame.
+    static void Pass()
+    {
+        if (Hooks().afterStep) Hooks().afterStep();
+        RenderScene();
+    }
     // Renders a frame and reads it back; false when the screenshot could not be taken or read.
     bool Shoot()
     {
-        RenderScene();
+        Pass();
         std::string error;
         return PlatformScreenshot("shot.png") && DecodeImageFile("shot.png", shot, error) &&
                shot.width == static_cast<UINT>(WIDTH) && shot.height == static_cast<UINT>(HEIGHT);
@@ -206,7 +213,7 @@ TEST_F(Screen, ClickPicksTheSlotWhereItIsDrawn)
     EXPECT_EQ(At(CENTRE_X + 40, CENTRE_Y + 4), BLUE);
     EXPECT_EQ(g_selectedPart, 1);
     g_cursorPos.x = CENTRE_X - 2;
-    RenderScene();
+    Pass();
     EXPECT_EQ(g_selectedPart, 0);
 }
 
