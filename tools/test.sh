@@ -96,7 +96,7 @@ stage_fuzz() {
     return
   fi
   build_asan
-  for target in data_files images script; do
+  for target in data_files images script saves; do
     corpus="$root/build-asan/corpus_$target"
     mkdir -p "$corpus"
     # Findings kept under tests/fuzz/regress_<target> are replayed first; they must all pass.
