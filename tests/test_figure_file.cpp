@@ -154,6 +154,7 @@ TEST_F(FigureFile, ASavedSetupChangesOnlyTheLinesOfWhatChangedAndReadsBack)
                               "hitbox=1,20,-43,36,40\r\nhitbox=0,4,41,25,46";
     EXPECT_EQ(ReadWholeFile("vecman.dat"), saved);
     EXPECT_EQ(ReadWholeFile("vecman.dat.bak"), file);
+    FreeFigure(g_vectorMan);
     Load(saved);
     EXPECT_TRUE(SetupOf(*g_vectorMan).slots == setup.slots);
     EXPECT_EQ(g_vectorMan->hitBoxes[0].centerY, 41.0f);
