@@ -119,7 +119,9 @@ void PickInPass(const SceneView& scene, const VectorMan* man)
 {
     const Tool& tool = CurrentTool();
     g_editor.figurePick = -1;
-    if (man && man->parts) {
+    // Play drops the selection without a test; a tool that picks no slot keeps it.
+    if (tool.picking == SlotPicking::DROP) g_selectedPart = -1;
+    if (man && man->parts && tool.picking != SlotPicking::DROP && tool.picking != SlotPicking::NONE) {
         const std::vector<int> drawList = DrawOrder(*man, man->numparts);
         const std::vector<D3DXMATRIX> worlds = SlotWorldMatrices(*man, FigureMatrix(*man));
         const int picked = PickSlot(scene, *man, drawList, worlds);
