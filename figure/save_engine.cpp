@@ -1,7 +1,6 @@
 #include "figure/save_engine.h"
 
 #include <map>
-#include <set>
 
 #include "figure/data_save.h"
 
