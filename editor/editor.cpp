@@ -15,6 +15,7 @@
 #include "game/state.h"
 #include "graphics/scene_state.h"
 #include "graphics/scene_view.h"
+#include "level/level.h"
 
 namespace {
 
@@ -61,8 +62,12 @@ int PickedInStep(IDirect3DDevice8*, const VectorMan&, const std::vector<int>&, c
 
 void RecordsReplaced(bool sameEditedFiles)
 {
-    // Other files were read for the ones the history applies to: it no longer does.
-    if (!sameEditedFiles) ForgetEdits();
+    // Other files were read for the ones the history applies to: it no longer does, and
+    // the level it kept counts from its next edit, as a level read anew would.
+    if (!sameEditedFiles) {
+        ForgetEdits();
+        if (g_level) g_level->savedForm.clear();
+    }
     PoseRecordsReplaced();
     ForgetLevelPick();
 }

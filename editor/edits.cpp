@@ -421,7 +421,5 @@ void ForgetEdits()
     s_done = 0;
     s_groupDepth = 0;
     s_groupStarted = false;
-    // The history no longer knows the level it would count from.
-    if (g_level) g_level->savedForm.clear();
     g_editsUnsaved = false;
 }
