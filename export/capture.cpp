@@ -78,30 +78,27 @@ private:
     std::vector<List> lists_;
 };
 
-// The frame plays on a copy of the player figure, put in g_vectorMan's place for the
-// while because StopAnimation works on that; the frame's keys, which the stepping writes
-// into, are given back as they were.
+// The frame plays on a copy of the player figure: the game's own stays as it was, and
+// stays the figure the game knows; the frame's keys are given back as they were, whatever
+// the stepping does with them.
 class FigureStandIn {
 public:
     explicit FigureStandIn(const AnimFrame& frame)
-        : game_(g_vectorMan), copy_(*g_vectorMan), parts_(g_vectorMan->parts, g_vectorMan->parts + g_vectorMan->numparts)
+        : copy_(*g_vectorMan), parts_(g_vectorMan->parts, g_vectorMan->parts + g_vectorMan->numparts)
     {
         copy_.parts = parts_.data();
         for (AnimKey* list : frame.keys)
             for (AnimKey* key = list; key; key = key->next) keys_.push_back({key, *key});
-        g_vectorMan = &copy_;
     }
     ~FigureStandIn()
     {
         for (const auto& [key, saved] : keys_) *key = saved;
-        g_vectorMan = game_;
     }
     FigureStandIn(const FigureStandIn&) = delete;
     FigureStandIn& operator=(const FigureStandIn&) = delete;
     VectorMan& Figure() { return copy_; }
 
 private:
-    VectorMan* game_;
     VectorMan copy_;
     std::vector<ManPart> parts_;
     std::vector<std::pair<AnimKey*, AnimKey>> keys_;
@@ -310,7 +307,7 @@ bool PlayFrame(int frameNumber, AnimFrame& frame, const ExportOptions& options, 
 {
     FigureStandIn standIn(frame);
     VectorMan& man = standIn.Figure();
-    StopAnimation();
+    StopAnimation(man);
     man.x = man.y = man.z = 0.0f;
     man.xVelocity = man.yVelocity = man.zVelocity = 0.0f;
     man.yAngle = man.zAngle = man.zAngularVelocity = 0.0f;

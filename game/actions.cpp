@@ -35,8 +35,13 @@ static int DrivenSlots(const VectorMan& man)
 
 int StopAnimation()
 {
-    VectorMan* man = g_vectorMan;
-    if (!man) return 0;
+    if (g_vectorMan) StopAnimation(*g_vectorMan);
+    return 0;
+}
+
+void StopAnimation(VectorMan& figure)
+{
+    VectorMan* man = &figure;
     for (int i = 0; i < DrivenSlots(*man); ++i) man->currentKeys[i] = nullptr;
     for (int i = 0; man->parts && i < man->numparts; ++i) {
         ManPart& s = man->parts[i];
@@ -47,7 +52,6 @@ int StopAnimation()
         s.yVelocity = 0.0f;
         s.xVelocity = 0.0f;
     }
-    return 0;
 }
 
 HRESULT AddFrames(VectorMan* man, AnimFrame* frame)

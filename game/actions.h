@@ -22,7 +22,10 @@ inline bool WalkBegunInAir(int moveDir)
     return moveDir == MOVE_LEFT_AIR || moveDir == MOVE_RIGHT_AIR;
 }
 
+// Every driven slot stops its key and every slot stands at rest: of the player figure, or
+// of the figure given (the exporter's copy).
 int StopAnimation();
+void StopAnimation(VectorMan& man);
 HRESULT AddFrames(VectorMan* man, AnimFrame* frame);
 // Frame n of g_frames, or null when the animation file did not define it.
 AnimFrame* FrameAt(int n);
