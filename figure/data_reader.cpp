@@ -67,7 +67,7 @@ bool OpensComment(const char* line)
     return line[0] == '/' && line[1] == '/';
 }
 
-void HandleLine(char* line, int lineNumber, DataKeyHandler handler)
+void HandleLine(char* line, int lineNumber, DataKeyHandler handler, DataFileReading* reading)
 {
     char* p = line;
     while (*p == '=') ++p;
@@ -90,16 +90,15 @@ void HandleLine(char* line, int lineNumber, DataKeyHandler handler)
 
     s_currentKey = key;
     s_currentLine = lineNumber;
-    bool recognised = handler(key, value);
+    bool recognised = reading ? reading->Key(lineNumber, key, value) : handler(key, value);
     s_currentKey = nullptr;
     s_currentLine = 0;
     if (!recognised) WriteLog(line);  // from the line's start: "=abc" logs as written
+    if (!recognised && reading) reading->NotUnderstood(lineNumber, key);
     if (s_observer) s_observer(lineNumber, key, value, recognised);
 }
 
-}  // namespace
-
-int ReadDataFile(const char* fileName, DataKeyHandler handler, const char* doneLine)
+int ReadLines(const char* fileName, DataKeyHandler handler, DataFileReading* reading, const char* doneLine)
 {
     FILE* file = fileName ? OpenOrCreate(fileName) : nullptr;
     if (file) {
@@ -114,7 +113,7 @@ int ReadDataFile(const char* fileName, DataKeyHandler handler, const char* doneL
             // A long line is still read in pieces, each a line of its own, as files have
             // always been read; but the rest of a long comment is the comment's, never keys.
             if (!continued) comment = OpensComment(line);
-            if (line[0] != '\0' && !comment) HandleLine(line, lineNumber, handler);
+            if (line[0] != '\0' && !comment) HandleLine(line, lineNumber, handler, reading);
             continued = !endsLine;
             if (endsLine) ++lineNumber;
         }
@@ -122,6 +121,18 @@ int ReadDataFile(const char* fileName, DataKeyHandler handler, const char* doneL
     }
     if (doneLine) WriteLog(doneLine);
     return 0;
+}
+
+}  // namespace
+
+int ReadDataFile(const char* fileName, DataKeyHandler handler, const char* doneLine)
+{
+    return ReadLines(fileName, handler, nullptr, doneLine);
+}
+
+int ReadDataFile(const char* fileName, DataFileReading& reading, const char* doneLine)
+{
+    return ReadLines(fileName, nullptr, &reading, doneLine);
 }
 
 void LogRefusedKey(const char* key, const char* why)

@@ -9,6 +9,18 @@ typedef bool (*DataKeyHandler)(const char* key, const char* value);
 // Reads fileName line by line, calling handler per key line; logs doneLine at the end.
 int ReadDataFile(const char* fileName, DataKeyHandler handler, const char* doneLine);
 
+// A reading that keeps its own state, so that it needs no file-static pointer to find it
+// and no observer to hear of lines it did not understand: told every key line with its
+// number, it answers whether it understood the key.
+class DataFileReading {
+public:
+    virtual ~DataFileReading() = default;
+    virtual bool Key(int line, const char* key, const char* value) = 0;
+    // A key line Key did not understand (it is logged as well).
+    virtual void NotUnderstood(int line, const char* key) = 0;
+};
+int ReadDataFile(const char* fileName, DataFileReading& reading, const char* doneLine);
+
 // The number (from 1) of the line whose key is being handled; 0 outside a read. Lets a
 // handler remember where a value came from.
 int CurrentDataLine();

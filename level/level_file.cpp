@@ -75,17 +75,16 @@ void AddPieces(LevelCell& cell, const PieceSpec (&specs)[N])
 // The reading in progress.
 struct LevelRead {
     const char* fileName = "";
+    int imageCount = 0;  // the parts file's images, which pieces name by number
     std::vector<DataProblem>* problems = nullptr;
     Level* level = nullptr;
     int column = -1, row = -1;  // of the last good cell= line; -1: pieces have nowhere to go
     std::map<int, Level::PieceOrigin> pieceLines;  // by piece id
 };
-LevelRead* s_read = nullptr;
-
-void Problem(int line, const std::string& message)
+void Problem(LevelRead& r, int line, const std::string& message)
 {
-    const std::string file = s_read->fileName;
-    s_read->problems->push_back({file, line, file + ":" + std::to_string(line) + ": " + message, false});
+    const std::string file = r.fileName;
+    r.problems->push_back({file, line, file + ":" + std::to_string(line) + ": " + message, false});
 }
 
 const char ITEM_BLANKS[] = " \t\r";
@@ -122,17 +121,17 @@ bool WholeNumber(const std::string& item, bool integer)
 }
 
 // COLUMN,ROW of a cell= or same= line, or false with a problem said.
-bool ReadCellPlace(int line, const char* key, const char* value, int& column, int& row)
+bool ReadCellPlace(LevelRead& r, int line, const char* key, const char* value, int& column, int& row)
 {
     const std::vector<std::string> items = Items(value);
     if (items.size() != 2 || !WholeNumber(items[0], true) || !WholeNumber(items[1], true)) {
-        Problem(line, std::string(key) + " takes COLUMN,ROW");
+        Problem(r, line, std::string(key) + " takes COLUMN,ROW");
         return false;
     }
     column = std::atoi(items[0].c_str());
     row = std::atoi(items[1].c_str());
     if (column < 0 || column >= LEVEL_COLUMNS || row < 0 || row >= LEVEL_ROWS) {
-        Problem(line, std::string(key) + "=" + items[0] + "," + items[1] + ": outside the level (columns 0.." +
+        Problem(r, line, std::string(key) + "=" + items[0] + "," + items[1] + ": outside the level (columns 0.." +
                           std::to_string(LEVEL_COLUMNS - 1) + ", rows 0.." + std::to_string(LEVEL_ROWS - 1) + ")");
         return false;
     }
@@ -147,37 +146,35 @@ bool SharedElsewhere(const Level& level, const LevelCell* cell, int slot)
     return false;
 }
 
-void ReadCell(int line, const char* value)
+void ReadCell(LevelRead& r, int line, const char* value)
 {
-    LevelRead& r = *s_read;
     r.column = r.row = -1;
     int column = -1, row = -1;
-    if (!ReadCellPlace(line, "cell", value, column, row)) return;
+    if (!ReadCellPlace(r, line, "cell", value, column, row)) return;
     r.column = column;
     r.row = row;
     LevelCell*& cell = r.level->slots[Slot(column, row)];
     if (!cell) cell = new LevelCell();
 }
 
-void ReadSame(int line, const char* value)
+void ReadSame(LevelRead& r, int line, const char* value)
 {
-    LevelRead& r = *s_read;
     int column = -1, row = -1;
-    if (!ReadCellPlace(line, "same", value, column, row)) return;
+    if (!ReadCellPlace(r, line, "same", value, column, row)) return;
     if (r.column < 0) {
-        Problem(line, "same before any good cell= line");
+        Problem(r, line, "same before any good cell= line");
         return;
     }
     const int here = Slot(r.column, r.row);
     LevelCell* earlier = r.level->slots[Slot(column, row)];
     if (!earlier || Slot(column, row) == here) {
-        Problem(line, "same=" + std::to_string(column) + "," + std::to_string(row) + ": not an earlier cell");
+        Problem(r, line, "same=" + std::to_string(column) + "," + std::to_string(row) + ": not an earlier cell");
         return;
     }
     LevelCell* own = r.level->slots[here];
     if (own == earlier) return;
     if (own && (own->count > 0 || SharedElsewhere(*r.level, own, here))) {
-        Problem(line, "same: cell " + std::to_string(r.column) + "," + std::to_string(r.row) +
+        Problem(r, line, "same: cell " + std::to_string(r.column) + "," + std::to_string(r.row) +
                           " already has pieces of its own");
         return;
     }
@@ -185,29 +182,29 @@ void ReadSame(int line, const char* value)
     r.level->slots[here] = earlier;
 }
 
-void ReadPiece(int line, const char* value)
+void ReadPiece(LevelRead& r, int line, const char* value)
 {
-    LevelRead& r = *s_read;
     if (r.column < 0) {
-        Problem(line, "piece before any good cell= line");
+        Problem(r, line, "piece before any good cell= line");
         return;
     }
     const std::vector<std::string> items = Items(value);
     if (items.size() < 4 || items.size() > 5) {
-        Problem(line, "piece takes IMAGE,X,Y,LAYER[,FLAGS]");
+        Problem(r, line, "piece takes IMAGE,X,Y,LAYER[,FLAGS]");
         return;
     }
-    if (!WholeNumber(items[0], true) || !PartAt(std::atoi(items[0].c_str()))) {
-        Problem(line, "piece shows image " + items[0] + ", which does not exist");
+    const int image = WholeNumber(items[0], true) ? std::atoi(items[0].c_str()) : -1;
+    if (image < 0 || image >= r.imageCount) {
+        Problem(r, line, "piece shows image " + items[0] + ", which does not exist");
         return;
     }
     if (!WholeNumber(items[1], false) || !WholeNumber(items[2], false)) {
-        Problem(line, "piece: X and Y must be numbers");
+        Problem(r, line, "piece: X and Y must be numbers");
         return;
     }
     const int layer = WholeNumber(items[3], true) ? std::atoi(items[3].c_str()) : 0;
     if (layer < FRONT_LAYER || layer > BACK_LAYER) {
-        Problem(line, "piece: layer " + items[3] + " is not " + std::to_string(FRONT_LAYER) + ".." +
+        Problem(r, line, "piece: layer " + items[3] + " is not " + std::to_string(FRONT_LAYER) + ".." +
                           std::to_string(BACK_LAYER));
         return;
     }
@@ -217,14 +214,14 @@ void ReadPiece(int line, const char* value)
                               : c == PUSHABLE_FLAG                 ? &flags.pushable
                                                                    : nullptr;
         if (!flag) {
-            Problem(line, std::string("piece: unknown flag \"") + c + "\" (s, m, p)");
+            Problem(r, line, std::string("piece: unknown flag \"") + c + "\" (s, m, p)");
             return;
         }
         *flag = 1;
     }
     LevelCell& cell = *r.level->slots[Slot(r.column, r.row)];
     if (cell.count >= MAX_CELL_PIECES) {
-        Problem(line, "piece: cell " + std::to_string(r.column) + "," + std::to_string(r.row) + " already holds " +
+        Problem(r, line, "piece: cell " + std::to_string(r.column) + "," + std::to_string(r.row) + " already holds " +
                           std::to_string(MAX_CELL_PIECES) + " pieces");
         return;
     }
@@ -241,23 +238,29 @@ void ReadPiece(int line, const char* value)
     r.pieceLines[piece->id] = {line, FirstSlotOf(*r.level, &cell), *piece};
 }
 
-bool HandleLevelKey(const char* key, const char* value)
-{
-    const int line = CurrentDataLine();
-    void (*read)(int, const char*) = std::strcmp(key, "cell") == 0    ? ReadCell
-                                     : std::strcmp(key, "piece") == 0 ? ReadPiece
-                                     : std::strcmp(key, "same") == 0  ? ReadSame
-                                                                      : nullptr;
-    if (!read) return false;
-    if (value) read(line, value);
-    else Problem(line, std::string(key) + " has no value");
-    return true;
-}
+// The level file's reading: its state is its own, so nothing outside it is touched.
+class LevelReading : public DataFileReading {
+public:
+    explicit LevelReading(LevelRead& read) : read_(read) {}
+    bool Key(int line, const char* key, const char* value) override
+    {
+        void (*reader)(LevelRead&, int, const char*) = std::strcmp(key, "cell") == 0    ? ReadCell
+                                                       : std::strcmp(key, "piece") == 0 ? ReadPiece
+                                                       : std::strcmp(key, "same") == 0  ? ReadSame
+                                                                                        : nullptr;
+        if (!reader) return false;
+        if (value) reader(read_, line, value);
+        else Problem(read_, line, std::string(key) + " has no value");
+        return true;
+    }
+    void NotUnderstood(int line, const char* key) override
+    {
+        Problem(read_, line, std::string("unknown key \"") + key + "\"");
+    }
 
-void ObserveLevelLine(int line, const char* key, const char*, bool recognised)
-{
-    if (!recognised) Problem(line, std::string("unknown key \"") + key + "\"");
-}
+private:
+    LevelRead& read_;
+};
 
 // The key of a line as the reader splits it ("" for none or a comment), when it has a value.
 std::string KeyOf(const std::string& text)
@@ -376,6 +379,11 @@ Level* BuildFixedLevel()
 
 Level* ReadLevel(const char* fileName, std::vector<DataProblem>& problems)
 {
+    return ReadLevel(fileName, g_parts ? g_numParts : 0, problems);
+}
+
+Level* ReadLevel(const char* fileName, int imageCount, std::vector<DataProblem>& problems)
+{
     std::error_code error;
     if (!fileName || !std::filesystem::exists(fileName, error)) return BuildFixedLevel();
     // A file that describes no cell means nothing, as level files always did: whatever else
@@ -388,13 +396,11 @@ Level* ReadLevel(const char* fileName, std::vector<DataProblem>& problems)
     }
     LevelRead read;
     read.fileName = fileName;
+    read.imageCount = imageCount;
     read.problems = &problems;
     read.level = new Level();
-    s_read = &read;
-    SetDataLineObserver(ObserveLevelLine);
-    ReadDataFile(fileName, HandleLevelKey, "Level file done");
-    SetDataLineObserver(nullptr);
-    s_read = nullptr;
+    LevelReading reading(read);
+    ReadDataFile(fileName, reading, "Level file done");
     read.level->fileText = std::move(text);
     read.level->pieceLines = std::move(read.pieceLines);
     return read.level;

@@ -21,8 +21,10 @@ const char SOLID_FLAG = 's';
 const char MOVABLE_FLAG = 'm';
 const char PUSHABLE_FLAG = 'p';
 
-// Reads fileName into a new level, adding its problems. Image numbers are checked against
-// the parts in g_parts, so the parts file is read first.
+// Reads fileName into a new level, adding its problems; pieces may name images 0 to
+// imageCount - 1. Nothing but the file is read and nothing but the new level written.
+Level* ReadLevel(const char* fileName, int imageCount, std::vector<DataProblem>& problems);
+// The same, with the images of the parts in use (g_parts), so the parts file is read first.
 Level* ReadLevel(const char* fileName, std::vector<DataProblem>& problems);
 
 // The level built into the game, used when the file describes none.
