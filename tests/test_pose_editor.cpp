@@ -9,11 +9,14 @@
 #include "animation/step.h"
 #include "data_files_support.h"
 #include "editor/editor.h"
+#include "editor/editor_state.h"
 #include "editor/edits.h"
 #include "editor/pose.h"
+#include "editor/timeline.h"
 #include "figure/anim_file.h"
 #include "figure/parts_file.h"
 #include "figure/records.h"
+#include "game/state.h"
 
 namespace {
 
@@ -201,6 +204,27 @@ TEST_F(PoseEditor, EnterPlaysTheFrameOnceInPlaceAndComesBackToThePose)
     EXPECT_EQ(Pose(), pose);
     EXPECT_EQ(man.x, 40.0f);
     EXPECT_EQ(man.y, 7.0f);
+}
+
+TEST_F(PoseEditor, ANewGameForgetsThePlaybackTheTimelineAndTheHelp)
+{
+    g_poseFrame = 0;
+    g_poseKey = 2;
+    TogglePoseLoop();
+    SetPosePlaybackRate(0.5f);
+    g_editor.timeline.marks.push_back({ARM, 1, 10.0f, 10.0f, 5.0f, 5.0f});
+    g_editor.help = {true, 1};
+    StepPoseMode(0.1f);
+    ASSERT_TRUE(g_posePlaying && g_poseLooping);
+    ASSERT_GT(PosePlayedSeconds(), 0.0f);
+    ResetGameState();
+    EXPECT_FALSE(g_posePlaying || g_poseLooping);
+    EXPECT_EQ(PosePlayedSeconds(), 0.0f) << "the next playback would start part of the way in";
+    EXPECT_EQ(g_posePlaybackRate, 1.0f);
+    EXPECT_EQ(g_poseKey, 0);
+    EXPECT_TRUE(PoseTimelineMarks().empty()) << "a click would still meet the old strip";
+    EXPECT_FALSE(g_editor.help.shown);
+    EXPECT_EQ(g_editor.help.page, 0u);
 }
 
 }  // namespace
