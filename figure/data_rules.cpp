@@ -31,6 +31,7 @@ struct CheckState {
     DataFile file = DataFile::Parts;
     int part = 0, frame = 0, list = 0, key = 0;
     int countLine = 0;                        // numparts / numframes line
+    long slots = 0;  // the figure's slots so far: what its last numparts the reader took gave
     std::map<int, std::map<std::string, int>> slotLines;  // slot -> key -> line
     std::map<int, int> partLines;             // part -> line naming it
     std::map<int, int> frameLines;            // frame -> frame_numparts line
@@ -99,12 +100,14 @@ void ObserveFigure(int line, const std::string& key, const char* value)
     CheckState& s = *s_check;
     if (key == "numparts") {
         s.countLine = line;
-        CheckCount(line, "numparts", ParseInteger(value), MIN_FIGURE_SLOTS, MAX_FRAME_KEYS,
-                   "the figure needs " + SLOT_RANGE + " slots");
+        const long count = ParseInteger(value);
+        CheckCount(line, "numparts", count, MIN_FIGURE_SLOTS, MAX_FRAME_KEYS, "the figure needs " + SLOT_RANGE + " slots");
+        // The reader takes a count its slot table can hold and refuses any other.
+        if (count >= 0 && count <= MAX_FRAME_KEYS) s.slots = count;
     } else if (key == "part") {
         s.part = static_cast<int>(ParseInteger(value));
         s.partLines[s.part] = line;
-    } else if (s.part < 0 || s.part >= g_vectorMan->numparts) {
+    } else if (s.part < 0 || s.part >= s.slots) {
         Breach(line, key + " for slot " + std::to_string(s.part) + ", which does not exist");
     } else {
         s.slotLines[s.part][key] = line;

@@ -8,111 +8,133 @@
 #include "base/log.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
 
 namespace {
 
-int s_currentSlot = 0;
-
 // The figure's two boxes for collisions, upper body and legs, as centre and half sizes from
 // the figure's origin. The file may fit them to its images; these stand where it does not.
 const int FIGURE_HIT_BOXES = 2;
 const HitBox DEFAULT_HIT_BOXES[FIGURE_HIT_BOXES] = {{5.0f, 40.0f, 25.0f, 46.0f}, {20.0f, -43.0f, 36.0f, 40.0f}};
-HitBox s_hitBoxes[FIGURE_HIT_BOXES];
-
-// hitbox=N,centreX,centreY,halfWidth,halfHeight
-void SetHitBox(const char* value)
-{
-    long items[5];
-    if (ParseList(value, items, 5) < 5 || items[0] < 0 || items[0] >= FIGURE_HIT_BOXES || items[3] <= 0 ||
-        items[4] <= 0) {
-        LogRefusedKey("hitbox", "needs a box number 0 or 1, a centre and two half sizes above 0");
-        return;
-    }
-    s_hitBoxes[items[0]] = {static_cast<float>(items[1]), static_cast<float>(items[2]), static_cast<float>(items[3]),
-                            static_cast<float>(items[4])};
-}
-
-void SetNumParts(VectorMan& man, long n)
-{
-    // The figure's current-key table has one entry per slot, so no more slots than that.
-    if (n < 0 || n > MAX_FRAME_KEYS) {
-        LogRefusedKey("numparts", "count out of range");
-        return;
-    }
-    delete[] man.parts;
-    man.parts = n > 0 ? new ManPart[n]() : nullptr;
-    man.numparts = static_cast<int>(n);
-    for (int i = 0; i < man.numparts; ++i) {
-        ManPart& slot = man.parts[i];
-        slot.visible = 1;
-        slot.rootpart = -1;
-        slot.rootpoint = -1;
-        slot.layer = DEFAULT_LAYER;
-        slot.vecpartnum = -1;
-    }
-}
-
-ManPart* CurrentSlot()
-{
-    VectorMan& man = *g_vectorMan;
-    if (s_currentSlot < 0 || s_currentSlot >= man.numparts) return nullptr;
-    return &man.parts[s_currentSlot];
-}
+const int HIT_BOX_ITEMS = 5;  // hitbox=N,centreX,centreY,halfWidth,halfHeight
+// Where a new figure stands: above the level's first floor.
+const float START_X = 250.0f;
+const float START_Y = 900.0f;
+// What a slot is before the file says anything of it.
+const SlotSetup UNSAID_SLOT = {-1, DEFAULT_LAYER, -1, -1};
 
 int Integer(const char* value)
 {
     return static_cast<int>(ParseInteger(value));
 }
 
-// Every key of the file; a part line chooses the slot the lines after it write.
-const DataKey<ManPart> FIGURE_KEYS[] = {
-    {"numparts", [](const char* v) { SetNumParts(*g_vectorMan, ParseInteger(v)); }, nullptr},
-    {"part", [](const char* v) { s_currentSlot = Integer(v); }, nullptr},
-    {"vecpartnum", nullptr, [](ManPart& slot, const char* v) { slot.vecpartnum = Integer(v); }},
-    {"layer", nullptr, [](ManPart& slot, const char* v) { slot.layer = Integer(v); }},
-    {"rootpart", nullptr, [](ManPart& slot, const char* v) { slot.rootpart = Integer(v); }},
-    {"rootpoint", nullptr, [](ManPart& slot, const char* v) { slot.rootpoint = Integer(v); }},
-    {"hitbox", SetHitBox, nullptr},
+// The figure file's reading: the setup it gives and which slot or box each line addresses,
+// all in its own state, so nothing of the game is touched while it reads. A part line
+// chooses the slot the lines after it write.
+class FigureReading : public DataFileReading {
+public:
+    FigureReading() { setup.hitBoxes.assign(std::begin(DEFAULT_HIT_BOXES), std::end(DEFAULT_HIT_BOXES)); }
+
+    bool Key(int line, const char* key, const char* value) override
+    {
+        LineOwner owner{SLOT_RECORD, 0};
+        if (std::strcmp(key, "numparts") == 0) {
+            owner = {FIGURE_RECORD, 0};
+            if (value) SetNumParts(ParseInteger(value));
+        } else if (std::strcmp(key, "part") == 0) {
+            if (value) slot_ = Integer(value);
+        } else if (std::strcmp(key, "hitbox") == 0) {
+            // The box the line names, for the save; SetHitBox says what is wrong with the line.
+            owner = {HITBOX_RECORD, value ? static_cast<int>(std::strtol(value, nullptr, 10)) : 0};
+            if (value) SetHitBox(value);
+        } else if (int SlotSetup::*field = SlotField(key)) {
+            SlotSetup* slot = slot_ >= 0 && slot_ < static_cast<int>(setup.slots.size()) ? &setup.slots[slot_] : nullptr;
+            if (value && slot) slot->*field = Integer(value);
+            else if (value) LogRefusedKey(key, "no such slot");
+        } else {
+            return false;
+        }
+        // Which slot or box each line addresses, so a save can change it in place.
+        if (value) {
+            if (owner.kind == SLOT_RECORD) owner.id = slot_;
+            notes.push_back({line, owner, key});
+        }
+        return true;
+    }
+    void NotUnderstood(int, const char*) override {}
+
+    FigureSetup setup;
+    std::vector<FigureFileRecord::Note> notes;
+
+private:
+    static int SlotSetup::*SlotField(const char* key)
+    {
+        if (std::strcmp(key, "vecpartnum") == 0) return &SlotSetup::vecpartnum;
+        if (std::strcmp(key, "layer") == 0) return &SlotSetup::layer;
+        if (std::strcmp(key, "rootpart") == 0) return &SlotSetup::rootpart;
+        if (std::strcmp(key, "rootpoint") == 0) return &SlotSetup::rootpoint;
+        return nullptr;
+    }
+    void SetNumParts(long n)
+    {
+        // The figure's current-key table has one entry per slot, so no more slots than that.
+        if (n < 0 || n > MAX_FRAME_KEYS) {
+            LogRefusedKey("numparts", "count out of range");
+            return;
+        }
+        setup.slots.assign(static_cast<size_t>(n), UNSAID_SLOT);
+    }
+    void SetHitBox(const char* value)
+    {
+        long items[HIT_BOX_ITEMS];
+        if (ParseList(value, items, HIT_BOX_ITEMS) < HIT_BOX_ITEMS || items[0] < 0 || items[0] >= FIGURE_HIT_BOXES ||
+            items[3] <= 0 || items[4] <= 0) {
+            LogRefusedKey("hitbox", "needs a box number 0 or 1, a centre and two half sizes above 0");
+            return;
+        }
+        setup.hitBoxes[items[0]] = {static_cast<float>(items[1]), static_cast<float>(items[2]),
+                                    static_cast<float>(items[3]), static_cast<float>(items[4])};
+    }
+    int slot_ = 0;
 };
 
-bool HandleFigureKey(const char* key, const char* value)
+// The player figure the setup describes, standing at the start.
+VectorMan* BuildFigure(const FigureSetup& setup)
 {
-    const bool recognised = ApplyDataKey(FIGURE_KEYS, key, value, CurrentSlot, "no such slot");
-    // Which slot or box each line addresses, so a save can change it in place.
-    if (recognised && value) {
-        LineOwner owner{SLOT_RECORD, s_currentSlot};
-        if (std::strcmp(key, "numparts") == 0) owner = {FIGURE_RECORD, 0};
-        if (std::strcmp(key, "hitbox") == 0) owner = {HITBOX_RECORD, static_cast<int>(ParseInteger(value))};
-        NoteFigureLine(owner, key, CurrentDataLine());
+    VectorMan* built = new VectorMan();
+    VectorMan& man = *built;
+    man.numparts = static_cast<int>(setup.slots.size());
+    man.parts = man.numparts > 0 ? new ManPart[man.numparts]() : nullptr;
+    for (int i = 0; i < man.numparts; ++i) {
+        ManPart& slot = man.parts[i];
+        const SlotSetup& said = setup.slots[i];
+        slot.visible = 1;
+        slot.vecpartnum = said.vecpartnum;
+        slot.layer = said.layer;
+        slot.rootpart = said.rootpart;
+        slot.rootpoint = said.rootpoint;
     }
-    return recognised;
+    man.x = START_X;
+    man.y = START_Y;
+    man.maxKeys = MAXKEYS;
+    man.numHitBoxes = static_cast<int>(setup.hitBoxes.size());
+    man.hitBoxes = new HitBox[setup.hitBoxes.size()];
+    std::copy(setup.hitBoxes.begin(), setup.hitBoxes.end(), man.hitBoxes);
+    // The item and the flash wait hidden for the animation to show them (when the file has them).
+    for (int i = FIRST_HIDDEN_SLOT; i <= LAST_HIDDEN_SLOT && i < man.numparts; ++i) man.parts[i].visible = 0;
+    return built;
 }
 
 }  // namespace
 
 int InitVectorMan()
 {
-    g_vectorMan = new VectorMan();
-    g_figureFileRecord = FigureFileRecord();
-    s_currentSlot = 0;
-    std::copy(std::begin(DEFAULT_HIT_BOXES), std::end(DEFAULT_HIT_BOXES), s_hitBoxes);
-    ReadDataFile(FIGURE_DATA_FILE, HandleFigureKey, "Data file done");
-
-    VectorMan& man = *g_vectorMan;
-    man.x = 250.0f;
-    man.y = 900.0f;
-    man.z = 0.0f;
-    man.zAngle = 0.0f;
-    man.zAngularVelocity = 0.0f;
-    man.maxKeys = MAXKEYS;
-    man.numHitBoxes = FIGURE_HIT_BOXES;
-    man.hitBoxes = new HitBox[FIGURE_HIT_BOXES];
-    std::copy(std::begin(s_hitBoxes), std::end(s_hitBoxes), man.hitBoxes);
-    FinishFigureRecord(man);
-    // The item and the flash wait hidden for the animation to show them (when the file has them).
-    for (int i = FIRST_HIDDEN_SLOT; i <= LAST_HIDDEN_SLOT && i < man.numparts; ++i) man.parts[i].visible = 0;
+    FigureReading reading;
+    ReadDataFile(FIGURE_DATA_FILE, reading, "Data file done");
+    g_vectorMan = BuildFigure(reading.setup);
+    InstallFigureRecord(reading.notes, reading.setup);
     WriteLog("InitVectorMan done");
     return 0;
 }

@@ -53,11 +53,6 @@ std::vector<int> LinesOf(const std::vector<TaggedLine>& lines, LineOwner owner)
 
 }  // namespace
 
-void NoteFigureLine(LineOwner owner, const char* key, int line)
-{
-    g_figureFileRecord.notes.push_back({line, owner, key});
-}
-
 FigureSetup SetupOf(const VectorMan& man)
 {
     FigureSetup setup;
@@ -69,18 +64,18 @@ FigureSetup SetupOf(const VectorMan& man)
     return setup;
 }
 
-void FinishFigureRecord(const VectorMan& man)
+void InstallFigureRecord(const std::vector<FigureFileRecord::Note>& notes, const FigureSetup& setup)
 {
-    FigureFileRecord& record = g_figureFileRecord;
+    FigureFileRecord record;
     record.text = FileText(FIGURE_DATA_FILE);
     record.lines = UntaggedLines(record.text);
-    for (const FigureFileRecord::Note& note : record.notes) {
+    for (const FigureFileRecord::Note& note : notes) {
         if (note.line < 1 || static_cast<size_t>(note.line) > record.lines.size()) continue;
         record.lines[note.line - 1].owner = note.owner;
         record.lines[note.line - 1].key = note.key;
     }
-    record.notes.clear();
-    record.setup = SetupOf(man);
+    record.setup = setup;
+    g_figureFileRecord = std::move(record);
 }
 
 SaveResult SaveFigureSetup(const FigureSetup& setup, std::string& why)

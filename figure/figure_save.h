@@ -45,14 +45,12 @@ struct FigureFileRecord {
         LineOwner owner;
         std::string key;
     };
-    std::vector<Note> notes;  // the reader's, until the text is read
 };
 extern FigureFileRecord g_figureFileRecord;
 
-// The figure reader's part: each key line it applied with a value, then, once it has
-// read the file, the setup it gives (the lines are tagged then).
-void NoteFigureLine(LineOwner owner, const char* key, int line);
-void FinishFigureRecord(const VectorMan& man);
+// The figure reader's part: once it has read the file, the record of it, from the slot or
+// box each key line it applied with a value addressed and the setup the file gives.
+void InstallFigureRecord(const std::vector<FigureFileRecord::Note>& notes, const FigureSetup& setup);
 
 // The setup of a figure as its file gives it.
 FigureSetup SetupOf(const VectorMan& man);
