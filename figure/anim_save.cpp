@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
-#include <climits>
 #include <cstdint>
 #include <set>
 

@@ -60,13 +60,6 @@ FILE* OpenOrCreate(const char* fileName)
     return std::fopen(fileName, "a+");
 }
 
-// Whether a line is a comment as HandleLine takes it: "//" after any leading "=".
-bool OpensComment(const char* line)
-{
-    while (*line == '=') ++line;
-    return line[0] == '/' && line[1] == '/';
-}
-
 void HandleLine(char* line, int lineNumber, DataKeyHandler handler, DataFileReading* reading)
 {
     char* p = line;
@@ -124,6 +117,12 @@ int ReadLines(const char* fileName, DataKeyHandler handler, DataFileReading* rea
 }
 
 }  // namespace
+
+bool OpensComment(const char* line)
+{
+    while (*line == '=') ++line;
+    return line[0] == '/' && line[1] == '/';
+}
 
 int ReadDataFile(const char* fileName, DataKeyHandler handler, const char* doneLine)
 {

@@ -6,6 +6,9 @@
 // Answers whether the key was recognised; value is null when the line has none.
 typedef bool (*DataKeyHandler)(const char* key, const char* value);
 
+// Whether a line is a comment as the reader takes it: "//" after any leading "=".
+bool OpensComment(const char* line);
+
 // Reads fileName line by line, calling handler per key line; logs doneLine at the end.
 int ReadDataFile(const char* fileName, DataKeyHandler handler, const char* doneLine);
 

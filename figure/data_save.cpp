@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <map>
 
 #include "base/file_write.h"
 #include "figure/data_reader.h"
@@ -111,9 +110,7 @@ SaveResult WriteSavedText(const char* fileName, const std::string& known, const 
 
 bool ReadInPieces(const std::string& lineText)
 {
-    if (lineText.size() <= static_cast<size_t>(MAX_DATA_LINE - 1)) return false;
-    const size_t start = lineText.find_first_not_of('=');
-    return start == std::string::npos || lineText.compare(start, 2, "//") != 0;
+    return lineText.size() > static_cast<size_t>(MAX_DATA_LINE - 1) && !OpensComment(lineText.c_str());
 }
 
 int FirstLineReadInPieces(const std::string& text)

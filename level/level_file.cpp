@@ -336,13 +336,6 @@ bool SamePiece(const ManPart& a, const ManPart& b)
            a.movable == b.movable && a.pushable == b.pushable;
 }
 
-// A line the reader reads in pieces: the save cannot rewrite, remove or follow it without
-// changing what the other pieces say.
-bool IsCut(const TaggedLine& line)
-{
-    return ReadInPieces(line.text);
-}
-
 // The kind of record that owns a piece's line (figure/save_engine.h); its id is the piece's.
 const int PIECE_RECORD = 1;
 
@@ -476,7 +469,7 @@ bool LevelSaveText(const Level& level, const std::string& known, std::string& te
             // order; from the first that cannot, the rest are written anew after the cell.
             // Pieces of one line read in pieces share its number.
             inOrder = inOrder && known && origin->second.slot == slot &&
-                      (line > last || (line == last && IsCut(lines[line - 1])));
+                      (line > last || (line == last && ReadInPieces(lines[line - 1].text)));
             if (inOrder) {
                 kept[line] = 1;
                 keptIds.insert(piece->id);
