@@ -259,7 +259,7 @@ std::string SaveParts(const std::vector<OffsetValue>& values, bool& ok)
         return std::string(PARTS_DATA_FILE) + " not saved: " + why;
     }
     // The file took every offset that differed: it now holds what memory holds.
-    NotePartsFileOffsets();
+    NotePartsFileOffsets(g_partsFileRecord, g_parts, g_numParts);
     return Written(PARTS_DATA_FILE, values.size());
 }
 
@@ -274,7 +274,7 @@ std::string SaveAnim(const std::vector<ListId>& lists, const std::vector<KeyValu
         return std::string(ANIM_DATA_FILE) + " not saved: " + why;
     }
     // The file took every list, angle and end that differed: it now holds what memory holds.
-    NoteAnimFileKeys();
+    NoteAnimFileKeys(g_animFileRecord, g_frames, g_numFrames);
     if (count.added == 0 && count.removed == 0) return Written(ANIM_DATA_FILE, values.size());
     std::string text = std::string(ANIM_DATA_FILE) + " saved: ";
     if (count.added) text += Counted(count.added, "key", "keys") + " added, ";

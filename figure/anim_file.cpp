@@ -7,101 +7,10 @@
 #include "figure/records.h"
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
-
-int s_frame = 0;
-int s_list = 0;
-int s_key = 0;
-long s_keysInUse = 0;  // keeps many modest numkeys lines from adding up without bound
-// The length of every key list, frame by frame: a key line finds its record in its list's
-// array at once, where walking the links from the start made a long file cost the square
-// of its length.
-std::vector<int> s_listLengths;
-long s_linksFollowed = 0;
-// Whether the line just applied made the frames or a list, for the saver's notes.
-bool s_framesMade = false;
-bool s_listMade = false;
-
-AnimFrame* CurrentFrame()
-{
-    if (!g_frames || s_frame < 0 || s_frame >= g_numFrames) return nullptr;
-    return &g_frames[s_frame];
-}
-
-// Record j of list k of frame f, or null when any of them does not exist.
-// Lists of the current frame only; the caller has checked the frame and the list number.
-int& ListLength(int list) { return s_listLengths[static_cast<size_t>(s_frame) * MAX_FRAME_KEYS + list]; }
-
-// Frames already in memory when a load starts are counted once, so the lengths always
-// describe g_frames.
-void CountListLengths()
-{
-    s_listLengths.assign(static_cast<size_t>(g_frames ? g_numFrames : 0) * MAX_FRAME_KEYS, 0);
-    for (int f = 0; g_frames && f < g_numFrames; ++f) {
-        for (int l = 0; l < MAX_FRAME_KEYS; ++l) {
-            int n = 0;
-            for (const AnimKey* k = g_frames[f].keys[l]; k; k = k->next) ++n;
-            s_linksFollowed += n;
-            s_listLengths[static_cast<size_t>(f) * MAX_FRAME_KEYS + l] = n;
-        }
-    }
-}
-
-AnimKey* CurrentKey()
-{
-    AnimFrame* frame = CurrentFrame();
-    if (!frame || s_list < 0 || s_list >= MAX_FRAME_KEYS || s_key < 0) return nullptr;
-    // Lists are whole arrays (NewKeyList), so key j of a list is its j-th element.
-    return s_key < ListLength(s_list) ? &frame->keys[s_list][s_key] : nullptr;
-}
-
-void FreeAllFrames()
-{
-    FreeFrames(g_frames, g_numFrames);
-    g_frames = nullptr;
-    g_numFrames = 0;
-    s_keysInUse = 0;
-    s_listLengths.clear();
-}
-
-void SetNumFrames(long n)
-{
-    if (n < 0 || n > MAX_DATA_COUNT) {
-        LogRefusedKey("numframes", "count out of range");
-        return;
-    }
-    FreeAllFrames();
-    g_frames = new AnimFrame[n]();
-    g_numFrames = static_cast<int>(n);
-    s_listLengths.assign(static_cast<size_t>(n) * MAX_FRAME_KEYS, 0);
-    s_framesMade = true;
-}
-
-void SetNumKeys(long n)
-{
-    AnimFrame* frame = CurrentFrame();
-    if (!frame || s_list < 0 || s_list >= MAX_FRAME_KEYS) {
-        LogRefusedKey("numkeys", "no such frame or key list");
-        return;
-    }
-    if (n < 0 || n > MAX_DATA_COUNT) {
-        LogRefusedKey("numkeys", "count out of range");
-        return;
-    }
-    const long old = ListLength(s_list);
-    long inUse = s_keysInUse - old + n;
-    if (inUse > MAX_DATA_TOTAL) {
-        LogRefusedKey("numkeys", "too many keys in all");
-        return;
-    }
-    s_keysInUse = inUse < 0 ? 0 : inUse;
-    delete[] frame->keys[s_list];
-    frame->keys[s_list] = NewKeyList(static_cast<int>(n));
-    ListLength(s_list) = static_cast<int>(n);
-    s_listMade = true;
-}
 
 void SetPartList(const char* value, unsigned char& hasList, int* entries)
 {
@@ -109,15 +18,6 @@ void SetPartList(const char* value, unsigned char& hasList, int* entries)
     int count = ParseList(value, items, MAX_PART_LIST);
     for (int i = 0; i < MAX_PART_LIST; ++i) entries[i] = i < count ? static_cast<int>(items[i]) : -1;
     hasList = 1;
-}
-
-void SetFrameParts(const char* value)
-{
-    if (AnimFrame* frame = CurrentFrame()) {
-        frame->numparts = static_cast<int>(ParseInteger(value));
-    } else {
-        LogRefusedKey("frame_numparts", "no such frame");
-    }
 }
 
 void SetChangePart(AnimKey& k, const char* value)
@@ -136,15 +36,22 @@ float Real(const char* value)
     return static_cast<float>(ParseReal(value));
 }
 
+std::vector<int> IdsOf(const AnimKey* list)
+{
+    std::vector<int> ids;
+    for (const AnimKey* k = list; k; k = k->next) ids.push_back(k->id);
+    return ids;
+}
+
 // Every key of the file. The frame, list and key lines choose the record the key lines
 // after them write; a movement line also marks its direction as moving.
-const DataKey<AnimKey> ANIM_KEYS[] = {
-    {"numframes", [](const char* v) { SetNumFrames(ParseInteger(v)); }, nullptr},
-    {"frame", [](const char* v) { s_frame = static_cast<int>(ParseInteger(v)); }, nullptr},
-    {"frame_numparts", SetFrameParts, nullptr},
-    {"key_part", [](const char* v) { s_list = static_cast<int>(ParseInteger(v)); }, nullptr},
-    {"numkeys", [](const char* v) { SetNumKeys(ParseInteger(v)); }, nullptr},
-    {"key", [](const char* v) { s_key = static_cast<int>(ParseInteger(v)); }, nullptr},
+const DataKey<AnimReading, AnimKey> ANIM_KEYS[] = {
+    {"numframes", [](AnimReading& r, const char* v) { r.SetNumFrames(ParseInteger(v)); }, nullptr},
+    {"frame", [](AnimReading& r, const char* v) { r.Choose(AnimLineKind::FRAME, static_cast<int>(ParseInteger(v))); }, nullptr},
+    {"frame_numparts", [](AnimReading& r, const char* v) { r.SetFrameParts(static_cast<int>(ParseInteger(v))); }, nullptr},
+    {"key_part", [](AnimReading& r, const char* v) { r.Choose(AnimLineKind::LIST, static_cast<int>(ParseInteger(v))); }, nullptr},
+    {"numkeys", [](AnimReading& r, const char* v) { r.SetNumKeys(ParseInteger(v)); }, nullptr},
+    {"key", [](AnimReading& r, const char* v) { r.Choose(AnimLineKind::SELECT, static_cast<int>(ParseInteger(v))); }, nullptr},
     {"key_startangle", nullptr, [](AnimKey& k, const char* v) { k.startAngle = ParseAngle(v); }},
     {"key_destangle", nullptr, [](AnimKey& k, const char* v) { k.destAngle = ParseAngle(v); }},
     {"key_rotspeed", nullptr, [](AnimKey& k, const char* v) { k.rotSpeed = ParseAngle(v); }},
@@ -165,60 +72,173 @@ const DataKey<AnimKey> ANIM_KEYS[] = {
     {"move_yloop", nullptr, [](AnimKey& k, const char* v) { k.yLoop = ParseFlag(v); k.moveY = 1; }},
 };
 
-// What the line just applied did, so a save can rewrite values in place and insert and
-// remove keys' lines knowing what every line means.
-AnimLine NoteFor(const char* key)
+KeyField FieldNamed(const char* key)
 {
+    for (KeyField field : {KeyField::DEST, KeyField::SPEED, KeyField::USE_START, KeyField::START, KeyField::LOOP,
+                           KeyField::USE_CHANGE, KeyField::CHANGE, KeyField::VISIBLE, KeyField::INVISIBLE})
+        if (std::strcmp(key, KeyFieldName(field)) == 0) return field;
+    return KeyField::OTHER;
+}
+
+}  // namespace
+
+AnimReading::AnimReading(AnimFrame* frames, int numFrames) : frames_(frames), numFrames_(frames ? numFrames : 0)
+{
+    // Frames already there are counted once, so the lengths always describe the frames.
+    listLengths_.assign(static_cast<size_t>(numFrames_) * MAX_FRAME_KEYS, 0);
+    for (int f = 0; f < numFrames_; ++f) {
+        for (int l = 0; l < MAX_FRAME_KEYS; ++l) {
+            int n = 0;
+            for (const AnimKey* k = frames_[f].keys[l]; k; k = k->next) ++n;
+            linksFollowed_ += n;
+            listLengths_[static_cast<size_t>(f) * MAX_FRAME_KEYS + l] = n;
+        }
+    }
+}
+
+AnimReading::~AnimReading()
+{
+    FreeFrames(frames_, numFrames_);
+}
+
+const AnimFrame* AnimReading::Frame(int frame) const
+{
+    return frames_ && frame >= 0 && frame < numFrames_ ? &frames_[frame] : nullptr;
+}
+
+AnimFrame* AnimReading::CurrentFrame()
+{
+    return frames_ && frame_ >= 0 && frame_ < numFrames_ ? &frames_[frame_] : nullptr;
+}
+
+int& AnimReading::ListLength(int list)
+{
+    return listLengths_[static_cast<size_t>(frame_) * MAX_FRAME_KEYS + list];
+}
+
+AnimKey* AnimReading::CurrentKey() const
+{
+    const AnimFrame* frame = Frame(frame_);
+    if (!frame || list_ < 0 || list_ >= MAX_FRAME_KEYS || key_ < 0) return nullptr;
+    // Lists are whole arrays (NewKeyList), so key j of a list is its j-th element.
+    const int length = listLengths_[static_cast<size_t>(frame_) * MAX_FRAME_KEYS + list_];
+    return key_ < length ? &frame->keys[list_][key_] : nullptr;
+}
+
+void AnimReading::Choose(AnimLineKind kind, int index)
+{
+    if (kind == AnimLineKind::FRAME) frame_ = index;
+    else if (kind == AnimLineKind::LIST) list_ = index;
+    else key_ = index;
+    made_ = kind;
+}
+
+void AnimReading::SetNumFrames(long n)
+{
+    if (n < 0 || n > MAX_DATA_COUNT) {
+        LogRefusedKey("numframes", "count out of range");
+        return;
+    }
+    FreeFrames(frames_, numFrames_);
+    frames_ = new AnimFrame[n]();
+    numFrames_ = static_cast<int>(n);
+    keysInUse_ = 0;
+    listLengths_.assign(static_cast<size_t>(n) * MAX_FRAME_KEYS, 0);
+    // A numframes line that makes the frames drops every list read before it.
+    record_.lists.clear();
+}
+
+void AnimReading::SetFrameParts(int count)
+{
+    if (AnimFrame* frame = CurrentFrame()) {
+        frame->numparts = count;
+    } else {
+        LogRefusedKey("frame_numparts", "no such frame");
+    }
+}
+
+void AnimReading::SetNumKeys(long n)
+{
+    AnimFrame* frame = CurrentFrame();
+    if (!frame || list_ < 0 || list_ >= MAX_FRAME_KEYS) {
+        LogRefusedKey("numkeys", "no such frame or key list");
+        return;
+    }
+    if (n < 0 || n > MAX_DATA_COUNT) {
+        LogRefusedKey("numkeys", "count out of range");
+        return;
+    }
+    const long old = ListLength(list_);
+    long inUse = keysInUse_ - old + n;
+    if (inUse > MAX_DATA_TOTAL) {
+        LogRefusedKey("numkeys", "too many keys in all");
+        return;
+    }
+    keysInUse_ = inUse < 0 ? 0 : inUse;
+    delete[] frame->keys[list_];
+    frame->keys[list_] = NewKeyList(static_cast<int>(n));
+    ListLength(list_) = static_cast<int>(n);
+    made_ = AnimLineKind::MAKE_LIST;
+    record_.lists[ListId(frame_, list_)] = IdsOf(frame->keys[list_]);
+}
+
+bool AnimReading::Key(int line, const char* key, const char* value)
+{
+    made_ = AnimLineKind::OTHER;
+    const bool recognised = ApplyDataKey(ANIM_KEYS, *this, key, value, CurrentKey(), "no such key");
+    if (!recognised || !value) return recognised;
+    // What the line did, so a save can rewrite values in place and insert and remove keys'
+    // lines knowing what every line means.
     AnimLine note;
-    note.frame = s_frame;
-    note.list = s_list;
-    if (std::strcmp(key, "frame") == 0) {
-        note.kind = AnimLineKind::FRAME;
-    } else if (std::strcmp(key, "key_part") == 0) {
-        note.kind = AnimLineKind::LIST;
-    } else if (std::strcmp(key, "numkeys") == 0) {
-        note.kind = s_listMade ? AnimLineKind::MAKE_LIST : AnimLineKind::OTHER;
-    } else if (std::strcmp(key, "key") == 0) {
-        note.kind = AnimLineKind::SELECT;
+    note.frame = frame_;
+    note.list = list_;
+    const bool chooses = std::strcmp(key, "frame") == 0 || std::strcmp(key, "key_part") == 0 || std::strcmp(key, "key") == 0;
+    if (chooses || std::strcmp(key, "numkeys") == 0) {
+        note.kind = made_;
     } else if (std::strcmp(key, "numframes") == 0 || std::strcmp(key, "frame_numparts") == 0) {
         note.kind = AnimLineKind::OTHER;
     } else {
         note.kind = AnimLineKind::VALUE;
-        for (KeyField field : {KeyField::DEST, KeyField::SPEED, KeyField::USE_START, KeyField::START, KeyField::LOOP,
-                               KeyField::USE_CHANGE, KeyField::CHANGE, KeyField::VISIBLE, KeyField::INVISIBLE})
-            if (std::strcmp(key, KeyFieldName(field)) == 0) note.field = field;
+        note.field = FieldNamed(key);
     }
     if (note.kind == AnimLineKind::SELECT || note.kind == AnimLineKind::VALUE) {
         const AnimKey* chosen = CurrentKey();
         note.key = chosen ? chosen->id : 0;
     }
-    return note;
-}
-
-bool HandleAnimKey(const char* key, const char* value)
-{
-    s_framesMade = s_listMade = false;
-    const bool recognised = ApplyDataKey(ANIM_KEYS, key, value, CurrentKey, "no such key");
-    if (!recognised || !value) return recognised;
-    if (s_framesMade) NoteAnimFramesMade();
-    if (s_listMade) NoteAnimListMade(s_frame, s_list, KeyIds(s_frame, s_list));
-    NoteAnimLine(CurrentDataLine(), NoteFor(key));
+    if (line >= 1) {
+        if (record_.lines.size() < static_cast<size_t>(line)) record_.lines.resize(line);
+        record_.lines[line - 1] = note;
+    }
     return recognised;
 }
 
-}  // namespace
+AnimDocument AnimReading::Finish(const char* fileName)
+{
+    AnimDocument document;
+    document.frames = std::exchange(frames_, nullptr);
+    document.numFrames = std::exchange(numFrames_, 0);
+    document.record = std::move(record_);
+    // The bytes the lines came from: a save compares the file with them before writing.
+    document.record.text = FileText(fileName);
+    NoteAnimFileKeys(document.record, document.frames, document.numFrames);
+    return document;
+}
+
+AnimDocument ReadAnimFile(const char* fileName)
+{
+    AnimReading reading;
+    ReadDataFile(fileName, reading, ANIM_DONE_LINE);
+    return reading.Finish(fileName);
+}
 
 int LoadVectorAnim()
 {
-    s_frame = s_list = s_key = 0;
-    s_keysInUse = s_linksFollowed = 0;
-    CountListLengths();
-    g_animFileRecord = AnimFileRecord();
-    const int result = ReadDataFile(ANIM_DATA_FILE, HandleAnimKey, "Animation Data file done");
-    // The bytes the lines came from: a save compares the file with them before writing.
-    g_animFileRecord.text = FileText(ANIM_DATA_FILE);
-    NoteAnimFileKeys();
-    return result;
+    // Read over what is loaded: a file without a numframes line addresses those frames.
+    AnimReading reading(std::exchange(g_frames, nullptr), std::exchange(g_numFrames, 0));
+    ReadDataFile(ANIM_DATA_FILE, reading, ANIM_DONE_LINE);
+    AnimDocument document = reading.Finish(ANIM_DATA_FILE);
+    g_frames = document.frames;
+    g_numFrames = document.numFrames;
+    g_animFileRecord = std::move(document.record);
+    return 0;
 }
-
-long AnimReaderLinksFollowed() { return s_linksFollowed; }

@@ -392,24 +392,6 @@ std::string KeyFieldText(const AnimKey& k, KeyField field)
     }
 }
 
-void NoteAnimLine(int line, const AnimLine& note)
-{
-    if (line < 1) return;
-    std::vector<AnimLine>& lines = g_animFileRecord.lines;
-    if (lines.size() < static_cast<size_t>(line)) lines.resize(line);
-    lines[line - 1] = note;
-}
-
-void NoteAnimListMade(int frame, int list, const std::vector<int>& keys)
-{
-    g_animFileRecord.lists[ListId(frame, list)] = keys;
-}
-
-void NoteAnimFramesMade()
-{
-    g_animFileRecord.lists.clear();
-}
-
 std::vector<KeyField> EndsDiffering(const AnimKey& disk, const AnimKey& memory)
 {
     std::vector<KeyField> fields;
@@ -459,12 +441,12 @@ std::vector<KeyValue> UnsavedKeyValues()
     return values;
 }
 
-void NoteAnimFileKeys()
+void NoteAnimFileKeys(AnimFileRecord& record, const AnimFrame* frames, int numFrames)
 {
-    g_animFileRecord.keys.clear();
-    for (int f = 0; g_frames && f < g_numFrames; ++f)
-        for (const AnimKey* list : g_frames[f].keys)
-            for (const AnimKey* k = list; k; k = k->next) g_animFileRecord.keys[k->id] = *k;
+    record.keys.clear();
+    for (int f = 0; frames && f < numFrames; ++f)
+        for (const AnimKey* list : frames[f].keys)
+            for (const AnimKey* k = list; k; k = k->next) record.keys[k->id] = *k;
 }
 
 std::string FrameName(int frame)

@@ -52,7 +52,7 @@ struct AnimLine {
 
 typedef std::pair<int, int> ListId;  // frame, key list (the slot it drives)
 
-// vecanim.dat as the game knows it: filled by LoadVectorAnim, kept up to date by saves.
+// vecanim.dat as the game knows it: filled by its reader, kept up to date by saves.
 struct AnimFileRecord {
     std::string text;
     std::vector<AnimLine> lines;               // line n at n - 1; lines past the end are text
@@ -63,15 +63,9 @@ struct AnimFileRecord {
 };
 extern AnimFileRecord g_animFileRecord;
 
-// Takes every key of g_frames as what the file gives (after a read, or a save that wrote
+// Takes every key of frames as what the file gives (after a read, or a save that wrote
 // them all).
-void NoteAnimFileKeys();
-
-// The animation reader's part: every line it applied with a value, the keys of each list
-// a numkeys line made, and a numframes line that made the frames (dropping every list).
-void NoteAnimLine(int line, const AnimLine& note);
-void NoteAnimListMade(int frame, int list, const std::vector<int>& keys);
-void NoteAnimFramesMade();
+void NoteAnimFileKeys(AnimFileRecord& record, const AnimFrame* frames, int numFrames);
 
 // The frame's name: the comment on the line just above its frame= line, without the
 // comment marks; empty when there is none.

@@ -82,16 +82,20 @@ DataSet LoadDataFiles()
     for (const char* name : FIGURE_DATA_FILES) {
         if (!FileExists(name)) set.problems.push_back({name, 0, std::string(name) + ":0: file missing", true});
     }
-    // The readers build into the globals; what those hold steps aside meanwhile, so the
-    // reading starts from nothing whoever asks.
-    DataRecords inUse = TakeGlobalRecords();
-    const std::vector<DataProblem> breaches = LoadCheckedFigureData();
+    FigureDocuments read;
+    const std::vector<DataProblem> breaches = ReadCheckedFigureData(read);
     set.problems.insert(set.problems.end(), breaches.begin(), breaches.end());
-    // While the new parts are in the globals: the pieces name images by number.
-    Level* level = ReadLevel(LEVEL_DATA_FILE, set.problems);
-    set.records = TakeGlobalRecords();
-    set.records.level = level;
-    PutGlobalRecords(std::move(inUse));
+    DataRecords& records = set.records;
+    records.parts = read.parts.parts;
+    records.numParts = read.parts.numParts;
+    records.partsFile = std::move(read.parts.record);
+    records.man = BuildFigure(read.figure.setup);
+    records.figureFile = std::move(read.figure);
+    records.frames = read.anim.frames;
+    records.numFrames = read.anim.numFrames;
+    records.animFile = std::move(read.anim.record);
+    // The pieces name images by number.
+    records.level = ReadLevel(LEVEL_DATA_FILE, records.numParts, set.problems);
     return set;
 }
 

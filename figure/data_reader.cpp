@@ -14,11 +14,9 @@
 
 namespace {
 
-DataLineObserver s_observer = nullptr;
 // The key whose handler is running, so a refused value can be named; null outside a read,
 // where tools and tests parse values of their own and nothing is logged.
 const char* s_currentKey = nullptr;
-int s_currentLine = 0;
 
 // Reads one character the way a text-mode stream on the game's home platform does:
 // a CR LF pair arrives as a single LF, so files saved there read the same here.
@@ -60,7 +58,7 @@ FILE* OpenOrCreate(const char* fileName)
     return std::fopen(fileName, "a+");
 }
 
-void HandleLine(char* line, int lineNumber, DataKeyHandler handler, DataFileReading* reading)
+void HandleLine(char* line, int lineNumber, DataFileReading& reading)
 {
     char* p = line;
     while (*p == '=') ++p;
@@ -82,16 +80,15 @@ void HandleLine(char* line, int lineNumber, DataKeyHandler handler, DataFileRead
     *keyEnd = '\0';
 
     s_currentKey = key;
-    s_currentLine = lineNumber;
-    bool recognised = reading ? reading->Key(lineNumber, key, value) : handler(key, value);
+    const bool recognised = reading.Key(lineNumber, key, value);
     s_currentKey = nullptr;
-    s_currentLine = 0;
     if (!recognised) WriteLog(line);  // from the line's start: "=abc" logs as written
-    if (!recognised && reading) reading->NotUnderstood(lineNumber, key);
-    if (s_observer) s_observer(lineNumber, key, value, recognised);
+    reading.Read(lineNumber, key, value, recognised);
 }
 
-int ReadLines(const char* fileName, DataKeyHandler handler, DataFileReading* reading, const char* doneLine)
+}  // namespace
+
+int ReadDataFile(const char* fileName, DataFileReading& reading, const char* doneLine)
 {
     FILE* file = fileName ? OpenOrCreate(fileName) : nullptr;
     if (file) {
@@ -106,7 +103,7 @@ int ReadLines(const char* fileName, DataKeyHandler handler, DataFileReading* rea
             // A long line is still read in pieces, each a line of its own, as files have
             // always been read; but the rest of a long comment is the comment's, never keys.
             if (!continued) comment = OpensComment(line);
-            if (line[0] != '\0' && !comment) HandleLine(line, lineNumber, handler, reading);
+            if (line[0] != '\0' && !comment) HandleLine(line, lineNumber, reading);
             continued = !endsLine;
             if (endsLine) ++lineNumber;
         }
@@ -116,22 +113,10 @@ int ReadLines(const char* fileName, DataKeyHandler handler, DataFileReading* rea
     return 0;
 }
 
-}  // namespace
-
 bool OpensComment(const char* line)
 {
     while (*line == '=') ++line;
     return line[0] == '/' && line[1] == '/';
-}
-
-int ReadDataFile(const char* fileName, DataKeyHandler handler, const char* doneLine)
-{
-    return ReadLines(fileName, handler, nullptr, doneLine);
-}
-
-int ReadDataFile(const char* fileName, DataFileReading& reading, const char* doneLine)
-{
-    return ReadLines(fileName, nullptr, &reading, doneLine);
 }
 
 void LogRefusedKey(const char* key, const char* why)
@@ -139,16 +124,6 @@ void LogRefusedKey(const char* key, const char* why)
     char text[160];
     std::snprintf(text, sizeof text, "%s: %s", key, why);
     WriteLog(text);
-}
-
-int CurrentDataLine()
-{
-    return s_currentLine;
-}
-
-void SetDataLineObserver(DataLineObserver observer)
-{
-    s_observer = observer;
 }
 
 namespace {

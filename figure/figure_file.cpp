@@ -30,77 +30,83 @@ int Integer(const char* value)
     return static_cast<int>(ParseInteger(value));
 }
 
-// The figure file's reading: the setup it gives and which slot or box each line addresses,
-// all in its own state, so nothing of the game is touched while it reads. A part line
-// chooses the slot the lines after it write.
-class FigureReading : public DataFileReading {
-public:
-    FigureReading() { setup.hitBoxes.assign(std::begin(DEFAULT_HIT_BOXES), std::end(DEFAULT_HIT_BOXES)); }
+}  // namespace
 
-    bool Key(int line, const char* key, const char* value) override
-    {
-        LineOwner owner{SLOT_RECORD, 0};
-        if (std::strcmp(key, "numparts") == 0) {
-            owner = {FIGURE_RECORD, 0};
-            if (value) SetNumParts(ParseInteger(value));
-        } else if (std::strcmp(key, "part") == 0) {
-            if (value) slot_ = Integer(value);
-        } else if (std::strcmp(key, "hitbox") == 0) {
-            // The box the line names, for the save; SetHitBox says what is wrong with the line.
-            owner = {HITBOX_RECORD, value ? static_cast<int>(std::strtol(value, nullptr, 10)) : 0};
-            if (value) SetHitBox(value);
-        } else if (int SlotSetup::*field = SlotField(key)) {
-            SlotSetup* slot = slot_ >= 0 && slot_ < static_cast<int>(setup.slots.size()) ? &setup.slots[slot_] : nullptr;
-            if (value && slot) slot->*field = Integer(value);
-            else if (value) LogRefusedKey(key, "no such slot");
-        } else {
-            return false;
-        }
-        // Which slot or box each line addresses, so a save can change it in place.
-        if (value) {
-            if (owner.kind == SLOT_RECORD) owner.id = slot_;
-            notes.push_back({line, owner, key});
-        }
-        return true;
-    }
-    void NotUnderstood(int, const char*) override {}
+FigureReading::FigureReading()
+{
+    setup.hitBoxes.assign(std::begin(DEFAULT_HIT_BOXES), std::end(DEFAULT_HIT_BOXES));
+}
 
-    FigureSetup setup;
-    std::vector<FigureFileRecord::Note> notes;
+bool FigureReading::Key(int line, const char* key, const char* value)
+{
+    LineOwner owner{SLOT_RECORD, 0};
+    if (std::strcmp(key, "numparts") == 0) {
+        owner = {FIGURE_RECORD, 0};
+        if (value) SetNumParts(ParseInteger(value));
+    } else if (std::strcmp(key, "part") == 0) {
+        if (value) slot_ = Integer(value);
+    } else if (std::strcmp(key, "hitbox") == 0) {
+        // The box the line names, for the save; SetHitBox says what is wrong with the line.
+        owner = {HITBOX_RECORD, value ? static_cast<int>(std::strtol(value, nullptr, 10)) : 0};
+        if (value) SetHitBox(value);
+    } else if (int SlotSetup::*field = SlotField(key)) {
+        SlotSetup* slot = slot_ >= 0 && slot_ < static_cast<int>(setup.slots.size()) ? &setup.slots[slot_] : nullptr;
+        if (value && slot) slot->*field = Integer(value);
+        else if (value) LogRefusedKey(key, "no such slot");
+    } else {
+        return false;
+    }
+    // Which slot or box each line addresses, so a save can change it in place.
+    if (value) {
+        if (owner.kind == SLOT_RECORD) owner.id = slot_;
+        notes_.push_back({line, owner, key});
+    }
+    return true;
+}
 
-private:
-    static int SlotSetup::*SlotField(const char* key)
-    {
-        if (std::strcmp(key, "vecpartnum") == 0) return &SlotSetup::vecpartnum;
-        if (std::strcmp(key, "layer") == 0) return &SlotSetup::layer;
-        if (std::strcmp(key, "rootpart") == 0) return &SlotSetup::rootpart;
-        if (std::strcmp(key, "rootpoint") == 0) return &SlotSetup::rootpoint;
-        return nullptr;
-    }
-    void SetNumParts(long n)
-    {
-        // The figure's current-key table has one entry per slot, so no more slots than that.
-        if (n < 0 || n > MAX_FRAME_KEYS) {
-            LogRefusedKey("numparts", "count out of range");
-            return;
-        }
-        setup.slots.assign(static_cast<size_t>(n), UNSAID_SLOT);
-    }
-    void SetHitBox(const char* value)
-    {
-        long items[HIT_BOX_ITEMS];
-        if (ParseList(value, items, HIT_BOX_ITEMS) < HIT_BOX_ITEMS || items[0] < 0 || items[0] >= FIGURE_HIT_BOXES ||
-            items[3] <= 0 || items[4] <= 0) {
-            LogRefusedKey("hitbox", "needs a box number 0 or 1, a centre and two half sizes above 0");
-            return;
-        }
-        setup.hitBoxes[items[0]] = {static_cast<float>(items[1]), static_cast<float>(items[2]),
-                                    static_cast<float>(items[3]), static_cast<float>(items[4])};
-    }
-    int slot_ = 0;
-};
+int SlotSetup::*FigureReading::SlotField(const char* key)
+{
+    if (std::strcmp(key, "vecpartnum") == 0) return &SlotSetup::vecpartnum;
+    if (std::strcmp(key, "layer") == 0) return &SlotSetup::layer;
+    if (std::strcmp(key, "rootpart") == 0) return &SlotSetup::rootpart;
+    if (std::strcmp(key, "rootpoint") == 0) return &SlotSetup::rootpoint;
+    return nullptr;
+}
 
-// The player figure the setup describes, standing at the start.
+void FigureReading::SetNumParts(long n)
+{
+    // The figure's current-key table has one entry per slot, so no more slots than that.
+    if (n < 0 || n > MAX_FRAME_KEYS) {
+        LogRefusedKey("numparts", "count out of range");
+        return;
+    }
+    setup.slots.assign(static_cast<size_t>(n), UNSAID_SLOT);
+}
+
+void FigureReading::SetHitBox(const char* value)
+{
+    long items[HIT_BOX_ITEMS];
+    if (ParseList(value, items, HIT_BOX_ITEMS) < HIT_BOX_ITEMS || items[0] < 0 || items[0] >= FIGURE_HIT_BOXES ||
+        items[3] <= 0 || items[4] <= 0) {
+        LogRefusedKey("hitbox", "needs a box number 0 or 1, a centre and two half sizes above 0");
+        return;
+    }
+    setup.hitBoxes[items[0]] = {static_cast<float>(items[1]), static_cast<float>(items[2]),
+                                static_cast<float>(items[3]), static_cast<float>(items[4])};
+}
+
+FigureFileRecord FigureReading::Finish(const char* fileName) const
+{
+    return FigureRecordOf(fileName, notes_, setup);
+}
+
+FigureFileRecord ReadFigureFile(const char* fileName)
+{
+    FigureReading reading;
+    ReadDataFile(fileName, reading, FIGURE_DONE_LINE);
+    return reading.Finish(fileName);
+}
+
 VectorMan* BuildFigure(const FigureSetup& setup)
 {
     VectorMan* built = new VectorMan();
@@ -127,14 +133,10 @@ VectorMan* BuildFigure(const FigureSetup& setup)
     return built;
 }
 
-}  // namespace
-
 int InitVectorMan()
 {
-    FigureReading reading;
-    ReadDataFile(FIGURE_DATA_FILE, reading, "Data file done");
-    g_vectorMan = BuildFigure(reading.setup);
-    InstallFigureRecord(reading.notes, reading.setup);
-    WriteLog("InitVectorMan done");
+    g_figureFileRecord = ReadFigureFile(FIGURE_DATA_FILE);
+    g_vectorMan = BuildFigure(g_figureFileRecord.setup);
+    WriteLog(FIGURE_BUILT_LINE);
     return 0;
 }

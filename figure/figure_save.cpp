@@ -64,10 +64,11 @@ FigureSetup SetupOf(const VectorMan& man)
     return setup;
 }
 
-void InstallFigureRecord(const std::vector<FigureFileRecord::Note>& notes, const FigureSetup& setup)
+FigureFileRecord FigureRecordOf(const char* fileName, const std::vector<FigureFileRecord::Note>& notes,
+                                const FigureSetup& setup)
 {
     FigureFileRecord record;
-    record.text = FileText(FIGURE_DATA_FILE);
+    record.text = FileText(fileName);
     record.lines = UntaggedLines(record.text);
     for (const FigureFileRecord::Note& note : notes) {
         if (note.line < 1 || static_cast<size_t>(note.line) > record.lines.size()) continue;
@@ -75,7 +76,7 @@ void InstallFigureRecord(const std::vector<FigureFileRecord::Note>& notes, const
         record.lines[note.line - 1].key = note.key;
     }
     record.setup = setup;
-    g_figureFileRecord = std::move(record);
+    return record;
 }
 
 SaveResult SaveFigureSetup(const FigureSetup& setup, std::string& why)

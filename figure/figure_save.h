@@ -48,9 +48,10 @@ struct FigureFileRecord {
 };
 extern FigureFileRecord g_figureFileRecord;
 
-// The figure reader's part: once it has read the file, the record of it, from the slot or
+// The figure reader's part: once it has read fileName, the record of it, from the slot or
 // box each key line it applied with a value addressed and the setup the file gives.
-void InstallFigureRecord(const std::vector<FigureFileRecord::Note>& notes, const FigureSetup& setup);
+FigureFileRecord FigureRecordOf(const char* fileName, const std::vector<FigureFileRecord::Note>& notes,
+                                const FigureSetup& setup);
 
 // The setup of a figure as its file gives it.
 FigureSetup SetupOf(const VectorMan& man);

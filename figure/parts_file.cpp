@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "figure/data_file_names.h"
 #include "figure/data_reader.h"
@@ -16,9 +17,6 @@
 #include "base/log.h"
 
 namespace {
-
-int s_currentPart = 0;
-long s_pointsInUse = 0;  // keeps many modest numpoints lines from adding up without bound
 
 char* CopyText(const char* text)
 {
@@ -49,35 +47,6 @@ void ReleaseTiles(VectorPart& part)
     part.primaryVertexBuffer = nullptr;
 }
 
-void SetNumParts(long n)
-{
-    if (n < 0 || n > MAX_DATA_COUNT) {
-        LogRefusedKey("numparts", "count out of range");
-        return;
-    }
-    delete[] g_parts;
-    g_parts = new VectorPart[n];
-    g_numParts = static_cast<int>(n);
-    s_pointsInUse = 0;
-}
-
-void SetNumPoints(VectorPart& part, long n)
-{
-    if (n < 0 || n > MAX_DATA_COUNT) {
-        LogRefusedKey("numpoints", "count out of range");
-        return;
-    }
-    long inUse = s_pointsInUse - part.numpoints + n;
-    if (inUse > MAX_DATA_TOTAL) {
-        LogRefusedKey("numpoints", "too many points in all");
-        return;
-    }
-    s_pointsInUse = inUse < 0 ? 0 : inUse;
-    delete[] part.points;
-    part.points = n > 0 ? new PartPoint[n]() : nullptr;
-    part.numpoints = static_cast<int>(n);
-}
-
 void SetPoints(VectorPart& part, const char* value)
 {
     // A line holds at most 999 characters, so never more than 500 items.
@@ -94,49 +63,119 @@ void SetPoints(VectorPart& part, const char* value)
     }
 }
 
-VectorPart* CurrentPart()
-{
-    return PartAt(s_currentPart);
-}
-
-void SetTexture(VectorPart& part, const char* value)
-{
-    // A new image starts its part afresh, points included.
-    s_pointsInUse = s_pointsInUse > part.numpoints ? s_pointsInUse - part.numpoints : 0;
-    SetPartTexture(s_currentPart, part, value);
-}
-
 // Every key of the file; a part line chooses the image the lines after it write.
-const DataKey<VectorPart> PARTS_KEYS[] = {
-    {"numparts", [](const char* v) { SetNumParts(ParseInteger(v)); }, nullptr},
-    {"part", [](const char* v) { s_currentPart = static_cast<int>(ParseInteger(v)); }, nullptr},
-    {"texture", nullptr, SetTexture},
-    {"numpoints", nullptr, [](VectorPart& part, const char* v) { SetNumPoints(part, ParseInteger(v)); }},
+const DataKey<PartsReading, VectorPart> PARTS_KEYS[] = {
+    {"numparts", [](PartsReading& r, const char* v) { r.SetNumParts(ParseInteger(v)); }, nullptr},
+    {"part", [](PartsReading& r, const char* v) { r.SetCurrentPart(static_cast<int>(ParseInteger(v))); }, nullptr},
+    {"texture", [](PartsReading& r, const char* v) { r.SetTexture(v); }, nullptr},
+    {"numpoints", [](PartsReading& r, const char* v) { r.SetNumPoints(ParseInteger(v)); }, nullptr},
     {"points", nullptr, SetPoints},
     {"xoffset", nullptr, [](VectorPart& part, const char* v) { part.xoffset = static_cast<float>(ParseReal(v)); }},
     {"yoffset", nullptr, [](VectorPart& part, const char* v) { part.yoffset = static_cast<float>(ParseReal(v)); }},
 };
 
-bool HandlePartsKey(const char* key, const char* value)
+}  // namespace
+
+PartsReading::PartsReading(VectorPart* parts, int numParts) : parts_(parts), numParts_(parts ? numParts : 0) {}
+
+PartsReading::~PartsReading()
 {
-    const bool recognised = ApplyDataKey(PARTS_KEYS, key, value, CurrentPart, "no such part");
+    delete[] parts_;
+}
+
+const VectorPart* PartsReading::Part(int index) const
+{
+    return parts_ && index >= 0 && index < numParts_ ? &parts_[index] : nullptr;
+}
+
+VectorPart* PartsReading::Current()
+{
+    return parts_ && current_ >= 0 && current_ < numParts_ ? &parts_[current_] : nullptr;
+}
+
+bool PartsReading::Key(int line, const char* key, const char* value)
+{
+    const bool recognised = ApplyDataKey(PARTS_KEYS, *this, key, value, Current(), "no such part");
     // Where each part's lines are, so a save can change its offsets in place.
-    if (recognised && value && std::strcmp(key, "numparts") != 0) NotePartsLine(s_currentPart, key, CurrentDataLine());
+    if (recognised && value && std::strcmp(key, "numparts") != 0) record_.notes.push_back({line, current_, key});
     return recognised;
 }
 
-}  // namespace
+void PartsReading::SetNumParts(long n)
+{
+    if (n < 0 || n > MAX_DATA_COUNT) {
+        LogRefusedKey("numparts", "count out of range");
+        return;
+    }
+    delete[] parts_;
+    parts_ = new VectorPart[n];
+    numParts_ = static_cast<int>(n);
+    pointsInUse_ = 0;
+}
+
+void PartsReading::SetNumPoints(long n)
+{
+    VectorPart* part = Current();
+    if (!part) {
+        LogRefusedKey("numpoints", "no such part");
+        return;
+    }
+    if (n < 0 || n > MAX_DATA_COUNT) {
+        LogRefusedKey("numpoints", "count out of range");
+        return;
+    }
+    long inUse = pointsInUse_ - part->numpoints + n;
+    if (inUse > MAX_DATA_TOTAL) {
+        LogRefusedKey("numpoints", "too many points in all");
+        return;
+    }
+    pointsInUse_ = inUse < 0 ? 0 : inUse;
+    delete[] part->points;
+    part->points = n > 0 ? new PartPoint[n]() : nullptr;
+    part->numpoints = static_cast<int>(n);
+}
+
+void PartsReading::SetTexture(const char* fileName)
+{
+    VectorPart* part = Current();
+    if (!part) {
+        LogRefusedKey("texture", "no such part");
+        return;
+    }
+    // A new image starts its part afresh, points included.
+    pointsInUse_ = pointsInUse_ > part->numpoints ? pointsInUse_ - part->numpoints : 0;
+    SetPartTexture(current_, *part, fileName);
+}
+
+PartsDocument PartsReading::Finish(const char* fileName)
+{
+    PartsDocument document;
+    document.parts = std::exchange(parts_, nullptr);
+    document.numParts = std::exchange(numParts_, 0);
+    document.record = std::move(record_);
+    // The bytes the lines came from: a save compares the file with them before writing.
+    document.record.text = FileText(fileName);
+    TagPartsLines(document.record);
+    NotePartsFileOffsets(document.record, document.parts, document.numParts);
+    return document;
+}
+
+PartsDocument ReadPartsFile(const char* fileName)
+{
+    PartsReading reading;
+    ReadDataFile(fileName, reading, PARTS_DONE_LINE);
+    return reading.Finish(fileName);
+}
 
 int LoadVectorParts()
 {
-    s_currentPart = 0;
-    s_pointsInUse = 0;
-    g_partsFileRecord = PartsFileRecord();
-    ReadDataFile(PARTS_DATA_FILE, HandlePartsKey, "Parts Data file done");
-    // The bytes the lines came from: a save compares the file with them before writing.
-    g_partsFileRecord.text = FileText(PARTS_DATA_FILE);
-    TagPartsLines();
-    NotePartsFileOffsets();
+    // Read over what is loaded: a file without a numparts line addresses those parts.
+    PartsReading reading(std::exchange(g_parts, nullptr), std::exchange(g_numParts, 0));
+    ReadDataFile(PARTS_DATA_FILE, reading, PARTS_DONE_LINE);
+    PartsDocument document = reading.Finish(PARTS_DATA_FILE);
+    g_parts = document.parts;
+    g_numParts = document.numParts;
+    g_partsFileRecord = std::move(document.record);
     return 0;
 }
 

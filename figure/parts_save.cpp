@@ -8,14 +8,8 @@
 
 PartsFileRecord g_partsFileRecord;
 
-void NotePartsLine(int part, const char* key, int line)
+void TagPartsLines(PartsFileRecord& record)
 {
-    g_partsFileRecord.notes.push_back({line, part, key});
-}
-
-void TagPartsLines()
-{
-    PartsFileRecord& record = g_partsFileRecord;
     record.lines = UntaggedLines(record.text);
     // A texture line resets the offsets: the offset lines above it no longer give the
     // part its value, so a save must not take them for the value's line.
@@ -35,10 +29,10 @@ void TagPartsLines()
     record.notes.clear();
 }
 
-void NotePartsFileOffsets()
+void NotePartsFileOffsets(PartsFileRecord& record, const VectorPart* parts, int numParts)
 {
-    g_partsFileRecord.offsets.clear();
-    for (int i = 0; g_parts && i < g_numParts; ++i) g_partsFileRecord.offsets.push_back({g_parts[i].xoffset, g_parts[i].yoffset});
+    record.offsets.clear();
+    for (int i = 0; parts && i < numParts; ++i) record.offsets.push_back({parts[i].xoffset, parts[i].yoffset});
 }
 
 std::vector<OffsetValue> UnsavedOffsets()

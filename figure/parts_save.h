@@ -10,10 +10,12 @@
 #include "figure/data_save.h"
 #include "figure/save_engine.h"
 
+class VectorPart;
+
 // The kind of record that owns a part's lines (figure/save_engine.h); its id is the part's index.
 const int PART_RECORD = 1;
 
-// vecparts.dat as the game knows it: filled by LoadVectorParts, kept up to date by saves.
+// vecparts.dat as the game knows it: filled by its reader, kept up to date by saves.
 struct PartsFileRecord {
     std::string text;                // the bytes read (or written by the last save)
     std::vector<TaggedLine> lines;   // text's lines, each applied line tagged with its part
@@ -33,14 +35,12 @@ struct PartsFileRecord {
 };
 extern PartsFileRecord g_partsFileRecord;
 
-// Takes the offsets of g_parts as what the file gives (after a read, or a save that wrote
+// Takes the offsets of parts as what the file gives (after a read, or a save that wrote
 // them all).
-void NotePartsFileOffsets();
+void NotePartsFileOffsets(PartsFileRecord& record, const VectorPart* parts, int numParts);
 
-// The parts reader's part: called for each key line it applied with a value, then once
-// the file's text is in g_partsFileRecord.text, to tag its lines.
-void NotePartsLine(int part, const char* key, int line);
-void TagPartsLines();
+// Once record.text holds the file, tags its lines from the reader's notes.
+void TagPartsLines(PartsFileRecord& record);
 
 // One value to write: part index, which offset, and the value in memory.
 struct OffsetValue {

@@ -40,7 +40,6 @@ struct Font {
 };
 
 Font s_font;
-FontMetrics s_reading;
 
 long Bounded(const char* value, long most)
 {
@@ -52,12 +51,8 @@ long Bounded(const char* value, long most)
     return n;
 }
 
-FontMetrics* ReadingMetrics()
-{
-    return &s_reading;
-}
-
-const DataKey<FontMetrics> FONT_KEYS[] = {
+class FontReading;
+const DataKey<FontReading, FontMetrics> FONT_KEYS[] = {
     {"image", nullptr, [](FontMetrics& m, const char* v) { m.image = v; }},
     {"cellwidth", nullptr, [](FontMetrics& m, const char* v) { m.cellWidth = Bounded(v, MAX_CELL_PIXELS); }},
     {"cellheight", nullptr, [](FontMetrics& m, const char* v) { m.cellHeight = Bounded(v, MAX_CELL_PIXELS); }},
@@ -67,10 +62,14 @@ const DataKey<FontMetrics> FONT_KEYS[] = {
     {"charcount", nullptr, [](FontMetrics& m, const char* v) { m.charCount = Bounded(v, MAX_FONT_CHARS); }},
 };
 
-bool HandleFontKey(const char* key, const char* value)
-{
-    return ApplyDataKey(FONT_KEYS, key, value, ReadingMetrics, "no font");
-}
+class FontReading : public DataFileReading {
+public:
+    bool Key(int, const char* key, const char* value) override
+    {
+        return ApplyDataKey(FONT_KEYS, *this, key, value, &metrics, "no font");
+    }
+    FontMetrics metrics;
+};
 
 bool Refuse(const char* fileName, const char* why)
 {
@@ -92,9 +91,9 @@ bool LoadFont(const char* metricsFile)
     std::fclose(probe);
     if (!g_device) return Refuse(metricsFile, "no device");
 
-    s_reading = FontMetrics();
-    ReadDataFile(metricsFile, HandleFontKey, "Font file done");
-    const FontMetrics m = s_reading;
+    FontReading reading;
+    ReadDataFile(metricsFile, reading, "Font file done");
+    const FontMetrics m = reading.metrics;
     if (m.image.empty() || m.cellWidth <= 0 || m.cellHeight <= 0 || m.columns <= 0 || m.charCount <= 0 ||
         m.firstChar + m.charCount > MAX_FONT_CHARS)
         return Refuse(metricsFile, "incomplete metrics");

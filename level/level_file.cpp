@@ -253,9 +253,9 @@ public:
         else Problem(read_, line, std::string(key) + " has no value");
         return true;
     }
-    void NotUnderstood(int line, const char* key) override
+    void Read(int line, const char* key, const char*, bool understood) override
     {
-        Problem(read_, line, std::string("unknown key \"") + key + "\"");
+        if (!understood) Problem(read_, line, std::string("unknown key \"") + key + "\"");
     }
 
 private:

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "data_files_support.h"
 #include "figure/anim_file.h"
 #include "figure/data_reader.h"
@@ -181,8 +183,13 @@ TEST_F(AnimFile, LongListsLoadInLinearTimeAndEveryKeyLandsInItsRecord)
         }
     }
     text += "key=" + std::to_string(keys) + "\nkey_destangle=5\n";  // past the end: no record
-    Load(text);
-    EXPECT_EQ(AnimReaderLinksFollowed(), 0) << "no list is walked to find a key";
+    WriteWholeFile("vecanim.dat", text);
+    {
+        AnimReading reading;
+        ReadDataFile("vecanim.dat", reading, nullptr);
+        EXPECT_EQ(reading.LinksFollowed(), 0) << "no list is walked to find a key";
+    }
+    LoadVectorAnim();
     for (int list = 0; list < 2; ++list) {
         const AnimKey* key = g_frames[0].keys[list];
         for (int i = 0; key; ++i, key = key->next) ASSERT_EQ(key->destAngle, static_cast<float>(i % 360)) << i;
@@ -190,9 +197,10 @@ TEST_F(AnimFile, LongListsLoadInLinearTimeAndEveryKeyLandsInItsRecord)
 
     // Keys already in memory when a load begins are counted once, not per line.
     WriteWholeFile("vecanim.dat", "frame=0\nkey_part=1\nkey=3999\nkey_destangle=7\nkey=3998\nkey_destangle=8\n");
-    LoadVectorAnim();
-    EXPECT_EQ(AnimReaderLinksFollowed(), 2 * keys);
-    EXPECT_EQ(g_frames[0].keys[1][3999].destAngle, 7.0f);
+    AnimReading over(std::exchange(g_frames, nullptr), std::exchange(g_numFrames, 0));
+    ReadDataFile("vecanim.dat", over, nullptr);
+    EXPECT_EQ(over.LinksFollowed(), 2 * keys);
+    EXPECT_EQ(over.Frame(0)->keys[1][3999].destAngle, 7.0f);
 }
 
 TEST_F(AnimFile, InsertedAndDeletedKeysKeepIdsLinksAndTheRunningKeys)

@@ -28,12 +28,27 @@ bool RecordingHandler(const char* key, const char* value)
     return k == "numparts" || k == "part" || k == "texture" || k == "name";
 }
 
+// Reads through a plain function, noting each key line's number and whether it was understood.
+struct FunctionReading : DataFileReading {
+    explicit FunctionReading(bool (*function)(const char*, const char*)) : handler(function) {}
+    bool Key(int, const char* key, const char* value) override { return handler(key, value); }
+    void Read(int line, const char*, const char*, bool understood) override { lines.push_back({line, understood}); }
+    bool (*handler)(const char*, const char*);
+    std::vector<std::pair<int, bool>> lines;
+};
+
+int ReadWith(const char* fileName, bool (*handler)(const char*, const char*), const char* doneLine)
+{
+    FunctionReading reading(handler);
+    return ReadDataFile(fileName, reading, doneLine);
+}
+
 std::vector<Seen> Read(const std::string& content)
 {
     g_seen.clear();
     WriteWholeFile("test.dat", content);
     ResetLog();
-    ReadDataFile("test.dat", RecordingHandler, "Test done");
+    ReadWith("test.dat", RecordingHandler, "Test done");
     return g_seen;
 }
 
@@ -119,7 +134,7 @@ TEST_F(DataReader, MissingFileIsCreatedEmptyAndOnlyTheDoneLineLogged)
 {
     g_seen.clear();
     ResetLog();
-    EXPECT_EQ(ReadDataFile("absent.dat", RecordingHandler, "Absent done"), 0);
+    EXPECT_EQ(ReadWith("absent.dat", RecordingHandler, "Absent done"), 0);
     EXPECT_TRUE(g_seen.empty());
     struct stat info;
     ASSERT_EQ(stat("absent.dat", &info), 0);
@@ -133,8 +148,8 @@ TEST_F(DataReader, UnopenableFileEndsTheReadAtOnce)
     // A directory of that name can be neither read as lines nor created.
     ASSERT_EQ(mkdir("dir.dat", 0700), 0);
     g_seen.clear();
-    EXPECT_EQ(ReadDataFile("dir.dat", RecordingHandler, "Dir done"), 0);
-    EXPECT_EQ(ReadDataFile("no/such/dir.dat", RecordingHandler, "Deep done"), 0);
+    EXPECT_EQ(ReadWith("dir.dat", RecordingHandler, "Dir done"), 0);
+    EXPECT_EQ(ReadWith("no/such/dir.dat", RecordingHandler, "Deep done"), 0);
     EXPECT_TRUE(g_seen.empty());
     EXPECT_TRUE(LogHas("Dir done"));
     EXPECT_TRUE(LogHas("Deep done"));
@@ -172,7 +187,7 @@ TEST_F(DataReader, NumbersThatAreNotFiniteDecimalsAreRefusedAndNamed)
     WriteWholeFile("n.dat", "r=nan\nr=-INF\nr=0x1p3\nr=1e39\nr=x\nr= -2.5e1cm\nr=.5\n"
                             "i=0x10\ni=nan\ni=-7px\n");
     ResetLog();
-    ReadDataFile("n.dat", NumberHandler, nullptr);
+    ReadWith("n.dat", NumberHandler, nullptr);
     const std::vector<double> expected = {0, 0, 0, 0, 0, -25, 0.5, 0, 0, -7};
     EXPECT_EQ(g_numbers, expected);
     const std::vector<std::string> lines = {
@@ -197,19 +212,11 @@ TEST(DataParsers, ListsSkipEmptyItemsAndStopAtTheLimit)
     EXPECT_EQ(items[0], 0);
 }
 
-namespace {
-std::vector<std::pair<int, bool>> g_observed;
-void Observer(int line, const char*, const char*, bool recognised)
+TEST_F(DataReader, TheReadingIsToldTheFileLineOfEveryKeyLine)
 {
-    g_observed.push_back({line, recognised});
-}
-}  // namespace
-
-TEST_F(DataReader, ObserverSeesTheFileLineOfEveryKeyLine)
-{
-    SetDataLineObserver(Observer);
-    Read("part=1\n\n// c\nx\r\n" + std::string(1000, 'k') + "\r\npart=2");
-    SetDataLineObserver(nullptr);
+    WriteWholeFile("test.dat", "part=1\n\n// c\nx\r\n" + std::string(1000, 'k') + "\r\npart=2");
+    FunctionReading reading(RecordingHandler);
+    ReadDataFile("test.dat", reading, nullptr);
     std::vector<std::pair<int, bool>> expected = {{1, true}, {4, false}, {5, false}, {5, false}, {6, true}};
-    EXPECT_EQ(g_observed, expected);
+    EXPECT_EQ(reading.lines, expected);
 }
