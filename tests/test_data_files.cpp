@@ -5,6 +5,7 @@
 #include <d3d8.h>
 #include <stand_in.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -83,4 +84,16 @@ TEST_F(DataFiles, ABrokenSetIsReadApartWithEveryProblemFromOneCall)
     EXPECT_EQ(broken.records.parts[2].primaryVertexBuffer, nullptr);
     EXPECT_EQ(broken.records.man->numparts, 0);
     EXPECT_EQ(broken.records.partsFile.text, ReadWholeFile(PARTS_DATA_FILE));
+}
+
+TEST_F(DataFiles, AHitBoxBelongsToTheFigureWhateverSlotTheLinesAbove)
+{
+    const std::string figure = SmallFigureFile();
+    const int lines = static_cast<int>(std::count(figure.begin(), figure.end(), '\n'));
+    WriteWholeFile(FIGURE_DATA_FILE, figure + "part=12\nhitbox=0,1,2,3,4\nlayer=1\n");
+    DataSet set = LoadDataFiles();
+    const std::vector<std::string> expected = {"vecman.dat:" + std::to_string(lines + 3) +
+                                               ": layer for slot 12, which does not exist"};
+    EXPECT_EQ(Texts(set.problems), expected);
+    EXPECT_EQ(set.records.man->hitBoxes[0].centerX, 1.0f);
 }
