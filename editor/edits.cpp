@@ -137,6 +137,7 @@ void PutLevel(const Level& level)
     if (g_level) {
         copy->fileText = g_level->fileText;
         copy->pieceLines = g_level->pieceLines;
+        copy->asRead = g_level->asRead;
         copy->savedForm = g_level->savedForm;
     }
     DeleteLevel(g_level);

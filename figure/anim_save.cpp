@@ -410,23 +410,23 @@ std::vector<KeyField> EndsDiffering(const AnimKey& disk, const AnimKey& memory)
     return fields;
 }
 
-std::vector<ListId> UnsavedLists()
+std::vector<ListId> UnsavedLists(const AnimFileRecord& file)
 {
     std::vector<ListId> lists;
-    for (const auto& entry : g_animFileRecord.lists)
+    for (const auto& entry : file.lists)
         if (KeyIds(entry.first.first, entry.first.second) != entry.second) lists.push_back(entry.first);
     return lists;
 }
 
-std::vector<KeyValue> UnsavedKeyValues()
+std::vector<KeyValue> UnsavedKeyValues(const AnimFileRecord& file)
 {
-    auto inFile = [](int key) {
-        for (const auto& entry : g_animFileRecord.lists)
+    auto inFile = [&file](int key) {
+        for (const auto& entry : file.lists)
             if (std::find(entry.second.begin(), entry.second.end(), key) != entry.second.end()) return true;
         return false;
     };
     std::vector<KeyValue> values, ends;
-    for (const auto& [id, disk] : g_animFileRecord.keys) {
+    for (const auto& [id, disk] : file.keys) {
         const AnimKey* key = KeyById(id);
         if (!key || !inFile(id)) continue;
         if (key->destAngle != disk.destAngle) values.push_back({id, KeyField::DEST, KeyFieldText(*key, KeyField::DEST)});
@@ -468,8 +468,27 @@ SaveResult SaveAnimEdits(const std::vector<ListId>& lists, const std::vector<Key
 {
     // Worked on a copy: the record changes only once the file has.
     AnimFileRecord record = g_animFileRecord;
-    AnimSave save = ReadForSave(record);
     count = AnimSaveCount();
+    if (record.asRead && UnsavedLists(*record.asRead).empty() && UnsavedKeyValues(*record.asRead).empty()) {
+        const std::shared_ptr<const AnimFileRecord> asRead = record.asRead;
+        const SaveResult result =
+            record.text == asRead->text ? SaveResult::SAVED : WriteSavedText(ANIM_DATA_FILE, record.text, asRead->text, why);
+        if (result != SaveResult::SAVED) return result;
+        // What the file loses and regains, key by key, as a save in its own spelling counts it.
+        auto keysOf = [](const AnimFileRecord& file, const ListId& id) {
+            const auto list = file.lists.find(id);
+            return list == file.lists.end() ? std::vector<int>() : list->second;
+        };
+        for (const ListId& id : lists) {
+            const std::vector<int> had = keysOf(record, id), has = keysOf(*asRead, id);
+            for (int key : had) count.removed += std::find(has.begin(), has.end(), key) == has.end();
+            for (int key : has) count.added += std::find(had.begin(), had.end(), key) == had.end();
+        }
+        g_animFileRecord = *asRead;
+        g_animFileRecord.asRead = asRead;
+        return SaveResult::SAVED;
+    }
+    AnimSave save = ReadForSave(record);
     // The reader's note of a line read in pieces is only its last piece's: a value there may
     // not be where the notes say, and a line added for it could come before one that sets it.
     if (const int cut = FirstLineReadInPieces(record.text)) {
@@ -495,6 +514,7 @@ SaveResult SaveAnimEdits(const std::vector<ListId>& lists, const std::vector<Key
     record.text = text;
     record.lines = notes;
     for (const ListId& id : lists) record.lists[id] = KeyIds(id.first, id.second);
+    if (!record.asRead) record.asRead = std::make_shared<const AnimFileRecord>(g_animFileRecord);
     g_animFileRecord = record;
     return SaveResult::SAVED;
 }

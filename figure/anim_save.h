@@ -8,6 +8,7 @@
 // numkeys. Lines whose meaning such an edit could change make the save refuse instead.
 #pragma once
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -60,6 +61,10 @@ struct AnimFileRecord {
     // Each key of the file as the file gives it, by id: what memory is held against to know
     // what a save has to write.
     std::map<int, AnimKey> keys;
+    // The record as it was read, once a save has written over it: a save that finds the
+    // document back to what the file gave (every change undone) writes the file as read,
+    // byte for byte.
+    std::shared_ptr<const AnimFileRecord> asRead;
 };
 extern AnimFileRecord g_animFileRecord;
 
@@ -88,8 +93,8 @@ std::vector<KeyField> EndsDiffering(const AnimKey& disk, const AnimKey& memory);
 // What memory holds and the animation file does not: the lists whose keys are not the
 // file's, and every angle and end of a key the file holds that differs from it (a key new
 // to the file is written whole with its list, not value by value).
-std::vector<ListId> UnsavedLists();
-std::vector<KeyValue> UnsavedKeyValues();
+std::vector<ListId> UnsavedLists(const AnimFileRecord& file = g_animFileRecord);
+std::vector<KeyValue> UnsavedKeyValues(const AnimFileRecord& file = g_animFileRecord);
 
 // What a save did to the lists.
 struct AnimSaveCount {

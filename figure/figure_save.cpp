@@ -1,5 +1,6 @@
 #include "figure/figure_save.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "figure/data_file_names.h"
@@ -36,6 +37,13 @@ bool SameBox(const HitBox& a, const HitBox& b)
 {
     return std::lround(a.centerX) == std::lround(b.centerX) && std::lround(a.centerY) == std::lround(b.centerY) &&
            std::lround(a.halfWidth) == std::lround(b.halfWidth) && std::lround(a.halfHeight) == std::lround(b.halfHeight);
+}
+
+// Whether the file would give the same figure: boxes as the file spells them, in whole units.
+bool SameSetup(const FigureSetup& a, const FigureSetup& b)
+{
+    return a.slots == b.slots && a.hitBoxes.size() == b.hitBoxes.size() &&
+           std::equal(a.hitBoxes.begin(), a.hitBoxes.end(), b.hitBoxes.begin(), SameBox);
 }
 
 TaggedLine NewLine(const std::string& text, LineOwner owner, const std::string& key)
@@ -82,6 +90,15 @@ FigureFileRecord FigureRecordOf(const char* fileName, const std::vector<FigureFi
 SaveResult SaveFigureSetup(const FigureSetup& setup, std::string& why)
 {
     const FigureFileRecord& record = g_figureFileRecord;
+    if (record.asRead && SameSetup(setup, record.asRead->setup)) {
+        const std::shared_ptr<const FigureFileRecord> asRead = record.asRead;
+        const SaveResult result =
+            record.text == asRead->text ? SaveResult::SAVED : WriteSavedText(FIGURE_DATA_FILE, record.text, asRead->text, why);
+        if (result != SaveResult::SAVED) return result;
+        g_figureFileRecord = *asRead;
+        g_figureFileRecord.asRead = asRead;
+        return SaveResult::SAVED;
+    }
     // Which slot a piece of such a line addresses is not known line by line.
     if (const int cut = FirstLineReadInPieces(record.text)) {
         why = LineInPiecesWhy(FIGURE_DATA_FILE, cut);
@@ -146,6 +163,7 @@ SaveResult SaveFigureSetup(const FigureSetup& setup, std::string& why)
     if (text == record.text) return SaveResult::SAVED;
     const SaveResult saved = WriteSavedText(FIGURE_DATA_FILE, record.text, text, why);
     if (saved != SaveResult::SAVED) return saved;
+    if (!g_figureFileRecord.asRead) g_figureFileRecord.asRead = std::make_shared<const FigureFileRecord>(g_figureFileRecord);
     g_figureFileRecord.text = text;
     g_figureFileRecord.lines = std::move(result);
     g_figureFileRecord.setup = setup;

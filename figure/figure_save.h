@@ -7,6 +7,7 @@
 // them, numparts rewritten when the count changes; atomic, vecman.dat.bak kept, never
 // over a file changed on disk since it was read.
 #pragma once
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,9 @@ struct FigureFileRecord {
     std::string text;               // the bytes read (or written by the last save)
     std::vector<TaggedLine> lines;  // text's lines, tagged
     FigureSetup setup;              // what text gives
+    // The record as it was read, once a save has written over it: a save of the setup the
+    // file gave writes the file as read, byte for byte.
+    std::shared_ptr<const FigureFileRecord> asRead;
     struct Note {
         int line;
         LineOwner owner;

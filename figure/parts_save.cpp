@@ -35,10 +35,10 @@ void NotePartsFileOffsets(PartsFileRecord& record, const VectorPart* parts, int 
     for (int i = 0; parts && i < numParts; ++i) record.offsets.push_back({parts[i].xoffset, parts[i].yoffset});
 }
 
-std::vector<OffsetValue> UnsavedOffsets()
+std::vector<OffsetValue> UnsavedOffsets(const PartsFileRecord& record)
 {
     std::vector<OffsetValue> values;
-    const std::vector<PartsFileRecord::Offsets>& file = g_partsFileRecord.offsets;
+    const std::vector<PartsFileRecord::Offsets>& file = record.offsets;
     for (size_t i = 0; i < file.size() && i < static_cast<size_t>(g_numParts); ++i) {
         if (g_parts[i].xoffset != file[i].x) values.push_back({static_cast<int>(i), false, g_parts[i].xoffset});
         if (g_parts[i].yoffset != file[i].y) values.push_back({static_cast<int>(i), true, g_parts[i].yoffset});
@@ -60,6 +60,15 @@ SaveResult SavePartOffsets(const std::vector<OffsetValue>& values, std::string& 
         why = LineInPiecesWhy(PARTS_DATA_FILE, cut);
         return SaveResult::REFUSED;
     }
+    if (record.asRead && UnsavedOffsets(*record.asRead).empty()) {
+        const std::shared_ptr<const PartsFileRecord> asRead = record.asRead;
+        const SaveResult result =
+            record.text == asRead->text ? SaveResult::SAVED : WriteSavedText(PARTS_DATA_FILE, record.text, asRead->text, why);
+        if (result != SaveResult::SAVED) return result;
+        g_partsFileRecord = *asRead;
+        g_partsFileRecord.asRead = asRead;
+        return SaveResult::SAVED;
+    }
     LineEdits edits;
     for (const OffsetValue& v : values) {
         if (v.part < 0) continue;
@@ -76,6 +85,7 @@ SaveResult SavePartOffsets(const std::vector<OffsetValue>& values, std::string& 
     const std::string text = JoinLines(lines);
     const SaveResult result = WriteSavedText(PARTS_DATA_FILE, record.text, text, why);
     if (result != SaveResult::SAVED) return result;
+    if (!g_partsFileRecord.asRead) g_partsFileRecord.asRead = std::make_shared<const PartsFileRecord>(g_partsFileRecord);
     g_partsFileRecord.text = text;
     g_partsFileRecord.lines = std::move(lines);
     return SaveResult::SAVED;

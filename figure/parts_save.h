@@ -4,6 +4,7 @@
 // order, unknown keys, untouched numbers and line ends stay byte for byte. The write is atomic, the previous file stays
 // as vecparts.dat.bak, and a file changed on disk since it was read is never overwritten.
 #pragma once
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,10 @@ struct PartsFileRecord {
         float x, y;
     };
     std::vector<Offsets> offsets;
+    // The record as it was read, once a save has written over it: a save that finds the
+    // document back to what the file gave (every change undone) writes the file as read,
+    // byte for byte, rather than in the save's own spelling.
+    std::shared_ptr<const PartsFileRecord> asRead;
 };
 extern PartsFileRecord g_partsFileRecord;
 
@@ -49,8 +54,8 @@ struct OffsetValue {
     float value;
 };
 
-// The offsets memory holds and the file does not.
-std::vector<OffsetValue> UnsavedOffsets();
+// The offsets memory holds and the file does not (or the record given, as read).
+std::vector<OffsetValue> UnsavedOffsets(const PartsFileRecord& file = g_partsFileRecord);
 
 // Writes values into vecparts.dat of the working directory. On failure, why names the
 // cause; the file on disk is then as it was.

@@ -1,6 +1,7 @@
 // The level: a grid of screen-sized cells holding placed part images.
 #pragma once
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,13 @@ struct Level {
         ManPart read;  // the piece as that line gives it: a piece still so keeps the line's bytes
     };
     std::map<int, PieceOrigin> pieceLines;  // by ManPart::id
+    // The file as it was read, once a save has written over it: a save that finds the level
+    // back to what the file gave (every change undone) writes the file as read, byte for byte.
+    struct AsRead {
+        std::string text;
+        std::map<int, PieceOrigin> pieceLines;
+    };
+    std::shared_ptr<const AsRead> asRead;
     // The level as its file holds it as far as the editor's history knows (LevelText): taken
     // when the history first changes the level (pieces pushed in play count as the file's,
     // they are play, not edits) and by each save; empty while the history has not touched it.

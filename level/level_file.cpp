@@ -429,17 +429,18 @@ Level* CopyLevel(const Level& from)
     }
     level->fileText = from.fileText;
     level->pieceLines = from.pieceLines;
+    level->asRead = from.asRead;
     level->savedForm = from.savedForm;
     return level;
 }
 
-bool LevelSaveText(const Level& level, const std::string& known, std::string& text,
-                   std::map<int, Level::PieceOrigin>& newLines, int& cutLine)
+bool LevelSaveText(const Level& level, const std::string& known, const std::map<int, Level::PieceOrigin>& knownLines,
+                   std::string& text, std::map<int, Level::PieceOrigin>& newLines, int& cutLine)
 {
     // The file's lines, each piece's line tagged with it.
     std::vector<TaggedLine> lines = UntaggedLines(known);
     const int count = static_cast<int>(lines.size());
-    for (const auto& [id, origin] : level.pieceLines) {
+    for (const auto& [id, origin] : knownLines) {
         if (origin.line < 1 || origin.line > count || KeyOf(lines[origin.line - 1].text) != "piece") continue;
         lines[origin.line - 1].owner = {PIECE_RECORD, id};
         lines[origin.line - 1].key = "piece";
@@ -462,8 +463,8 @@ bool LevelSaveText(const Level& level, const std::string& known, std::string& te
         for (int i = 0; i < cell->count && i < MAX_CELL_PIECES; ++i) {
             const ManPart* piece = cell->pieces[i];
             if (!piece) continue;
-            auto origin = level.pieceLines.find(piece->id);
-            const int line = origin == level.pieceLines.end() ? 0 : origin->second.line;
+            auto origin = knownLines.find(piece->id);
+            const int line = origin == knownLines.end() ? 0 : origin->second.line;
             const bool known = line >= 1 && line <= count && lines[line - 1].owner.kind == PIECE_RECORD;
             // A piece keeps its line while the file's order still is the cell's drawing
             // order; from the first that cannot, the rest are written anew after the cell.
@@ -485,7 +486,7 @@ bool LevelSaveText(const Level& level, const std::string& known, std::string& te
 
     // The lines of pieces that moved or went, with the comments and blanks right above them.
     std::map<int, std::vector<TaggedLine>> notes;  // a moving piece's line -> those lines
-    for (const auto& [id, origin] : level.pieceLines) {
+    for (const auto& [id, origin] : knownLines) {
         const int line = origin.line;
         if (line < 1 || line > count || lines[line - 1].owner.kind != PIECE_RECORD) continue;
         if (kept[line]) {
@@ -597,7 +598,7 @@ std::string LevelText(const Level& level)
     std::string text;
     std::map<int, Level::PieceOrigin> lines;
     int cut = 0;
-    LevelSaveText(level, "", text, lines, cut);
+    LevelSaveText(level, "", {}, text, lines, cut);
     return text;
 }
 
@@ -606,7 +607,10 @@ SaveResult SaveLevel(Level& level, const char* fileName, std::string& why)
     std::string text;
     std::map<int, Level::PieceOrigin> lines;
     int cut = 0;
-    if (!LevelSaveText(level, level.fileText, text, lines, cut)) {
+    if (level.asRead && LevelSaveText(level, level.asRead->text, level.asRead->pieceLines, text, lines, cut) &&
+        text == level.asRead->text) {
+        // Saving over the file as read would change nothing in it: it is written back as read.
+    } else if (!LevelSaveText(level, level.fileText, level.pieceLines, text, lines, cut)) {
         why = LineInPiecesWhy(fileName, cut);
         return SaveResult::REFUSED;
     }
@@ -615,6 +619,7 @@ SaveResult SaveLevel(Level& level, const char* fileName, std::string& why)
     if (level.fileText.empty() && !std::filesystem::exists(fileName, error)) std::ofstream(fileName, std::ios::binary);
     const SaveResult result = WriteSavedText(fileName, level.fileText, text, why);
     if (result == SaveResult::SAVED) {
+        if (!level.asRead) level.asRead = std::make_shared<const Level::AsRead>(Level::AsRead{level.fileText, level.pieceLines});
         level.fileText = text;
         level.pieceLines = lines;
     }

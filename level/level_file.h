@@ -50,8 +50,9 @@ int NewPieceId();
 // unknown lines, lines the reader refused, the line ends and the last line's lack of one.
 // newLines tells where each piece now stands. False, with cutLine set, where the change
 // would touch a line the reader reads in pieces (over MAX_DATA_LINE - 1 characters).
-bool LevelSaveText(const Level& level, const std::string& known, std::string& text,
-                   std::map<int, Level::PieceOrigin>& newLines, int& cutLine);
+// knownLines says where known holds each piece (level.pieceLines for level.fileText).
+bool LevelSaveText(const Level& level, const std::string& known, const std::map<int, Level::PieceOrigin>& knownLines,
+                   std::string& text, std::map<int, Level::PieceOrigin>& newLines, int& cutLine);
 
 // The whole level in file form, as a save into an empty file writes it: cells in slot order,
 // each cell's pieces in drawing order, a shared cell as same=. Two levels are the same

@@ -164,6 +164,12 @@ TEST_F(FigureFile, ASavedSetupChangesOnlyTheLinesOfWhatChangedAndReadsBack)
     ASSERT_EQ(SaveFigureSetup(setup, why), SaveResult::SAVED) << why;
     EXPECT_EQ(ReadWholeFile("vecman.dat"), "// the figure\r\nnumparts=1\r\n// hips\r\npart=0\r\nvecpartnum=0\r\nshade=1\r\n"
                                            "layer=5\r\nhitbox=1,20,-43,36,40\r\nhitbox=0,4,41,25,46");
+    const std::string shortened = ReadWholeFile("vecman.dat");
     WriteWholeFile("vecman.dat", "numparts=0\n");
     EXPECT_EQ(SaveFigureSetup(SetupOf(*g_vectorMan), why), SaveResult::CHANGED_ON_DISK);
+
+    // Back to the setup the file gave, the file is as it was read, comments and all.
+    WriteWholeFile("vecman.dat", shortened);
+    ASSERT_EQ(SaveFigureSetup(SetupOf(*g_vectorMan), why), SaveResult::SAVED) << why;
+    EXPECT_EQ(ReadWholeFile("vecman.dat"), saved);
 }

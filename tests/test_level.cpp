@@ -226,9 +226,10 @@ TEST_F(LevelFile, ASaveRewritesOnlyWhatChangedAndKeepsEveryLineItDoesNotOwn)
     std::string text;
     std::map<int, Level::PieceOrigin> lines;
     int cut = 0;
-    ASSERT_TRUE(LevelSaveText(*level, level->fileText, text, lines, cut));
+    ASSERT_TRUE(LevelSaveText(*level, level->fileText, level->pieceLines, text, lines, cut));
     EXPECT_EQ(text, file);
 
+    Level* original = CopyLevel(*level);
     // A flag set in place, the crate moved to the next cell with its comment, and a new cell.
     LevelCell* start = level->CellAt(0, 1);
     start->pieces[0]->solid = 1;
@@ -262,10 +263,19 @@ TEST_F(LevelFile, ASaveRewritesOnlyWhatChangedAndKeepsEveryLineItDoesNotOwn)
     EXPECT_EQ(LevelText(*back), LevelText(*level));
     DeleteLevel(back);
 
+    // Every change undone (the level as read, over the file as saved): the file as read again.
+    original->fileText = level->fileText;
+    original->pieceLines = level->pieceLines;
+    original->asRead = level->asRead;
+    ASSERT_EQ(SaveLevel(*original, "veclevel.dat", why), SaveResult::SAVED) << why;
+    EXPECT_EQ(ReadWholeFile("veclevel.dat"), file);
+    DeleteLevel(original);
+    WriteWholeFile("veclevel.dat", saved);
+
     // The next save starts from the saved lines: the crate's comment goes when it does.
     next->count = 1;
     delete crate;
-    ASSERT_TRUE(LevelSaveText(*level, level->fileText, text, lines, cut));
+    ASSERT_TRUE(LevelSaveText(*level, level->fileText, level->pieceLines, text, lines, cut));
     EXPECT_EQ(text.find("the crate"), std::string::npos);
     EXPECT_NE(text.find("piece=9,5,5,3\r\r\ncell=5,0\r\n"), std::string::npos) << text;
     DeleteLevel(level);

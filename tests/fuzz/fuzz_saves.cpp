@@ -6,7 +6,9 @@
 //     and every file byte for byte as it was;
 //   - redoing it and saving writes files that read back as the edited documents, with
 //     nothing left unsaved;
-//   - every line the edits had no reason to touch is still there, in its order.
+//   - every line the edits had no reason to touch is still there, in its order;
+//   - undoing the whole sequence after that save and saving again gives back every file
+//     byte for byte.
 // Any breach aborts, which libFuzzer reports with the input.
 #include <d3d8.h>
 #include <stand_in.h>
@@ -353,6 +355,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             Fail("the saved files do not read back as the edited documents");
     }
     for (size_t i = 0; i < s_original.size(); ++i) ExpectKept(s_original[i], FileText(SAVED_FILES[i]), removed);
+
+    // Undone past the save and saved again, the files are byte for byte as they were.
+    while (UndoEdit()) {
+    }
+    if (!(InUse() == original)) Fail("undoing everything after a save does not give back the documents as read");
+    if (g_editsUnsaved && !SaveEdits()) Fail("the save of the undone documents was refused");
+    ExpectOriginals();
 
     // The records in use go with the history that points into them, so only real leaks show.
     ForgetEdits();
