@@ -17,7 +17,8 @@ DataRecords TakeGlobalRecords()
                        std::exchange(g_vectorMan, nullptr),    std::exchange(g_frames, nullptr),
                        std::exchange(g_numFrames, 0),          std::exchange(g_partsFileRecord, PartsFileRecord()),
                        std::exchange(g_animFileRecord, AnimFileRecord()),
-                       std::exchange(g_figureFileRecord, FigureFileRecord())};
+                       std::exchange(g_figureFileRecord, FigureFileRecord()),
+                       std::exchange(g_figureSetup, FigureSetup())};
 }
 
 void PutGlobalRecords(DataRecords&& records)
@@ -30,6 +31,7 @@ void PutGlobalRecords(DataRecords&& records)
     g_partsFileRecord = std::move(records.partsFile);
     g_animFileRecord = std::move(records.animFile);
     g_figureFileRecord = std::move(records.figureFile);
+    g_figureSetup = std::move(records.figureSetup);
     records = DataRecords();
 }
 
@@ -71,7 +73,8 @@ DataSet::~DataSet()
 
 bool DocumentsUnsaved()
 {
-    return !UnsavedOffsets().empty() || !UnsavedLists().empty() || !UnsavedKeyValues().empty() ||
+    return !UnsavedOffsets().empty() || PartShapesUnsaved() || FigureSetupUnsaved() || !UnsavedLists().empty() ||
+           !UnsavedKeyValues().empty() ||
            (g_level && LevelUnsaved(*g_level));
 }
 
@@ -90,6 +93,7 @@ DataSet LoadDataFiles()
     records.numParts = read.parts.numParts;
     records.partsFile = std::move(read.parts.record);
     records.man = BuildFigure(read.figure.setup);
+    records.figureSetup = read.figure.setup;
     records.figureFile = std::move(read.figure);
     records.frames = read.anim.frames;
     records.numFrames = read.anim.numFrames;

@@ -30,6 +30,7 @@ struct DataRecords {
     PartsFileRecord partsFile;
     AnimFileRecord animFile;
     FigureFileRecord figureFile;
+    FigureSetup figureSetup;  // g_figureSetup
     Level* level = nullptr;  // g_level
 };
 

@@ -133,9 +133,44 @@ VectorMan* BuildFigure(const FigureSetup& setup)
     return built;
 }
 
+void ApplySetup(VectorMan& man, const FigureSetup& setup)
+{
+    const int count = static_cast<int>(setup.slots.size());
+    if (count != man.numparts) {
+        ManPart* slots = count > 0 ? new ManPart[count]() : nullptr;
+        for (int i = 0; i < count; ++i) {
+            // A slot the figure had keeps how it plays; a new one starts shown, at rest.
+            if (man.parts && i < man.numparts) slots[i] = man.parts[i];
+            else slots[i].visible = 1;
+        }
+        delete[] man.parts;
+        man.parts = slots;
+        man.numparts = count;
+        // A slot that went takes its running key with it.
+        for (int i = count; i < MAX_FRAME_KEYS; ++i) man.currentKeys[i] = nullptr;
+    }
+    for (int i = 0; i < count; ++i) {
+        ManPart& slot = man.parts[i];
+        const SlotSetup& said = setup.slots[i];
+        slot.vecpartnum = said.vecpartnum;
+        slot.layer = said.layer;
+        slot.rootpart = said.rootpart;
+        slot.rootpoint = said.rootpoint;
+    }
+    if (static_cast<int>(setup.hitBoxes.size()) != man.numHitBoxes) {
+        delete[] man.hitBoxes;
+        man.numHitBoxes = static_cast<int>(setup.hitBoxes.size());
+        man.hitBoxes = new HitBox[setup.hitBoxes.size()];
+    }
+    std::copy(setup.hitBoxes.begin(), setup.hitBoxes.end(), man.hitBoxes);
+    if (man.hitBoxesMirrored)
+        for (int i = 0; i < man.numHitBoxes; ++i) man.hitBoxes[i].centerX = -man.hitBoxes[i].centerX;
+}
+
 int InitVectorMan()
 {
     g_figureFileRecord = ReadFigureFile(FIGURE_DATA_FILE);
+    g_figureSetup = g_figureFileRecord.setup;
     g_vectorMan = BuildFigure(g_figureFileRecord.setup);
     WriteLog(FIGURE_BUILT_LINE);
     return 0;

@@ -37,5 +37,9 @@ FigureFileRecord ReadFigureFile(const char* fileName);
 // A new player figure the setup describes, standing at the start (FreeFigure frees it).
 VectorMan* BuildFigure(const FigureSetup& setup);
 
+// Gives a figure in play the setup: slots added (shown, at rest) or taken away at the end,
+// each slot's image, layer and joint, and the boxes; what a slot does as it plays stays.
+void ApplySetup(VectorMan& man, const FigureSetup& setup);
+
 // Reads vecman.dat into g_figureFileRecord and builds g_vectorMan from it.
 int InitVectorMan();

@@ -6,6 +6,7 @@
 #include "figure/data_file_names.h"
 
 FigureFileRecord g_figureFileRecord;
+FigureSetup g_figureSetup;
 
 namespace {
 
@@ -39,12 +40,6 @@ bool SameBox(const HitBox& a, const HitBox& b)
            std::lround(a.halfWidth) == std::lround(b.halfWidth) && std::lround(a.halfHeight) == std::lround(b.halfHeight);
 }
 
-// Whether the file would give the same figure: boxes as the file spells them, in whole units.
-bool SameSetup(const FigureSetup& a, const FigureSetup& b)
-{
-    return a.slots == b.slots && a.hitBoxes.size() == b.hitBoxes.size() &&
-           std::equal(a.hitBoxes.begin(), a.hitBoxes.end(), b.hitBoxes.begin(), SameBox);
-}
 
 TaggedLine NewLine(const std::string& text, LineOwner owner, const std::string& key)
 {
@@ -61,6 +56,17 @@ std::vector<int> LinesOf(const std::vector<TaggedLine>& lines, LineOwner owner)
 
 }  // namespace
 
+bool SameSetup(const FigureSetup& a, const FigureSetup& b)
+{
+    return a.slots == b.slots && a.hitBoxes.size() == b.hitBoxes.size() &&
+           std::equal(a.hitBoxes.begin(), a.hitBoxes.end(), b.hitBoxes.begin(), SameBox);
+}
+
+bool FigureSetupUnsaved()
+{
+    return !SameSetup(g_figureSetup, g_figureFileRecord.setup);
+}
+
 FigureSetup SetupOf(const VectorMan& man)
 {
     FigureSetup setup;
@@ -68,7 +74,11 @@ FigureSetup SetupOf(const VectorMan& man)
         const ManPart& slot = man.parts[i];
         setup.slots.push_back({slot.vecpartnum, slot.layer, slot.rootpart, slot.rootpoint});
     }
-    for (int i = 0; man.hitBoxes && i < man.numHitBoxes; ++i) setup.hitBoxes.push_back(man.hitBoxes[i]);
+    for (int i = 0; man.hitBoxes && i < man.numHitBoxes; ++i) {
+        HitBox box = man.hitBoxes[i];
+        if (man.hitBoxesMirrored) box.centerX = -box.centerX;
+        setup.hitBoxes.push_back(box);
+    }
     return setup;
 }
 

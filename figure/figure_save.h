@@ -51,14 +51,22 @@ struct FigureFileRecord {
     };
 };
 extern FigureFileRecord g_figureFileRecord;
+// The figure's setup as the editor holds it: what the file gave, with the edits made since.
+// The figure in play shows it (ApplySetup) but is not it: a key changes a slot's image as
+// the figure plays.
+extern FigureSetup g_figureSetup;
 
 // The figure reader's part: once it has read fileName, the record of it, from the slot or
 // box each key line it applied with a value addressed and the setup the file gives.
 FigureFileRecord FigureRecordOf(const char* fileName, const std::vector<FigureFileRecord::Note>& notes,
                                 const FigureSetup& setup);
 
-// The setup of a figure as its file gives it.
+// The setup of a figure as its file gives it (boxes as they stand facing right).
 FigureSetup SetupOf(const VectorMan& man);
+// Whether the file would give the same figure: boxes as the file spells them, in whole units.
+bool SameSetup(const FigureSetup& a, const FigureSetup& b);
+// Whether g_figureSetup differs from what vecman.dat gives.
+bool FigureSetupUnsaved();
 
 // Writes setup into vecman.dat of the working directory. On failure why names the cause
 // and the file is as it was.

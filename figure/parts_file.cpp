@@ -97,7 +97,8 @@ bool PartsReading::Key(int line, const char* key, const char* value)
 {
     const bool recognised = ApplyDataKey(PARTS_KEYS, *this, key, value, Current(), "no such part");
     // Where each part's lines are, so a save can change its offsets in place.
-    if (recognised && value && std::strcmp(key, "numparts") != 0) record_.notes.push_back({line, current_, key});
+    if (recognised && value)
+        record_.notes.push_back({line, std::strcmp(key, "numparts") == 0 ? COUNT_NOTE : current_, key});
     return recognised;
 }
 

@@ -141,6 +141,9 @@ struct VectorMan {
     KeyPlayback playback[MAX_FRAME_KEYS];  // per slot, how far into its current key
     int numHitBoxes;
     HitBox* hitBoxes;
+    // The boxes stand mirrored (facing left) against the file's: the facing mirrors them,
+    // and the editor saves them as the file gives them.
+    unsigned char hitBoxesMirrored;
 
     // Defined by the animation layer (animation/step.cpp, animation/pose.cpp); they stay
     // members because the frame and the renderer call them on the figure.

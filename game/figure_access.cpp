@@ -11,6 +11,7 @@ void MirrorHitBoxes(VectorMan& man)
 {
     if (!man.hitBoxes) return;
     for (int j = 0; j < man.numHitBoxes; ++j) man.hitBoxes[j].centerX = -man.hitBoxes[j].centerX;
+    man.hitBoxesMirrored = !man.hitBoxesMirrored;
 }
 
 void ImageSize(int index, unsigned int* width, unsigned int* height)
