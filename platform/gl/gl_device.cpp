@@ -1,12 +1,15 @@
 // Direct3D 8 on OpenGL 3.3 core: the shaders (gl_shaders) reproduce the fixed-function
-// state the game uses, gl_render_state puts the rest of that state into OpenGL. Drawing
-// goes to a framebuffer object of exactly the back-buffer size and Present copies it to the
-// window, unless the window is exactly that size and no script runs: then drawing goes
-// straight into the window, as copying a whole picture every frame is most of a software
-// rasteriser's frame. A window nobody can see gets no copy, and a scripted run with no
-// display never puts the context on its window at all. Objects and state bookkeeping are
-// the shared device core's (core/), so a stale pointer handed back is refused, never
-// followed.
+// state the game uses, gl_render_state puts the rest of that state into OpenGL. A frame is
+// recorded (gl_frame) and drawn whole at Present, or earlier where a read-back or a texture
+// change needs it drawn: consecutive draws of one state go in one call, a frame whose depth
+// test can fail nowhere goes without the depth buffer, and a frame that is the picture
+// already on show is not drawn again. Drawing goes to a framebuffer object of exactly the
+// back-buffer size and Present copies it to the window, unless the window is exactly that
+// size and no script runs: then drawing goes straight into the window, as copying a whole
+// picture every frame is most of a software rasteriser's frame. A window nobody can see
+// gets no copy, and a scripted run with no display never puts the context on its window
+// at all. Objects and state bookkeeping are the shared device core's (core/), so a stale
+// pointer handed back is refused, never followed.
 #include "gl/gl_device.h"
 #include "pixel_format.h"
 
@@ -14,11 +17,15 @@
 #include <stand_in.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstddef>
 #include <cstring>
+#include <memory>
 
 #include "core/device_core.h"
 #include "gl/frame_pacer.h"
 #include "gl/gl_context.h"
+#include "gl/gl_frame.h"
 #include "gl/gl_objects.h"
 #include "gl/gl_readback.h"
 #include "gl/gl_render_state.h"
@@ -34,6 +41,45 @@ GlDevice* g_presentingDevice = nullptr;
 
 // Long enough for any frame; a driver that never signals must not hang the game.
 constexpr GLuint64 kFrameWaitNs = 1000000000;
+
+// The shader's vertex inputs (gl_shaders), fed from the recording's one vertex layout.
+enum VertexAttribute : GLuint { POSITION, COLOUR, UV, MATRIX_ROW0 };
+constexpr GLuint kMatrixRows = 4;
+
+// The byte layout of a vertex as the game hands it (the flexible vertex format's
+// position, diffuse colour, specular colour and one texture-coordinate pair); where a part
+// is absent its offset is that of the next.
+struct SourceLayout {
+    bool pretransformed;
+    size_t colour, uv, size;  // offsets, and the bytes one vertex's inputs span
+};
+
+// The bits of a vertex format that say how its position is given.
+constexpr DWORD kFvfPositionBits = 0x00e;
+
+bool LayoutOf(DWORD fvf, SourceLayout& layout)
+{
+    const DWORD position = fvf & kFvfPositionBits;
+    if (position != D3DFVF_XYZRHW && position != D3DFVF_XYZ) return false;
+    layout.pretransformed = position == D3DFVF_XYZRHW;
+    size_t offset = layout.pretransformed ? 4 * sizeof(float) : 3 * sizeof(float);
+    layout.colour = offset;
+    if (fvf & D3DFVF_DIFFUSE) offset += sizeof(D3DCOLOR);
+    if (fvf & D3DFVF_SPECULAR) offset += sizeof(D3DCOLOR);
+    layout.uv = offset;
+    if (fvf & D3DFVF_TEX1) offset += 2 * sizeof(float);
+    layout.size = offset;
+    return true;
+}
+
+// What of a recording's depth to draw: as recorded, none (its tests cannot fail), or only
+// depth (catching up on a frame drawn without it).
+enum class DepthPlay { AS_RECORDED, NONE, ONLY };
+
+bool TrianglePrimitive(DWORD mode)
+{
+    return mode == GL_TRIANGLES || mode == GL_TRIANGLE_STRIP || mode == GL_TRIANGLE_FAN;
+}
 
 // ---- device ----
 
@@ -66,7 +112,10 @@ public:
 
         glGenVertexArrays(1, &vao_);
         glBindVertexArray(vao_);
-        glGenBuffers(1, &userBuffer_);
+        glGenBuffers(1, &streamBuffer_);
+        glGenBuffers(1, &indexBuffer_);
+        SetUpStream();
+        if (window_) SDL_AddEventWatch(WindowEventWatch, this);
 
         // One colour buffer: a screenshot is asked for after Present and before the next
         // frame's drawing, when the presented picture is still there to read, so keeping a
@@ -90,6 +139,7 @@ public:
             glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
         }
         ChooseTarget();
+        StartRecording();
         g_presentingDevice = this;
     }
 
@@ -112,16 +162,32 @@ public:
     HRESULT Present(CONST RECT*, CONST RECT*, HWND, CONST RGNDATA*) override
     {
         if (!Alive()) return D3DERR_INVALIDCALL;
+        // The picture on show, recorded again from a cleared buffer, is left as it is.
+        const bool unchanged = shownFrame_ && wholeFrame_ && (!direct_ || windowShows_) &&
+                               recording_->SelfContained() && recording_->SamePicture(*shownFrame_);
+        if (unchanged) DropRecording();
+        else DrawRecorded();
+        wholeFrame_ = true;
         // A frame drawn straight into the window is gone once swapped.
         presentedKept_ = !direct_;
         if (direct_) {
-            SwapAndPace(window_);
-            ChooseTarget();
+            if (unchanged) {
+                Pace();
+            } else {
+                SwapAndPace(window_);
+                windowShows_ = GlWindowSeen(window_);
+            }
+            FrameEnds();
             return S_OK;
         }
         int windowWidth = 0, windowHeight = 0;
         if (contextOnWindow_) SDL_GL_GetDrawableSize(window_, &windowWidth, &windowHeight);
         const bool copy = windowWidth > 0 && windowHeight > 0 && GlWindowSeen(window_);
+        if (unchanged && (!copy || windowShows_)) {
+            Pace();
+            FrameEnds();
+            return S_OK;
+        }
         if (copy) {
             // The back buffer scaled to the window with its aspect kept, bars black.
             const double scale = std::min(double(windowWidth) / width_, double(windowHeight) / height_);
@@ -143,8 +209,9 @@ public:
         // minimised game must go on waiting for the display rather than spin.
         if (windowWidth > 0 && windowHeight > 0) SwapAndPace(window_);
         else if (window_) SwapAndPace(nullptr);
+        windowShows_ = copy;
         glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
-        ChooseTarget();
+        FrameEnds();
         return S_OK;
     }
     HRESULT GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE, IDirect3DSurface8** surface) override
@@ -178,21 +245,7 @@ public:
     {
         if (!Alive()) return D3DERR_INVALIDCALL;
         DrawingBegins();
-        ApplyViewport();
-        glEnable(GL_SCISSOR_TEST);
-        GLbitfield mask = 0;
-        if (flags & D3DCLEAR_TARGET) {
-            glClearColor(((color >> 16) & 0xff) / 255.0f, ((color >> 8) & 0xff) / 255.0f, (color & 0xff) / 255.0f,
-                         (color >> 24) / 255.0f);
-            mask |= GL_COLOR_BUFFER_BIT;
-        }
-        if (flags & D3DCLEAR_ZBUFFER) {
-            glDepthMask(GL_TRUE);
-            GlClearDepth(z);
-            mask |= GL_DEPTH_BUFFER_BIT;
-        }
-        if (mask) glClear(mask);
-        glDisable(GL_SCISSOR_TEST);
+        recording_->AddClear(flags, color, z, Viewport());
         return S_OK;
     }
     HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT count) override
@@ -203,22 +256,21 @@ public:
         if (!buffer || !buffer->Alive() || stride == 0) return D3DERR_INVALIDCALL;
         const UINT vertices = PrimitiveVertexCount(type, count);
         // Summed in 64 bits: a start near the top of the range must not wrap back inside the buffer.
+        const uint64_t start = uint64_t(startVertex) * stride;
         if ((uint64_t(startVertex) + vertices) * stride > buffer->Size()) return D3DERR_INVALIDCALL;
-        glBindBuffer(GL_ARRAY_BUFFER, buffer->Name());
-        return Draw(type, startVertex, vertices, stride);
+        return Record(type, buffer->Contents().data() + start, size_t(buffer->Size() - start), vertices, stride);
     }
     HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT count, CONST void* data, UINT stride) override
     {
         if (!Alive() || !data || stride == 0) return D3DERR_INVALIDCALL;
         const UINT vertices = PrimitiveVertexCount(type, count);
-        glBindBuffer(GL_ARRAY_BUFFER, userBuffer_);
-        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(size_t(vertices) * stride), data, GL_STREAM_DRAW);
-        return Draw(type, 0, vertices, stride);
+        return Record(type, static_cast<const BYTE*>(data), size_t(vertices) * stride, vertices, stride);
     }
     // One rectangle of the live back buffer, top row first, rows pitch words apart.
     bool ReadRect(const RECT& rect, UINT pitch, uint32_t* argb)
     {
         if (!Alive()) return false;
+        DrawRecorded();
         if (direct_) {
             GlReadWindowArgb(rect, height_, pitch, argb);
         } else {
@@ -243,8 +295,32 @@ public:
         return true;
     }
 
+    // A texture a recording samples is about to change or go: the frame recorded so far is
+    // drawn, and depth owed by frames drawn without it is drawn too, while it is as they saw it.
+    void TextureChanging()
+    {
+        DrawRecorded();
+        DrawOwedDepth();
+    }
+
 private:
     bool TakesTexture(IDirect3DBaseTexture8* texture) const override { return LiveObject<GlTexture>(texture); }
+
+    // Whatever uncovers, resizes or shows the window may have taken the picture off it.
+    static int WindowEventWatch(void* device, SDL_Event* event)
+    {
+        if (event->type != SDL_WINDOWEVENT) return 0;
+        switch (event->window.event) {
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_RESIZED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+        case SDL_WINDOWEVENT_RESTORED: static_cast<GlDevice*>(device)->windowShows_ = false; break;
+        default: break;
+        }
+        return 0;
+    }
     bool TakesVertexBuffer(IDirect3DVertexBuffer8* buffer) const override
     {
         return LiveObject<GlVertexBuffer>(buffer);
@@ -311,6 +387,16 @@ private:
         if (!PlatformScripted()) pacer_.AfterPresent(swapStart);
     }
 
+    // The wait a present owes the display when nothing new is handed to it.
+    void Pace()
+    {
+        if (kBrowser) {
+            BrowserYieldFrame(PlatformScripted());
+            return;
+        }
+        if (!PlatformScripted()) pacer_.AfterPresent(pacer_.Now());
+    }
+
     // Between frames, where the next one is drawn: the runner and screenshots keep the
     // framebuffer, whose pixels match the other platform's exactly.
     void ChooseTarget()
@@ -326,11 +412,21 @@ private:
         GlSetClipOrigin(direct);
         glBindFramebuffer(GL_FRAMEBUFFER, direct ? 0 : fbo_);
         appliedViewport_.Width = ~DWORD(0);
+        // The other target holds neither the picture on show nor the depth known of this one.
+        shownFrame_.reset();
+        windowShows_ = false;
+        ForgetOwedDepth();
+        depthKnown_ = {};
     }
 
-    void ApplyViewport()
+    void FrameEnds()
     {
-        const D3DVIEWPORT8& viewport = Viewport();
+        ChooseTarget();
+        StartRecording();
+    }
+
+    void ApplyViewport(const D3DVIEWPORT8& viewport)
+    {
         if (std::memcmp(&appliedViewport_, &viewport, sizeof viewport) == 0) return;
         appliedViewport_ = viewport;
         // The viewport and the framebuffer both count rows from the top; the window
@@ -350,96 +446,301 @@ private:
         if (!direct_) presentedKept_ = false;
     }
 
-    // The drawing framebuffer stays bound between calls: rebinding it, even to itself,
-    // makes software drivers resolve every pending tile, which dominates frame time.
-    void ApplyState(bool pretransformed)
+    // The stream's one vertex layout, bound to the vertex array once.
+    void SetUpStream()
     {
+        glBindBuffer(GL_ARRAY_BUFFER, streamBuffer_);
+        const GLsizei stride = sizeof(GlFrameVertex);
+        glEnableVertexAttribArray(POSITION);
+        glVertexAttribPointer(POSITION, 4, GL_FLOAT, GL_FALSE, stride,
+                              reinterpret_cast<const void*>(offsetof(GlFrameVertex, position)));
+        glEnableVertexAttribArray(COLOUR);
+        // Desktop OpenGL takes the bytes blue first as they lie; the ES shader swaps them.
+        glVertexAttribPointer(COLOUR, kGles ? 4 : GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride,
+                              reinterpret_cast<const void*>(offsetof(GlFrameVertex, colour)));
+        glEnableVertexAttribArray(UV);
+        glVertexAttribPointer(UV, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(offsetof(GlFrameVertex, uv)));
+        for (GLuint row = 0; row < kMatrixRows; ++row) {
+            glEnableVertexAttribArray(MATRIX_ROW0 + row);
+            glVertexAttribPointer(MATRIX_ROW0 + row, 4, GL_FLOAT, GL_FALSE, stride,
+                                  reinterpret_cast<const void*>(offsetof(GlFrameVertex, matrix) + row * 4 * sizeof(float)));
+        }
+    }
+
+    // The draw as the state of this moment would have drawn it, into the recording.
+    HRESULT Record(D3DPRIMITIVETYPE type, const BYTE* data, size_t available, UINT vertices, UINT stride)
+    {
+        SourceLayout layout;
+        if (!LayoutOf(VertexShader(), layout)) return D3DERR_INVALIDCALL;
+        GLenum mode = GL_TRIANGLES;
+        if (!GlPrimitiveMode(type, mode)) return D3DERR_INVALIDCALL;
+        // Every input of the last vertex must lie inside what the caller handed over.
+        if (vertices > 0 && size_t(vertices - 1) * stride + layout.size > available) return D3DERR_INVALIDCALL;
         DrawingBegins();
-        ApplyViewport();
-        glBindVertexArray(vao_);
+        if (vertices == 0) return S_OK;
 
-        GlApplyRasterState({RenderState(D3DRS_ZENABLE), RenderState(D3DRS_ZFUNC), RenderState(D3DRS_ZWRITEENABLE),
-                            RenderState(D3DRS_ALPHABLENDENABLE), RenderState(D3DRS_SRCBLEND),
-                            RenderState(D3DRS_DESTBLEND), RenderState(D3DRS_CULLMODE), RenderState(D3DRS_FILLMODE)});
-
+        const DWORD fvf = VertexShader();
+        GlDrawState state = {};
+        state.raster = {RenderState(D3DRS_ZENABLE), RenderState(D3DRS_ZFUNC), RenderState(D3DRS_ZWRITEENABLE),
+                        RenderState(D3DRS_ALPHABLENDENABLE), RenderState(D3DRS_SRCBLEND), RenderState(D3DRS_DESTBLEND),
+                        RenderState(D3DRS_CULLMODE), RenderState(D3DRS_FILLMODE)};
         GlTexture* texture = dynamic_cast<GlTexture*>(BoundTexture(0));
-        const bool hasTexture = texture && texture->Alive();
+        if (texture && !texture->Alive()) texture = nullptr;
         FragmentKey key;
-        key.texture = hasTexture;
+        key.texture = texture != nullptr;
         key.colour = StageCode(StageState(0, D3DTSS_COLOROP), StageState(0, D3DTSS_COLORARG1), StageState(0, D3DTSS_COLORARG2));
         key.alpha = StageCode(StageState(0, D3DTSS_ALPHAOP), StageState(0, D3DTSS_ALPHAARG1), StageState(0, D3DTSS_ALPHAARG2));
         const DWORD func = RenderState(D3DRS_ALPHAFUNC);
         key.alphaTest = RenderState(D3DRS_ALPHATESTENABLE) && func >= D3DCMP_NEVER && func < D3DCMP_ALWAYS ? int(func) : 0;
-        const GlProgram& program = programs_.For(key);
-        glUseProgram(program.name);
+        state.program = static_cast<DWORD>(key.Packed());
+        state.alphaRef = RenderState(D3DRS_ALPHAREF) & 0xff;
+        if (texture) {
+            state.texture = texture->Name();
+            state.textureVersion[0] = static_cast<DWORD>(texture->Version());
+            state.textureVersion[1] = static_cast<DWORD>(texture->Version() >> 32);
+            state.sampling = {StageState(0, D3DTSS_MAGFILTER), StageState(0, D3DTSS_MINFILTER),
+                              StageState(0, D3DTSS_MIPFILTER), StageState(0, D3DTSS_ADDRESSU),
+                              StageState(0, D3DTSS_ADDRESSV)};
+        }
+        state.viewport = Viewport();
+        state.pretransformed = layout.pretransformed;
 
-        D3DMATRIX combined = Transform(D3DTS_WORLD);
-        GlMultiply(combined, Transform(D3DTS_VIEW));
-        GlMultiply(combined, Transform(D3DTS_PROJECTION));
-        // Row-vector matrices read column-major are the transposes GLSL wants.
-        glUniformMatrix4fv(program.matrix, 1, GL_FALSE, &combined.m[0][0]);
-        glUniform1i(program.pretransformed, pretransformed ? 1 : 0);
-        const D3DVIEWPORT8& viewport = Viewport();
-        glUniform4f(program.viewport, float(viewport.X), float(viewport.Y), float(std::max<DWORD>(1, viewport.Width)),
-                    float(std::max<DWORD>(1, viewport.Height)));
-        glUniform1i(program.alphaRef, static_cast<GLint>(RenderState(D3DRS_ALPHAREF) & 0xff));
+        GlFrameVertex vertex = {};
+        if (!layout.pretransformed) {
+            D3DMATRIX combined = Transform(D3DTS_WORLD);
+            GlMultiply(combined, Transform(D3DTS_VIEW));
+            GlMultiply(combined, Transform(D3DTS_PROJECTION));
+            std::memcpy(vertex.matrix, &combined.m[0][0], sizeof vertex.matrix);
+            vertex.position[3] = 1.0f;
+        }
+        // Absent inputs read as OpenGL's constant attributes did: white, and the origin.
+        std::memset(vertex.colour, 0xff, sizeof vertex.colour);
+        std::vector<GlFrameVertex>& stream = recording_->vertices;
+        stream.reserve(stream.size() + vertices);
+        for (UINT i = 0; i < vertices; ++i) {
+            const BYTE* source = data + size_t(i) * stride;
+            std::memcpy(vertex.position, source, layout.pretransformed ? 4 * sizeof(float) : 3 * sizeof(float));
+            if (fvf & D3DFVF_DIFFUSE) std::memcpy(vertex.colour, source + layout.colour, sizeof vertex.colour);
+            if (fvf & D3DFVF_TEX1) std::memcpy(vertex.uv, source + layout.uv, sizeof vertex.uv);
+            stream.push_back(vertex);
+        }
+        recording_->AddDraw(state, texture, mode, vertices);
+        return S_OK;
+    }
 
-        glActiveTexture(GL_TEXTURE0);
-        glBindTexture(GL_TEXTURE_2D, hasTexture ? texture->Name() : 0);
-        if (hasTexture) {
-            GlApplySampling({StageState(0, D3DTSS_MAGFILTER), StageState(0, D3DTSS_MINFILTER),
-                             StageState(0, D3DTSS_MIPFILTER), StageState(0, D3DTSS_ADDRESSU),
-                             StageState(0, D3DTSS_ADDRESSV)},
-                            texture->sampling);
+    // A fresh recording, starting from what is known of the depth buffer now.
+    void StartRecording()
+    {
+        // A recording still kept as the picture on show or for its depth is left to them.
+        if (!recording_ || recording_.use_count() > 1) recording_ = std::make_shared<GlFrameRecording>();
+        recording_->Begin(depthKnown_, width_, height_);
+    }
+
+    // The textures that recordings still held sample, marked; those of the others not.
+    void MarkHeldTextures(const GlFrameRecording& released)
+    {
+        for (GlTexture* texture : released.textures) texture->inRecording = false;
+        for (const auto& owed : depthOwed_)
+            for (GlTexture* texture : owed->textures) texture->inRecording = true;
+        if (recording_.get() != &released)
+            for (GlTexture* texture : recording_->textures) texture->inRecording = true;
+    }
+
+    void DropRecording()
+    {
+        MarkHeldTextures(*recording_);
+        StartRecording();
+    }
+
+    // Draws what has been recorded since the last drawing; a frame drawn whole from its
+    // first clear becomes the picture on show.
+    void DrawRecorded()
+    {
+        if (recording_->Empty()) return;
+        const std::shared_ptr<GlFrameRecording> frame = recording_;
+        const bool flat = frame->DepthFlat();
+        if (frame->UsesDepth() && !flat && frame->ReadsEarlierDepth()) DrawOwedDepth();
+        Play(*frame, flat ? DepthPlay::NONE : DepthPlay::AS_RECORDED);
+        if (frame->UsesDepth()) {
+            if (flat) {
+                if (!frame->ReadsEarlierDepth()) ForgetOwedDepth();
+                depthOwed_.push_back(frame);
+                depthKnown_ = frame->DepthAfter();
+            } else {
+                ForgetOwedDepth();
+                depthKnown_ = {};
+            }
+        }
+        if (wholeFrame_ && frame->SelfContained()) shownFrame_ = frame;
+        else shownFrame_.reset();
+        wholeFrame_ = false;
+        windowShows_ = false;
+        MarkHeldTextures(*frame);
+        StartRecording();
+    }
+
+    // The depth of the frames drawn without it, drawn now in their order.
+    void DrawOwedDepth()
+    {
+        if (depthOwed_.empty()) return;
+        for (const auto& owed : depthOwed_) Play(*owed, DepthPlay::ONLY);
+        ForgetOwedDepth();
+    }
+
+    void ForgetOwedDepth()
+    {
+        std::vector<std::shared_ptr<GlFrameRecording>> owed;
+        owed.swap(depthOwed_);
+        for (const auto& frame : owed) MarkHeldTextures(*frame);
+    }
+
+    // Consecutive triangles of one state become one indexed call; any other draw keeps its own.
+    struct Call {
+        size_t command;
+        bool indexed;
+        size_t firstIndex, indices;
+    };
+
+    void Play(const GlFrameRecording& frame, DepthPlay depth)
+    {
+        const std::vector<GlFrameCommand>& commands = frame.commands;
+        calls_.clear();
+        indices_.clear();
+        for (size_t i = 0; i < commands.size();) {
+            const GlFrameCommand& command = commands[i];
+            if (!Batchable(command)) {
+                calls_.push_back({i, false, 0, 0});
+                ++i;
+                continue;
+            }
+            const size_t firstIndex = indices_.size();
+            size_t next = i;
+            while (next < commands.size() && Batchable(commands[next]) &&
+                   std::memcmp(&commands[next].state, &command.state, sizeof command.state) == 0)
+                AppendTriangles(commands[next++]);
+            calls_.push_back({i, true, firstIndex, indices_.size() - firstIndex});
+            i = next;
+        }
+
+        glBindVertexArray(vao_);
+        glBindBuffer(GL_ARRAY_BUFFER, streamBuffer_);
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(frame.vertices.size() * sizeof(GlFrameVertex)),
+                     frame.vertices.data(), GL_STREAM_DRAW);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
+        if (!indices_.empty())
+            glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices_.size() * sizeof(GLuint)),
+                         indices_.data(), GL_STREAM_DRAW);
+        if (depth == DepthPlay::ONLY) glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+        bool rasterKnown = false;
+        GlRasterState applied = {};
+        for (const Call& call : calls_) {
+            const GlFrameCommand& command = commands[call.command];
+            if (command.kind == GlFrameCommand::CLEAR) {
+                // The clear's depth mask is raster state the next draw must set again.
+                if (PlayClear(command, depth)) rasterKnown = false;
+                continue;
+            }
+            GlRasterState raster = command.state.raster;
+            if (depth == DepthPlay::NONE) raster.zEnable = raster.zWriteEnable = 0;
+            if (!rasterKnown || std::memcmp(&raster, &applied, sizeof raster) != 0) {
+                GlApplyRasterState(raster);
+                applied = raster;
+                rasterKnown = true;
+            }
+            ApplyDrawState(command.state, frame.commandTextures[call.command]);
+            if (call.indexed) {
+                glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(call.indices), GL_UNSIGNED_INT,
+                               reinterpret_cast<const void*>(call.firstIndex * sizeof(GLuint)));
+                continue;
+            }
+            GLenum mode = command.mode;
+            const DWORD fill = command.state.raster.fillMode;
+            if (kGles && TrianglePrimitive(mode) && fill == D3DFILL_WIREFRAME) {
+                edges_.Draw(mode, command.first, command.count);
+                glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
+                continue;
+            }
+            if (kGles && TrianglePrimitive(mode) && fill == D3DFILL_POINT) mode = GL_POINTS;
+            glDrawArrays(mode, static_cast<GLint>(command.first), static_cast<GLsizei>(command.count));
+        }
+        if (depth == DepthPlay::ONLY) glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    }
+
+    // Filled triangles only: lines and points, and polygons drawn as outlines, keep the
+    // primitive they were asked as.
+    static bool Batchable(const GlFrameCommand& command)
+    {
+        return command.kind == GlFrameCommand::DRAW && TrianglePrimitive(command.mode) &&
+               command.state.raster.fillMode == D3DFILL_SOLID;
+    }
+
+    // The triangles of a list, strip or fan, each with its vertices in the order the
+    // primitive itself hands them to the rasteriser, so each is rasterised and
+    // interpolated as before.
+    void AppendTriangles(const GlFrameCommand& command)
+    {
+        const GLuint first = command.first;
+        if (command.mode == GL_TRIANGLES) {
+            for (GLuint i = 0; i < command.count - command.count % 3; ++i) indices_.push_back(first + i);
+            return;
+        }
+        for (GLuint t = 0; t + 3 <= command.count; ++t) {
+            if (command.mode == GL_TRIANGLE_FAN) {
+                indices_.insert(indices_.end(), {first, first + t + 1, first + t + 2});
+            } else {
+                // Every other triangle of a strip is turned round to keep its facing.
+                const GLuint odd = t % 2;
+                indices_.insert(indices_.end(), {first + t + odd, first + t + 1 - odd, first + t + 2});
+            }
         }
     }
 
-    HRESULT Draw(D3DPRIMITIVETYPE type, UINT first, UINT vertices, UINT stride)
+    // Returns whether it touched the depth mask.
+    bool PlayClear(const GlFrameCommand& command, DepthPlay depth)
     {
-        const DWORD fvf = VertexShader();
-        const bool pretransformed = (fvf & 0x00e) == D3DFVF_XYZRHW;
-        if (!pretransformed && (fvf & 0x00e) != D3DFVF_XYZ) return D3DERR_INVALIDCALL;
-        ApplyState(pretransformed);
-        // Attribute layout follows the vertex format (the buffer stays bound as GL_ARRAY_BUFFER).
-        size_t offset = 0;
-        glEnableVertexAttribArray(0);
-        glVertexAttribPointer(0, pretransformed ? 4 : 3, GL_FLOAT, GL_FALSE, static_cast<GLsizei>(stride),
-                              reinterpret_cast<const void*>(offset));
-        offset += pretransformed ? 16 : 12;
-        if (fvf & D3DFVF_DIFFUSE) {
-            glEnableVertexAttribArray(1);
-            // Desktop OpenGL takes the bytes blue first as they lie; the ES shader swaps them.
-            glVertexAttribPointer(1, kGles ? 4 : GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, static_cast<GLsizei>(stride),
-                                  reinterpret_cast<const void*>(offset));
-            offset += 4;
-        } else {
-            glDisableVertexAttribArray(1);
-            glVertexAttrib4f(1, 1, 1, 1, 1);
+        ApplyViewport(command.state.viewport);
+        GLbitfield mask = 0;
+        const D3DCOLOR color = command.colour;
+        if ((command.clearFlags & D3DCLEAR_TARGET) && depth != DepthPlay::ONLY) {
+            glClearColor(((color >> 16) & 0xff) / 255.0f, ((color >> 8) & 0xff) / 255.0f, (color & 0xff) / 255.0f,
+                         (color >> 24) / 255.0f);
+            mask |= GL_COLOR_BUFFER_BIT;
         }
-        if (fvf & D3DFVF_SPECULAR) offset += 4;
-        if (fvf & D3DFVF_TEX1) {
-            glEnableVertexAttribArray(2);
-            glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, static_cast<GLsizei>(stride),
-                                  reinterpret_cast<const void*>(offset));
-        } else {
-            glDisableVertexAttribArray(2);
-            glVertexAttrib2f(2, 0, 0);
+        if ((command.clearFlags & D3DCLEAR_ZBUFFER) && depth != DepthPlay::NONE) {
+            glDepthMask(GL_TRUE);
+            GlClearDepth(command.clearZ);
+            mask |= GL_DEPTH_BUFFER_BIT;
         }
-        GLenum mode = GL_TRIANGLES;
-        if (!GlPrimitiveMode(type, mode)) return D3DERR_INVALIDCALL;
-        const DWORD fill = RenderState(D3DRS_FILLMODE);
-        const bool triangles = mode == GL_TRIANGLES || mode == GL_TRIANGLE_STRIP || mode == GL_TRIANGLE_FAN;
-        if (kGles && triangles && fill == D3DFILL_WIREFRAME) {
-            edges_.Draw(mode, first, vertices);
-            return S_OK;
-        }
-        if (kGles && triangles && fill == D3DFILL_POINT) mode = GL_POINTS;
-        glDrawArrays(mode, static_cast<GLint>(first), static_cast<GLsizei>(vertices));
-        return S_OK;
+        if (!mask) return false;
+        glEnable(GL_SCISSOR_TEST);
+        glClear(mask);
+        glDisable(GL_SCISSOR_TEST);
+        return (mask & GL_DEPTH_BUFFER_BIT) != 0;
+    }
+
+    void ApplyDrawState(const GlDrawState& state, GlTexture* texture)
+    {
+        ApplyViewport(state.viewport);
+        const GlProgram& program = programs_.For(FragmentKey::Unpacked(static_cast<int>(state.program)));
+        glUseProgram(program.name);
+        glUniform1i(program.pretransformed, state.pretransformed ? 1 : 0);
+        const D3DVIEWPORT8& viewport = state.viewport;
+        glUniform4f(program.viewport, float(viewport.X), float(viewport.Y), float(std::max<DWORD>(1, viewport.Width)),
+                    float(std::max<DWORD>(1, viewport.Height)));
+        glUniform1i(program.alphaRef, static_cast<GLint>(state.alphaRef));
+        glActiveTexture(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_2D, texture ? texture->Name() : 0);
+        if (texture) GlApplySampling(state.sampling, texture->sampling);
     }
 
     void OnFinalRelease() override
     {
+        if (window_) SDL_DelEventWatch(WindowEventWatch, this);
+        // Textures may outlive the device: none stays marked as a recording's.
+        ForgetOwedDepth();
+        MarkHeldTextures(*recording_);
+        recording_.reset();
+        shownFrame_.reset();
         // The textures and buffers let go while the context is still current.
         ReleaseBindings();
         // The context outlives the device; the next one expects the usual origin.
@@ -447,7 +748,8 @@ private:
         glDeleteFramebuffers(1, &fbo_);
         const GLuint renderbuffers[2] = {colour_, depth_};
         glDeleteRenderbuffers(2, renderbuffers);
-        glDeleteBuffers(1, &userBuffer_);
+        const GLuint buffers[2] = {streamBuffer_, indexBuffer_};
+        glDeleteBuffers(2, buffers);
         edges_.Release();
         glDeleteVertexArrays(1, &vao_);
         if (frameFence_) glDeleteSync(frameFence_);
@@ -462,7 +764,19 @@ private:
     unsigned maxWidth_, maxHeight_;
     UINT width_ = 1, height_ = 1;
     GlProgramCache programs_;
-    GLuint vao_ = 0, userBuffer_ = 0;
+    GLuint vao_ = 0, streamBuffer_ = 0, indexBuffer_ = 0;
+    std::shared_ptr<GlFrameRecording> recording_;  // since the last drawing
+    bool wholeFrame_ = true;                       // and since the last Present
+    // The last frame drawn whole from a cleared buffer, while the target still holds it.
+    std::shared_ptr<GlFrameRecording> shownFrame_;
+    // The window shows the last picture presented: nothing uncovered or resized it since.
+    std::atomic<bool> windowShows_{false};
+    // Frames drawn without their depth since the depth buffer last held what it should,
+    // the first of them starting from a clear of all of it; and what it should hold.
+    std::vector<std::shared_ptr<GlFrameRecording>> depthOwed_;
+    GlFrameRecording::DepthKnowledge depthKnown_;
+    std::vector<Call> calls_;
+    std::vector<GLuint> indices_;
     GlEdgeDrawer edges_;
     GLuint fbo_ = 0, colour_ = 0, depth_ = 0;
     GLenum depthFormat_ = GL_DEPTH_COMPONENT24;
@@ -504,6 +818,12 @@ bool GlBackBufferSize(IDirect3DDevice8* device, UINT& width, UINT& height)
     width = gl->Width();
     height = gl->Height();
     return true;
+}
+
+void GlTextureChanging(IDirect3DDevice8* device, const GlTexture* texture)
+{
+    if (!texture->inRecording) return;
+    if (GlDevice* gl = LiveObject<GlDevice>(device)) gl->TextureChanging();
 }
 
 bool GlReadBackBuffer(IDirect3DDevice8* device, const RECT& rect, UINT pitch, uint32_t* argb)

@@ -43,6 +43,8 @@ void ToRgba8(D3DFORMAT format, const BYTE* source, size_t pixels, std::vector<BY
     }
 }
 
+uint64_t g_lastTextureVersion = 0;
+
 }  // namespace
 
 // ---- textures ----
@@ -115,6 +117,8 @@ HRESULT GlTexture::UnlockRect(UINT level)
 
 void GlTexture::Upload(UINT level)
 {
+    GlTextureChanging(device_, this);
+    version_ = ++g_lastTextureVersion;
     const GlFormat f = FormatFor(format_);
     const Level& l = levels_[level];
     glActiveTexture(GL_TEXTURE0);
@@ -134,6 +138,7 @@ void GlTexture::Upload(UINT level)
 
 void GlTexture::OnFinalRelease()
 {
+    GlTextureChanging(device_, this);
     glDeleteTextures(1, &name_);
     name_ = 0;
     levels_.clear();
@@ -203,26 +208,4 @@ HRESULT GlSurface::UnlockRect()
     if (!locked_) return D3DERR_INVALIDCALL;
     locked_ = false;
     return S_OK;
-}
-
-// ---- vertex buffers ----
-
-GlVertexBuffer::GlVertexBuffer(IDirect3DDevice8* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool)
-    : VertexBufferCore(device, length, usage, fvf, pool)
-{
-    glGenBuffers(1, &name_);
-    glBindBuffer(GL_ARRAY_BUFFER, name_);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(length), Bytes().data(), GL_DYNAMIC_DRAW);
-}
-
-void GlVertexBuffer::OnUnlocked()
-{
-    glBindBuffer(GL_ARRAY_BUFFER, name_);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(Bytes().size()), Bytes().data());
-}
-
-void GlVertexBuffer::OnFinalRelease()
-{
-    glDeleteBuffers(1, &name_);
-    name_ = 0;
 }

@@ -1,6 +1,7 @@
 // The OpenGL back-end's resources: textures (each level kept in memory and uploaded on
 // unlock), their surfaces, the device's back-buffer surface (read back on lock, never
-// written) and vertex buffers (a GL buffer refreshed on unlock). Resources do not keep their device alive.
+// written) and vertex buffers (kept in memory only: the device copies what a draw reads
+// into its frame). Resources do not keep their device alive.
 #pragma once
 #include <d3d8.h>
 
@@ -17,6 +18,10 @@
 // the usual way to wait for a frame, must not cost a whole-picture copy.
 bool GlBackBufferSize(IDirect3DDevice8* device, UINT& width, UINT& height);
 bool GlReadBackBuffer(IDirect3DDevice8* device, const RECT& rect, UINT pitch, uint32_t* argb);
+class GlTexture;
+// Told before a texture's pixels change in OpenGL or its name is deleted: a frame the
+// device has recorded but not drawn yet must be drawn with the texture as it was.
+void GlTextureChanging(IDirect3DDevice8* device, const GlTexture* texture);
 
 class GlTexture final : public CountedObject<IDirect3DTexture8> {
 public:
@@ -31,8 +36,14 @@ public:
     HRESULT UnlockRect(UINT level) override;
 
     GLuint Name() const { return name_; }
+    // Unique among all textures of the process and renewed by every upload, so two frames
+    // naming the same version sampled the same pixels.
+    uint64_t Version() const { return version_; }
     // Sampler settings last given to GL; changing them costs a texture revalidation.
     GLint sampling[4] = {-1, -1, -1, -1};
+    // A recording the device has not finished with samples it: the frame not drawn yet, or
+    // one drawn without its depth buffer whose depth may still have to be drawn.
+    bool inRecording = false;
 
 private:
     struct Level {
@@ -48,6 +59,7 @@ private:
     D3DPOOL pool_;
     std::vector<Level> levels_;
     GLuint name_ = 0;
+    uint64_t version_ = 0;
 };
 
 class GlSurface final : public CountedObject<IDirect3DSurface8> {
@@ -70,11 +82,6 @@ private:
 
 class GlVertexBuffer final : public VertexBufferCore {
 public:
-    GlVertexBuffer(IDirect3DDevice8* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool);
-    GLuint Name() const { return name_; }
-
-private:
-    void OnUnlocked() override;
-    void OnFinalRelease() override;
-    GLuint name_ = 0;
+    using VertexBufferCore::VertexBufferCore;
+    const std::vector<BYTE>& Contents() const { return Bytes(); }
 };

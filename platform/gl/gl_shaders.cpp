@@ -15,7 +15,11 @@ const char* kVertexShader = R"(
 layout(location = 0) in vec4 a_position;
 layout(location = 1) in vec4 a_colour;
 layout(location = 2) in vec2 a_uv;
-uniform mat4 u_matrix;
+// World, view and projection by vertex, so draws under different transforms share a call.
+layout(location = 3) in vec4 a_matrix0;
+layout(location = 4) in vec4 a_matrix1;
+layout(location = 5) in vec4 a_matrix2;
+layout(location = 6) in vec4 a_matrix3;
 uniform int u_pretransformed;
 uniform vec4 u_viewport;
 out vec4 v_colour;
@@ -27,7 +31,7 @@ void main() {
         float y = 1.0 - (a_position.y - u_viewport.y) / u_viewport.w * 2.0;
         gl_Position = vec4(x, y, a_position.z * 2.0 - 1.0, 1.0);
     } else {
-        vec4 p = u_matrix * vec4(a_position.xyz, 1.0);
+        vec4 p = mat4(a_matrix0, a_matrix1, a_matrix2, a_matrix3) * vec4(a_position.xyz, 1.0);
         p.z = p.z * 2.0 - p.w;  // depth 0..1 onto -1..1
         gl_Position = p;
     }
@@ -138,7 +142,6 @@ const GlProgram& GlProgramCache::For(const FragmentKey& key)
     program.name = CompileProgram(FragmentShader(key));
     glUseProgram(program.name);
     glUniform1i(glGetUniformLocation(program.name, "u_texture"), 0);
-    program.matrix = glGetUniformLocation(program.name, "u_matrix");
     program.pretransformed = glGetUniformLocation(program.name, "u_pretransformed");
     program.viewport = glGetUniformLocation(program.name, "u_viewport");
     program.alphaRef = glGetUniformLocation(program.name, "u_alphaRef");

@@ -15,6 +15,10 @@ struct FragmentKey {
     int colour, alpha;  // StageCode of the stage's result
     int alphaTest;      // comparison, 0 when the test is off or always passes
     int Packed() const { return (texture ? 1 : 0) | colour << 1 | alpha << 4 | alphaTest << 7; }
+    static FragmentKey Unpacked(int packed)
+    {
+        return {(packed & 1) != 0, (packed >> 1) & 7, (packed >> 4) & 7, packed >> 7};
+    }
 };
 
 // What a stage operation yields: 0 diffuse, 1 texture, 2..4 products of the two.
@@ -22,7 +26,7 @@ int StageCode(DWORD op, DWORD arg1, DWORD arg2);
 
 struct GlProgram {
     GLuint name = 0;
-    GLint matrix = -1, pretransformed = -1, viewport = -1, alphaRef = -1;
+    GLint pretransformed = -1, viewport = -1, alphaRef = -1;
 };
 
 // Programs by key, made on first use; they live as long as the cache (one device's).
