@@ -2,16 +2,19 @@
 # What standing still costs: the game in a 1024x768 window on a virtual display (Xvfb) with
 # software OpenGL, nothing pressed, for a number of seconds; prints the process's CPU time
 # (every thread of it) as a share of one core.
-# Usage: bash bench/idle_cpu.sh [build-dir] [seconds]   (default: build-bench, 8)
+# Usage: [NO_BUILD=1] bash bench/idle_cpu.sh [build-dir] [seconds]   (default: build-bench, 8)
+# NO_BUILD=1 measures the vantrel already in build-dir, for instance a copy of an older build.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/tools/install-deps.sh"
 build="$(realpath -m "${1:-$root/build-bench}")"
 seconds="${2:-8}"
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTREL_TESTS=OFF >/dev/null
+if [ -z "${NO_BUILD:-}" ]; then
+  if [ ! -f "$build/CMakeCache.txt" ]; then
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTREL_TESTS=OFF >/dev/null
+  fi
+  cmake --build "$build" -j 2 --target vantrel >/dev/null
 fi
-cmake --build "$build" -j 2 --target vantrel >/dev/null
 
 work="$(mktemp -d)"
 display_file="$(mktemp)"
@@ -37,4 +40,4 @@ before=$(ticks)
 sleep "$seconds"
 after=$(ticks)
 awk -v t=$((after - before)) -v hz="$hz" -v s="$seconds" \
-  'BEGIN { printf "standing still for %d s: %.0f%% of one core\n", s, 100 * t / hz / s }'
+  'BEGIN { printf "standing still for %d s: %.1f%% of one core\n", s, 100 * t / hz / s }'
