@@ -184,7 +184,8 @@ public:
         if (contextOnWindow_) SDL_GL_GetDrawableSize(window_, &windowWidth, &windowHeight);
         const bool copy = windowWidth > 0 && windowHeight > 0 && GlWindowSeen(window_);
         if (unchanged && (!copy || windowShows_)) {
-            Pace();
+            // Waiting as the swap would have waited: a device with no window never did.
+            if (window_) Pace();
             FrameEnds();
             return S_OK;
         }
