@@ -126,7 +126,8 @@ void PickInPass(const SceneView& scene, const VectorMan* man)
     g_editor.figurePick = -1;
     // Play drops the selection without a test; a tool that picks no slot keeps it.
     if (tool.picking == SlotPicking::DROP) g_selectedPart = -1;
-    if (man && man->parts && tool.picking != SlotPicking::DROP && tool.picking != SlotPicking::NONE) {
+    if (man && man->parts && tool.picking != SlotPicking::DROP && tool.picking != SlotPicking::NONE &&
+        tool.picking != SlotPicking::OWN) {
         const std::vector<int> drawList = DrawOrder(*man, man->numparts);
         const std::vector<D3DXMATRIX> worlds = SlotWorldMatrices(*man, FigureMatrix(*man));
         const int picked = PickSlot(scene, *man, drawList, worlds);
@@ -143,7 +144,7 @@ SlotMarks MarkSlot(int entry, int slot, int picked)
     const Tool& tool = CurrentTool();
     SlotMarks marks = {false, false};
     if (entry == picked) marks.outline = true;
-    if (tool.picking == SlotPicking::HELD && slot == g_selectedPart) {
+    if ((tool.picking == SlotPicking::HELD || tool.picking == SlotPicking::OWN) && slot == g_selectedPart) {
         marks.outline = true;
         marks.cross = tool.crossOnSelection;
     }

@@ -42,6 +42,25 @@ struct PoseToolState {
     float playedSeconds = 0.0f;
 };
 
+// Figure mode: the press the next step resolves, the drag in progress and what it found.
+struct FigureToolState {
+    enum class Drag { NONE, IMAGE, JOINT, BOX_MIDDLE, BOX_CORNER };
+    // What a key asked that needs the cursor in the scene: done in the next step.
+    enum class Action { NONE, ADD_JOINT, REMOVE_JOINT, INSERT_SLOT };
+    int pressDue = -1;  // the mouse button pressed since the last step, -1 none
+    Action actionDue = Action::NONE;
+    Drag drag = Drag::NONE;
+    int image = -1;                  // the image whose offsets or joints the drag moves
+    int joint = -1;                  // the joint it moves
+    int box = -1;                    // the hit box it moves or sizes
+    float grabX = 0.0f, grabY = 0.0f;  // cursor minus what is dragged, in its own frame
+    float fromX = 0.0f, fromY = 0.0f;  // the offsets as the drag found them
+    std::vector<PartPoint> jointsBefore;
+    std::vector<HitBox> boxesBefore;
+    // Which slots were shown on entering the mode: all are shown while it lasts.
+    std::vector<unsigned char> shownBefore;
+};
+
 // The timeline strip as last drawn, so a click meets what the player sees.
 struct TimelineLayout {
     std::vector<TimelineMark> marks;
@@ -59,6 +78,7 @@ struct EditorState {
     int figurePick = -1;
     LevelToolState level;
     PoseToolState pose;
+    FigureToolState figure;
     TimelineLayout timeline;
     HelpState help;
 };

@@ -20,6 +20,9 @@
 #include "figure/records.h"
 #include "editor/level_mode.h"
 #include "figure/data_files.h"
+#include "figure/figure_file.h"
+#include "figure/figure_save.h"
+#include "figure/parts_file.h"
 #include "level/level_file.h"
 
 namespace {
@@ -94,6 +97,84 @@ private:
         if (AnimKey* key = KeyById(ends.id)) CopyEnds(ends, *key);
     }
     AnimKey before_, after_;
+};
+
+class SetSetup : public Command {
+public:
+    SetSetup(const FigureSetup& before, const FigureSetup& after) : before_(before), after_(after) {}
+    void Apply() const override { Put(after_); }
+    void Revert() const override { Put(before_); }
+
+private:
+    static void Put(const FigureSetup& setup)
+    {
+        g_figureSetup = setup;
+        if (g_vectorMan) ApplySetup(*g_vectorMan, setup);
+    }
+    FigureSetup before_, after_;
+};
+
+class SetJoints : public Command {
+public:
+    SetJoints(int image, std::vector<PartPoint> before, std::vector<PartPoint> after)
+        : image_(image), before_(std::move(before)), after_(std::move(after))
+    {
+    }
+    void Apply() const override { Put(after_); }
+    void Revert() const override { Put(before_); }
+
+private:
+    void Put(const std::vector<PartPoint>& points) const
+    {
+        if (VectorPart* part = PartAt(image_)) SetPartPoints(*part, points);
+    }
+    int image_;
+    std::vector<PartPoint> before_, after_;
+};
+
+// An image added after the others: taken back, it goes again.
+class AddPart : public Command {
+public:
+    AddPart(int index, std::string file) : index_(index), file_(std::move(file)) {}
+    void Apply() const override
+    {
+        if (g_numParts == index_) AppendPart(file_.c_str());
+    }
+    void Revert() const override
+    {
+        if (g_parts && g_numParts == index_ + 1) DropLastPart();
+    }
+
+private:
+    int index_;
+    std::string file_;
+};
+
+// The last image taken away: put back, it has its offsets and joints again.
+class RemovePart : public Command {
+public:
+    explicit RemovePart(const VectorPart& part)
+        : index_(g_numParts - 1), file_(part.textureFile ? part.textureFile : ""), x_(part.xoffset), y_(part.yoffset),
+          points_(PartPoints(part))
+    {
+    }
+    void Apply() const override
+    {
+        if (g_parts && g_numParts == index_ + 1) DropLastPart();
+    }
+    void Revert() const override
+    {
+        if (g_numParts != index_ || AppendPart(file_.c_str()) < 0) return;
+        g_parts[index_].xoffset = x_;
+        g_parts[index_].yoffset = y_;
+        SetPartPoints(g_parts[index_], points_);
+    }
+
+private:
+    int index_;
+    std::string file_;
+    float x_, y_;
+    std::vector<PartPoint> points_;
 };
 
 class ReplaceLevel : public Command {
@@ -253,7 +334,8 @@ std::string Written(const char* file, size_t count)
 // Saves the unsaved pivot offsets; the outcome, or empty with nothing to save.
 std::string SaveParts(const std::vector<OffsetValue>& values, bool& ok)
 {
-    if (values.empty()) return std::string();
+    const bool shapes = PartShapesUnsaved();
+    if (values.empty() && !shapes) return std::string();
     std::string why;
     if (SavePartOffsets(values, why) != SaveResult::SAVED) {
         ok = false;
@@ -261,7 +343,20 @@ std::string SaveParts(const std::vector<OffsetValue>& values, bool& ok)
     }
     // The file took every offset that differed: it now holds what memory holds.
     NotePartsFileOffsets(g_partsFileRecord, g_parts, g_numParts);
+    if (shapes) return std::string(PARTS_DATA_FILE) + " saved";
     return Written(PARTS_DATA_FILE, values.size());
+}
+
+// Saves the figure's setup when it differs from the file; the outcome, or empty.
+std::string SaveFigure(bool& ok)
+{
+    if (!FigureSetupUnsaved()) return std::string();
+    std::string why;
+    if (SaveFigureSetup(g_figureSetup, why) != SaveResult::SAVED) {
+        ok = false;
+        return std::string(FIGURE_DATA_FILE) + " not saved: " + why;
+    }
+    return std::string(FIGURE_DATA_FILE) + " saved";
 }
 
 // Saves the unsaved key lists and angles; the outcome, or empty with nothing to save.
@@ -304,6 +399,43 @@ void RecordLevelStep(Level* before)
     LevelCopy was = Keep(before);
     if (g_level->savedForm.empty()) g_level->savedForm = LevelText(*before);
     AddStep({std::make_shared<ReplaceLevel>(was, Keep(CopyLevel(*g_level)))});
+}
+
+void SetFigureSetup(const FigureSetup& after)
+{
+    if (SameSetup(after, g_figureSetup) && after.slots == g_figureSetup.slots) return;
+    MakeStep({std::make_shared<SetSetup>(g_figureSetup, after)});
+}
+
+void SetImageJoints(int image, const std::vector<PartPoint>& after)
+{
+    const VectorPart* part = PartAt(image);
+    if (!part) return;
+    std::vector<PartPoint> before = PartPoints(*part);
+    auto same = [](const PartPoint& a, const PartPoint& b) { return a.x == b.x && a.y == b.y; };
+    if (before.size() == after.size() && std::equal(before.begin(), before.end(), after.begin(), same)) return;
+    MakeStep({std::make_shared<SetJoints>(image, std::move(before), after)});
+}
+
+void RecordOffsetMove(int image, float fromX, float fromY)
+{
+    const VectorPart* part = PartAt(image);
+    if (!part || (part->xoffset == fromX && part->yoffset == fromY)) return;
+    AddStep({std::make_shared<SetValue>(ValueId(X_OFFSET, image), fromX, part->xoffset),
+             std::make_shared<SetValue>(ValueId(Y_OFFSET, image), fromY, part->yoffset)});
+}
+
+int AddImage(const char* fileName)
+{
+    const int index = AppendPart(fileName);
+    if (index >= 0) AddStep({std::make_shared<AddPart>(index, fileName)});
+    return index;
+}
+
+void RemoveLastImage()
+{
+    if (!g_parts || g_numParts <= 0) return;
+    MakeStep({std::make_shared<RemovePart>(g_parts[g_numParts - 1])});
 }
 
 void NudgeOffset(int part, bool vertical, float direction)
@@ -396,18 +528,20 @@ bool SaveEdits()
     const std::vector<OffsetValue> offsets = UnsavedOffsets();
     const std::vector<KeyValue> angles = UnsavedKeyValues();
     const std::vector<ListId> lists = UnsavedLists();
-    if (offsets.empty() && angles.empty() && lists.empty() && !(g_level && LevelUnsaved(*g_level))) {
+    if (offsets.empty() && angles.empty() && lists.empty() && !(g_level && LevelUnsaved(*g_level)) &&
+        !PartShapesUnsaved() && !FigureSetupUnsaved()) {
         Say("Nothing to save");
         return false;
     }
     // Each file on its own: one refused does not keep the other from being written.
     bool ok = true;
     const std::string parts = SaveParts(offsets, ok);
+    const std::string figure = SaveFigure(ok);
     const std::string anim = SaveAnim(lists, angles, ok);
     const std::string level = SaveLevelFile(ok);
     UpdateUnsaved();
     std::string said;
-    for (const std::string& outcome : {parts, anim, level}) {
+    for (const std::string& outcome : {parts, figure, anim, level}) {
         if (outcome.empty()) continue;
         WriteLog(outcome.c_str());
         said += (said.empty() ? "" : "; ") + outcome;

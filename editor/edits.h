@@ -45,6 +45,21 @@ int InsertKeyBefore(int key, const AnimKey& values);
 // False for an unknown key or the only key of its list.
 bool DeleteKey(int key);
 
+struct FigureSetup;
+// Figure mode's edits (editor/figure_mode.h), each one step of the history.
+// The figure's setup becomes after: g_figureSetup, and the figure in play shows it.
+void SetFigureSetup(const FigureSetup& after);
+// The joints of image `image` become after.
+void SetImageJoints(int image, const std::vector<PartPoint>& after);
+// The pivot offsets of image `image` were just moved (a drag) from fromX, fromY to what
+// they are now.
+void RecordOffsetMove(int image, float fromX, float fromY);
+// A new image from fileName after the others; its index, or -1 (and nothing recorded) when
+// it does not load.
+int AddImage(const char* fileName);
+// The last image goes (one just added that nothing shows any more).
+void RemoveLastImage();
+
 struct Level;
 // The level was just changed from before (a copy the history now owns) to what g_level
 // holds, as one step; undo puts before back in place, pieces and cells alike.

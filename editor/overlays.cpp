@@ -69,8 +69,36 @@ bool CursorOnGround(const SceneView& scene, float& x, float& y)
 {
     D3DXMATRIX identity;
     D3DXMatrixIdentity(&identity);
+    return CursorInFrame(scene, identity, x, y);
+}
+
+D3DXVECTOR3 ScreenPoint(const SceneView& scene, const D3DXMATRIX& frame, float x, float y)
+{
+    const D3DXVECTOR3 point(x, y, 0.0f);
+    D3DXVECTOR3 screen(0.0f, 0.0f, 0.0f);
+    D3DXVec3Project(&screen, &point, &scene.viewport, &scene.projection, &scene.view, &frame);
+    return screen;
+}
+
+void DrawPointMark(IDirect3DDevice8* device, float x, float y, bool filled)
+{
+    const QuadVertex vertices[4] = {OverlayVertex(x - POINT_MARK_HALF, y + POINT_MARK_HALF),
+                                    OverlayVertex(x + POINT_MARK_HALF, y + POINT_MARK_HALF),
+                                    OverlayVertex(x + POINT_MARK_HALF, y - POINT_MARK_HALF),
+                                    OverlayVertex(x - POINT_MARK_HALF, y - POINT_MARK_HALF)};
+    IDirect3DVertexBuffer8* buffer = CreateTempQuadBuffer(device, vertices);
+    if (!buffer) return;
+    device->SetTexture(0, nullptr);
+    BindQuadBuffer(device, buffer);
+    if (filled) device->DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2);
+    else DrawWireFrameOutline(device);
+    buffer->Release();
+}
+
+bool CursorInFrame(const SceneView& scene, const D3DXMATRIX& frame, float& x, float& y)
+{
     D3DXVECTOR3 nearPoint(0.0f, 0.0f, 0.0f), farPoint(0.0f, 0.0f, 0.0f);
-    PickRay(scene, identity, static_cast<float>(g_cursorPos.x), static_cast<float>(g_cursorPos.y), nearPoint, farPoint);
+    PickRay(scene, frame, static_cast<float>(g_cursorPos.x), static_cast<float>(g_cursorPos.y), nearPoint, farPoint);
     const float depth = nearPoint.z - farPoint.z;
     if (!(depth > 1e-6f || depth < -1e-6f)) return false;
     const float t = nearPoint.z / depth;
@@ -156,7 +184,7 @@ int PickSlot(const SceneView& scene, const VectorMan& man, const std::vector<int
         g_selectedPart = -1;
         return -1;
     }
-    if (picking == SlotPicking::NONE) return -1;
+    if (picking == SlotPicking::NONE || picking == SlotPicking::OWN) return -1;
     // Some tools take a new slot only while the button is held; a click on the pose
     // timeline is the timeline's, even over the figure.
     if (picking == SlotPicking::HELD && !g_leftButtonDown) return -1;

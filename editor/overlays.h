@@ -14,6 +14,7 @@
 #include "graphics/scene_view.h"
 
 const float PIVOT_CROSS_HALF = 10.0f;
+const float POINT_MARK_HALF = 3.0f;
 
 // Whether the eye ray through the cursor, in the pass's view, meets the image's quad as it
 // is drawn under world (tile [0][0] only, the whole of a one-tile image): the pick of slots
@@ -23,6 +24,14 @@ bool CursorOverImage(const SceneView& scene, const VectorPart& image, const D3DX
 // Where the eye ray through the cursor meets the plane z = 0 of the world; false when it
 // runs along the plane.
 bool CursorOnGround(const SceneView& scene, float& x, float& y);
+// The same in the frame a world matrix maps to the world: the cursor as a point of that frame.
+bool CursorInFrame(const SceneView& scene, const D3DXMATRIX& frame, float& x, float& y);
+// Where point (x, y, 0) of the frame lands on the back buffer, in pixels.
+D3DXVECTOR3 ScreenPoint(const SceneView& scene, const D3DXMATRIX& frame, float x, float y);
+
+// A small square mark centred on (x, y) under the device's world transform: outlined, or
+// filled where it stands out (the joint a slot hangs from).
+void DrawPointMark(IDirect3DDevice8* device, float x, float y, bool filled);
 
 // The draw-list entry of the frontmost slot under the cursor, -1 for none; worlds holds
 // each slot's world matrix by slot index. Where the tool in force drops the selection

@@ -20,6 +20,7 @@ enum class SlotPicking {
     FOLLOW,             // the slot under the cursor becomes the selection
     FOLLOW_UNTIL_HELD,  // so, but the held button keeps what the cursor selected
     HELD,               // the slot under the cursor while the button is held; the selection is outlined
+    OWN,                // the tool picks slots itself, in its pick; the selection is outlined
 };
 
 struct Tool {

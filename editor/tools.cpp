@@ -2,10 +2,12 @@
 
 #include <iterator>
 
-// The tools of pose and level mode are defined with their modes (editor/pose.cpp,
-// editor/level_mode.cpp); the figure-picking tools, which have no state of their own, here.
+// The tools of pose, level and figure mode are defined with their modes (editor/pose.cpp,
+// editor/level_mode.cpp, editor/figure_mode.cpp); the figure-picking tools, which have no
+// state of their own, here.
 extern const Tool POSE_TOOL;
 extern const Tool LEVEL_TOOL;
+extern const Tool FIGURE_TOOL;
 
 namespace {
 
@@ -20,7 +22,7 @@ const Tool PIVOT_TOOL = {EDIT_PIVOT, "pivot", SlotPicking::HELD, true,    nullpt
 const Tool FROZEN_TOOL = {EDIT_FROZEN, "frozen", SlotPicking::FOLLOW, false,   nullptr,
                           nullptr,     nullptr,  nullptr,             nullptr, nullptr};
 
-const Tool* const EDITOR_TOOLS[] = {&PLAY_TOOL, &HOVER_TOOL, &PIVOT_TOOL, &POSE_TOOL, &FROZEN_TOOL, &LEVEL_TOOL};
+const Tool* const EDITOR_TOOLS[] = {&PLAY_TOOL, &HOVER_TOOL, &PIVOT_TOOL, &POSE_TOOL, &FROZEN_TOOL, &LEVEL_TOOL, &FIGURE_TOOL};
 
 }  // namespace
 

@@ -139,7 +139,8 @@ public:
             } else if (slot.rootpart >= 0) {
                 const VectorPart* parent = PartOf(parts, slot.rootpart);
                 int points = parent ? parent->numpoints : 0;
-                if (slot.rootpoint < 0 || slot.rootpoint >= points)
+                // -1 hangs the slot at its parent's pivot, where an image has no joint for it.
+                if (slot.rootpoint < -1 || slot.rootpoint >= points)
                     Breach(lineOf("rootpoint"), name + " hangs at point " + std::to_string(slot.rootpoint) +
                                                     ", but image " + std::to_string(slot.rootpart) + " has " +
                                                     std::to_string(points) + " points");

@@ -2,6 +2,7 @@
 
 #include <d3dx8.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -178,6 +179,71 @@ int LoadVectorParts()
     g_numParts = document.numParts;
     g_partsFileRecord = std::move(document.record);
     return 0;
+}
+
+namespace {
+
+// Hands everything one part holds to another, which gives its own back: parts own their
+// tiles and cannot be copied, so a bigger array takes them over this way.
+void SwapParts(VectorPart& a, VectorPart& b)
+{
+    std::swap(a.tilesAcross, b.tilesAcross);
+    std::swap(a.tilesDown, b.tilesDown);
+    std::swap(a.tileTextures, b.tileTextures);
+    std::swap(a.tileVertexBuffers, b.tileVertexBuffers);
+    std::swap(a.tileWidths, b.tileWidths);
+    std::swap(a.tileHeights, b.tileHeights);
+    std::swap(a.imageHeight, b.imageHeight);
+    std::swap(a.imageWidth, b.imageWidth);
+    std::swap(a.textureFile, b.textureFile);
+    std::swap(a.primaryVertexBuffer, b.primaryVertexBuffer);
+    std::swap(a.index, b.index);
+    std::swap(a.xoffset, b.xoffset);
+    std::swap(a.yoffset, b.yoffset);
+    std::swap(a.numpoints, b.numpoints);
+    std::swap(a.points, b.points);
+    std::swap(a.width, b.width);
+    std::swap(a.height, b.height);
+}
+
+void ResizeParts(int count)
+{
+    VectorPart* parts = count > 0 ? new VectorPart[count] : nullptr;
+    for (int i = 0; g_parts && i < count && i < g_numParts; ++i) SwapParts(parts[i], g_parts[i]);
+    delete[] g_parts;
+    g_parts = parts;
+    g_numParts = count;
+}
+
+}  // namespace
+
+int AppendPart(const char* fileName)
+{
+    const int index = g_parts ? g_numParts : 0;
+    if (index >= MAX_DATA_COUNT) return -1;
+    ResizeParts(index + 1);
+    SetPartTexture(index, g_parts[index], fileName);
+    if (g_parts[index].primaryVertexBuffer) return index;
+    ResizeParts(index);
+    return -1;
+}
+
+void DropLastPart()
+{
+    if (g_parts && g_numParts > 0) ResizeParts(g_numParts - 1);
+}
+
+void SetPartPoints(VectorPart& part, const std::vector<PartPoint>& points)
+{
+    delete[] part.points;
+    part.points = points.empty() ? nullptr : new PartPoint[points.size()];
+    std::copy(points.begin(), points.end(), part.points);
+    part.numpoints = static_cast<int>(points.size());
+}
+
+std::vector<PartPoint> PartPoints(const VectorPart& part)
+{
+    return part.points ? std::vector<PartPoint>(part.points, part.points + part.numpoints) : std::vector<PartPoint>();
 }
 
 void SetPartTexture(int index, VectorPart& part, const char* fileName)

@@ -3,6 +3,8 @@
 // read) and the file's record for the save, touching none of the game's records; the loader
 // installs what it read (figure/data_files.h).
 #pragma once
+#include <vector>
+
 #include "figure/data_reader.h"
 #include "figure/parts_save.h"
 #include "figure/records.h"
@@ -59,5 +61,16 @@ PartsDocument ReadPartsFile(const char* fileName);
 int LoadVectorParts();
 
 void SetPartTexture(int index, VectorPart& part, const char* fileName);
+
+// A new part for the image fileName after the parts of g_parts, which grows by one (the
+// parts before it keep their index, images and buffers); its index, or -1 when the image
+// does not load, g_parts then as it was.
+int AppendPart(const char* fileName);
+// Takes the last part of g_parts away, with its image.
+void DropLastPart();
+
+// Sets the joints of a part.
+void SetPartPoints(VectorPart& part, const std::vector<PartPoint>& points);
+std::vector<PartPoint> PartPoints(const VectorPart& part);
 // Writes the four vertices of a centred w x h quad with the given texture extent.
 void FillQuadVertices(QuadVertex* vertices, int width, int height, float uMax, float vMax, DWORD colour);

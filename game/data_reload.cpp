@@ -13,6 +13,7 @@
 #include "base/screen_message.h"
 #include "figure/anim_save.h"
 #include "figure/data_files.h"
+#include "figure/figure_save.h"
 #include "figure/key_edit.h"
 #include "figure/parts_save.h"
 #include "figure/records.h"
@@ -124,7 +125,7 @@ void CarryOver(const Records& old, bool sameEditedFiles)
         }
     }
     if (sameEditedFiles) {
-        // Only an image or the figure file changed: the offsets and keys in memory, edited
+        // Only an image changed: the offsets and keys in memory, edited
         // or not, are still the ones to show, and the history still applies to them.
         for (int i = 0; i < g_numParts && i < old.numParts; ++i) {
             g_parts[i].xoffset = old.parts[i].xoffset;
@@ -155,6 +156,7 @@ Names EditedFilesChangedOutside(bool withLevel = true)
 {
     Names names;
     if (FileText(PARTS_DATA_FILE) != g_partsFileRecord.text) names.push_back(PARTS_DATA_FILE);
+    if (FileText(FIGURE_DATA_FILE) != g_figureFileRecord.text) names.push_back(FIGURE_DATA_FILE);
     if (FileText(ANIM_DATA_FILE) != g_animFileRecord.text) names.push_back(ANIM_DATA_FILE);
     if (withLevel && g_level && FileText(LEVEL_DATA_FILE) != g_level->fileText) names.push_back(LEVEL_DATA_FILE);
     return names;
@@ -164,18 +166,20 @@ Names EditedFilesChangedOutside(bool withLevel = true)
 bool OnlyEditedFiles(const Names& changed)
 {
     for (const std::string& name : changed) {
-        if (name != PARTS_DATA_FILE && name != ANIM_DATA_FILE && name != LEVEL_DATA_FILE) return false;
+        if (name != PARTS_DATA_FILE && name != FIGURE_DATA_FILE && name != ANIM_DATA_FILE && name != LEVEL_DATA_FILE)
+            return false;
     }
     return true;
 }
 
-// The watched files whose stamps differ from the last look, sorted by name.
+// The watched files whose stamps differ from the last look, sorted by name. An image the
+// parts name only since the editor added it has not changed: it was not read for them.
 Names ChangedNames(const Stamps& now)
 {
     Names names;
     for (const auto& entry : now) {
         auto was = s_stamps.find(entry.first);
-        if (was != s_stamps.end() && was->second == entry.second) continue;
+        if (was == s_stamps.end() || was->second == entry.second) continue;
         names.push_back(entry.first);
     }
     return names;
@@ -230,11 +234,15 @@ bool ReloadChangedDataFiles()
         s_stamps = stamps;
         return false;
     }
-    if (!changedOutside.empty() && DocumentsUnsaved()) {
+    // The figure's setup and its images' parts are not carried over a reading: edits to them
+    // hold any reload back, as edits to a file changed outside do.
+    const bool heldBack = !changedOutside.empty() || FigureSetupUnsaved() || PartShapesUnsaved();
+    if (heldBack && DocumentsUnsaved()) {
         // Reading it would lose the edits; undoing them, or saving elsewhere, lets it in.
         if (!(stamps == s_heldStamps)) {
             s_heldStamps = stamps;
-            const std::string why = Joined(changedOutside) + " changed on disk: not reloaded while edits are unsaved";
+            const std::string why = Joined(changedOutside.empty() ? changed : changedOutside) +
+                                    " changed on disk: not reloaded while edits are unsaved";
             WriteLog(why.c_str());
             PostScreenMessage(why);
         }

@@ -13,6 +13,8 @@ enum EditMode {
     EDIT_FROZEN = 5,  // no physics; the selection follows the cursor
     EDIT_LEVEL = 6,   // the figure holds still; the level's pieces are picked, moved, added,
                       // deleted and flagged, the arrows move the camera (editor/level_mode.h)
+    EDIT_FIGURE = 7,  // the figure holds still at rest and is built: its slots, joints,
+                      // images, layers and hit boxes (editor/figure_mode.h)
 };
 
 extern int g_editMode;

@@ -138,6 +138,11 @@ bool FontLoaded()
     return s_font.texture != nullptr;
 }
 
+const char* FontImageFile()
+{
+    return s_font.metrics.image.c_str();
+}
+
 int TextLineHeight()
 {
     return FontLoaded() ? static_cast<int>(s_font.metrics.cellHeight) : 0;

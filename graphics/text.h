@@ -18,6 +18,8 @@ void ForgetFont();
 // Releases the font's texture and forgets it, where its device is known to be alive.
 void ReleaseFont();
 bool FontLoaded();
+// The atlas image the loaded font was read from; empty without a font.
+const char* FontImageFile();
 
 // One line's height and one character's advance; 0 without a font.
 int TextLineHeight();

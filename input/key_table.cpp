@@ -8,6 +8,7 @@
 #include "base/log.h"
 #include "editor/editor.h"
 #include "editor/edits.h"
+#include "editor/figure_mode.h"
 #include "editor/level_mode.h"
 #include "editor/pose.h"
 #include "editor/status_line.h"
@@ -32,11 +33,14 @@ const ModeMask HOVER_MODE = ModeBit(EDIT_HOVER);
 const ModeMask PIVOT_MODE = ModeBit(EDIT_PIVOT);
 const ModeMask POSE_MODE = ModeBit(EDIT_POSE);
 const ModeMask LEVEL_MODE = ModeBit(EDIT_LEVEL);
+const ModeMask FIGURE_MODE = ModeBit(EDIT_FIGURE);
 // The arrows walk (or, in the edit modes, only face the boxes) everywhere but the pivot
 // editor and level mode, where they move a pivot or the camera.
 const ModeMask WALKING_MODES = ANY_MODE & ~PIVOT_MODE & ~LEVEL_MODE;
-// In level mode the button picks and drags pieces instead of thrusting.
-const ModeMask THRUST_MODES = ANY_MODE & ~LEVEL_MODE;
+// In level and figure mode the button picks and drags instead of thrusting.
+const ModeMask THRUST_MODES = ANY_MODE & ~LEVEL_MODE & ~FIGURE_MODE;
+// Keys figure mode takes for its own (a joint, a hanging, a kick's k) act everywhere else.
+const ModeMask NOT_FIGURE_MODE = ANY_MODE & ~FIGURE_MODE;
 // Keys pose mode takes for its own (spin, camera, a limb's turn) act everywhere else.
 const ModeMask NOT_POSE_MODE = ANY_MODE & ~POSE_MODE;
 
@@ -71,6 +75,13 @@ const KeyHelp POSE_PLAY_HELP = {EDITOR_SECTION, "  l  1 2 3", "play in a loop; f
 const KeyHelp LEVEL_HELP = {EDITOR_SECTION, "F6",
                             "build the level: click a piece, drag it;\narrows, wheel move the camera;\n"
                             "Insert copy, Delete remove, [ ] image,\nl layer, o m u solid, movable, pushable"};
+const KeyHelp FIGURE_HELP = {EDITOR_SECTION, "F7",
+                             "build the figure: click a part, drag it\nabout its pivot; right drag a joint;\n"
+                             "drag a hit box's middle or corner"};
+const KeyHelp FIGURE_JOINT_HELP = {EDITOR_SECTION, "  a  x", "a joint at the cursor, the nearest goes"};
+const KeyHelp FIGURE_HANG_HELP = {EDITOR_SECTION, "  j  k", "hang from the next joint, the next slot"};
+const KeyHelp FIGURE_LOOK_HELP = {EDITOR_SECTION, "  [ ]  l", "image (new ones from the folder), layer"};
+const KeyHelp FIGURE_SLOT_HELP = {EDITOR_SECTION, "  Insert", "a new slot on the nearest joint"};
 const KeyHelp FREEZE_HELP = {EDITOR_SECTION, "F5", "freeze, toggle the camera following"};
 const KeyHelp FOLLOW_HELP = {EDITOR_SECTION, "F12", "toggle the camera following"};
 const KeyHelp BOXES_HELP = {EDITOR_SECTION, "Tab", "hit boxes and level cells"};
@@ -132,7 +143,7 @@ const std::vector<KeyBinding>& KeyTable()
         {MOUSE_BUTTON_UP, THRUST_BUTTON, THRUST_MODES,
          [] { ReleaseThrust(g_mouseButtons[THRUST_BUTTON].heldTime); }, &THRUST_HELP},
         {WINDOW_CHAR, 'p', ANY_MODE, [] { StartFrameIfIdle(HOLDING_SLOT, PUNCH_FRAME); }, &FRAMES_HELP},
-        {WINDOW_CHAR, 'k', ANY_MODE, [] { StartFrameIfIdle(FRONT_LEG_SLOT, KICK_FRAME); }, &FRAMES_HELP},
+        {WINDOW_CHAR, 'k', NOT_FIGURE_MODE, [] { StartFrameIfIdle(FRONT_LEG_SLOT, KICK_FRAME); }, &FRAMES_HELP},
         // The walk frame starts over whatever runs.
         {WINDOW_CHAR, 'w', ANY_MODE,
          [] {
@@ -148,12 +159,12 @@ const std::vector<KeyBinding>& KeyTable()
              if (g_vectorMan) g_vectorMan->zAngularVelocity = 0.0f;
          },
          &SPIN_HELP},
-        {WINDOW_CHAR, 'a', ANY_MODE, [] { TurnSlot(BACK_ARM_SLOT, -TURN_STEP); }, &LIMBS_HELP},
+        {WINDOW_CHAR, 'a', NOT_FIGURE_MODE, [] { TurnSlot(BACK_ARM_SLOT, -TURN_STEP); }, &LIMBS_HELP},
         {WINDOW_CHAR, 's', ANY_MODE, [] { TurnSlot(BACK_ARM_SLOT, TURN_STEP); }, &LIMBS_HELP},
         {WINDOW_CHAR, 'd', ANY_MODE, [] { TurnSlot(HOLDING_SLOT, -TURN_STEP); }, &LIMBS_HELP},
         {WINDOW_CHAR, 'f', ANY_MODE, [] { TurnSlot(HOLDING_SLOT, TURN_STEP); }, &LIMBS_HELP},
         {WINDOW_CHAR, 'z', ANY_MODE, [] { TurnSlot(BACK_LEG_SLOT, -TURN_STEP); }, &LIMBS_HELP},
-        {WINDOW_CHAR, 'x', ANY_MODE, [] { TurnSlot(BACK_LEG_SLOT, TURN_STEP); }, &LIMBS_HELP},
+        {WINDOW_CHAR, 'x', NOT_FIGURE_MODE, [] { TurnSlot(BACK_LEG_SLOT, TURN_STEP); }, &LIMBS_HELP},
         {WINDOW_CHAR, 'c', ANY_MODE, [] { TurnSlot(FRONT_LEG_SLOT, -TURN_STEP); }, &LIMBS_HELP},
         {WINDOW_CHAR, 'v', NOT_POSE_MODE, [] { TurnSlot(FRONT_LEG_SLOT, TURN_STEP); }, &LIMBS_HELP},
         {WINDOW_CHAR, '+', ANY_MODE, [] { g_cameraDistance -= CAMERA_STEP; }, &CAMERA_HELP},
@@ -212,6 +223,21 @@ const std::vector<KeyBinding>& KeyTable()
         {WINDOW_CHAR, 'o', LEVEL_MODE, [] { ToggleLevelFlag(SOLID_FLAG); }, &LEVEL_HELP},
         {WINDOW_CHAR, 'm', LEVEL_MODE, [] { ToggleLevelFlag(MOVABLE_FLAG); }, &LEVEL_HELP},
         {WINDOW_CHAR, 'u', LEVEL_MODE, [] { ToggleLevelFlag(PUSHABLE_FLAG); }, &LEVEL_HELP},
+        {WINDOW_KEY_UP, VK_F7, ANY_MODE, [] { EnterEditMode(EDIT_FIGURE); }, &FIGURE_HELP},
+        {MOUSE_BUTTON_DOWN, FIGURE_PICK_BUTTON, FIGURE_MODE, [] { PressFigureButton(FIGURE_PICK_BUTTON); }, &FIGURE_HELP},
+        {MOUSE_BUTTON_UP, FIGURE_PICK_BUTTON, FIGURE_MODE, [] { ReleaseFigureButton(FIGURE_PICK_BUTTON); }, &FIGURE_HELP},
+        {MOUSE_BUTTON_DOWN, FIGURE_JOINT_BUTTON, FIGURE_MODE, [] { PressFigureButton(FIGURE_JOINT_BUTTON); },
+         &FIGURE_HELP},
+        {MOUSE_BUTTON_UP, FIGURE_JOINT_BUTTON, FIGURE_MODE, [] { ReleaseFigureButton(FIGURE_JOINT_BUTTON); },
+         &FIGURE_HELP},
+        {WINDOW_CHAR, 'a', FIGURE_MODE, AddFigureJoint, &FIGURE_JOINT_HELP},
+        {WINDOW_CHAR, 'x', FIGURE_MODE, RemoveFigureJoint, &FIGURE_JOINT_HELP},
+        {WINDOW_CHAR, 'j', FIGURE_MODE, HangFromNextJoint, &FIGURE_HANG_HELP},
+        {WINDOW_CHAR, 'k', FIGURE_MODE, HangFromNextSlot, &FIGURE_HANG_HELP},
+        {WINDOW_CHAR, ']', FIGURE_MODE, [] { ChangeFigureImage(1); }, &FIGURE_LOOK_HELP},
+        {WINDOW_CHAR, '[', FIGURE_MODE, [] { ChangeFigureImage(-1); }, &FIGURE_LOOK_HELP},
+        {WINDOW_CHAR, 'l', FIGURE_MODE, CycleFigureLayer, &FIGURE_LOOK_HELP},
+        {WINDOW_KEY_DOWN, VK_INSERT, FIGURE_MODE, InsertFigureSlot, &FIGURE_SLOT_HELP},
         {WINDOW_KEY_UP, VK_F12, ANY_MODE, [] { g_cameraFollows = !g_cameraFollows; }, &FOLLOW_HELP},
         {WINDOW_CHAR, CHAR_TAB, ANY_MODE, [] { g_showHitBoxes = !g_showHitBoxes; }, &BOXES_HELP},
         {DEVICE_KEY_DOWN, DIK_NEXT, ANY_MODE, [] { WriteLog("PAGEDOWN DOWN"); }, &LOG_HELP},
