@@ -156,18 +156,19 @@ Names EditedFilesChangedOutside(bool withLevel = true)
 {
     Names names;
     if (FileText(PARTS_DATA_FILE) != g_partsFileRecord.text) names.push_back(PARTS_DATA_FILE);
-    if (FileText(FIGURE_DATA_FILE) != g_figureFileRecord.text) names.push_back(FIGURE_DATA_FILE);
     if (FileText(ANIM_DATA_FILE) != g_animFileRecord.text) names.push_back(ANIM_DATA_FILE);
     if (withLevel && g_level && FileText(LEVEL_DATA_FILE) != g_level->fileText) names.push_back(LEVEL_DATA_FILE);
     return names;
 }
 
-// Whether the changed names are only files the editor writes (its own saves).
+// Whether the changed names are only files the editor writes (its own saves). The figure
+// file is read anew when it changes outside, keys edited in memory riding over it, so it
+// counts here only where it holds what the editor wrote.
 bool OnlyEditedFiles(const Names& changed)
 {
     for (const std::string& name : changed) {
-        if (name != PARTS_DATA_FILE && name != FIGURE_DATA_FILE && name != ANIM_DATA_FILE && name != LEVEL_DATA_FILE)
-            return false;
+        if (name == FIGURE_DATA_FILE && FileText(FIGURE_DATA_FILE) == g_figureFileRecord.text) continue;
+        if (name != PARTS_DATA_FILE && name != ANIM_DATA_FILE && name != LEVEL_DATA_FILE) return false;
     }
     return true;
 }
