@@ -5,6 +5,7 @@
 // The names the dumps and tests know (g_poseFrame and the like) refer into this record.
 #pragma once
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "editor/timeline.h"
@@ -40,6 +41,17 @@ struct PoseToolState {
     std::vector<ManPart> rest;
     bool buttonWasDown = false;
     float playedSeconds = 0.0f;
+    // A drag turning the picked slot's key: the slot, the key's angles and the next key's
+    // as the press found them (for the one step it makes), how far the cursor has turned
+    // about the pivot and where it was last, in degrees.
+    bool dragging = false;
+    bool dragWasDown = false;
+    int dragSlot = -1;
+    float destAtPress = 0.0f;
+    float turned = 0.0f;
+    float lastCursorAngle = 0.0f;
+    std::vector<std::pair<int, std::pair<float, float>>> anglesAtPress;  // key id -> dest, speed
+    bool snapHeld = false;  // Control: the drag snaps to whole steps
 };
 
 // Figure mode: the press the next step resolves, the drag in progress and what it found.

@@ -8,7 +8,10 @@
 #include "animation/key_pose.h"
 #include "animation/step.h"
 #include "base/screen_message.h"
+#include "animation/figure_pose.h"
 #include "editor/editor.h"
+#include "editor/overlays.h"
+#include "graphics/draw_helpers.h"
 #include "editor/edits.h"
 #include "editor/tool.h"
 #include "editor/editor_state.h"
@@ -31,6 +34,8 @@ namespace {
 const unsigned long PREVIOUS_KEY_COLOUR = 0x90FF8080;
 const unsigned long NEXT_KEY_COLOUR = 0x9080FF80;
 const float MS_PER_SECOND = 1000.0f;
+
+void FinishTurnDrag();
 
 // Where the mode's state lives: the editor's one record.
 PoseToolState& State()
@@ -104,6 +109,7 @@ void BeginPoseMode()
 
 void EndPoseMode()
 {
+    FinishTurnDrag();
     g_posePlaying = g_poseLooping = false;
     ForgetPoseTimeline();
     VectorMan* man = g_vectorMan;
@@ -144,15 +150,18 @@ void ToggleNextKeyOnion()
     if (InPoseMode()) g_poseShowsNextKey = !g_poseShowsNextKey;
 }
 
-void TurnPoseKey(int degrees)
+namespace {
+
+// The angles that turn the selected slot's chosen key to end at wanted: its own, and the
+// next key's where it must keep to the short way from the new end. Empty where there is
+// no such key.
+std::vector<KeyAngles> TurnedTo(float wanted)
 {
-    if (!InPoseMode() || g_selectedPart < 0 || g_selectedPart >= DrivenSlotCount(*g_vectorMan)) return;
+    if (!InPoseMode() || g_selectedPart < 0 || g_selectedPart >= DrivenSlotCount(*g_vectorMan)) return {};
     const int list = g_selectedPart;
     const AnimKey* k = KeyAt(g_poseFrame, list, g_poseKey);
-    if (!k) return;
-    g_posePlaying = false;
+    if (!k) return {};
     const float from = KeyStartAngle(g_poseFrame, list, g_poseKey);
-    const float wanted = k->destAngle + static_cast<float>(degrees);
     const float speed = SpeedForShortSide(from, k->destAngle, from, wanted, k->rotSpeed);
     const float dest = DestForTurn(from, wanted, speed);
     std::vector<KeyAngles> changes = {{k->id, dest, speed}};
@@ -162,7 +171,22 @@ void TurnPoseKey(int degrees)
     float nextDest = 0.0f, nextSpeed = 0.0f;
     if (next && next != k && !next->useStartAngle && KeptShortFrom(*next, k->destAngle, dest, nextDest, nextSpeed))
         changes.push_back({next->id, nextDest, nextSpeed});
-    SetKeyAngles(changes);
+    return changes;
+}
+
+}  // namespace
+
+void TurnPoseKey(int degrees)
+{
+    const AnimKey* k = SelectedPoseKey();
+    if (!k) return;
+    g_posePlaying = false;
+    SetKeyAngles(TurnedTo(k->destAngle + static_cast<float>(degrees)));
+}
+
+void SetPoseSnap(bool held)
+{
+    State().snapHeld = held;
 }
 
 void PlayPoseFrame()
@@ -288,6 +312,125 @@ std::string PoseStatusText()
     return text;
 }
 
+namespace {
+
+const float DEGREES_PER_RADIAN = 57.2957795f;
+const float HALF_TURN = 180.0f;
+const float FULL_TURN = 360.0f;
+
+// The cursor's angle about the dragged slot's pivot, in degrees, in the frame the slot
+// turns in (its parent's, on its joint), so the figure's facing is taken care of.
+bool CursorAngle(const SceneView& scene, float& degrees)
+{
+    const VectorMan& man = *g_vectorMan;
+    const int slot = State().dragSlot;
+    if (slot < 0 || slot >= man.numparts) return false;
+    const ManPart& part = man.parts[slot];
+    const VectorPart* image = PartAt(part.vecpartnum);
+    const std::vector<D3DXMATRIX> worlds = SlotWorldMatrices(man, FigureMatrix(man));
+    D3DXMATRIX back, unturn, frame;
+    D3DXMatrixTranslation(&back, -(part.x + (image ? image->xoffset : 0.0f)), -(part.y + (image ? image->yoffset : 0.0f)),
+                          0.0f);
+    D3DXMatrixRotationZ(&unturn, -part.angle * ANGLE_FACTOR);
+    D3DXMatrixMultiply(&frame, &back, &worlds[slot]);
+    D3DXMatrixMultiply(&frame, &unturn, &frame);
+    float x = 0.0f, y = 0.0f;
+    if (!CursorInFrame(scene, frame, x, y) || (x == 0.0f && y == 0.0f)) return false;
+    degrees = std::atan2(y, x) * DEGREES_PER_RADIAN;
+    return true;
+}
+
+float Wrapped(float degrees)
+{
+    while (degrees > HALF_TURN) degrees -= FULL_TURN;
+    while (degrees <= -HALF_TURN) degrees += FULL_TURN;
+    return degrees;
+}
+
+void PutAngles(const std::vector<std::pair<int, std::pair<float, float>>>& angles)
+{
+    for (const auto& [id, values] : angles) {
+        if (AnimKey* key = KeyById(id)) {
+            key->destAngle = values.first;
+            key->rotSpeed = values.second;
+        }
+    }
+}
+
+void StartTurnDrag(const SceneView& scene)
+{
+    PoseToolState& s = State();
+    const AnimKey* k = SelectedPoseKey();
+    float angle = 0.0f;
+    s.dragSlot = g_selectedPart;
+    if (!k || g_posePlaying || !CursorAngle(scene, angle)) return;
+    s.dragging = true;
+    s.destAtPress = k->destAngle;
+    s.turned = 0.0f;
+    s.lastCursorAngle = angle;
+    s.anglesAtPress.clear();
+    const AnimKey* next = k->loopKeys ? k->first : k->next;
+    for (const AnimKey* key : {k, next})
+        if (key) s.anglesAtPress.push_back({key->id, {key->destAngle, key->rotSpeed}});
+}
+
+void FinishTurnDrag()
+{
+    PoseToolState& s = State();
+    if (!s.dragging) return;
+    s.dragging = false;
+    std::vector<KeyAngles> now;
+    bool turned = false;
+    for (const auto& [id, was] : s.anglesAtPress) {
+        const AnimKey* key = KeyById(id);
+        if (!key) continue;
+        now.push_back({id, key->destAngle, key->rotSpeed});
+        turned = turned || key->destAngle != was.first || key->rotSpeed != was.second;
+    }
+    // A click that turned nothing is no step.
+    if (!turned) return;
+    PutAngles(s.anglesAtPress);
+    SetKeyAngles(now);
+}
+
+// The tool's pick: a press on a slot starts turning it, the held button turns it, the
+// release makes the turn one step.
+void DragPoseKey(const SceneView& scene)
+{
+    if (!InPoseMode()) return;
+    PoseToolState& s = State();
+    const bool down = g_leftButtonDown != 0;
+    const bool pressed = down && !s.dragWasDown;
+    s.dragWasDown = down;
+    if (!down) {
+        FinishTurnDrag();
+        return;
+    }
+    if (pressed) {
+        if (g_editor.figurePick >= 0) StartTurnDrag(scene);
+        return;
+    }
+    if (!s.dragging) return;
+    // The slot taken at the press is turned, whatever passes under the cursor.
+    g_selectedPart = s.dragSlot;
+    float angle = 0.0f;
+    if (!CursorAngle(scene, angle)) return;
+    s.turned += Wrapped(angle - s.lastCursorAngle);
+    s.lastCursorAngle = angle;
+    float wanted = std::round(s.destAtPress + s.turned);
+    if (s.snapHeld) wanted = std::round(wanted / POSE_SNAP_DEGREES) * POSE_SNAP_DEGREES;
+    const AnimKey* k = SelectedPoseKey();
+    if (!k || wanted == k->destAngle) return;
+    for (const KeyAngles& change : TurnedTo(wanted)) {
+        if (AnimKey* key = KeyById(change.key)) {
+            key->destAngle = change.destAngle;
+            key->rotSpeed = change.rotSpeed;
+        }
+    }
+}
+
+}  // namespace
+
 extern const Tool POSE_TOOL;
 const Tool POSE_TOOL = {EDIT_POSE,   "pose",       SlotPicking::HELD, false,   BeginPoseMode,
-                        EndPoseMode, StepPoseMode, nullptr,           nullptr, PoseStatusText};
+                        EndPoseMode, StepPoseMode, DragPoseKey,       nullptr, PoseStatusText};

@@ -35,6 +35,12 @@ void ToggleNextKeyOnion();
 // Up and Down: the selected slot's destination angle in the chosen key, by whole degrees.
 // The speed's sign follows the short way round, for this key and for the one after it.
 void TurnPoseKey(int degrees);
+// A drag of the picked slot turns it about its pivot: the chosen key's destination angle
+// follows the cursor in whole degrees, the short way round as Up and Down keep it, and the
+// whole drag is one step; held Control (SetPoseSnap) snaps it to POSE_SNAP_DEGREES.
+const float POSE_SNAP_DEGREES = 15.0f;
+void SetPoseSnap(bool held);
+
 // Enter: runs the chosen frame once from its first key, from rest, then shows the pose again.
 void PlayPoseFrame();
 // `l`: runs the chosen frame over and over until pressed again (or Enter, or a choice).

@@ -69,6 +69,7 @@ const KeyHelp PIVOT_HELP = {EDITOR_SECTION, "F3", "edit a pivot: click a part,\n
 const KeyHelp POSE_HELP = {EDITOR_SECTION, "F4",
                            "pose a key: click a part, Up, Down\nturn it a degree; ] [ frame, . , key\n"
                            "n next key faintly, Enter play it,\ne export it as pictures"};
+const KeyHelp POSE_DRAG_HELP = {EDITOR_SECTION, "  drag, Ctrl", "turn the part; in steps of 15 degrees"};
 const KeyHelp POSE_KEYS_HELP = {EDITOR_SECTION, "  Insert, Delete", "split the key in two, delete it"};
 const KeyHelp POSE_CHANGE_HELP = {EDITOR_SECTION, "  - =  i  v", "a tenth longer, shorter; image; show or hide"};
 const KeyHelp POSE_PLAY_HELP = {EDITOR_SECTION, "  l  1 2 3", "play in a loop; full, 1/2, 1/4 speed"};
@@ -192,6 +193,10 @@ const std::vector<KeyBinding>& KeyTable()
         {WINDOW_CHAR, 'n', POSE_MODE, ToggleNextKeyOnion, &POSE_HELP},
         {WINDOW_CHAR, CHAR_ENTER, POSE_MODE, PlayPoseFrame, &POSE_HELP},
         {WINDOW_CHAR, 'e', POSE_MODE, ExportPoseFrame, &POSE_HELP},
+        {DEVICE_KEY_DOWN, DIK_LCONTROL, POSE_MODE, [] { SetPoseSnap(true); }, &POSE_DRAG_HELP},
+        {DEVICE_KEY_DOWN, DIK_RCONTROL, POSE_MODE, [] { SetPoseSnap(true); }, &POSE_DRAG_HELP},
+        {DEVICE_KEY_UP, DIK_LCONTROL, ANY_MODE, [] { SetPoseSnap(false); }, &POSE_DRAG_HELP},
+        {DEVICE_KEY_UP, DIK_RCONTROL, ANY_MODE, [] { SetPoseSnap(false); }, &POSE_DRAG_HELP},
         {WINDOW_KEY_DOWN, VK_INSERT, POSE_MODE, InsertPoseKey, &POSE_KEYS_HELP},
         {WINDOW_KEY_DOWN, VK_DELETE, POSE_MODE, DeletePoseKey, &POSE_KEYS_HELP},
         {WINDOW_CHAR, '-', POSE_MODE, [] { RetimePoseKey(1); }, &POSE_CHANGE_HELP},

@@ -325,6 +325,7 @@ TEST(KeyTable, HelpPanelListsEachLineOnceUnderItsSection)
         "                    turn it a degree; ] [ frame, . , key",
         "                    n next key faintly, Enter play it,",
         "                    e export it as pictures",
+        "    drag, Ctrl      turn the part; in steps of 15 degrees",
         "    Insert, Delete  split the key in two, delete it",
         "    - =  i  v       a tenth longer, shorter; image; show or hide",
         "    l  1 2 3        play in a loop; full, 1/2, 1/4 speed",
