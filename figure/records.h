@@ -6,7 +6,9 @@
 #include <d3d8.h>
 
 const int TILE_GRID = 5;        // tiles per row and per column of a part image
-const int MAX_FRAME_KEYS = 10;  // key lists per frame, current keys (and slots) per figure
+// Key lists per frame, current keys per figure and so slots per figure: a list drives the
+// slot of its number. Data sets written for the old bound of 10 read as they did.
+const int MAX_FRAME_KEYS = 32;
 const int MAX_PART_LIST = 5;    // entries of each visibility list of a key
 const int MAXKEYS = 6;          // animated slots of the player figure
 const int MAX_DATA_LINE = 1000; // line buffer of the data-file reader

@@ -126,7 +126,7 @@ TEST_F(AnimFile, LinesOutsideTheRecordsAreIgnored)
     Load("frame_numparts=6\nnumkeys=2\nkey_destangle=5\n"                   // before numframes
          "numframes=-3\nnumframes=2147483647\nnumframes=2\n"                 // absurd counts
          "frame=2\nframe_numparts=6\nnumkeys=1\nframe=-1\nnumkeys=1\n"       // no such frame
-         "frame=1\nkey_part=10\nnumkeys=1\nkey_part=-1\nnumkeys=1\n"         // no such list
+         "frame=1\nkey_part=32\nnumkeys=1\nkey_part=-1\nnumkeys=1\n"         // no such list
          "key_part=0\nkey_destangle=1\nnumkeys=0\nkey_destangle=1\n"         // no list, empty list
          "key_part=1\nnumkeys=2147483647\nnumkeys=2\nkey=2\nkey_destangle=1\n" // key past the list
          "key=-1\nloopkeys=1\nkey=1\nchangepart=4\nchangepart\nkey_rotspeed=\nkey_destangle=33\n");

@@ -55,7 +55,7 @@ TEST_F(CheckTool, EachBreachIsReportedAtItsLine)
                                       "part=4\nrootpoint=2\npart=2\nvecpartnum=13\npart=8\nlayer=1\n");
     WriteWholeFile("data/vecanim.dat", "numframes=6\nframe=5\nframe_numparts=5\nkey_part=1\nnumkeys=1\nkey=0\n"
                                        "use_changepart=1\nchangepart=9,1\npart_visible=1,2,3,4,5,6\nkey=1\n"
-                                       "key_destangle=1\nkey_part=10\nnumkeys=1\n");
+                                       "key_destangle=1\nkey_part=32\nnumkeys=1\n");
     std::vector<std::string> expected = {
         "vecparts.dat:55: image \"none.bmp\" does not load",
         "vecparts.dat:58: xoffset for part 13, which does not exist",
@@ -73,7 +73,7 @@ TEST_F(CheckTool, EachBreachIsReportedAtItsLine)
         "vecanim.dat:8: changepart names slot 9, which does not exist",
         "vecanim.dat:9: part_visible names more than 5 slots",
         "vecanim.dat:11: key_destangle for key 1 of list 1 of frame 5, which does not exist",
-        "vecanim.dat:13: numkeys for list 10 of frame 5, which cannot exist",
+        "vecanim.dat:13: numkeys for list 32 of frame 5, which cannot exist",
     };
     CheckResult result = Check();
     EXPECT_EQ(result.exitCode, 1);

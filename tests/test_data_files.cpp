@@ -64,7 +64,7 @@ TEST_F(DataFiles, ABrokenSetIsReadApartWithEveryProblemFromOneCall)
     const std::vector<std::string> expected = {
         "vecman.dat:0: file missing",
         "vecparts.dat:55: image \"none.bmp\" does not load",
-        "vecman.dat:0: no slots: the figure needs 8 to 10",
+        "vecman.dat:0: no slots: the figure needs 8 to 32",
         "vecanim.dat:39: changepart names slot 3, which does not exist",
         "vecanim.dat:40: part_visible names slot 6, which does not exist",
         "vecanim.dat:40: part_visible names slot 7, which does not exist",
