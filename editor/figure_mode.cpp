@@ -16,6 +16,7 @@
 #include "editor/editor_state.h"
 #include "editor/overlays.h"
 #include "editor/tool.h"
+#include "figure/anim_save.h"
 #include "figure/figure_file.h"
 #include "figure/figure_save.h"
 #include "figure/parts_file.h"
@@ -575,6 +576,57 @@ void ChangeFigureImage(int step)
 void CycleFigureLayer()
 {
     ChangePicked([](SlotSetup& s) { s.layer = s.layer >= BACK_LAYER || s.layer < FRONT_LAYER ? FRONT_LAYER : s.layer + 1; });
+}
+
+void DeleteFigureSlot()
+{
+    const SlotSetup* picked = InFigureMode() ? Picked() : nullptr;
+    if (!picked) return;
+    const int slot = g_selectedPart, parent = picked->rootpart;
+    std::vector<int> going;
+    for (int i = 0; i < SlotCount(); ++i)
+        if (i == slot || HangsBelow(i, slot)) going.push_back(i);
+    for (int i : going) {
+        // The game moves, shows and strikes with these by number.
+        if (i <= LAST_HIDDEN_SLOT) {
+            PostScreenMessage("slot " + std::to_string(i) + " has a fixed role in the game: not deleted");
+            return;
+        }
+        for (int f = 0; f < g_numFrames; ++f) {
+            if (g_frames[f].keys[i]) {
+                PostScreenMessage("slot " + std::to_string(i) + " has key lists in the animation file: not deleted");
+                return;
+            }
+        }
+    }
+    if (going.front() + static_cast<int>(going.size()) != SlotCount()) {
+        PostScreenMessage("only the last slots can be deleted: slot " + std::to_string(going.front()) +
+                          " has slots after it that stay");
+        return;
+    }
+    const int kept = going.front();
+    // The keys that name a slot that goes: what they would give it means nothing now.
+    std::vector<AnimKey> ends;
+    for (int f = 0; f < g_numFrames; ++f) {
+        for (const AnimKey* list : g_frames[f].keys) {
+            for (const AnimKey* k = list; k; k = k->next) {
+                AnimKey after = *k;
+                if (after.useChangePart && after.changePartSlot >= kept) after.useChangePart = 0;
+                for (int* entries : {after.visibleParts, after.invisibleParts}) {
+                    int* end = std::remove_if(entries, entries + MAX_PART_LIST, [kept](int s) { return s >= kept; });
+                    std::fill(end, entries + MAX_PART_LIST, -1);
+                }
+                if (!EndsDiffering(*k, after).empty()) ends.push_back(after);
+            }
+        }
+    }
+    FigureSetup after = g_figureSetup;
+    after.slots.resize(static_cast<size_t>(kept));
+    BeginEditGroup();
+    SetFigureSetup(after);
+    SetKeyEnds(ends);
+    EndEditGroup();
+    g_selectedPart = parent < kept ? parent : -1;
 }
 
 std::vector<std::string> NewImageFiles()

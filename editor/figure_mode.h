@@ -37,5 +37,12 @@ void CycleFigureLayer();
 // picked slot's image one layer in front; it becomes the pick.
 void InsertFigureSlot();
 
+// Delete: the picked slot and every slot hanging below it go, and the animation's keys
+// no longer name them (a key that gave one an image gives none, visibility lists drop
+// them). Refused, with a message, for a slot with a fixed role in the game or one above
+// such a slot, for slots the animation file has key lists for, and (for now) where slots
+// numbered after them would stay and so have to be numbered anew.
+void DeleteFigureSlot();
+
 // PNG and JPEG files in the working directory that no part and not the font names, by name.
 std::vector<std::string> NewImageFiles();

@@ -82,7 +82,7 @@ const KeyHelp FIGURE_HELP = {EDITOR_SECTION, "F7",
 const KeyHelp FIGURE_JOINT_HELP = {EDITOR_SECTION, "  a  x", "a joint at the cursor, the nearest goes"};
 const KeyHelp FIGURE_HANG_HELP = {EDITOR_SECTION, "  j  k", "hang from the next joint, the next slot"};
 const KeyHelp FIGURE_LOOK_HELP = {EDITOR_SECTION, "  [ ]  l", "image (new ones from the folder), layer"};
-const KeyHelp FIGURE_SLOT_HELP = {EDITOR_SECTION, "  Insert", "a new slot on the nearest joint"};
+const KeyHelp FIGURE_SLOT_HELP = {EDITOR_SECTION, "  Insert, Delete", "a slot on the nearest joint; this one goes"};
 const KeyHelp FREEZE_HELP = {EDITOR_SECTION, "F5", "freeze, toggle the camera following"};
 const KeyHelp FOLLOW_HELP = {EDITOR_SECTION, "F12", "toggle the camera following"};
 const KeyHelp BOXES_HELP = {EDITOR_SECTION, "Tab", "hit boxes and level cells"};
@@ -243,6 +243,7 @@ const std::vector<KeyBinding>& KeyTable()
         {WINDOW_CHAR, '[', FIGURE_MODE, [] { ChangeFigureImage(-1); }, &FIGURE_LOOK_HELP},
         {WINDOW_CHAR, 'l', FIGURE_MODE, CycleFigureLayer, &FIGURE_LOOK_HELP},
         {WINDOW_KEY_DOWN, VK_INSERT, FIGURE_MODE, InsertFigureSlot, &FIGURE_SLOT_HELP},
+        {WINDOW_KEY_DOWN, VK_DELETE, FIGURE_MODE, DeleteFigureSlot, &FIGURE_SLOT_HELP},
         {WINDOW_KEY_UP, VK_F12, ANY_MODE, [] { g_cameraFollows = !g_cameraFollows; }, &FOLLOW_HELP},
         {WINDOW_CHAR, CHAR_TAB, ANY_MODE, [] { g_showHitBoxes = !g_showHitBoxes; }, &BOXES_HELP},
         {DEVICE_KEY_DOWN, DIK_NEXT, ANY_MODE, [] { WriteLog("PAGEDOWN DOWN"); }, &LOG_HELP},

@@ -17,7 +17,9 @@
 #include "figure/figure_file.h"
 #include "figure/figure_save.h"
 #include "figure/parts_file.h"
+#include "figure/anim_file.h"
 #include "figure/records.h"
+#include "figure/roles.h"
 #include "game/state.h"
 #include "graphics/scene_view.h"
 #include "memory/memory_device.h"
@@ -203,4 +205,32 @@ TEST_F(FigureMode, AJointMovesWhatHangsThereAndAHangingElsewhereKeepsTheSlotInPl
               std::string::npos)
         << parts;
     EXPECT_NE(ReadWholeFile("vecman.dat").find("rootpart=0\nrootpoint=1\n"), std::string::npos);
+}
+
+TEST_F(FigureMode, DeleteTakesASlotWithWhatHangsBelowItAndNoKeyNamesThemAfterwards)
+{
+    // Nine slots, the game's roles and one more, the last two hanging from the ninth.
+    std::string figure = "numparts=11\n";
+    for (int i = 0; i < 11; ++i)
+        figure += "part=" + std::to_string(i) + "\nvecpartnum=1\nrootpart=" + std::to_string(i < 9 ? -1 : 8) + "\n";
+    WriteWholeFile("vecman.dat", figure);
+    WriteWholeFile("vecanim.dat", "numframes=1\nframe=0\nkey_part=0\nnumkeys=1\nkey=0\npart_visible=10,3\n");
+    EnterEditMode(EDIT_PLAY);
+    FreeFigure(g_vectorMan);
+    InitVectorMan();
+    LoadVectorAnim();
+    EnterEditMode(EDIT_FIGURE);
+
+    g_selectedPart = LAST_HIDDEN_SLOT;
+    DeleteFigureSlot();
+    EXPECT_EQ(g_figureSetup.slots.size(), 11u) << "the flash has a role in the game";
+    g_selectedPart = 8;
+    DeleteFigureSlot();
+    EXPECT_EQ(g_figureSetup.slots.size(), 8u);
+    EXPECT_EQ(g_vectorMan->numparts, 8);
+    EXPECT_EQ(g_frames[0].keys[0]->visibleParts[0], 3);
+    EXPECT_EQ(g_frames[0].keys[0]->visibleParts[1], -1);
+    ASSERT_TRUE(UndoEdit());
+    EXPECT_EQ(g_figureSetup.slots.size(), 11u);
+    EXPECT_EQ(g_frames[0].keys[0]->visibleParts[0], 10);
 }

@@ -340,7 +340,7 @@ TEST(KeyTable, HelpPanelListsEachLineOnceUnderItsSection)
         "    a  x            a joint at the cursor, the nearest goes",
         "    j  k            hang from the next joint, the next slot",
         "    [ ]  l          image (new ones from the folder), layer",
-        "    Insert          a new slot on the nearest joint",
+        "    Insert, Delete  a slot on the nearest joint; this one goes",
         "  F12               toggle the camera following",
         "  Tab               hit boxes and level cells",
         "  Page Down         two lines into the log",
