@@ -1,7 +1,8 @@
 // The saves under random edits: the bundled data is read, the input is played as a sequence
 // of the editor's edits (pivot nudges, key angles, keys inserted and deleted, a key's image
-// change, loop and visibility, level pieces moved, copied, deleted and flagged, undo and
-// redo), and then:
+// change, loop and visibility, level pieces moved, copied, deleted and flagged, the
+// figure's slots changed and added, its boxes moved, its images' joints added and moved,
+// undo and redo), and then:
 //   - undoing the whole sequence gives back the documents as read, with nothing to save
 //     and every file byte for byte as it was;
 //   - redoing it and saving writes files that read back as the edited documents, with
@@ -16,6 +17,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +32,9 @@
 #include "figure/anim_save.h"
 #include "figure/data_files.h"
 #include "figure/data_save.h"
+#include "figure/figure_save.h"
+#include "figure/parts_file.h"
+#include "figure/parts_save.h"
 #include "figure/key_edit.h"
 #include "figure/records.h"
 #include "game/state.h"
@@ -40,7 +45,7 @@
 
 namespace {
 
-const char* const SAVED_FILES[] = {"vecparts.dat", "vecanim.dat", "veclevel.dat"};
+const char* const SAVED_FILES[] = {"vecparts.dat", "vecman.dat", "vecanim.dat", "veclevel.dat"};
 const size_t MOST_EDITS = 48;
 
 char s_workDir[] = "/tmp/vantrel-fuzz-saves-XXXXXX";
@@ -68,16 +73,30 @@ struct Input {
 // What the files say, as text, to compare documents by.
 struct Documents {
     std::vector<std::string> parts;
+    std::vector<std::string> slots;
     std::vector<std::string> keys;
     std::string level;
-    bool operator==(const Documents& o) const { return parts == o.parts && keys == o.keys && level == o.level; }
+    bool operator==(const Documents& o) const
+    {
+        return parts == o.parts && slots == o.slots && keys == o.keys && level == o.level;
+    }
 };
 
-Documents Take(const VectorPart* parts, int numParts, const AnimFrame* frames, int numFrames, const Level* level)
+Documents Take(const VectorPart* parts, int numParts, const FigureSetup& figure, const AnimFrame* frames, int numFrames,
+               const Level* level)
 {
     Documents d;
-    for (int i = 0; parts && i < numParts; ++i)
-        d.parts.push_back(ShortestDecimal(parts[i].xoffset) + "," + ShortestDecimal(parts[i].yoffset));
+    for (int i = 0; parts && i < numParts; ++i) {
+        std::string text = ShortestDecimal(parts[i].xoffset) + "," + ShortestDecimal(parts[i].yoffset) + ":";
+        for (const auto& [x, y] : ShapeOf(parts[i]).points) text += std::to_string(x) + "," + std::to_string(y) + ",";
+        d.parts.push_back(text);
+    }
+    for (const SlotSetup& s : figure.slots)
+        d.slots.push_back(std::to_string(s.vecpartnum) + "," + std::to_string(s.layer) + "," + std::to_string(s.rootpart) +
+                          "," + std::to_string(s.rootpoint));
+    for (const HitBox& b : figure.hitBoxes)
+        d.slots.push_back(std::to_string(std::lround(b.centerX)) + "," + std::to_string(std::lround(b.centerY)) + "," +
+                          std::to_string(std::lround(b.halfWidth)) + "," + std::to_string(std::lround(b.halfHeight)));
     for (int f = 0; frames && f < numFrames; ++f) {
         for (int list = 0; list < MAX_FRAME_KEYS; ++list) {
             for (const AnimKey* k = frames[f].keys[list]; k; k = k->next) {
@@ -100,7 +119,7 @@ Documents Take(const VectorPart* parts, int numParts, const AnimFrame* frames, i
 
 Documents InUse()
 {
-    return Take(g_parts, g_numParts, g_frames, g_numFrames, g_level);
+    return Take(g_parts, g_numParts, g_figureSetup, g_frames, g_numFrames, g_level);
 }
 
 std::vector<int> AllKeys()
@@ -213,6 +232,41 @@ void EditKeys(Input& in, bool& removed)
     }
 }
 
+// The figure's setup and its images' joints, kept to what the rules take: a layer drawn,
+// an image that exists, a parent before its child, a joint its parent's image has.
+void EditFigure(Input& in)
+{
+    if (g_figureSetup.slots.empty() || !g_parts) return;
+    FigureSetup setup = g_figureSetup;
+    const int count = static_cast<int>(setup.slots.size());
+    SlotSetup& slot = setup.slots[in.Byte() % count];
+    switch (in.Byte() % 6) {
+    case 0: slot.layer = 1 + in.Byte() % 6; break;
+    case 1: slot.vecpartnum = in.Byte() % g_numParts; break;
+    case 2: {
+        const VectorPart* joints = PartAt(slot.rootpart);
+        slot.rootpoint = joints && joints->numpoints > 0 ? in.Byte() % joints->numpoints : -1;
+        break;
+    }
+    case 3:
+        if (count >= MAX_FRAME_KEYS) return;
+        setup.slots.push_back({in.Byte() % g_numParts, 1 + in.Byte() % 6, in.Byte() % count, -1});
+        break;
+    case 4:
+        if (!setup.hitBoxes.empty()) setup.hitBoxes[in.Byte() % setup.hitBoxes.size()].centerX += in.Signed();
+        break;
+    default: {
+        const int image = in.Byte() % g_numParts;
+        std::vector<PartPoint> joints = PartPoints(g_parts[image]);
+        if (!joints.empty() && (in.Byte() & 1)) joints[in.Byte() % joints.size()].x += in.Signed();
+        else joints.push_back({in.Signed(), in.Signed()});
+        SetImageJoints(image, joints);
+        return;
+    }
+    }
+    SetFigureSetup(setup);
+}
+
 std::vector<std::string> LinesOf(const std::string& text)
 {
     std::vector<std::string> lines;
@@ -230,7 +284,8 @@ bool MayChange(const std::string& line, bool removed)
     static const std::set<std::string> written = {
         "xoffset", "yoffset", "numkeys", "key", "key_destangle", "key_rotspeed", "use_startangle",
         "key_startangle", "loopkeys", "use_changepart", "changepart", "part_visible", "part_invisible", "piece",
-        "move_ymin", "move_ymax", "move_yvel", "move_yloop", "move_xmin", "move_xmax", "move_xvel", "move_xloop"};
+        "move_ymin", "move_ymax", "move_yvel", "move_yloop", "move_xmin", "move_xmax", "move_xvel", "move_xloop",
+        "numparts", "numpoints", "points", "part", "vecpartnum", "layer", "rootpart", "rootpoint", "hitbox"};
     if (written.count(key)) return true;
     return removed;  // a deleted key's block takes whatever stood inside it
 }
@@ -317,12 +372,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Input in{data, size};
     bool removed = false;
     for (size_t edit = 0; edit < MOST_EDITS && !in.Done(); ++edit) {
-        switch (in.Byte() % 6) {
+        switch (in.Byte() % 7) {
         case 0: NudgeOffset(in.Byte() % (g_numParts > 0 ? g_numParts : 1), in.Byte() & 1, (in.Byte() & 1) ? 1.0f : -1.0f); break;
         case 1:
         case 2: EditKeys(in, removed); break;
         case 3: EditLevel(in, removed); break;
         case 4: UndoEdit(); break;
+        case 5: EditFigure(in); break;
         default: RedoEdit(); break;
         }
     }
@@ -351,7 +407,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (const DataProblem& problem : back.problems) std::fprintf(stderr, "%s\n", problem.text.c_str());
         if (!back.problems.empty()) Fail("the saved data does not read");
         const DataRecords& r = back.records;
-        if (!(Take(r.parts, r.numParts, r.frames, r.numFrames, r.level) == edited))
+        if (!(Take(r.parts, r.numParts, r.figureSetup, r.frames, r.numFrames, r.level) == edited))
             Fail("the saved files do not read back as the edited documents");
     }
     for (size_t i = 0; i < s_original.size(); ++i) ExpectKept(s_original[i], FileText(SAVED_FILES[i]), removed);
