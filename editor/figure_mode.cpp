@@ -47,14 +47,17 @@ FigureToolState& State()
     return g_editor.figure;
 }
 
-bool InFigureMode()
-{
-    return g_editMode == EDIT_FIGURE && g_vectorMan && g_vectorMan->parts;
-}
-
 int SlotCount()
 {
     return static_cast<int>(g_figureSetup.slots.size());
+}
+
+// A figure that is not the setup's (one built by hand, none read) is left alone: a change
+// of the setup would remake its slots.
+bool InFigureMode()
+{
+    return g_editMode == EDIT_FIGURE && g_vectorMan && g_vectorMan->parts && SlotCount() == g_vectorMan->numparts &&
+           static_cast<int>(g_figureSetup.hitBoxes.size()) == g_vectorMan->numHitBoxes;
 }
 
 // The picked slot's setup; null when no slot of the setup is picked.
