@@ -359,8 +359,8 @@ void InsertAtCursor(const SceneView& scene, const std::vector<D3DXMATRIX>& world
     float pixels = 0.0f;
     const SlotSetup& from = g_figureSetup.slots[parent];
     FigureSetup after = g_figureSetup;
-    after.slots.push_back(
-        {from.vecpartnum, std::max(FRONT_LAYER, from.layer - 1), parent, NearestJoint(scene, parent, worlds, pixels)});
+    after.slots.push_back({from.vecpartnum, std::max(FRONT_LAYER, from.layer - 1), parent,
+                           NearestJoint(scene, parent, worlds, pixels), NewSlotId()});
     SetFigureSetup(after);
     g_selectedPart = SlotCount() - 1;
 }
@@ -602,34 +602,65 @@ void DeleteFigureSlot()
             }
         }
     }
-    if (going.front() + static_cast<int>(going.size()) != SlotCount()) {
-        PostScreenMessage("only the last slots can be deleted: slot " + std::to_string(going.front()) +
-                          " has slots after it that stay");
-        return;
+    // The number each slot will have, -1 for those that go.
+    std::vector<int> renumbered(static_cast<size_t>(SlotCount()), -1);
+    for (int i = 0, next = 0; i < SlotCount(); ++i)
+        if (std::find(going.begin(), going.end(), i) == going.end()) renumbered[i] = next++;
+    for (int i = going.front(); i < SlotCount(); ++i) {
+        if (renumbered[i] < 0 || renumbered[i] == i) continue;
+        // A list drives the slot of its number, and a slot's children hang from the joints
+        // of the image of its number: neither can follow it to a new one here.
+        for (int f = 0; f < g_numFrames; ++f) {
+            if (g_frames[f].keys[i]) {
+                PostScreenMessage("slot " + std::to_string(i) + " has key lists in the animation file and would be " +
+                                  "numbered anew: not deleted");
+                return;
+            }
+        }
+        for (int c = 0; c < SlotCount(); ++c) {
+            if (renumbered[c] >= 0 && g_figureSetup.slots[c].rootpart == i && g_figureSetup.slots[c].rootpoint >= 0) {
+                PostScreenMessage("slot " + std::to_string(c) + " hangs on a joint of slot " + std::to_string(i) +
+                                  ", which would be numbered anew: not deleted");
+                return;
+            }
+        }
     }
-    const int kept = going.front();
-    // The keys that name a slot that goes: what they would give it means nothing now.
+    auto numberOf = [&renumbered](int s) { return s >= 0 && s < static_cast<int>(renumbered.size()) ? renumbered[s] : s; };
+    // The keys that name a slot: the number it will have; one that goes, not any more (what
+    // a key would give it means nothing now).
     std::vector<AnimKey> ends;
     for (int f = 0; f < g_numFrames; ++f) {
         for (const AnimKey* list : g_frames[f].keys) {
             for (const AnimKey* k = list; k; k = k->next) {
                 AnimKey after = *k;
-                if (after.useChangePart && after.changePartSlot >= kept) after.useChangePart = 0;
+                if (after.useChangePart && numberOf(after.changePartSlot) < 0) {
+                    after.useChangePart = 0;
+                } else if (after.useChangePart) {
+                    after.changePartSlot = numberOf(after.changePartSlot);
+                }
                 for (int* entries : {after.visibleParts, after.invisibleParts}) {
-                    int* end = std::remove_if(entries, entries + MAX_PART_LIST, [kept](int s) { return s >= kept; });
+                    for (int e = 0; e < MAX_PART_LIST; ++e)
+                        if (entries[e] != -1) entries[e] = numberOf(entries[e]);
+                    int* end = std::remove(entries, entries + MAX_PART_LIST, -1);
                     std::fill(end, entries + MAX_PART_LIST, -1);
                 }
                 if (!EndsDiffering(*k, after).empty()) ends.push_back(after);
             }
         }
     }
-    FigureSetup after = g_figureSetup;
-    after.slots.resize(static_cast<size_t>(kept));
+    FigureSetup after;
+    after.hitBoxes = g_figureSetup.hitBoxes;
+    for (int i = 0; i < SlotCount(); ++i) {
+        if (renumbered[i] < 0) continue;
+        SlotSetup kept = g_figureSetup.slots[i];
+        kept.rootpart = numberOf(kept.rootpart);
+        after.slots.push_back(kept);
+    }
     BeginEditGroup();
     SetFigureSetup(after);
     SetKeyEnds(ends);
     EndEditGroup();
-    g_selectedPart = parent < kept ? parent : -1;
+    g_selectedPart = numberOf(parent);
 }
 
 std::vector<std::string> NewImageFiles()

@@ -37,11 +37,12 @@ void CycleFigureLayer();
 // picked slot's image one layer in front; it becomes the pick.
 void InsertFigureSlot();
 
-// Delete: the picked slot and every slot hanging below it go, and the animation's keys
-// no longer name them (a key that gave one an image gives none, visibility lists drop
-// them). Refused, with a message, for a slot with a fixed role in the game or one above
-// such a slot, for slots the animation file has key lists for, and (for now) where slots
-// numbered after them would stay and so have to be numbered anew.
+// Delete: the picked slot and every slot hanging below it go, the slots after them take
+// the numbers left free (in the figure and in the keys that name them), and no key names
+// a slot that went (a key that gave one an image gives none, visibility lists drop it).
+// Refused, with a message, for a slot with a fixed role in the game or one above such a
+// slot, and (for now) where a slot with key lists would go or be numbered anew, or a slot
+// hangs on a joint of one numbered anew (the joints are the image's of its number).
 void DeleteFigureSlot();
 
 // PNG and JPEG files in the working directory that no part and not the font names, by name.

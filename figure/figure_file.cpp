@@ -23,7 +23,7 @@ const int HIT_BOX_ITEMS = 5;  // hitbox=N,centreX,centreY,halfWidth,halfHeight
 const float START_X = 250.0f;
 const float START_Y = 900.0f;
 // What a slot is before the file says anything of it.
-const SlotSetup UNSAID_SLOT = {-1, DEFAULT_LAYER, -1, -1};
+const SlotSetup UNSAID_SLOT = {-1, DEFAULT_LAYER, -1, -1, 0};
 
 int Integer(const char* value)
 {
@@ -81,6 +81,7 @@ void FigureReading::SetNumParts(long n)
         return;
     }
     setup.slots.assign(static_cast<size_t>(n), UNSAID_SLOT);
+    for (SlotSetup& slot : setup.slots) slot.id = NewSlotId();
 }
 
 void FigureReading::SetHitBox(const char* value)

@@ -21,6 +21,10 @@ struct SlotSetup {
     int layer = 0;
     int rootpart = -1;
     int rootpoint = -1;
+    // Which slot this is however the slots are numbered: the reader gives each its own, the
+    // editor gives a new slot one, and a save finds the slot's lines by it. 0 for none.
+    int id = 0;
+    // The same slot as far as the game can tell: every field but the id.
     bool operator==(const SlotSetup& o) const
     {
         return vecpartnum == o.vecpartnum && layer == o.layer && rootpart == o.rootpart && rootpoint == o.rootpoint;
@@ -61,10 +65,14 @@ extern FigureSetup g_figureSetup;
 FigureFileRecord FigureRecordOf(const char* fileName, const std::vector<FigureFileRecord::Note>& notes,
                                 const FigureSetup& setup);
 
-// The setup of a figure as its file gives it (boxes as they stand facing right).
+// The setup of a figure as its file gives it (boxes as they stand facing right), its slots
+// with the ids of g_figureSetup's at their numbers.
 FigureSetup SetupOf(const VectorMan& man);
-// Whether the file would give the same figure: boxes as the file spells them, in whole units.
+// Whether the file would give the same figure: boxes as the file spells them, in whole units,
+// and the same slots under the same numbers.
 bool SameSetup(const FigureSetup& a, const FigureSetup& b);
+// An id no slot has had since the process started.
+int NewSlotId();
 // Whether g_figureSetup differs from what vecman.dat gives.
 bool FigureSetupUnsaved();
 

@@ -207,12 +207,13 @@ TEST_F(FigureMode, AJointMovesWhatHangsThereAndAHangingElsewhereKeepsTheSlotInPl
     EXPECT_NE(ReadWholeFile("vecman.dat").find("rootpart=0\nrootpoint=1\n"), std::string::npos);
 }
 
-TEST_F(FigureMode, DeleteTakesASlotWithWhatHangsBelowItAndNoKeyNamesThemAfterwards)
+TEST_F(FigureMode, DeleteTakesASlotWithWhatHangsBelowItAndTheSlotsAfterItTakeTheirNumbers)
 {
-    // Nine slots, the game's roles and one more, the last two hanging from the ninth.
+    // The game's eight slots, then three more, the last two hanging from the ninth.
     std::string figure = "numparts=11\n";
     for (int i = 0; i < 11; ++i)
-        figure += "part=" + std::to_string(i) + "\nvecpartnum=1\nrootpart=" + std::to_string(i < 9 ? -1 : 8) + "\n";
+        figure += "// slot " + std::to_string(i) + "\npart=" + std::to_string(i) + "\nvecpartnum=1\nrootpart=" +
+                  std::to_string(i < 9 ? -1 : 8) + "\n";
     WriteWholeFile("vecman.dat", figure);
     WriteWholeFile("vecanim.dat", "numframes=1\nframe=0\nkey_part=0\nnumkeys=1\nkey=0\npart_visible=10,3\n");
     EnterEditMode(EDIT_PLAY);
@@ -220,17 +221,33 @@ TEST_F(FigureMode, DeleteTakesASlotWithWhatHangsBelowItAndNoKeyNamesThemAfterwar
     InitVectorMan();
     LoadVectorAnim();
     EnterEditMode(EDIT_FIGURE);
+    const int* shown = g_frames[0].keys[0]->visibleParts;
 
     g_selectedPart = LAST_HIDDEN_SLOT;
     DeleteFigureSlot();
     EXPECT_EQ(g_figureSetup.slots.size(), 11u) << "the flash has a role in the game";
+
+    // Slot 9 goes with its comment; slot 10 is slot 9 from now on, in the keys too.
+    g_selectedPart = 9;
+    DeleteFigureSlot();
+    ASSERT_EQ(g_figureSetup.slots.size(), 10u);
+    EXPECT_EQ(g_figureSetup.slots[9].rootpart, 8);
+    EXPECT_EQ(shown[0], 9);
+    EXPECT_EQ(shown[1], 3);
+    ASSERT_TRUE(SaveEdits());
+    std::string expected = figure;
+    expected.replace(expected.find("numparts=11"), 11, "numparts=10");
+    expected.erase(expected.find("// slot 9\n"), expected.find("// slot 10\n") - expected.find("// slot 9\n"));
+    expected.replace(expected.find("part=10\n"), 8, "part=9\n");
+    EXPECT_EQ(ReadWholeFile("vecman.dat"), expected);
+    EXPECT_NE(ReadWholeFile("vecanim.dat").find("part_visible=9,3\n"), std::string::npos);
+
+    // The ninth goes with both that hang from it, and no key names them.
+    ASSERT_TRUE(UndoEdit());
     g_selectedPart = 8;
     DeleteFigureSlot();
     EXPECT_EQ(g_figureSetup.slots.size(), 8u);
     EXPECT_EQ(g_vectorMan->numparts, 8);
-    EXPECT_EQ(g_frames[0].keys[0]->visibleParts[0], 3);
-    EXPECT_EQ(g_frames[0].keys[0]->visibleParts[1], -1);
-    ASSERT_TRUE(UndoEdit());
-    EXPECT_EQ(g_figureSetup.slots.size(), 11u);
-    EXPECT_EQ(g_frames[0].keys[0]->visibleParts[0], 10);
+    EXPECT_EQ(shown[0], 3);
+    EXPECT_EQ(shown[1], -1);
 }

@@ -250,7 +250,7 @@ void EditFigure(Input& in)
     }
     case 3:
         if (count >= MAX_FRAME_KEYS) return;
-        setup.slots.push_back({in.Byte() % g_numParts, 1 + in.Byte() % 6, in.Byte() % count, -1});
+        setup.slots.push_back({in.Byte() % g_numParts, 1 + in.Byte() % 6, in.Byte() % count, -1, NewSlotId()});
         break;
     case 4:
         if (!setup.hitBoxes.empty()) setup.hitBoxes[in.Byte() % setup.hitBoxes.size()].centerX += in.Signed();
