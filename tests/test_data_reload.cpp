@@ -17,6 +17,7 @@
 #include "editor/edits.h"
 #include "figure/key_edit.h"
 #include "figure/data_files.h"
+#include "figure/figure_save.h"
 #include "figure/records.h"
 #include "figure/roles.h"
 #include "game/actions.h"
@@ -210,6 +211,39 @@ TEST(DataReload, KeysEditedInMemoryOutliveAReloadOfTheFigureFile)
     ASSERT_TRUE(UndoEdit());
     EXPECT_EQ(KeyIds(0, 1), before);
     EXPECT_FALSE(g_editsUnsaved);
+    ForgetEdits();
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DataReload, AnImageTheEditorAddedIsNoChangeAndFigureEditsHoldAReloadBack)
+{
+    ScopedTempDir dir;
+    StartOnBundledData();
+    WriteBmp("hat.png", 12, 8);
+    auto lookAt = [](uint32_t tick) {
+        PlatformBeginScript(PlatformScript{tick, 0, -1, nullptr, nullptr, nullptr});
+        return ReloadChangedDataFiles();
+    };
+    ForgetDataWatch();
+    lookAt(0);
+    // A slot showing a new image: the image joins the watched files without being a change.
+    const int image = AddImage("hat.png");
+    ASSERT_GE(image, 0);
+    FigureSetup setup = g_figureSetup;
+    setup.slots.push_back({image, FRONT_LAYER, 8, -1, NewSlotId()});
+    SetFigureSetup(setup);
+    EXPECT_FALSE(lookAt(DATA_WATCH_MS * 2));
+    EXPECT_EQ(CurrentScreenMessage(), "") << "nothing changed on disk";
+    EXPECT_EQ(g_vectorMan->numparts, 10);
+
+    // The figure file changed in a text editor waits while the figure's edits are unsaved.
+    WriteWholeFile("vecman.dat", ReadWholeFile("vecman.dat") + "// touched\n");
+    EXPECT_FALSE(lookAt(DATA_WATCH_MS * 4));
+    EXPECT_EQ(CurrentScreenMessage(), "vecman.dat changed on disk: not reloaded while edits are unsaved");
+    EXPECT_EQ(g_vectorMan->numparts, 10);
     ForgetEdits();
 }
 
