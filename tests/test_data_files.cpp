@@ -86,13 +86,14 @@ TEST_F(DataFiles, ABrokenSetIsReadApartWithEveryProblemFromOneCall)
     EXPECT_EQ(broken.records.partsFile.text, ReadWholeFile(PARTS_DATA_FILE));
 }
 
-TEST_F(DataFiles, AHitBoxBelongsToTheFigureWhateverSlotTheLinesAbove)
+TEST_F(DataFiles, AHitBoxBelongsToTheFigureAndASlotMayHangAtItsParentsPivot)
 {
     const std::string figure = SmallFigureFile();
     const int lines = static_cast<int>(std::count(figure.begin(), figure.end(), '\n'));
-    WriteWholeFile(FIGURE_DATA_FILE, figure + "part=12\nhitbox=0,1,2,3,4\nlayer=1\n");
+    // The last slot hangs at its parent's pivot rather than on a joint: no problem either.
+    WriteWholeFile(FIGURE_DATA_FILE, figure + "rootpoint=-1\npart=12\nhitbox=0,1,2,3,4\nlayer=1\n");
     DataSet set = LoadDataFiles();
-    const std::vector<std::string> expected = {"vecman.dat:" + std::to_string(lines + 3) +
+    const std::vector<std::string> expected = {"vecman.dat:" + std::to_string(lines + 4) +
                                                ": layer for slot 12, which does not exist"};
     EXPECT_EQ(Texts(set.problems), expected);
     EXPECT_EQ(set.records.man->hitBoxes[0].centerX, 1.0f);
