@@ -103,6 +103,11 @@ void EnterEditMode(EditMode mode)
     if (const auto enter = CurrentTool().enter) enter();
 }
 
+void HoldControl(bool held)
+{
+    g_editor.controlHeld = held;
+}
+
 void NudgeVertically(float direction)
 {
     if (g_editMode == EDIT_HOVER) {

@@ -15,6 +15,10 @@ void InstallEditor();
 // has one place to go.
 void EnterEditMode(EditMode mode);
 
+// Control pressed or let go: what the editors do with it is theirs (a pose drag's steps,
+// level mode's arrows).
+void HoldControl(bool held);
+
 // Up (+1) and Down (-1): in EDIT_HOVER the figure's vertical velocity, in EDIT_PIVOT the
 // selected image's yoffset, in EDIT_POSE the selected slot's angle in the chosen key by a
 // degree; nothing in the other modes or with nothing selected.

@@ -26,6 +26,7 @@ struct LevelToolState {
     std::unique_ptr<Level, LevelDeleter> beforeDrag;  // the level as the drag found it, for its step
     bool moved = false;
     unsigned char followed = 1;  // the camera's following before the mode
+    int grid = 1;                // units a drag snaps to and Control+arrows move by; 1: off
 };
 
 // Pose mode: what is chosen and played, and the figure at rest it is posed from.
@@ -51,7 +52,6 @@ struct PoseToolState {
     float turned = 0.0f;
     float lastCursorAngle = 0.0f;
     std::vector<std::pair<int, std::pair<float, float>>> anglesAtPress;  // key id -> dest, speed
-    bool snapHeld = false;  // Control: the drag snaps to whole steps
 };
 
 // Figure mode: the press the next step resolves, the drag in progress and what it found.
@@ -85,6 +85,8 @@ struct HelpState {
 };
 
 struct EditorState {
+    // Control is held: a pose drag snaps, the arrows move the picked piece in level mode.
+    bool controlHeld = false;
     // The draw-list entry of the figure's slot the pass's step found under the cursor, -1
     // for none: the drawing outlines it.
     int figurePick = -1;

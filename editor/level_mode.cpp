@@ -112,7 +112,11 @@ void Drag(const SceneView& scene)
     ManPart* piece = Picked();
     float x = 0.0f, y = 0.0f;
     if (!piece || !CursorOnGround(scene, x, y)) return;
-    const float centreX = x - State().grabX, centreY = y - State().grabY;
+    float centreX = x - State().grabX, centreY = y - State().grabY;
+    if (const int grid = State().grid; grid > 1) {
+        centreX = std::round(centreX / static_cast<float>(grid)) * static_cast<float>(grid);
+        centreY = std::round(centreY / static_cast<float>(grid)) * static_cast<float>(grid);
+    }
     const float wasX = piece->x + static_cast<float>(SCREEN_CELL_WIDTH * State().column);
     const float wasY = piece->y + static_cast<float>(SCREEN_CELL_HEIGHT * State().row);
     if (centreX == wasX && centreY == wasY) return;
@@ -180,6 +184,30 @@ void MoveLevelCamera(int across, int up)
     // The camera stands at the negated point it looks at.
     g_cameraX -= CAMERA_STEP * static_cast<float>(across);
     g_cameraY -= CAMERA_STEP * static_cast<float>(up);
+}
+
+void LevelArrow(int across, int up)
+{
+    if (!g_editor.controlHeld) {
+        MoveLevelCamera(across, up);
+        return;
+    }
+    const float step = static_cast<float>(State().grid);
+    EditPicked([across, up, step](ManPart& piece) {
+        const float x = piece.x + static_cast<float>(SCREEN_CELL_WIDTH * State().column) + step * static_cast<float>(across);
+        const float y = piece.y + static_cast<float>(SCREEN_CELL_HEIGHT * State().row) + step * static_cast<float>(up);
+        MoveAcrossCells(piece, x, y);
+        return true;
+    });
+}
+
+void CycleLevelGrid()
+{
+    int& grid = State().grid;
+    const int count = static_cast<int>(sizeof LEVEL_GRIDS / sizeof LEVEL_GRIDS[0]);
+    int at = 0;
+    while (at < count && LEVEL_GRIDS[at] != grid) ++at;
+    grid = LEVEL_GRIDS[(at + 1) % count];
 }
 
 void InsertLevelPiece()
@@ -270,7 +298,8 @@ void DrawLevelMarks(IDirect3DDevice8* device)
 std::string LevelStatusText()
 {
     const ManPart* piece = Picked();
-    if (!piece) return "no piece picked";
+    const std::string grid = State().grid > 1 ? " | grid " + std::to_string(State().grid) : std::string();
+    if (!piece) return "no piece picked" + grid;
     const VectorPart* image = PartAt(piece->vecpartnum);
     char text[300];
     std::snprintf(text, sizeof text, "cell %d,%d | %s | x %g y %g | layer %d | %c %c %c", State().column, State().row,
@@ -280,7 +309,7 @@ std::string LevelStatusText()
     std::string line = text;
     const int sharing = SlotsSharing(g_level->CellAt(State().column, State().row));
     if (sharing > 1) line += " | cell shared by " + std::to_string(sharing);
-    return line;
+    return line + grid;
 }
 
 void ForgetLevelPick()

@@ -31,6 +31,12 @@ void FinishLevelDrag();
 
 // Moves the camera by whole steps (+1 right or up).
 void MoveLevelCamera(int across, int up);
+// An arrow key: with Control held the picked piece moves by the grid (by a unit with the
+// grid off), as one step, into the next cell where it crosses an edge; else the camera.
+void LevelArrow(int across, int up);
+// `g`: the grid a drag snaps the piece's centre to, LEVEL_GRIDS in turn (1: off).
+void CycleLevelGrid();
+const int LEVEL_GRIDS[] = {1, 8, 16, 32};
 
 // Edits of the picked piece; each does nothing without one.
 void InsertLevelPiece();  // a copy 32 units to the right in the same cell
@@ -44,7 +50,8 @@ void ToggleLevelFlag(char flag);  // SOLID_FLAG, MOVABLE_FLAG or PUSHABLE_FLAG
 void PickLevelPiece(const SceneView& scene);
 void DrawLevelMarks(IDirect3DDevice8* device);
 
-// "cell 3,1 | crate.png | x 120 y 40 | layer 3 | s m p", or "no piece picked".
+// "cell 3,1 | crate.png | x 120 y 40 | layer 3 | s m p", or "no piece picked"; then
+// " | grid 16" while a grid is on.
 std::string LevelStatusText();
 
 // The pick names nothing any more (the level was replaced, a new game).

@@ -184,10 +184,7 @@ void TurnPoseKey(int degrees)
     SetKeyAngles(TurnedTo(k->destAngle + static_cast<float>(degrees)));
 }
 
-void SetPoseSnap(bool held)
-{
-    State().snapHeld = held;
-}
+
 
 void PlayPoseFrame()
 {
@@ -418,7 +415,7 @@ void DragPoseKey(const SceneView& scene)
     s.turned += Wrapped(angle - s.lastCursorAngle);
     s.lastCursorAngle = angle;
     float wanted = std::round(s.destAtPress + s.turned);
-    if (s.snapHeld) wanted = std::round(wanted / POSE_SNAP_DEGREES) * POSE_SNAP_DEGREES;
+    if (g_editor.controlHeld) wanted = std::round(wanted / POSE_SNAP_DEGREES) * POSE_SNAP_DEGREES;
     const AnimKey* k = SelectedPoseKey();
     if (!k || wanted == k->destAngle) return;
     for (const KeyAngles& change : TurnedTo(wanted)) {

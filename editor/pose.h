@@ -37,9 +37,8 @@ void ToggleNextKeyOnion();
 void TurnPoseKey(int degrees);
 // A drag of the picked slot turns it about its pivot: the chosen key's destination angle
 // follows the cursor in whole degrees, the short way round as Up and Down keep it, and the
-// whole drag is one step; held Control (SetPoseSnap) snaps it to POSE_SNAP_DEGREES.
+// whole drag is one step; held Control (HoldControl) snaps it to POSE_SNAP_DEGREES.
 const float POSE_SNAP_DEGREES = 15.0f;
-void SetPoseSnap(bool held);
 
 // Enter: runs the chosen frame once from its first key, from rest, then shows the pose again.
 void PlayPoseFrame();

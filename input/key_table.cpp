@@ -83,6 +83,7 @@ const KeyHelp FIGURE_JOINT_HELP = {EDITOR_SECTION, "  a  x", "a joint at the cur
 const KeyHelp FIGURE_HANG_HELP = {EDITOR_SECTION, "  j  k", "hang from the next joint, the next slot"};
 const KeyHelp FIGURE_LOOK_HELP = {EDITOR_SECTION, "  [ ]  l", "image (new ones from the folder), layer"};
 const KeyHelp FIGURE_SLOT_HELP = {EDITOR_SECTION, "  Insert, Delete", "a slot on the nearest joint; this one goes"};
+const KeyHelp LEVEL_GRID_HELP = {EDITOR_SECTION, "  g, Ctrl+arrows", "grid 8, 16, 32, off; move the piece by it"};
 const KeyHelp FREEZE_HELP = {EDITOR_SECTION, "F5", "freeze, toggle the camera following"};
 const KeyHelp FOLLOW_HELP = {EDITOR_SECTION, "F12", "toggle the camera following"};
 const KeyHelp BOXES_HELP = {EDITOR_SECTION, "Tab", "hit boxes and level cells"};
@@ -193,10 +194,10 @@ const std::vector<KeyBinding>& KeyTable()
         {WINDOW_CHAR, 'n', POSE_MODE, ToggleNextKeyOnion, &POSE_HELP},
         {WINDOW_CHAR, CHAR_ENTER, POSE_MODE, PlayPoseFrame, &POSE_HELP},
         {WINDOW_CHAR, 'e', POSE_MODE, ExportPoseFrame, &POSE_HELP},
-        {DEVICE_KEY_DOWN, DIK_LCONTROL, POSE_MODE, [] { SetPoseSnap(true); }, &POSE_DRAG_HELP},
-        {DEVICE_KEY_DOWN, DIK_RCONTROL, POSE_MODE, [] { SetPoseSnap(true); }, &POSE_DRAG_HELP},
-        {DEVICE_KEY_UP, DIK_LCONTROL, ANY_MODE, [] { SetPoseSnap(false); }, &POSE_DRAG_HELP},
-        {DEVICE_KEY_UP, DIK_RCONTROL, ANY_MODE, [] { SetPoseSnap(false); }, &POSE_DRAG_HELP},
+        {DEVICE_KEY_DOWN, DIK_LCONTROL, ANY_MODE, [] { HoldControl(true); }, &POSE_DRAG_HELP},
+        {DEVICE_KEY_DOWN, DIK_RCONTROL, ANY_MODE, [] { HoldControl(true); }, &POSE_DRAG_HELP},
+        {DEVICE_KEY_UP, DIK_LCONTROL, ANY_MODE, [] { HoldControl(false); }, &POSE_DRAG_HELP},
+        {DEVICE_KEY_UP, DIK_RCONTROL, ANY_MODE, [] { HoldControl(false); }, &POSE_DRAG_HELP},
         {WINDOW_KEY_DOWN, VK_INSERT, POSE_MODE, InsertPoseKey, &POSE_KEYS_HELP},
         {WINDOW_KEY_DOWN, VK_DELETE, POSE_MODE, DeletePoseKey, &POSE_KEYS_HELP},
         {WINDOW_CHAR, '-', POSE_MODE, [] { RetimePoseKey(1); }, &POSE_CHANGE_HELP},
@@ -216,15 +217,16 @@ const std::vector<KeyBinding>& KeyTable()
         {WINDOW_KEY_UP, VK_F6, ANY_MODE, [] { EnterEditMode(EDIT_LEVEL); }, &LEVEL_HELP},
         {MOUSE_BUTTON_DOWN, THRUST_BUTTON, LEVEL_MODE, PressLevelButton, &LEVEL_HELP},
         {MOUSE_BUTTON_UP, THRUST_BUTTON, LEVEL_MODE, ReleaseLevelButton, &LEVEL_HELP},
-        {WINDOW_KEY_DOWN, VK_LEFT, LEVEL_MODE, [] { MoveLevelCamera(-1, 0); }, &LEVEL_HELP},
-        {WINDOW_KEY_DOWN, VK_RIGHT, LEVEL_MODE, [] { MoveLevelCamera(1, 0); }, &LEVEL_HELP},
-        {WINDOW_KEY_DOWN, VK_UP, LEVEL_MODE, [] { MoveLevelCamera(0, 1); }, &LEVEL_HELP},
-        {WINDOW_KEY_DOWN, VK_DOWN, LEVEL_MODE, [] { MoveLevelCamera(0, -1); }, &LEVEL_HELP},
+        {WINDOW_KEY_DOWN, VK_LEFT, LEVEL_MODE, [] { LevelArrow(-1, 0); }, &LEVEL_HELP},
+        {WINDOW_KEY_DOWN, VK_RIGHT, LEVEL_MODE, [] { LevelArrow(1, 0); }, &LEVEL_HELP},
+        {WINDOW_KEY_DOWN, VK_UP, LEVEL_MODE, [] { LevelArrow(0, 1); }, &LEVEL_HELP},
+        {WINDOW_KEY_DOWN, VK_DOWN, LEVEL_MODE, [] { LevelArrow(0, -1); }, &LEVEL_HELP},
         {WINDOW_KEY_DOWN, VK_INSERT, LEVEL_MODE, InsertLevelPiece, &LEVEL_HELP},
         {WINDOW_KEY_DOWN, VK_DELETE, LEVEL_MODE, DeleteLevelPiece, &LEVEL_HELP},
         {WINDOW_CHAR, ']', LEVEL_MODE, [] { ChangeLevelImage(1); }, &LEVEL_HELP},
         {WINDOW_CHAR, '[', LEVEL_MODE, [] { ChangeLevelImage(-1); }, &LEVEL_HELP},
         {WINDOW_CHAR, 'l', LEVEL_MODE, CycleLevelLayer, &LEVEL_HELP},
+        {WINDOW_CHAR, 'g', LEVEL_MODE, CycleLevelGrid, &LEVEL_GRID_HELP},
         {WINDOW_CHAR, 'o', LEVEL_MODE, [] { ToggleLevelFlag(SOLID_FLAG); }, &LEVEL_HELP},
         {WINDOW_CHAR, 'm', LEVEL_MODE, [] { ToggleLevelFlag(MOVABLE_FLAG); }, &LEVEL_HELP},
         {WINDOW_CHAR, 'u', LEVEL_MODE, [] { ToggleLevelFlag(PUSHABLE_FLAG); }, &LEVEL_HELP},

@@ -334,6 +334,7 @@ TEST(KeyTable, HelpPanelListsEachLineOnceUnderItsSection)
         "                    arrows, wheel move the camera;",
         "                    Insert copy, Delete remove, [ ] image,",
         "                    l layer, o m u solid, movable, pushable",
+        "    g, Ctrl+arrows  grid 8, 16, 32, off; move the piece by it",
         "  F7                build the figure: click a part, drag it",
         "                    about its pivot; right drag a joint;",
         "                    drag a hit box's middle or corner",

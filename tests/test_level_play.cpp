@@ -211,3 +211,32 @@ TEST_F(LevelPlay, AnEditKeyWhileDraggingEndsTheDragAsAStepOfItsOwn)
 }
 
 }  // namespace
+
+TEST_F(LevelPlay, OnAGridADragSnapsThePieceAndControlWithAnArrowMovesItByTheGrid)
+{
+    // Grid 16; the crate in front of the tree (x 500) dragged ten units right snaps to 512;
+    // Control and Right then move it a grid further, one step, and the save writes it there.
+    const char* script =
+        "100 key down F6\n"
+        "101 key up F6\n"
+        "102 char g\n"
+        "103 char g\n"
+        "110 mouse move 400 176\n"
+        "112 mouse down 0\n"
+        "114 mouse move 5 0\n"
+        "116 mouse up 0\n"
+        "118 press CONTROL\n"
+        "119 key down RIGHT\n"
+        "120 key up RIGHT\n"
+        "121 release CONTROL\n"
+        "122 key down RIGHT\n"
+        "123 key up RIGHT\n"
+        "124 dump moved.json\n"
+        "125 char code 19\n";
+    const std::string bundled = ReadWholeFile("veclevel.dat");
+    ASSERT_EQ(Run(126, script), 0) << ReadWholeFile("stderr.txt");
+    EXPECT_NE(Dump("moved.json")["globals"]["statusLine"].text.find("x 528 y 128 | layer 3 | s m p | cell shared by 2 | grid 16"),
+              std::string::npos)
+        << Dump("moved.json")["globals"]["statusLine"].text;
+    EXPECT_EQ(ReadWholeFile("veclevel.dat"), Replaced(bundled, "piece=10,500,130,3,smp", "piece=10,528,128,3,smp"));
+}
