@@ -578,7 +578,7 @@ void ChangeFigureImage(int step)
 
 void CycleFigureLayer()
 {
-    ChangePicked([](SlotSetup& s) { s.layer = s.layer >= BACK_LAYER || s.layer < FRONT_LAYER ? FRONT_LAYER : s.layer + 1; });
+    ChangePicked([](SlotSetup& s) { s.layer = LayerBehind(s.layer); });
 }
 
 void DeleteFigureSlot()

@@ -251,7 +251,7 @@ void ChangeLevelImage(int step)
 void CycleLevelLayer()
 {
     EditPicked([](ManPart& piece) {
-        piece.layer = piece.layer >= BACK_LAYER || piece.layer < FRONT_LAYER ? FRONT_LAYER : piece.layer + 1;
+        piece.layer = LayerBehind(piece.layer);
         return true;
     });
 }

@@ -311,7 +311,6 @@ std::string PoseStatusText()
 
 namespace {
 
-const float DEGREES_PER_RADIAN = 57.2957795f;
 const float HALF_TURN = 180.0f;
 const float FULL_TURN = 360.0f;
 
@@ -333,7 +332,7 @@ bool CursorAngle(const SceneView& scene, float& degrees)
     D3DXMatrixMultiply(&frame, &unturn, &frame);
     float x = 0.0f, y = 0.0f;
     if (!CursorInFrame(scene, frame, x, y) || (x == 0.0f && y == 0.0f)) return false;
-    degrees = std::atan2(y, x) * DEGREES_PER_RADIAN;
+    degrees = std::atan2(y, x) / ANGLE_FACTOR;
     return true;
 }
 

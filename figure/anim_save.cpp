@@ -471,8 +471,7 @@ SaveResult SaveAnimEdits(const std::vector<ListId>& lists, const std::vector<Key
     count = AnimSaveCount();
     if (record.asRead && UnsavedLists(*record.asRead).empty() && UnsavedKeyValues(*record.asRead).empty()) {
         const std::shared_ptr<const AnimFileRecord> asRead = record.asRead;
-        const SaveResult result =
-            record.text == asRead->text ? SaveResult::SAVED : WriteSavedText(ANIM_DATA_FILE, record.text, asRead->text, why);
+        const SaveResult result = WriteFirstReading(g_animFileRecord, ANIM_DATA_FILE, why);
         if (result != SaveResult::SAVED) return result;
         // What the file loses and regains, key by key, as a save in its own spelling counts it.
         auto keysOf = [](const AnimFileRecord& file, const ListId& id) {
@@ -484,8 +483,6 @@ SaveResult SaveAnimEdits(const std::vector<ListId>& lists, const std::vector<Key
             for (int key : had) count.removed += std::find(has.begin(), has.end(), key) == has.end();
             for (int key : has) count.added += std::find(had.begin(), had.end(), key) == had.end();
         }
-        g_animFileRecord = *asRead;
-        g_animFileRecord.asRead = asRead;
         return SaveResult::SAVED;
     }
     AnimSave save = ReadForSave(record);
@@ -514,7 +511,8 @@ SaveResult SaveAnimEdits(const std::vector<ListId>& lists, const std::vector<Key
     record.text = text;
     record.lines = notes;
     for (const ListId& id : lists) record.lists[id] = KeyIds(id.first, id.second);
-    if (!record.asRead) record.asRead = std::make_shared<const AnimFileRecord>(g_animFileRecord);
+    KeepFirstReading(g_animFileRecord);
+    record.asRead = g_animFileRecord.asRead;
     g_animFileRecord = record;
     return SaveResult::SAVED;
 }

@@ -4,6 +4,7 @@
 // NAME.bak, never over a file changed on disk since the game read it. What a save writes
 // is worked out by the save engine (figure/save_engine.h).
 #pragma once
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -44,3 +45,26 @@ std::string LineInPiecesWhy(const char* fileName, int line);
 // Writes text as fileName, which must still hold known: atomic, the old file kept as
 // NAME.bak. On failure why names the cause and the file is as it was.
 SaveResult WriteSavedText(const char* fileName, const std::string& known, const std::string& text, std::string& why);
+
+// A file's record keeps its first reading (asRead) once a save writes over it, so a save
+// that finds the document back to what the file gave can write the file as read, byte
+// for byte, rather than in the save's own spelling. Record has text and asRead.
+template <typename Record>
+void KeepFirstReading(Record& record)
+{
+    if (!record.asRead) record.asRead = std::make_shared<const Record>(record);
+}
+// Writes record.asRead's text as fileName (nothing where the file already holds it) and
+// makes record that reading again; on failure why names the cause and record is as it was.
+template <typename Record>
+SaveResult WriteFirstReading(Record& record, const char* fileName, std::string& why)
+{
+    const std::shared_ptr<const Record> asRead = record.asRead;
+    if (record.text != asRead->text) {
+        const SaveResult result = WriteSavedText(fileName, record.text, asRead->text, why);
+        if (result != SaveResult::SAVED) return result;
+    }
+    record = *asRead;
+    record.asRead = asRead;
+    return SaveResult::SAVED;
+}

@@ -146,15 +146,8 @@ FigureFileRecord FigureRecordOf(const char* fileName, const std::vector<FigureFi
 SaveResult SaveFigureSetup(const FigureSetup& setup, std::string& why)
 {
     const FigureFileRecord& record = g_figureFileRecord;
-    if (record.asRead && SameSetup(setup, record.asRead->setup)) {
-        const std::shared_ptr<const FigureFileRecord> asRead = record.asRead;
-        const SaveResult result =
-            record.text == asRead->text ? SaveResult::SAVED : WriteSavedText(FIGURE_DATA_FILE, record.text, asRead->text, why);
-        if (result != SaveResult::SAVED) return result;
-        g_figureFileRecord = *asRead;
-        g_figureFileRecord.asRead = asRead;
-        return SaveResult::SAVED;
-    }
+    if (record.asRead && SameSetup(setup, record.asRead->setup))
+        return WriteFirstReading(g_figureFileRecord, FIGURE_DATA_FILE, why);
     // Which slot a piece of such a line addresses is not known line by line.
     if (const int cut = FirstLineReadInPieces(record.text)) {
         why = LineInPiecesWhy(FIGURE_DATA_FILE, cut);
@@ -228,7 +221,7 @@ SaveResult SaveFigureSetup(const FigureSetup& setup, std::string& why)
     if (text == record.text) return SaveResult::SAVED;
     const SaveResult saved = WriteSavedText(FIGURE_DATA_FILE, record.text, text, why);
     if (saved != SaveResult::SAVED) return saved;
-    if (!g_figureFileRecord.asRead) g_figureFileRecord.asRead = std::make_shared<const FigureFileRecord>(g_figureFileRecord);
+    KeepFirstReading(g_figureFileRecord);
     g_figureFileRecord.text = text;
     g_figureFileRecord.lines = std::move(result);
     g_figureFileRecord.setup = setup;

@@ -164,15 +164,8 @@ SaveResult SavePartOffsets(const std::vector<OffsetValue>& values, std::string& 
         why = LineInPiecesWhy(PARTS_DATA_FILE, cut);
         return SaveResult::REFUSED;
     }
-    if (record.asRead && UnsavedOffsets(*record.asRead).empty() && !PartShapesUnsaved(*record.asRead)) {
-        const std::shared_ptr<const PartsFileRecord> asRead = record.asRead;
-        const SaveResult result =
-            record.text == asRead->text ? SaveResult::SAVED : WriteSavedText(PARTS_DATA_FILE, record.text, asRead->text, why);
-        if (result != SaveResult::SAVED) return result;
-        g_partsFileRecord = *asRead;
-        g_partsFileRecord.asRead = asRead;
-        return SaveResult::SAVED;
-    }
+    if (record.asRead && UnsavedOffsets(*record.asRead).empty() && !PartShapesUnsaved(*record.asRead))
+        return WriteFirstReading(g_partsFileRecord, PARTS_DATA_FILE, why);
     LineEdits edits;
     for (const OffsetValue& v : values) {
         if (v.part < 0) continue;
@@ -190,7 +183,7 @@ SaveResult SavePartOffsets(const std::vector<OffsetValue>& values, std::string& 
     const std::string text = JoinLines(lines);
     const SaveResult result = WriteSavedText(PARTS_DATA_FILE, record.text, text, why);
     if (result != SaveResult::SAVED) return result;
-    if (!g_partsFileRecord.asRead) g_partsFileRecord.asRead = std::make_shared<const PartsFileRecord>(g_partsFileRecord);
+    KeepFirstReading(g_partsFileRecord);
     g_partsFileRecord.text = text;
     g_partsFileRecord.lines = std::move(lines);
     return SaveResult::SAVED;

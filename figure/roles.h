@@ -41,3 +41,9 @@ const int MIN_IMAGES = CURSOR_IMAGE + 1;
 const int FRONT_LAYER = 1;
 const int BACK_LAYER = 6;
 const int DEFAULT_LAYER = 3;  // of a slot the figure file gives no layer, and of most pieces
+
+// The layer one further back, round to the front (a layer not drawn comes to the front).
+inline int LayerBehind(int layer)
+{
+    return layer >= BACK_LAYER || layer < FRONT_LAYER ? FRONT_LAYER : layer + 1;
+}
