@@ -47,6 +47,16 @@ protected:
         device_->SetRenderState(D3DRS_LIGHTING, FALSE);
         device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     }
+    // The game's blending: depth tested, source alpha over, the texture's alpha times the
+    // vertex colour's.
+    void SetGameBlending()
+    {
+        device_->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+        device_->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+        device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+        device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+        device_->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    }
     void TearDown() override
     {
         if (device_) device_->Release();

@@ -76,6 +76,16 @@ int RunCommand(const std::string& commandLine)
     return 128 + WTERMSIG(status);
 }
 
+bool OpenImageDevice()
+{
+    if (!CreateMemoryDevice(640, 480, &g_d3d, &g_device)) return false;
+    D3DCAPS8 caps = {};
+    g_device->GetDeviceCaps(&caps);
+    g_maxTextureWidth = caps.MaxTextureWidth;
+    g_maxTextureHeight = caps.MaxTextureHeight;
+    return true;
+}
+
 void StartOnMemoryDevice()
 {
     ResetGameState();

@@ -25,3 +25,7 @@ int RunCommand(const std::string& commandLine);
 // A fresh start on the in-memory device: the game state reset, the device's default
 // configuration and no failures asked for, its call record and the log emptied.
 void StartOnMemoryDevice();
+// A 640 x 480 memory device as g_d3d and g_device, with the texture limits it reports taken
+// as the ones the parts reader cuts images by: images then load as in the game. False
+// when the device cannot be made.
+bool OpenImageDevice();

@@ -14,7 +14,6 @@
 #include "figure/data_files.h"
 #include "figure/records.h"
 #include "game/state.h"
-#include "memory/memory_device.h"
 
 namespace {
 
@@ -23,11 +22,7 @@ protected:
     void SetUp() override
     {
         StartOnMemoryDevice();
-        ASSERT_TRUE(CreateMemoryDevice(640, 480, &g_d3d, &g_device));
-        D3DCAPS8 caps = {};
-        g_device->GetDeviceCaps(&caps);
-        g_maxTextureWidth = caps.MaxTextureWidth;
-        g_maxTextureHeight = caps.MaxTextureHeight;
+        ASSERT_TRUE(OpenImageDevice());
         WriteBmp("p.bmp", 16, 16);
         WriteWholeFile(PARTS_DATA_FILE, SmallPartsFile());
         WriteWholeFile(FIGURE_DATA_FILE, SmallFigureFile());

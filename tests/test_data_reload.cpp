@@ -24,7 +24,6 @@
 #include "game/data_reload.h"
 #include "game/state.h"
 #include "graphics/scene_resources.h"
-#include "memory/memory_device.h"
 #include "level/level.h"
 
 namespace {
@@ -43,21 +42,12 @@ bool KeysPointIntoFrames()
     return true;
 }
 
-void OpenImageDevice()
-{
-    ASSERT_TRUE(CreateMemoryDevice(640, 480, &g_d3d, &g_device));
-    D3DCAPS8 caps = {};
-    g_device->GetDeviceCaps(&caps);
-    g_maxTextureWidth = caps.MaxTextureWidth;
-    g_maxTextureHeight = caps.MaxTextureHeight;
-}
-
 // The game started on the bundled data, in the working directory.
 void StartOnBundledData()
 {
     CopyDirectoryFiles(VANTREL_DATA_DIR);
     StartOnMemoryDevice();
-    OpenImageDevice();
+    ASSERT_TRUE(OpenImageDevice());
     InitSceneResources();
     ASSERT_EQ(g_numFrames, 6);
 }
@@ -114,7 +104,7 @@ TEST(DataReload, RefusesAHostileSetWithTheLinesTheCheckerPrints)
 {
     ScopedTempDir dir;
     StartOnMemoryDevice();
-    OpenImageDevice();
+    ASSERT_TRUE(OpenImageDevice());
     WriteBmp("p.bmp", 16, 16);
     WriteWholeFile(PARTS_DATA_FILE, SmallPartsFile());
     WriteWholeFile(FIGURE_DATA_FILE, SmallFigureFile());

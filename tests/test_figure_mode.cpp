@@ -22,7 +22,6 @@
 #include "figure/roles.h"
 #include "game/state.h"
 #include "graphics/scene_view.h"
-#include "memory/memory_device.h"
 
 namespace {
 
@@ -60,11 +59,7 @@ protected:
     void SetUp() override
     {
         StartOnMemoryDevice();
-        ASSERT_TRUE(CreateMemoryDevice(640, 480, &g_d3d, &g_device));
-        D3DCAPS8 caps = {};
-        g_device->GetDeviceCaps(&caps);
-        g_maxTextureWidth = caps.MaxTextureWidth;
-        g_maxTextureHeight = caps.MaxTextureHeight;
+        ASSERT_TRUE(OpenImageDevice());
         WriteBmp("body.bmp", 20, 40);
         WriteBmp("head.bmp", 16, 16);
         // The image reader goes by a file's bytes, so a bitmap stands in for a new PNG.

@@ -21,11 +21,7 @@ protected:
     void SetUp() override
     {
         ASSERT_NO_FATAL_FAILURE(MakeDevice(true));
-        device_->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
-        device_->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-        device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-        device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-        device_->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+        SetGameBlending();
     }
     uint32_t At(const std::vector<uint32_t>& pixels, UINT x, UINT y) { return pixels[y * W + x] & 0xffffff; }
 

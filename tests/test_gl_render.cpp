@@ -21,11 +21,7 @@ protected:
     {
         ASSERT_NO_FATAL_FAILURE(MakeDevice(true));
         // The game's fixed state, with identity transforms so positions are clip space.
-        device_->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
-        device_->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-        device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-        device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-        device_->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+        SetGameBlending();
         device_->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
         device_->SetRenderState(D3DRS_ALPHAREF, 2);
         device_->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
