@@ -1,7 +1,7 @@
 // Direct3D 8 on OpenGL 3.3 core: the shaders (gl_shaders) reproduce the fixed-function
 // state the game uses, gl_render_state puts the rest of that state into OpenGL. A frame is
-// recorded (gl_frame) and drawn whole at Present, or earlier where a read-back or a texture
-// change needs it drawn: consecutive draws of one state go in one call, a frame whose depth
+// recorded (gl_frame) and drawn whole at Present (gl_frame_player), or earlier where a
+// read-back or a texture change needs it drawn: consecutive draws of one state go in one call, a frame whose depth
 // test can fail nowhere goes without the depth buffer, and a frame that is the picture
 // already on show is not drawn again. Drawing goes to a framebuffer object of exactly the
 // back-buffer size and Present copies it to the window, unless the window is exactly that
@@ -26,6 +26,7 @@
 #include "gl/frame_pacer.h"
 #include "gl/gl_context.h"
 #include "gl/gl_frame.h"
+#include "gl/gl_frame_player.h"
 #include "gl/gl_objects.h"
 #include "gl/gl_readback.h"
 #include "gl/gl_render_state.h"
@@ -41,10 +42,6 @@ GlDevice* g_presentingDevice = nullptr;
 
 // Long enough for any frame; a driver that never signals must not hang the game.
 constexpr GLuint64 kFrameWaitNs = 1000000000;
-
-// The shader's vertex inputs (gl_shaders), fed from the recording's one vertex layout.
-enum VertexAttribute : GLuint { POSITION, COLOUR, UV, MATRIX_ROW0 };
-constexpr GLuint kMatrixRows = 4;
 
 // The byte layout of a vertex as the game hands it (the flexible vertex format's
 // position, diffuse colour, specular colour and one texture-coordinate pair); where a part
@@ -70,15 +67,6 @@ bool LayoutOf(DWORD fvf, SourceLayout& layout)
     if (fvf & D3DFVF_TEX1) offset += 2 * sizeof(float);
     layout.size = offset;
     return true;
-}
-
-// What of a recording's depth to draw: as recorded, none (its tests cannot fail), or only
-// depth (catching up on a frame drawn without it).
-enum class DepthPlay { AS_RECORDED, NONE, ONLY };
-
-bool TrianglePrimitive(DWORD mode)
-{
-    return mode == GL_TRIANGLES || mode == GL_TRIANGLE_STRIP || mode == GL_TRIANGLE_FAN;
 }
 
 // ---- device ----
@@ -110,11 +98,8 @@ public:
         }
         SetUpWindow();
 
-        glGenVertexArrays(1, &vao_);
-        glBindVertexArray(vao_);
-        glGenBuffers(1, &streamBuffer_);
-        glGenBuffers(1, &indexBuffer_);
-        SetUpStream();
+        player_.Create();
+        player_.SetTarget(direct_, height_);
         if (window_) SDL_AddEventWatch(WindowEventWatch, this);
 
         // One colour buffer: a screenshot is asked for after Present and before the next
@@ -412,7 +397,7 @@ private:
         direct_ = direct;
         GlSetClipOrigin(direct);
         glBindFramebuffer(GL_FRAMEBUFFER, direct ? 0 : fbo_);
-        appliedViewport_.Width = ~DWORD(0);
+        player_.SetTarget(direct, height_);
         // The other target holds neither the picture on show nor the depth known of this one.
         shownFrame_.reset();
         windowShows_ = false;
@@ -426,46 +411,10 @@ private:
         StartRecording();
     }
 
-    void ApplyViewport(const D3DVIEWPORT8& viewport)
-    {
-        if (std::memcmp(&appliedViewport_, &viewport, sizeof viewport) == 0) return;
-        appliedViewport_ = viewport;
-        // The viewport and the framebuffer both count rows from the top; the window
-        // counts them from the bottom, its picture turned upright by the clip control.
-        const GLint y = direct_ ? GLint(height_) - GLint(viewport.Y) - GLint(viewport.Height)
-                                : static_cast<GLint>(viewport.Y);
-        glViewport(static_cast<GLint>(viewport.X), y, static_cast<GLsizei>(viewport.Width),
-                   static_cast<GLsizei>(viewport.Height));
-        glScissor(static_cast<GLint>(viewport.X), y, static_cast<GLsizei>(viewport.Width),
-                  static_cast<GLsizei>(viewport.Height));
-        GlDepthRange(viewport.MinZ, viewport.MaxZ);
-    }
-
     // Drawing into the framebuffer covers the presented picture a screenshot would read.
     void DrawingBegins()
     {
         if (!direct_) presentedKept_ = false;
-    }
-
-    // The stream's one vertex layout, bound to the vertex array once.
-    void SetUpStream()
-    {
-        glBindBuffer(GL_ARRAY_BUFFER, streamBuffer_);
-        const GLsizei stride = sizeof(GlFrameVertex);
-        glEnableVertexAttribArray(POSITION);
-        glVertexAttribPointer(POSITION, 4, GL_FLOAT, GL_FALSE, stride,
-                              reinterpret_cast<const void*>(offsetof(GlFrameVertex, position)));
-        glEnableVertexAttribArray(COLOUR);
-        // Desktop OpenGL takes the bytes blue first as they lie; the ES shader swaps them.
-        glVertexAttribPointer(COLOUR, kGles ? 4 : GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride,
-                              reinterpret_cast<const void*>(offsetof(GlFrameVertex, colour)));
-        glEnableVertexAttribArray(UV);
-        glVertexAttribPointer(UV, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(offsetof(GlFrameVertex, uv)));
-        for (GLuint row = 0; row < kMatrixRows; ++row) {
-            glEnableVertexAttribArray(MATRIX_ROW0 + row);
-            glVertexAttribPointer(MATRIX_ROW0 + row, 4, GL_FLOAT, GL_FALSE, stride,
-                                  reinterpret_cast<const void*>(offsetof(GlFrameVertex, matrix) + row * 4 * sizeof(float)));
-        }
     }
 
     // The draw as the state of this moment would have drawn it, into the recording.
@@ -561,7 +510,7 @@ private:
         const std::shared_ptr<GlFrameRecording> frame = recording_;
         const bool flat = frame->DepthFlat();
         if (frame->UsesDepth() && !flat && frame->ReadsEarlierDepth()) DrawOwedDepth();
-        Play(*frame, flat ? DepthPlay::NONE : DepthPlay::AS_RECORDED);
+        player_.Play(*frame, flat ? DepthPlay::NONE : DepthPlay::AS_RECORDED);
         if (frame->UsesDepth()) {
             if (flat) {
                 if (!frame->ReadsEarlierDepth()) ForgetOwedDepth();
@@ -584,7 +533,7 @@ private:
     void DrawOwedDepth()
     {
         if (depthOwed_.empty()) return;
-        for (const auto& owed : depthOwed_) Play(*owed, DepthPlay::ONLY);
+        for (const auto& owed : depthOwed_) player_.Play(*owed, DepthPlay::ONLY);
         ForgetOwedDepth();
     }
 
@@ -593,145 +542,6 @@ private:
         std::vector<std::shared_ptr<GlFrameRecording>> owed;
         owed.swap(depthOwed_);
         for (const auto& frame : owed) MarkHeldTextures(*frame);
-    }
-
-    // Consecutive triangles of one state become one indexed call; any other draw keeps its own.
-    struct Call {
-        size_t command;
-        bool indexed;
-        size_t firstIndex, indices;
-    };
-
-    void Play(const GlFrameRecording& frame, DepthPlay depth)
-    {
-        const std::vector<GlFrameCommand>& commands = frame.commands;
-        calls_.clear();
-        indices_.clear();
-        for (size_t i = 0; i < commands.size();) {
-            const GlFrameCommand& command = commands[i];
-            if (!Batchable(command)) {
-                calls_.push_back({i, false, 0, 0});
-                ++i;
-                continue;
-            }
-            const size_t firstIndex = indices_.size();
-            size_t next = i;
-            while (next < commands.size() && Batchable(commands[next]) &&
-                   std::memcmp(&commands[next].state, &command.state, sizeof command.state) == 0)
-                AppendTriangles(commands[next++]);
-            calls_.push_back({i, true, firstIndex, indices_.size() - firstIndex});
-            i = next;
-        }
-
-        glBindVertexArray(vao_);
-        glBindBuffer(GL_ARRAY_BUFFER, streamBuffer_);
-        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(frame.vertices.size() * sizeof(GlFrameVertex)),
-                     frame.vertices.data(), GL_STREAM_DRAW);
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
-        if (!indices_.empty())
-            glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices_.size() * sizeof(GLuint)),
-                         indices_.data(), GL_STREAM_DRAW);
-        if (depth == DepthPlay::ONLY) glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-        bool rasterKnown = false;
-        GlRasterState applied = {};
-        for (const Call& call : calls_) {
-            const GlFrameCommand& command = commands[call.command];
-            if (command.kind == GlFrameCommand::CLEAR) {
-                // The clear's depth mask is raster state the next draw must set again.
-                if (PlayClear(command, depth)) rasterKnown = false;
-                continue;
-            }
-            GlRasterState raster = command.state.raster;
-            if (depth == DepthPlay::NONE) raster.zEnable = raster.zWriteEnable = 0;
-            if (!rasterKnown || std::memcmp(&raster, &applied, sizeof raster) != 0) {
-                GlApplyRasterState(raster);
-                applied = raster;
-                rasterKnown = true;
-            }
-            ApplyDrawState(command.state, frame.commandTextures[call.command]);
-            if (call.indexed) {
-                glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(call.indices), GL_UNSIGNED_INT,
-                               reinterpret_cast<const void*>(call.firstIndex * sizeof(GLuint)));
-                continue;
-            }
-            GLenum mode = command.mode;
-            const DWORD fill = command.state.raster.fillMode;
-            if (kGles && TrianglePrimitive(mode) && fill == D3DFILL_WIREFRAME) {
-                edges_.Draw(mode, command.first, command.count);
-                glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
-                continue;
-            }
-            if (kGles && TrianglePrimitive(mode) && fill == D3DFILL_POINT) mode = GL_POINTS;
-            glDrawArrays(mode, static_cast<GLint>(command.first), static_cast<GLsizei>(command.count));
-        }
-        if (depth == DepthPlay::ONLY) glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    }
-
-    // Filled triangles only: lines and points, and polygons drawn as outlines, keep the
-    // primitive they were asked as.
-    static bool Batchable(const GlFrameCommand& command)
-    {
-        return command.kind == GlFrameCommand::DRAW && TrianglePrimitive(command.mode) &&
-               command.state.raster.fillMode == D3DFILL_SOLID;
-    }
-
-    // The triangles of a list, strip or fan, each with its vertices in the order the
-    // primitive itself hands them to the rasteriser, so each is rasterised and
-    // interpolated as before.
-    void AppendTriangles(const GlFrameCommand& command)
-    {
-        const GLuint first = command.first;
-        if (command.mode == GL_TRIANGLES) {
-            for (GLuint i = 0; i < command.count - command.count % 3; ++i) indices_.push_back(first + i);
-            return;
-        }
-        for (GLuint t = 0; t + 3 <= command.count; ++t) {
-            if (command.mode == GL_TRIANGLE_FAN) {
-                indices_.insert(indices_.end(), {first, first + t + 1, first + t + 2});
-            } else {
-                // Every other triangle of a strip is turned round to keep its facing.
-                const GLuint odd = t % 2;
-                indices_.insert(indices_.end(), {first + t + odd, first + t + 1 - odd, first + t + 2});
-            }
-        }
-    }
-
-    // Returns whether it touched the depth mask.
-    bool PlayClear(const GlFrameCommand& command, DepthPlay depth)
-    {
-        ApplyViewport(command.state.viewport);
-        GLbitfield mask = 0;
-        const D3DCOLOR color = command.colour;
-        if ((command.clearFlags & D3DCLEAR_TARGET) && depth != DepthPlay::ONLY) {
-            glClearColor(((color >> 16) & 0xff) / 255.0f, ((color >> 8) & 0xff) / 255.0f, (color & 0xff) / 255.0f,
-                         (color >> 24) / 255.0f);
-            mask |= GL_COLOR_BUFFER_BIT;
-        }
-        if ((command.clearFlags & D3DCLEAR_ZBUFFER) && depth != DepthPlay::NONE) {
-            glDepthMask(GL_TRUE);
-            GlClearDepth(command.clearZ);
-            mask |= GL_DEPTH_BUFFER_BIT;
-        }
-        if (!mask) return false;
-        glEnable(GL_SCISSOR_TEST);
-        glClear(mask);
-        glDisable(GL_SCISSOR_TEST);
-        return (mask & GL_DEPTH_BUFFER_BIT) != 0;
-    }
-
-    void ApplyDrawState(const GlDrawState& state, GlTexture* texture)
-    {
-        ApplyViewport(state.viewport);
-        const GlProgram& program = programs_.For(FragmentKey::Unpacked(static_cast<int>(state.program)));
-        glUseProgram(program.name);
-        glUniform1i(program.pretransformed, state.pretransformed ? 1 : 0);
-        const D3DVIEWPORT8& viewport = state.viewport;
-        glUniform4f(program.viewport, float(viewport.X), float(viewport.Y), float(std::max<DWORD>(1, viewport.Width)),
-                    float(std::max<DWORD>(1, viewport.Height)));
-        glUniform1i(program.alphaRef, static_cast<GLint>(state.alphaRef));
-        glActiveTexture(GL_TEXTURE0);
-        glBindTexture(GL_TEXTURE_2D, texture ? texture->Name() : 0);
-        if (texture) GlApplySampling(state.sampling, texture->sampling);
     }
 
     void OnFinalRelease() override
@@ -749,12 +559,8 @@ private:
         glDeleteFramebuffers(1, &fbo_);
         const GLuint renderbuffers[2] = {colour_, depth_};
         glDeleteRenderbuffers(2, renderbuffers);
-        const GLuint buffers[2] = {streamBuffer_, indexBuffer_};
-        glDeleteBuffers(2, buffers);
-        edges_.Release();
-        glDeleteVertexArrays(1, &vao_);
+        player_.Release();
         if (frameFence_) glDeleteSync(frameFence_);
-        programs_.Clear();
         if (g_presentingDevice == this) g_presentingDevice = nullptr;
         GlMakeCurrent(nullptr);
     }
@@ -764,8 +570,7 @@ private:
     bool contextOnWindow_ = false;  // else on the context's own hidden window
     unsigned maxWidth_, maxHeight_;
     UINT width_ = 1, height_ = 1;
-    GlProgramCache programs_;
-    GLuint vao_ = 0, streamBuffer_ = 0, indexBuffer_ = 0;
+    GlFramePlayer player_;
     std::shared_ptr<GlFrameRecording> recording_;  // since the last drawing
     bool wholeFrame_ = true;                       // and since the last Present
     // The last frame drawn whole from a cleared buffer, while the target still holds it.
@@ -776,9 +581,6 @@ private:
     // the first of them starting from a clear of all of it; and what it should hold.
     std::vector<std::shared_ptr<GlFrameRecording>> depthOwed_;
     GlFrameRecording::DepthKnowledge depthKnown_;
-    std::vector<Call> calls_;
-    std::vector<GLuint> indices_;
-    GlEdgeDrawer edges_;
     GLuint fbo_ = 0, colour_ = 0, depth_ = 0;
     GLenum depthFormat_ = GL_DEPTH_COMPONENT24;
     bool presentedKept_ = false;  // fbo_ holds the last presented frame, nothing drawn since
@@ -786,7 +588,6 @@ private:
     bool direct_ = false;        // drawing into the window rather than fbo_
     FramePacer pacer_;
     GLsync frameFence_ = nullptr;  // the last presented frame's end
-    D3DVIEWPORT8 appliedViewport_ = {};
 };
 
 }  // namespace
