@@ -177,6 +177,17 @@ private:
     std::vector<PartPoint> points_;
 };
 
+// The frames' shape changed: lists taken away or moved, frames added or taken away.
+class ReplaceFrames : public Command {
+public:
+    ReplaceFrames(FramesCopy before, FramesCopy after) : before_(std::move(before)), after_(std::move(after)) {}
+    void Apply() const override { PutFrames(after_); }
+    void Revert() const override { PutFrames(before_); }
+
+private:
+    FramesCopy before_, after_;
+};
+
 class ReplaceLevel : public Command {
 public:
     ReplaceLevel(LevelCopy before, LevelCopy after) : before_(std::move(before)), after_(std::move(after)) {}
@@ -405,6 +416,11 @@ void SetFigureSetup(const FigureSetup& after)
 {
     if (SameSetup(after, g_figureSetup) && after.slots == g_figureSetup.slots) return;
     MakeStep({std::make_shared<SetSetup>(g_figureSetup, after)});
+}
+
+void SetFrames(const FramesCopy& after)
+{
+    MakeStep({std::make_shared<ReplaceFrames>(CopyFrames(), after)});
 }
 
 void SetImageJoints(int image, const std::vector<PartPoint>& after)

@@ -9,6 +9,7 @@
 #pragma once
 #include <vector>
 
+#include "figure/key_edit.h"
 #include "figure/records.h"
 
 // Steps kept; the oldest go first when more are made.
@@ -49,6 +50,9 @@ struct FigureSetup;
 // Figure mode's edits (editor/figure_mode.h), each one step of the history.
 // The figure's setup becomes after: g_figureSetup, and the figure in play shows it.
 void SetFigureSetup(const FigureSetup& after);
+// The frames become after (CopyFrames changed): lists taken away or moved to other slots,
+// frames added or taken away, their keys keeping their ids.
+void SetFrames(const FramesCopy& after);
 // The joints of image `image` become after.
 void SetImageJoints(int image, const std::vector<PartPoint>& after);
 // The pivot offsets of image `image` were just moved (a drag) from fromX, fromY to what

@@ -595,12 +595,6 @@ void DeleteFigureSlot()
             PostScreenMessage("slot " + std::to_string(i) + " has a fixed role in the game: not deleted");
             return;
         }
-        for (int f = 0; f < g_numFrames; ++f) {
-            if (g_frames[f].keys[i]) {
-                PostScreenMessage("slot " + std::to_string(i) + " has key lists in the animation file: not deleted");
-                return;
-            }
-        }
     }
     // The number each slot will have, -1 for those that go.
     std::vector<int> renumbered(static_cast<size_t>(SlotCount()), -1);
@@ -608,15 +602,8 @@ void DeleteFigureSlot()
         if (std::find(going.begin(), going.end(), i) == going.end()) renumbered[i] = next++;
     for (int i = going.front(); i < SlotCount(); ++i) {
         if (renumbered[i] < 0 || renumbered[i] == i) continue;
-        // A list drives the slot of its number, and a slot's children hang from the joints
-        // of the image of its number: neither can follow it to a new one here.
-        for (int f = 0; f < g_numFrames; ++f) {
-            if (g_frames[f].keys[i]) {
-                PostScreenMessage("slot " + std::to_string(i) + " has key lists in the animation file and would be " +
-                                  "numbered anew: not deleted");
-                return;
-            }
-        }
+        // A slot's children hang from the joints of the image of its number, whatever image
+        // it shows: numbered anew, it would hang them from another image's joints.
         for (int c = 0; c < SlotCount(); ++c) {
             if (renumbered[c] >= 0 && g_figureSetup.slots[c].rootpart == i && g_figureSetup.slots[c].rootpoint >= 0) {
                 PostScreenMessage("slot " + std::to_string(c) + " hangs on a joint of slot " + std::to_string(i) +
@@ -626,27 +613,32 @@ void DeleteFigureSlot()
         }
     }
     auto numberOf = [&renumbered](int s) { return s >= 0 && s < static_cast<int>(renumbered.size()) ? renumbered[s] : s; };
-    // The keys that name a slot: the number it will have; one that goes, not any more (what
-    // a key would give it means nothing now).
-    std::vector<AnimKey> ends;
-    for (int f = 0; f < g_numFrames; ++f) {
-        for (const AnimKey* list : g_frames[f].keys) {
-            for (const AnimKey* k = list; k; k = k->next) {
-                AnimKey after = *k;
-                if (after.useChangePart && numberOf(after.changePartSlot) < 0) {
-                    after.useChangePart = 0;
-                } else if (after.useChangePart) {
-                    after.changePartSlot = numberOf(after.changePartSlot);
-                }
-                for (int* entries : {after.visibleParts, after.invisibleParts}) {
+    // Each slot's key lists follow it to its number, those of the slots that go go with
+    // them; the keys that name a slot name the number it will have, and none names a slot
+    // that goes (what a key would give it means nothing now).
+    FramesCopy frames = CopyFrames();
+    for (FrameCopy& frame : frames) {
+        FrameCopy moved;
+        moved.name = frame.name;
+        moved.numparts = frame.numparts;
+        for (int i : going) moved.numparts -= i < frame.numparts ? 1 : 0;
+        for (int l = 0; l < MAX_FRAME_KEYS; ++l) {
+            const int to = numberOf(l);
+            if (to >= 0) moved.lists[to] = frame.lists[l];
+        }
+        for (std::vector<AnimKey>& list : moved.lists) {
+            for (AnimKey& key : list) {
+                if (key.useChangePart && numberOf(key.changePartSlot) < 0) key.useChangePart = 0;
+                else if (key.useChangePart) key.changePartSlot = numberOf(key.changePartSlot);
+                for (int* entries : {key.visibleParts, key.invisibleParts}) {
                     for (int e = 0; e < MAX_PART_LIST; ++e)
                         if (entries[e] != -1) entries[e] = numberOf(entries[e]);
                     int* end = std::remove(entries, entries + MAX_PART_LIST, -1);
                     std::fill(end, entries + MAX_PART_LIST, -1);
                 }
-                if (!EndsDiffering(*k, after).empty()) ends.push_back(after);
             }
         }
+        frame = moved;
     }
     FigureSetup after;
     after.hitBoxes = g_figureSetup.hitBoxes;
@@ -658,7 +650,7 @@ void DeleteFigureSlot()
     }
     BeginEditGroup();
     SetFigureSetup(after);
-    SetKeyEnds(ends);
+    SetFrames(frames);
     EndEditGroup();
     g_selectedPart = numberOf(parent);
 }

@@ -219,7 +219,7 @@ AnimDocument AnimReading::Finish(const char* fileName)
     document.numFrames = std::exchange(numFrames_, 0);
     document.record = std::move(record_);
     // The bytes the lines came from: a save compares the file with them before writing.
-    document.record.text = FileText(fileName);
+    if (fileName) document.record.text = FileText(fileName);
     NoteAnimFileKeys(document.record, document.frames, document.numFrames);
     return document;
 }
@@ -231,6 +231,15 @@ AnimDocument ReadAnimFile(const char* fileName)
     return reading.Finish(fileName);
 }
 
+AnimDocument ReadAnimText(const std::string& text)
+{
+    AnimReading reading;
+    ReadDataText(text, reading);
+    AnimDocument document = reading.Finish(nullptr);
+    document.record.text = text;
+    return document;
+}
+
 int LoadVectorAnim()
 {
     // Read over what is loaded: a file without a numframes line addresses those frames.
@@ -240,5 +249,6 @@ int LoadVectorAnim()
     g_frames = document.frames;
     g_numFrames = document.numFrames;
     g_animFileRecord = std::move(document.record);
+    g_frameNames.clear();
     return 0;
 }

@@ -3,6 +3,7 @@
 // ids), touching none of the game's records; the loader installs what it read
 // (figure/data_files.h).
 #pragma once
+#include <string>
 #include <vector>
 
 #include "figure/anim_save.h"
@@ -38,7 +39,8 @@ public:
     // once, and nothing per line, so a file's cost grows with its length alone.
     long LinksFollowed() const { return linksFollowed_; }
 
-    // Hands over what was read, with the record of fileName's text as it is now.
+    // Hands over what was read, with the record of fileName's text as it is now (none for
+    // null).
     AnimDocument Finish(const char* fileName);
 
     // The reading's own keys: numframes, frame_numparts, numkeys, and frame, key_part and
@@ -66,6 +68,9 @@ private:
 
 // Reads fileName into a new document.
 AnimDocument ReadAnimFile(const char* fileName);
+
+// Reads text as the file would be read, logging nothing.
+AnimDocument ReadAnimText(const std::string& text);
 
 // Reads vecanim.dat over the loaded frames into g_frames and g_animFileRecord.
 int LoadVectorAnim();

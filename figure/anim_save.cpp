@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <set>
 
+#include "figure/anim_file.h"
 #include "figure/key_edit.h"
 #include "figure/records.h"
 
@@ -245,8 +246,10 @@ bool ListIsPlain(const AnimSave& save, const ListId& id, const std::vector<int>&
     return true;
 }
 
-// The edits that write one list as memory holds its keys; why it cannot be, or empty.
-std::string SaveList(AnimSave& save, const AnimFileRecord& record, const ListId& id, AnimSaveCount& count)
+// The edits that write one list of the file as memory holds its keys (at `memory`, the
+// list's place now); why it cannot be, or empty.
+std::string SaveList(AnimSave& save, const AnimFileRecord& record, const ListId& id, const ListId& memory,
+                     AnimSaveCount& count)
 {
     const std::string where = "frame " + std::to_string(id.first) + " list " + std::to_string(id.second);
     int made = NONE;
@@ -257,7 +260,7 @@ std::string SaveList(AnimSave& save, const AnimFileRecord& record, const ListId&
     auto found = record.lists.find(id);
     if (found == record.lists.end() || made == NONE) return where + " has no numkeys line";
     const std::vector<int>& was = found->second;
-    const std::vector<int> now = KeyIds(id.first, id.second);
+    const std::vector<int> now = KeyIds(memory.first, memory.second);
     if (!ListIsPlain(save, id, was, made)) return where + " is not written one block per key";
 
     const std::set<int> inFile(was.begin(), was.end());
@@ -344,6 +347,287 @@ void SaveValue(AnimSave& save, const KeyValue& value)
     save.edits.Set(KeyOwner(value.key), name, text, header, noted);
 }
 
+// Where the file's frames and lists are in memory. Keys keep their ids through every edit,
+// so a list moved to another slot, or a frame to another number, is found by its keys.
+struct Shape {
+    std::map<ListId, ListId> lists;  // file list -> its place in memory; absent: taken away
+    std::vector<int> frames;         // file frame -> memory frame; NONE: taken away
+    std::vector<int> fileFrames;     // memory frame -> file frame; NONE: new
+    std::vector<ListId> newLists;    // memory lists that are no list of the file
+    bool same = true;                // every frame and list where the file has it
+};
+
+std::string ListName(const ListId& id)
+{
+    return "frame " + std::to_string(id.first) + " list " + std::to_string(id.second);
+}
+
+bool ShapeOf(const AnimFileRecord& record, Shape& shape, std::string& why)
+{
+    std::map<int, ListId> at;  // each loaded key's list
+    const int memoryFrames = g_frames ? g_numFrames : 0;
+    for (int f = 0; f < memoryFrames; ++f)
+        for (int l = 0; l < MAX_FRAME_KEYS; ++l)
+            for (const AnimKey* k = g_frames[f].keys[l]; k; k = k->next) at[k->id] = ListId(f, l);
+    shape.frames.assign(static_cast<size_t>(std::max(record.numFrames, 0)), NONE);
+    shape.fileFrames.assign(static_cast<size_t>(memoryFrames), NONE);
+    std::set<ListId> taken;
+    for (const auto& [id, keys] : record.lists) {
+        for (int key : keys) {
+            const auto found = at.find(key);
+            if (found == at.end()) continue;
+            if (!taken.insert(found->second).second || id.first < 0 || id.first >= record.numFrames) {
+                why = ListName(found->second) + " holds keys of two lists of the file";
+                return false;
+            }
+            shape.lists[id] = found->second;
+            break;
+        }
+    }
+    for (const auto& [file, memory] : shape.lists) {
+        int& frame = shape.frames[static_cast<size_t>(file.first)];
+        if (frame != NONE && frame != memory.first) {
+            why = "frame " + std::to_string(file.first) + " has its lists in two frames";
+            return false;
+        }
+        frame = memory.first;
+    }
+    for (int f = 0; f < record.numFrames; ++f) {
+        const int memory = shape.frames[static_cast<size_t>(f)];
+        if (memory == NONE) continue;
+        if (shape.fileFrames[static_cast<size_t>(memory)] != NONE) {
+            why = "frame " + std::to_string(memory) + " holds the lists of two frames of the file";
+            return false;
+        }
+        shape.fileFrames[static_cast<size_t>(memory)] = f;
+    }
+    // A frame none of whose keys is found (it has none, or none is left) stays the frame of
+    // its number, where that holds no key the file has.
+    for (int f = 0; f < record.numFrames && f < memoryFrames; ++f) {
+        if (shape.frames[static_cast<size_t>(f)] != NONE || shape.fileFrames[static_cast<size_t>(f)] != NONE) continue;
+        bool known = false;
+        for (const AnimKey* list : g_frames[f].keys)
+            for (const AnimKey* k = list; k && !known; k = k->next) known = record.keys.count(k->id) > 0;
+        if (known) continue;
+        shape.frames[static_cast<size_t>(f)] = f;
+        shape.fileFrames[static_cast<size_t>(f)] = f;
+    }
+    for (int f = 0; f < memoryFrames; ++f)
+        for (int l = 0; l < MAX_FRAME_KEYS; ++l)
+            if (g_frames[f].keys[l] && !taken.count(ListId(f, l))) shape.newLists.push_back(ListId(f, l));
+    shape.same = memoryFrames == record.numFrames && shape.newLists.empty() && shape.lists.size() == record.lists.size();
+    for (int f = 0; f < record.numFrames; ++f) shape.same = shape.same && shape.frames[static_cast<size_t>(f)] == f;
+    for (const auto& [file, memory] : shape.lists) shape.same = shape.same && file == memory;
+    return true;
+}
+
+// The lines, as indices, that a frame= (FRAME) or key_part= (LIST) line opens: the comments
+// and blanks right above it, and every line up to the last that is not a comment before
+// the next line that opens another (comments there are the next one's). Empty when a line
+// inside belongs to something else (numframes, frame_numparts inside a list).
+std::vector<int> SpanOf(const AnimSave& save, int opening)
+{
+    const AnimLineKind kind = save.noted[static_cast<size_t>(opening)].note.kind;
+    std::vector<int> span;
+    for (int line : NotesAbove(save.lines, opening + 1)) span.push_back(line - 1);
+    span.push_back(opening);
+    std::vector<int> pending;
+    for (size_t i = static_cast<size_t>(opening) + 1; i < save.noted.size(); ++i) {
+        const AnimLineKind at = save.noted[i].note.kind;
+        if (at == AnimLineKind::FRAME || (kind == AnimLineKind::LIST && at == AnimLineKind::LIST)) break;
+        if (at == AnimLineKind::TEXT) {
+            pending.push_back(static_cast<int>(i));
+            continue;
+        }
+        if (kind == AnimLineKind::LIST && at == AnimLineKind::OTHER) return {};
+        span.insert(span.end(), pending.begin(), pending.end());
+        pending.clear();
+        span.push_back(static_cast<int>(i));
+    }
+    return span;
+}
+
+// The line at index `line` with its value of key given anew, in its place.
+bool RewriteLine(AnimSave& save, int line, const char* key, int value)
+{
+    TaggedLine rewritten = save.lines[static_cast<size_t>(line)];
+    if (!ReplaceValue(rewritten.text, key, std::to_string(value))) return false;
+    save.edits.RemoveLines({line + 1});
+    save.edits.AddAfter(line, {rewritten});
+    return true;
+}
+
+// A whole list as lines: its key_part and numkeys lines, then each key's block.
+std::vector<TaggedLine> ListBlock(AnimSave& save, const ListId& id)
+{
+    std::vector<TaggedLine> block;
+    block.push_back(save.Tagged({"key_part=" + std::to_string(id.second), Note(AnimLineKind::LIST, id.first, id.second, 0)}));
+    const std::vector<int> keys = KeyIds(id.first, id.second);
+    block.push_back(save.Tagged({std::string(COUNT_KEY) + "=" + std::to_string(keys.size()),
+                                 Note(AnimLineKind::MAKE_LIST, id.first, id.second, 0)}));
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const AnimKey* key = KeyById(keys[i]);
+        if (!key) continue;
+        for (const Added& added : KeyBlock(*key, static_cast<int>(i), id.first, id.second)) block.push_back(save.Tagged(added));
+        save.blocksAdded.insert(keys[i]);
+    }
+    return block;
+}
+
+// Whether a reading of the text gives the frames memory holds: their count, each frame's
+// slot count, each list's keys and every value of theirs the file can hold.
+bool ReadsAsMemory(const AnimDocument& read)
+{
+    if (read.numFrames != (g_frames ? g_numFrames : 0)) return false;
+    for (int f = 0; f < read.numFrames; ++f) {
+        if (read.frames[f].numparts != g_frames[f].numparts) return false;
+        for (int l = 0; l < MAX_FRAME_KEYS; ++l) {
+            const AnimKey* a = read.frames[f].keys[l];
+            const AnimKey* b = g_frames[f].keys[l];
+            for (; a && b; a = a->next, b = b->next) {
+                for (KeyField field : {KeyField::DEST, KeyField::SPEED})
+                    if (KeyFieldText(*a, field) != KeyFieldText(*b, field)) return false;
+                if (!EndsDiffering(*a, *b).empty() || a->moveX != b->moveX || a->moveY != b->moveY) return false;
+            }
+            if (a || b) return false;
+        }
+    }
+    return true;
+}
+
+// The record of a reading of the saved text, its keys named by the ids memory gives the
+// keys in their places (the reading made ids of its own).
+AnimFileRecord RecordOfReading(AnimDocument& read)
+{
+    std::map<int, int> ids;
+    for (int f = 0; f < read.numFrames; ++f)
+        for (int l = 0; l < MAX_FRAME_KEYS; ++l)
+            for (const AnimKey *a = read.frames[f].keys[l], *b = g_frames[f].keys[l]; a && b; a = a->next, b = b->next)
+                ids[a->id] = b->id;
+    auto named = [&ids](int id) {
+        const auto found = ids.find(id);
+        return found == ids.end() ? 0 : found->second;
+    };
+    AnimFileRecord record = std::move(read.record);
+    for (AnimLine& line : record.lines) line.key = named(line.key);
+    for (auto& entry : record.lists)
+        for (int& key : entry.second) key = named(key);
+    FreeFrames(read.frames, read.numFrames);
+    read.frames = nullptr;
+    NoteAnimFileKeys(record, g_frames, g_numFrames);
+    return record;
+}
+
+// The save of frames and lists that are not where the file has them: frames and lists
+// taken away go with their lines and the comments above them, those that moved have their
+// frame= and key_part= lines numbered anew, new lists go at their frame's end and new
+// frames at the file's end, numframes follows; then each list's keys and the values as
+// an ordinary save writes them. What would be written is read back first and must give
+// what memory holds, or nothing is written.
+SaveResult SaveShape(AnimSave& save, const AnimFileRecord& record, const Shape& shape,
+                     const std::vector<KeyValue>& values, AnimSaveCount& count, std::string& why)
+{
+    std::set<int> removed;
+    auto remove = [&](const std::vector<int>& span) {
+        for (int line : span) removed.insert(line);
+    };
+    std::map<int, int> frameEnd;  // memory frame -> the last line of its file frame
+    int numframesLine = NONE;
+    for (size_t i = 0; i < save.noted.size(); ++i) {
+        const AnimLine& note = save.noted[i].note;
+        const int line = static_cast<int>(i);
+        if (note.kind == AnimLineKind::OTHER && save.lines[i].text.rfind("numframes", 0) == 0) numframesLine = line;
+        if (note.kind != AnimLineKind::FRAME && note.kind != AnimLineKind::LIST) continue;
+        const std::vector<int> span = SpanOf(save, line);
+        if (span.empty()) {
+            why = ListName(ListId(note.frame, note.list)) + " shares its lines with the frame's";
+            return SaveResult::REFUSED;
+        }
+        const bool known = note.frame >= 0 && note.frame < record.numFrames;
+        const int frame = known ? shape.frames[static_cast<size_t>(note.frame)] : note.frame;
+        if (note.kind == AnimLineKind::FRAME) {
+            if (frame == NONE) remove(span);
+            else if (frame != note.frame && !RewriteLine(save, line, "frame", frame)) {
+                why = "frame " + std::to_string(note.frame) + " has a frame= line that cannot be renumbered";
+                return SaveResult::REFUSED;
+            } else frameEnd[frame] = span.back();
+            continue;
+        }
+        if (frame == NONE) continue;
+        const auto moved = shape.lists.find(ListId(note.frame, note.list));
+        if (moved == shape.lists.end()) {
+            remove(span);
+        } else if (moved->second.second != note.list && !RewriteLine(save, line, "key_part", moved->second.second)) {
+            why = ListName(moved->first) + " has a key_part= line that cannot be renumbered";
+            return SaveResult::REFUSED;
+        }
+    }
+    for (const auto& [file, memory] : shape.lists)
+        if (KeyIds(memory.first, memory.second) != record.lists.at(file)) {
+            why = SaveList(save, record, file, memory, count);
+            if (!why.empty()) return SaveResult::REFUSED;
+        }
+    for (const auto& [file, keys] : record.lists)
+        if (!shape.lists.count(file)) count.removed += static_cast<int>(keys.size());
+    std::vector<int> lines(removed.begin(), removed.end());
+    for (int& line : lines) ++line;
+    save.edits.RemoveLines(lines);
+    std::vector<TaggedLine> atEnd;
+    for (const ListId& id : shape.newLists) {
+        count.added += static_cast<int>(KeyIds(id.first, id.second).size());
+        const int file = shape.fileFrames[static_cast<size_t>(id.first)];
+        if (file != NONE) {
+            if (!frameEnd.count(id.first)) {
+                why = "frame " + std::to_string(file) + " has no frame= line to add a list under";
+                return SaveResult::REFUSED;
+            }
+            save.edits.AddAfter(frameEnd[id.first] + 1, ListBlock(save, id));
+        }
+    }
+    for (int f = 0; f < static_cast<int>(shape.fileFrames.size()); ++f) {
+        if (shape.fileFrames[static_cast<size_t>(f)] != NONE) continue;
+        const std::string name = MemoryFrameName(f);
+        if (!name.empty()) atEnd.push_back(save.Tagged({"// " + name, Note(AnimLineKind::TEXT, f, 0, 0)}));
+        atEnd.push_back(save.Tagged({"frame=" + std::to_string(f), Note(AnimLineKind::FRAME, f, 0, 0)}));
+        atEnd.push_back(save.Tagged({"frame_numparts=" + std::to_string(g_frames[f].numparts), Note(AnimLineKind::OTHER, f, 0, 0)}));
+        for (int l = 0; l < MAX_FRAME_KEYS; ++l) {
+            if (!g_frames[f].keys[l]) continue;
+            const std::vector<TaggedLine> block = ListBlock(save, ListId(f, l));
+            atEnd.insert(atEnd.end(), block.begin(), block.end());
+        }
+    }
+    if (!atEnd.empty()) save.edits.AddAfter(static_cast<int>(save.lines.size()), atEnd);
+    if (g_numFrames != record.numFrames && (numframesLine == NONE || !RewriteLine(save, numframesLine, "numframes", g_numFrames))) {
+        why = "it has no numframes line to rewrite";
+        return SaveResult::REFUSED;
+    }
+    for (const KeyValue& value : values) SaveValue(save, value);
+
+    std::vector<TaggedLine> result;
+    int cut = 0;
+    if (!ApplyLineEdits(save.lines, save.edits, result, cut)) {
+        why = LineInPiecesWhy(ANIM_DATA_FILE, cut);
+        return SaveResult::REFUSED;
+    }
+    const std::string text = JoinLines(result);
+    AnimDocument read = ReadAnimText(text);
+    if (!ReadsAsMemory(read)) {
+        FreeFrames(read.frames, read.numFrames);
+        why = "the frames as edited would not read back from it";
+        return SaveResult::REFUSED;
+    }
+    const SaveResult written = WriteSavedText(ANIM_DATA_FILE, record.text, text, why);
+    if (written != SaveResult::SAVED) {
+        FreeFrames(read.frames, read.numFrames);
+        return written;
+    }
+    AnimFileRecord saved = RecordOfReading(read);
+    KeepFirstReading(g_animFileRecord);
+    saved.asRead = g_animFileRecord.asRead;
+    g_animFileRecord = std::move(saved);
+    return SaveResult::SAVED;
+}
+
 // What each line of the saved file does, from the notes the lines carried through the engine.
 std::vector<AnimLine> NotesOf(const AnimSave& save, const std::vector<TaggedLine>& lines)
 {
@@ -415,6 +699,10 @@ std::vector<ListId> UnsavedLists(const AnimFileRecord& file)
     std::vector<ListId> lists;
     for (const auto& entry : file.lists)
         if (KeyIds(entry.first.first, entry.first.second) != entry.second) lists.push_back(entry.first);
+    // Lists the file does not have at all: a new frame's, one moved to another slot.
+    for (int f = 0; g_frames && f < g_numFrames; ++f)
+        for (int l = 0; l < MAX_FRAME_KEYS; ++l)
+            if (g_frames[f].keys[l] && !file.lists.count(ListId(f, l))) lists.push_back(ListId(f, l));
     return lists;
 }
 
@@ -444,6 +732,7 @@ std::vector<KeyValue> UnsavedKeyValues(const AnimFileRecord& file)
 void NoteAnimFileKeys(AnimFileRecord& record, const AnimFrame* frames, int numFrames)
 {
     record.keys.clear();
+    record.numFrames = frames ? numFrames : 0;
     for (int f = 0; frames && f < numFrames; ++f)
         for (const AnimKey* list : frames[f].keys)
             for (const AnimKey* k = list; k; k = k->next) record.keys[k->id] = *k;
@@ -469,7 +758,8 @@ SaveResult SaveAnimEdits(const std::vector<ListId>& lists, const std::vector<Key
     // Worked on a copy: the record changes only once the file has.
     AnimFileRecord record = g_animFileRecord;
     count = AnimSaveCount();
-    if (record.asRead && UnsavedLists(*record.asRead).empty() && UnsavedKeyValues(*record.asRead).empty()) {
+    if (record.asRead && record.asRead->numFrames == g_numFrames && UnsavedLists(*record.asRead).empty() &&
+        UnsavedKeyValues(*record.asRead).empty()) {
         const std::shared_ptr<const AnimFileRecord> asRead = record.asRead;
         const SaveResult result = WriteFirstReading(g_animFileRecord, ANIM_DATA_FILE, why);
         if (result != SaveResult::SAVED) return result;
@@ -492,8 +782,11 @@ SaveResult SaveAnimEdits(const std::vector<ListId>& lists, const std::vector<Key
         why = LineInPiecesWhy(ANIM_DATA_FILE, cut);
         return SaveResult::REFUSED;
     }
+    Shape shape;
+    if (!ShapeOf(record, shape, why)) return SaveResult::REFUSED;
+    if (!shape.same) return SaveShape(save, record, shape, values, count, why);
     for (const ListId& id : lists) {
-        why = SaveList(save, record, id, count);
+        why = SaveList(save, record, id, id, count);
         if (!why.empty()) return SaveResult::REFUSED;
     }
     for (const KeyValue& value : values) SaveValue(save, value);

@@ -61,6 +61,7 @@ struct AnimFileRecord {
     // Each key of the file as the file gives it, by id: what memory is held against to know
     // what a save has to write.
     std::map<int, AnimKey> keys;
+    int numFrames = 0;  // the frames the file makes
     // The record as it was read, once a save has written over it: a save that finds the
     // document back to what the file gave (every change undone) writes the file as read,
     // byte for byte.
@@ -68,8 +69,8 @@ struct AnimFileRecord {
 };
 extern AnimFileRecord g_animFileRecord;
 
-// Takes every key of frames as what the file gives (after a read, or a save that wrote
-// them all).
+// Takes every key of frames, and their count, as what the file gives (after a read, or a
+// save that wrote them all).
 void NoteAnimFileKeys(AnimFileRecord& record, const AnimFrame* frames, int numFrames);
 
 // The frame's name: the comment on the line just above its frame= line, without the

@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "figure/key_edit.h"
 #include "figure/records.h"
 #include "level/level.h"
 #include "level/level_file.h"
@@ -32,6 +33,8 @@ void PutGlobalRecords(DataRecords&& records)
     g_animFileRecord = std::move(records.animFile);
     g_figureFileRecord = std::move(records.figureFile);
     g_figureSetup = std::move(records.figureSetup);
+    // Names the editor gave went with the frames they named.
+    g_frameNames.clear();
     records = DataRecords();
 }
 

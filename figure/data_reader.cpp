@@ -18,27 +18,47 @@ namespace {
 // where tools and tests parse values of their own and nothing is logged.
 const char* s_currentKey = nullptr;
 
+// Where the lines come from: a file, or a text held in memory (a save reading back what
+// it is about to write).
+struct LineSource {
+    FILE* file = nullptr;
+    const std::string* text = nullptr;
+    size_t at = 0;
+
+    int Get()
+    {
+        if (file) return std::getc(file);
+        return at < text->size() ? static_cast<unsigned char>((*text)[at++]) : EOF;
+    }
+    void Unget(int c)
+    {
+        if (file) std::ungetc(c, file);
+        else --at;
+    }
+    bool Done() const { return file ? std::feof(file) || std::ferror(file) : at >= text->size(); }
+};
+
 // Reads one character the way a text-mode stream on the game's home platform does:
 // a CR LF pair arrives as a single LF, so files saved there read the same here.
-int GetTextChar(FILE* file)
+int GetTextChar(LineSource& source)
 {
-    int c = std::getc(file);
+    int c = source.Get();
     if (c != '\r') return c;
-    int next = std::getc(file);
+    int next = source.Get();
     if (next == '\n') return '\n';
-    if (next != EOF) std::ungetc(next, file);
+    if (next != EOF) source.Unget(next);
     return '\r';
 }
 
 // Fills line with at most MAX_DATA_LINE - 1 characters up to the next line feed,
 // which is consumed (endsLine tells). Returns false when nothing was left to read.
-bool ReadLine(FILE* file, char* line, bool& endsLine)
+bool ReadLine(LineSource& source, char* line, bool& endsLine)
 {
     endsLine = false;
     int length = 0;
     bool readSomething = false;
     while (length < MAX_DATA_LINE - 1) {
-        int c = GetTextChar(file);
+        int c = GetTextChar(source);
         if (c == EOF) break;
         readSomething = true;
         if (c == '\n') {
@@ -58,7 +78,7 @@ FILE* OpenOrCreate(const char* fileName)
     return std::fopen(fileName, "a+");
 }
 
-void HandleLine(char* line, int lineNumber, DataFileReading& reading)
+void HandleLine(char* line, int lineNumber, DataFileReading& reading, bool logUnknown)
 {
     char* p = line;
     while (*p == '=') ++p;
@@ -82,35 +102,48 @@ void HandleLine(char* line, int lineNumber, DataFileReading& reading)
     s_currentKey = key;
     const bool recognised = reading.Key(lineNumber, key, value);
     s_currentKey = nullptr;
-    if (!recognised) WriteLog(line);  // from the line's start: "=abc" logs as written
+    if (!recognised && logUnknown) WriteLog(line);  // from the line's start: "=abc" logs as written
     reading.Read(lineNumber, key, value, recognised);
+}
+
+void ReadLines(LineSource& source, DataFileReading& reading, bool logUnknown)
+{
+    char line[MAX_DATA_LINE];
+    int lineNumber = 1;  // where the piece now read began; a cut line keeps its number
+    bool continued = false;  // the piece read is the rest of a line cut at the buffer
+    bool comment = false;    // the line the piece belongs to opened as a comment
+    // A read error ends the file as the end would; a stream in error never reaches it.
+    while (!source.Done()) {
+        bool endsLine = false;
+        if (!ReadLine(source, line, endsLine)) break;
+        // A long line is still read in pieces, each a line of its own, as files have
+        // always been read; but the rest of a long comment is the comment's, never keys.
+        if (!continued) comment = OpensComment(line);
+        if (line[0] != '\0' && !comment) HandleLine(line, lineNumber, reading, logUnknown);
+        continued = !endsLine;
+        if (endsLine) ++lineNumber;
+    }
 }
 
 }  // namespace
 
 int ReadDataFile(const char* fileName, DataFileReading& reading, const char* doneLine)
 {
-    FILE* file = fileName ? OpenOrCreate(fileName) : nullptr;
-    if (file) {
-        char line[MAX_DATA_LINE];
-        int lineNumber = 1;  // where the piece now read began; a cut line keeps its number
-        bool continued = false;  // the piece read is the rest of a line cut at the buffer
-        bool comment = false;    // the line the piece belongs to opened as a comment
-        // A read error ends the file as the end would; a stream in error never reaches it.
-        while (!std::feof(file) && !std::ferror(file)) {
-            bool endsLine = false;
-            if (!ReadLine(file, line, endsLine)) break;
-            // A long line is still read in pieces, each a line of its own, as files have
-            // always been read; but the rest of a long comment is the comment's, never keys.
-            if (!continued) comment = OpensComment(line);
-            if (line[0] != '\0' && !comment) HandleLine(line, lineNumber, reading);
-            continued = !endsLine;
-            if (endsLine) ++lineNumber;
-        }
-        std::fclose(file);
+    LineSource source;
+    source.file = fileName ? OpenOrCreate(fileName) : nullptr;
+    if (source.file) {
+        ReadLines(source, reading, true);
+        std::fclose(source.file);
     }
     if (doneLine) WriteLog(doneLine);
     return 0;
+}
+
+void ReadDataText(const std::string& text, DataFileReading& reading)
+{
+    LineSource source;
+    source.text = &text;
+    ReadLines(source, reading, false);
 }
 
 bool OpensComment(const char* line)

@@ -4,6 +4,7 @@
 // the loader, the checker and tools may each hold one without disturbing the game.
 #pragma once
 #include <cstring>
+#include <string>
 
 // Whether a line is a comment as the reader takes it: "//" after any leading "=".
 bool OpensComment(const char* line);
@@ -24,6 +25,9 @@ public:
 // Reads fileName line by line into reading; logs doneLine at the end. A missing file is
 // created empty, so that the next start finds something to edit.
 int ReadDataFile(const char* fileName, DataFileReading& reading, const char* doneLine);
+// Reads text as ReadDataFile reads a file holding it, logging nothing: a save reads back
+// what it is about to write.
+void ReadDataText(const std::string& text, DataFileReading& reading);
 
 // Largest count (parts, points, frames, keys) a data file may ask for; more is refused.
 const long MAX_DATA_COUNT = 4096;

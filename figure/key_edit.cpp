@@ -1,6 +1,9 @@
 #include "figure/key_edit.h"
 
+#include "figure/anim_save.h"
 #include "figure/data_reader.h"
+
+std::vector<std::string> g_frameNames;
 
 namespace {
 
@@ -97,4 +100,44 @@ AnimKey* CopyKeyList(const AnimKey* list)
 {
     const int count = KeyCount(list);
     return count > 0 ? Rebuilt(list, count, -1, -1, nullptr) : nullptr;
+}
+
+std::string MemoryFrameName(int frame)
+{
+    if (frame >= 0 && static_cast<size_t>(frame) < g_frameNames.size()) return g_frameNames[static_cast<size_t>(frame)];
+    return FrameName(frame);
+}
+
+FramesCopy CopyFrames()
+{
+    FramesCopy copy(static_cast<size_t>(g_frames ? g_numFrames : 0));
+    for (size_t f = 0; f < copy.size(); ++f) {
+        copy[f].name = MemoryFrameName(static_cast<int>(f));
+        copy[f].numparts = g_frames[f].numparts;
+        for (int l = 0; l < MAX_FRAME_KEYS; ++l)
+            for (const AnimKey* k = g_frames[f].keys[l]; k; k = k->next) copy[f].lists[l].push_back(*k);
+    }
+    return copy;
+}
+
+void PutFrames(const FramesCopy& frames)
+{
+    std::vector<int> running;
+    if (g_vectorMan)
+        for (const AnimKey* key : g_vectorMan->currentKeys) running.push_back(key ? key->id : 0);
+    AnimFrame* made = new AnimFrame[frames.size()]();
+    g_frameNames.clear();
+    for (size_t f = 0; f < frames.size(); ++f) {
+        g_frameNames.push_back(frames[f].name);
+        made[f].numparts = frames[f].numparts;
+        for (int l = 0; l < MAX_FRAME_KEYS; ++l) {
+            const std::vector<AnimKey>& keys = frames[f].lists[l];
+            if (keys.empty()) continue;
+            made[f].keys[l] = Rebuilt(keys.data(), static_cast<int>(keys.size()), -1, -1, nullptr);
+        }
+    }
+    FreeFrames(g_frames, g_numFrames);
+    g_frames = made;
+    g_numFrames = static_cast<int>(frames.size());
+    for (size_t s = 0; s < running.size(); ++s) g_vectorMan->currentKeys[s] = KeyById(running[s]);
 }

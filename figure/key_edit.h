@@ -5,6 +5,7 @@
 // read back: a list keeps at least one key and at most MAX_DATA_COUNT, the frames hold at
 // most MAX_DATA_TOTAL keys in all.
 #pragma once
+#include <string>
 #include <vector>
 
 #include "figure/records.h"
@@ -22,3 +23,22 @@ std::vector<int> KeyIds(int frame, int list);
 // A new array of copies of a list's keys with their ids, linked as NewKeyList links; null
 // for null.
 AnimKey* CopyKeyList(const AnimKey* list);
+
+// The frames' names as memory holds them, where an edit gave them one (a new frame, a
+// renamed one); every other frame has the name its file gives it.
+extern std::vector<std::string> g_frameNames;
+std::string MemoryFrameName(int frame);
+
+// The frames as values, keys with their ids: what an edit that changes the frames' shape
+// (a list taken away or moved to another slot, a frame added or taken away) keeps to put
+// them back. Links are not kept; they are made anew.
+struct FrameCopy {
+    std::string name;
+    int numparts = 0;
+    std::vector<AnimKey> lists[MAX_FRAME_KEYS];
+};
+typedef std::vector<FrameCopy> FramesCopy;
+FramesCopy CopyFrames();
+// The loaded frames become copies of frames; the figure's running keys follow their ids
+// (null for a key that is gone).
+void PutFrames(const FramesCopy& frames);

@@ -210,39 +210,56 @@ TEST_F(FigureMode, DeleteTakesASlotWithWhatHangsBelowItAndTheSlotsAfterItTakeThe
         figure += "// slot " + std::to_string(i) + "\npart=" + std::to_string(i) + "\nvecpartnum=1\nrootpart=" +
                   std::to_string(i < 9 ? -1 : 8) + "\n";
     WriteWholeFile("vecman.dat", figure);
-    WriteWholeFile("vecanim.dat", "numframes=1\nframe=0\nkey_part=0\nnumkeys=1\nkey=0\npart_visible=10,3\n");
+    // Lists for the first slot, the ninth's first child (which goes) and its second.
+    const std::string anim = "numframes=1\nframe=0\nkey_part=0\nnumkeys=1\nkey=0\npart_visible=10,3\n"
+                             "// the ninth's first child\nkey_part=9\nnumkeys=1\nkey=0\nkey_destangle=9\n"
+                             "// and its second\nkey_part=10\nnumkeys=1\nkey=0\nkey_destangle=10\n";
+    WriteWholeFile("vecanim.dat", anim);
     EnterEditMode(EDIT_PLAY);
     FreeFigure(g_vectorMan);
     InitVectorMan();
     LoadVectorAnim();
     EnterEditMode(EDIT_FIGURE);
-    const int* shown = g_frames[0].keys[0]->visibleParts;
+    auto shown = [](int entry) { return g_frames[0].keys[0]->visibleParts[entry]; };
 
     g_selectedPart = LAST_HIDDEN_SLOT;
     DeleteFigureSlot();
     EXPECT_EQ(g_figureSetup.slots.size(), 11u) << "the flash has a role in the game";
 
-    // Slot 9 goes with its comment; slot 10 is slot 9 from now on, in the keys too.
+    // Slot 9 goes with its comment and its list; slot 10 is slot 9 from now on, in the keys
+    // and the lists too.
     g_selectedPart = 9;
     DeleteFigureSlot();
     ASSERT_EQ(g_figureSetup.slots.size(), 10u);
     EXPECT_EQ(g_figureSetup.slots[9].rootpart, 8);
-    EXPECT_EQ(shown[0], 9);
-    EXPECT_EQ(shown[1], 3);
+    EXPECT_EQ(shown(0), 9);
+    EXPECT_EQ(shown(1), 3);
+    ASSERT_NE(g_frames[0].keys[9], nullptr);
+    EXPECT_EQ(g_frames[0].keys[9]->destAngle, 10.0f);
+    EXPECT_EQ(g_frames[0].keys[10], nullptr);
     ASSERT_TRUE(SaveEdits());
     std::string expected = figure;
     expected.replace(expected.find("numparts=11"), 11, "numparts=10");
     expected.erase(expected.find("// slot 9\n"), expected.find("// slot 10\n") - expected.find("// slot 9\n"));
     expected.replace(expected.find("part=10\n"), 8, "part=9\n");
     EXPECT_EQ(ReadWholeFile("vecman.dat"), expected);
-    EXPECT_NE(ReadWholeFile("vecanim.dat").find("part_visible=9,3\n"), std::string::npos);
+    EXPECT_EQ(ReadWholeFile("vecanim.dat"), "numframes=1\nframe=0\nkey_part=0\nnumkeys=1\nkey=0\npart_visible=9,3\n"
+                                            "// and its second\nkey_part=9\nnumkeys=1\nkey=0\nkey_destangle=10\n");
+    EXPECT_FALSE(g_editsUnsaved);
+
+    // Undone and saved, both files are as read.
+    ASSERT_TRUE(UndoEdit());
+    ASSERT_TRUE(SaveEdits());
+    EXPECT_EQ(ReadWholeFile("vecman.dat"), figure);
+    EXPECT_EQ(ReadWholeFile("vecanim.dat"), anim);
 
     // The ninth goes with both that hang from it, and no key names them.
-    ASSERT_TRUE(UndoEdit());
     g_selectedPart = 8;
     DeleteFigureSlot();
     EXPECT_EQ(g_figureSetup.slots.size(), 8u);
     EXPECT_EQ(g_vectorMan->numparts, 8);
-    EXPECT_EQ(shown[0], 3);
-    EXPECT_EQ(shown[1], -1);
+    EXPECT_EQ(shown(0), 3);
+    EXPECT_EQ(shown(1), -1);
+    ASSERT_TRUE(SaveEdits());
+    EXPECT_EQ(ReadWholeFile("vecanim.dat"), "numframes=1\nframe=0\nkey_part=0\nnumkeys=1\nkey=0\npart_visible=3\n");
 }
