@@ -15,6 +15,20 @@ float AngleToTurn(float startAngle, float destAngle, float rotSpeed)
     return 360.0f - d + startAngle;
 }
 
+float EasedShare(int ease, float share)
+{
+    if (share <= 0.0f) return 0.0f;
+    if (share >= 1.0f) return 1.0f;
+    const float rest = 1.0f - share;
+    switch (ease) {
+    case EASE_IN: return share * share * share;
+    case EASE_OUT: return 1.0f - rest * rest * rest;
+    case EASE_IN_OUT: return share * share * (3.0f - 2.0f * share);
+    case EASE_STEP: return 0.0f;
+    default: return share;
+    }
+}
+
 static void ApplyVisibility(VectorMan& man, const int* list, unsigned char visible)
 {
     for (int e = 0; e < MAX_PART_LIST; ++e) {
@@ -65,10 +79,16 @@ int VectorMan::StepAnimation(float seconds)
             const float step = seconds * k->rotSpeed;
             at.turned += step < 0.0f ? step * -1.0f : step;
             const float total = AngleToTurn(at.startAngle, k->destAngle, k->rotSpeed);
-            if (at.turned <= total)
-                slot.angle += step;
-            else
+            if (at.turned > total) {
                 EndKey(*this, i, *k);
+            } else if (k->ease == EASE_LINEAR) {
+                // Step by step, as the game always turned: linear keys stay exactly as they played.
+                slot.angle += step;
+            } else {
+                const float direction = k->rotSpeed < 0.0f ? -1.0f : 1.0f;
+                const float share = total > 0.0f ? at.turned / total : 1.0f;
+                slot.angle = at.startAngle + direction * total * EasedShare(k->ease, share);
+            }
         } else {
             slot.angle += seconds * slot.angularVelocity;
         }

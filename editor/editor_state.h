@@ -5,6 +5,7 @@
 // The names the dumps and tests know (g_poseFrame and the like) refer into this record.
 #pragma once
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -52,6 +53,11 @@ struct PoseToolState {
     float turned = 0.0f;
     float lastCursorAngle = 0.0f;
     std::vector<std::pair<int, std::pair<float, float>>> anglesAtPress;  // key id -> dest, speed
+    // `r`: the chosen frame's name being typed, shown in place of its name until Enter.
+    bool renaming = false;
+    std::string newName;
+    // `c`: the pose copied, slot -> destination angle; `m` mirrors it, `p` pastes it.
+    std::vector<std::pair<int, float>> copiedPose;
 };
 
 // Figure mode: the press the next step resolves, the drag in progress and what it found.

@@ -212,6 +212,7 @@ void CopyEnds(const AnimKey& from, AnimKey& to)
     to.useStartAngle = from.useStartAngle;
     to.startAngle = from.startAngle;
     to.loopKeys = from.loopKeys;
+    to.ease = from.ease;
     to.useChangePart = from.useChangePart;
     to.changePartSlot = from.changePartSlot;
     to.changePartVecPart = from.changePartVecPart;
@@ -373,7 +374,7 @@ std::string SaveFigure(bool& ok)
 // Saves the unsaved key lists and angles; the outcome, or empty with nothing to save.
 std::string SaveAnim(const std::vector<ListId>& lists, const std::vector<KeyValue>& values, bool& ok)
 {
-    if (lists.empty() && values.empty()) return std::string();
+    if (lists.empty() && values.empty() && !FrameNamesUnsaved()) return std::string();
     std::string why;
     AnimSaveCount count;
     if (SaveAnimEdits(lists, values, count, why) != SaveResult::SAVED) {
@@ -544,7 +545,7 @@ bool SaveEdits()
     const std::vector<OffsetValue> offsets = UnsavedOffsets();
     const std::vector<KeyValue> angles = UnsavedKeyValues();
     const std::vector<ListId> lists = UnsavedLists();
-    if (offsets.empty() && angles.empty() && lists.empty() && !(g_level && LevelUnsaved(*g_level)) &&
+    if (offsets.empty() && angles.empty() && lists.empty() && !FrameNamesUnsaved() && !(g_level && LevelUnsaved(*g_level)) &&
         !PartShapesUnsaved() && !FigureSetupUnsaved()) {
         Say("Nothing to save");
         return false;

@@ -16,8 +16,10 @@
 #include "editor/tool.h"
 #include "editor/editor_state.h"
 #include "editor/timeline.h"
+#include "figure/anim_file.h"
 #include "figure/anim_save.h"
 #include "figure/records.h"
+#include "figure/roles.h"
 #include "game/actions.h"
 #include "game/state.h"
 
@@ -152,13 +154,12 @@ void ToggleNextKeyOnion()
 
 namespace {
 
-// The angles that turn the selected slot's chosen key to end at wanted: its own, and the
-// next key's where it must keep to the short way from the new end. Empty where there is
-// no such key.
-std::vector<KeyAngles> TurnedTo(float wanted)
+// The angles that turn the chosen key of a slot's list (the selected slot's by default) to
+// end at wanted: its own, and the next key's where it must keep to the short way from the
+// new end. Empty where there is no such key.
+std::vector<KeyAngles> TurnedTo(float wanted, int list = g_selectedPart)
 {
-    if (!InPoseMode() || g_selectedPart < 0 || g_selectedPart >= DrivenSlotCount(*g_vectorMan)) return {};
-    const int list = g_selectedPart;
+    if (!InPoseMode() || list < 0 || list >= DrivenSlotCount(*g_vectorMan)) return {};
     const AnimKey* k = KeyAt(g_poseFrame, list, g_poseKey);
     if (!k) return {};
     const float from = KeyStartAngle(g_poseFrame, list, g_poseKey);
@@ -287,7 +288,8 @@ void DrawOnionSkins(IDirect3DDevice8* device, const VectorMan& man, const D3DXMA
 std::string PoseStatusText()
 {
     std::string text = "frame " + std::to_string(g_poseFrame);
-    const std::string name = FrameName(g_poseFrame);
+    if (State().renaming) return text + " | name: " + State().newName + "_ | Enter keeps it, Escape drops it";
+    const std::string name = MemoryFrameName(g_poseFrame);
     if (!name.empty()) text += " " + name;
     text += " | key " + std::to_string(g_poseKey);
     if (g_selectedPart < 0) return text + " | no part selected";
@@ -304,6 +306,7 @@ std::string PoseStatusText()
     else
         std::snprintf(values, sizeof values, " | dest %.0f  speed %.0f  never ends", k->destAngle, k->rotSpeed);
     text += values;
+    if (k->ease != EASE_LINEAR) text += std::string(" | ease ") + KEY_EASE_NAMES[k->ease < EASE_COUNT ? k->ease : 0];
     if (g_poseLooping) text += " | looping";
     if (g_posePlaybackRate != 1.0f) text += " | 1/" + std::to_string(std::lround(1.0f / g_posePlaybackRate)) + " speed";
     return text;
@@ -430,3 +433,52 @@ void DragPoseKey(const SceneView& scene)
 extern const Tool POSE_TOOL;
 const Tool POSE_TOOL = {EDIT_POSE,   "pose",       SlotPicking::HELD, false,   BeginPoseMode,
                         EndPoseMode, StepPoseMode, DragPoseKey,       nullptr, PoseStatusText};
+
+void CopyPoseKeyPose()
+{
+    if (!InPoseMode()) return;
+    State().copiedPose.clear();
+    for (int list = 0; list < DrivenSlotCount(*g_vectorMan); ++list)
+        if (const AnimKey* k = KeyAt(g_poseFrame, list, g_poseKey)) State().copiedPose.push_back({list, k->destAngle});
+    PostScreenMessage("pose of key " + std::to_string(g_poseKey) + " copied: " +
+                      std::to_string(State().copiedPose.size()) + " slots");
+}
+
+void MirrorCopiedPose()
+{
+    if (!InPoseMode()) return;
+    if (State().copiedPose.empty()) {
+        PostScreenMessage("No pose copied: c copies one");
+        return;
+    }
+    // The figure seen from its other side: what the back limb did the front one does.
+    auto mirrored = [](int slot) {
+        if (slot == BACK_ARM_SLOT) return HOLDING_SLOT;
+        if (slot == HOLDING_SLOT) return BACK_ARM_SLOT;
+        if (slot == BACK_LEG_SLOT) return FRONT_LEG_SLOT;
+        if (slot == FRONT_LEG_SLOT) return BACK_LEG_SLOT;
+        return slot;
+    };
+    for (auto& entry : State().copiedPose) entry.first = mirrored(entry.first);
+    PostScreenMessage("copied pose mirrored: the arms and the legs swapped");
+}
+
+void PastePoseKeyPose()
+{
+    if (!InPoseMode()) return;
+    if (State().copiedPose.empty()) {
+        PostScreenMessage("No pose copied: c copies one");
+        return;
+    }
+    g_posePlaying = g_poseLooping = false;
+    std::vector<KeyAngles> changes;
+    int took = 0;
+    for (const auto& [list, angle] : State().copiedPose) {
+        const std::vector<KeyAngles> turned = TurnedTo(angle, list);
+        took += turned.empty() ? 0 : 1;
+        changes.insert(changes.end(), turned.begin(), turned.end());
+    }
+    SetKeyAngles(changes);
+    PostScreenMessage("pose pasted: " + std::to_string(took) + " of " + std::to_string(State().copiedPose.size()) +
+                      " slots took it");
+}

@@ -73,6 +73,30 @@ void CyclePoseKeyImage();
 // `v`: the key shows or hides the selected slot when it ends, or no longer does.
 void TogglePoseKeyVisibility();
 
+// `t`: the chosen key's easing, in turn linear, in, out, inout, step.
+void CyclePoseKeyEase();
+
+// Frames (editor/pose_frames.cpp), each one step of the history, refusals said on screen.
+// `N`: a new frame after the last, a copy of the chosen one whose keys are keys of its own,
+// named "copy of NAME"; it becomes the chosen frame.
+void CopyPoseFrame();
+// Control+Delete: the chosen frame goes, unless the game starts it by number.
+void DeletePoseFrame();
+// Delete: DeletePoseFrame with Control held, DeletePoseKey without.
+void DeletePoseKeyOrFrame();
+// `r`: typing a new name for the chosen frame. While it lasts every typed character goes
+// to PoseNameChar: Enter keeps the name, Escape drops it, Backspace takes one back.
+void BeginPoseRename();
+bool PoseRenaming();
+void PoseNameChar(char c);
+// `c`: copies the chosen key's pose, the destination angle of every slot the frame drives
+// at that key; `m` mirrors what was copied (the arms swap angles, and the legs); `p` gives
+// the chosen key of every list that has one the copied angles, the short way round as Up
+// and Down keep it, and says how many slots took the pose.
+void CopyPoseKeyPose();
+void MirrorCopiedPose();
+void PastePoseKeyPose();
+
 // Once per pass in pose mode, in place of the figure's physics and animation step.
 void StepPoseMode(float seconds);
 

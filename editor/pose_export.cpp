@@ -12,6 +12,7 @@
 #include "base/log.h"
 #include "base/screen_message.h"
 #include "figure/anim_save.h"
+#include "figure/key_edit.h"
 #include "game/modes.h"
 
 #include "export/export.h"
@@ -29,7 +30,7 @@ std::string PoseExportBase(int frame)
     // words joined by dashes, so any file system and any browser takes it as it is.
     std::string name;
     bool dash = false;
-    for (char c : FrameName(frame)) {
+    for (char c : MemoryFrameName(frame)) {
         if (c == ':') break;
         if (std::isalnum(static_cast<unsigned char>(c))) {
             if (dash && !name.empty()) name += '-';

@@ -207,3 +207,12 @@ void TogglePoseKeyVisibility()
     }
     SetKeyEnds({ends});
 }
+
+void CyclePoseKeyEase()
+{
+    const AnimKey* k = SelectedPoseKey();
+    if (!k) return;
+    AnimKey ends = *k;
+    ends.ease = static_cast<unsigned char>((k->ease + 1) % EASE_COUNT);
+    SetKeyEnds({ends});
+}

@@ -21,6 +21,9 @@ const DWORD RULER_COLOUR = 0xFFA0A0A0;
 const DWORD MARK_COLOUR = 0xFFFFFFFF;
 const DWORD CHOSEN_MARK_COLOUR = 0xFFFFD860;   // the screen message's warm colour
 const DWORD END_COLOUR = 0xFF808080;
+const DWORD EASED_MARK_COLOUR = 0xFF70D0FF;    // cool beside the white, so eased keys stand out
+// Beside an eased key's mark, how its turn runs, by KeyEase.
+const char* const EASE_MARKS[EASE_COUNT] = {"", "in", "out", "io", "st"};
 const DWORD PLAYHEAD_COLOUR = 0xFFFF6060;
 const float PADDING = 4.0f;
 const float MARK_WIDTH = 5.0f;
@@ -108,7 +111,11 @@ void DrawPoseTimeline(ScreenTextPass& pass, float bottom)
                 break;
             }
             const bool chosen = list == g_selectedPart && key == g_poseKey;
-            pass.FillStrip(x, top + 2.0f, MARK_WIDTH, line - 4.0f, chosen ? CHOSEN_MARK_COLOUR : MARK_COLOUR);
+            const AnimKey* k = KeyAt(frame, list, key);
+            const int ease = k && k->ease < EASE_COUNT ? static_cast<int>(k->ease) : static_cast<int>(EASE_LINEAR);
+            const DWORD colour = chosen ? CHOSEN_MARK_COLOUR : ease != EASE_LINEAR ? EASED_MARK_COLOUR : MARK_COLOUR;
+            pass.FillStrip(x, top + 2.0f, MARK_WIDTH, line - 4.0f, colour);
+            if (ease != EASE_LINEAR) pass.DrawString(x + MARK_WIDTH + 1.0f, top, EASE_MARKS[ease], EASED_MARK_COLOUR);
             Layout().marks.push_back({list, key, x, top + 2.0f, MARK_WIDTH, line - 4.0f});
         }
     }

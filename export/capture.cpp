@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "figure/anim_save.h"
+#include "figure/key_edit.h"
 #include "figure/records.h"
 #include "game/actions.h"
 #include "graphics/device.h"
@@ -430,7 +431,7 @@ bool CaptureFrame(int frameNumber, const ExportOptions& options, PictureSink& si
     layout.fps = options.fps;
     layout.originX = int(canvasWidth / 2) - pictureLeft;
     layout.originY = int(canvasHeight / 2) - pictureTop;
-    layout.name = FrameName(frameNumber);
+    layout.name = MemoryFrameName(frameNumber);
     if (!sink.Begin(layout, error)) return false;
 
     Picture picture;

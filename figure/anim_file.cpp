@@ -57,6 +57,12 @@ const DataKey<AnimReading, AnimKey> ANIM_KEYS[] = {
     {"key_rotspeed", nullptr, [](AnimKey& k, const char* v) { k.rotSpeed = ParseAngle(v); }},
     {"use_startangle", nullptr, [](AnimKey& k, const char* v) { k.useStartAngle = ParseFlag(v); }},
     {"loopkeys", nullptr, [](AnimKey& k, const char* v) { k.loopKeys = ParseFlag(v); }},
+    {"key_ease", nullptr,
+     [](AnimKey& k, const char* v) {
+         const int ease = KeyEaseNamed(v);
+         if (ease == EASE_COUNT) LogRefusedKey("key_ease", "is linear, in, out, inout or step; the key stays as it was");
+         else k.ease = static_cast<unsigned char>(ease);
+     }},
     {"use_changepart", nullptr, [](AnimKey& k, const char* v) { k.useChangePart = ParseFlag(v); }},
     {"changepart", nullptr, SetChangePart},
     {"part_visible", nullptr, [](AnimKey& k, const char* v) { SetPartList(v, k.hasVisibleList, k.visibleParts); }},
@@ -75,7 +81,8 @@ const DataKey<AnimReading, AnimKey> ANIM_KEYS[] = {
 KeyField FieldNamed(const char* key)
 {
     for (KeyField field : {KeyField::DEST, KeyField::SPEED, KeyField::USE_START, KeyField::START, KeyField::LOOP,
-                           KeyField::USE_CHANGE, KeyField::CHANGE, KeyField::VISIBLE, KeyField::INVISIBLE})
+                           KeyField::USE_CHANGE, KeyField::CHANGE, KeyField::VISIBLE, KeyField::INVISIBLE,
+                           KeyField::EASE})
         if (std::strcmp(key, KeyFieldName(field)) == 0) return field;
     return KeyField::OTHER;
 }
@@ -229,6 +236,13 @@ AnimDocument ReadAnimFile(const char* fileName)
     AnimReading reading;
     ReadDataFile(fileName, reading, ANIM_DONE_LINE);
     return reading.Finish(fileName);
+}
+
+int KeyEaseNamed(const char* value)
+{
+    int ease = 0;
+    while (ease < EASE_COUNT && (!value || std::strcmp(value, KEY_EASE_NAMES[ease]) != 0)) ++ease;
+    return ease;
 }
 
 AnimDocument ReadAnimText(const std::string& text)

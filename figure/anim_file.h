@@ -10,6 +10,11 @@
 #include "figure/data_reader.h"
 #include "figure/records.h"
 
+// The file's names of the easings (key_ease=), by KeyEase.
+const char* const KEY_EASE_NAMES[EASE_COUNT] = {"linear", "in", "out", "inout", "step"};
+// The easing a key_ease value names; EASE_COUNT for none.
+int KeyEaseNamed(const char* value);
+
 // What the animation reader logs when it has read the file.
 const char* const ANIM_DONE_LINE = "Animation Data file done";
 

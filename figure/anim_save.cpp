@@ -190,6 +190,7 @@ std::vector<Added> KeyBlock(const AnimKey& k, int index, int frame, int list)
     field(KeyField::DEST);
     field(KeyField::SPEED);
     if (k.loopKeys) field(KeyField::LOOP);
+    if (k.ease != EASE_LINEAR) field(KeyField::EASE);
     if (k.useChangePart) field(KeyField::USE_CHANGE);
     if (k.useChangePart || k.changePartSlot || k.changePartVecPart) field(KeyField::CHANGE);
     if (k.hasVisibleList) field(KeyField::VISIBLE);
@@ -415,7 +416,8 @@ bool ShapeOf(const AnimFileRecord& record, Shape& shape, std::string& why)
     for (int f = 0; f < memoryFrames; ++f)
         for (int l = 0; l < MAX_FRAME_KEYS; ++l)
             if (g_frames[f].keys[l] && !taken.count(ListId(f, l))) shape.newLists.push_back(ListId(f, l));
-    shape.same = memoryFrames == record.numFrames && shape.newLists.empty() && shape.lists.size() == record.lists.size();
+    shape.same = memoryFrames == record.numFrames && shape.newLists.empty() &&
+                 shape.lists.size() == record.lists.size() && !FrameNamesUnsaved(record);
     for (int f = 0; f < record.numFrames; ++f) shape.same = shape.same && shape.frames[static_cast<size_t>(f)] == f;
     for (const auto& [file, memory] : shape.lists) shape.same = shape.same && file == memory;
     return true;
@@ -445,6 +447,12 @@ std::vector<int> SpanOf(const AnimSave& save, int opening)
         span.push_back(static_cast<int>(i));
     }
     return span;
+}
+
+bool IsComment(const std::string& text)
+{
+    const size_t start = text.find_first_not_of(" \t");
+    return start != std::string::npos && text.compare(start, 2, "//") == 0;
 }
 
 // The line at index `line` with its value of key given anew, in its place.
@@ -532,6 +540,7 @@ SaveResult SaveShape(AnimSave& save, const AnimFileRecord& record, const Shape& 
         for (int line : span) removed.insert(line);
     };
     std::map<int, int> frameEnd;  // memory frame -> the last line of its file frame
+    std::set<int> named;          // memory frames whose name is written
     int numframesLine = NONE;
     for (size_t i = 0; i < save.noted.size(); ++i) {
         const AnimLine& note = save.noted[i].note;
@@ -546,6 +555,19 @@ SaveResult SaveShape(AnimSave& save, const AnimFileRecord& record, const Shape& 
         const bool known = note.frame >= 0 && note.frame < record.numFrames;
         const int frame = known ? shape.frames[static_cast<size_t>(note.frame)] : note.frame;
         if (note.kind == AnimLineKind::FRAME) {
+            if (frame != NONE && !named.count(frame) && MemoryFrameName(frame) != FileFrameName(record, note.frame)) {
+                // The name is the comment just above the frame= line: it is written there.
+                named.insert(frame);
+                const std::string name = MemoryFrameName(frame);
+                TaggedLine comment = save.lines[static_cast<size_t>(line)];
+                comment.text = "// " + name;
+                comment.owner = LineOwner();
+                comment.key.clear();
+                comment.note = -1;
+                const bool hasComment = line > 0 && IsComment(save.lines[static_cast<size_t>(line) - 1].text);
+                if (hasComment) save.edits.RemoveLines({line});
+                if (!name.empty()) save.edits.AddAfter(line, {comment});
+            }
             if (frame == NONE) remove(span);
             else if (frame != note.frame && !RewriteLine(save, line, "frame", frame)) {
                 why = "frame " + std::to_string(note.frame) + " has a frame= line that cannot be renumbered";
@@ -655,6 +677,7 @@ const char* KeyFieldName(KeyField field)
     case KeyField::CHANGE: return "changepart";
     case KeyField::VISIBLE: return "part_visible";
     case KeyField::INVISIBLE: return "part_invisible";
+    case KeyField::EASE: return "key_ease";
     default: return nullptr;
     }
 }
@@ -667,6 +690,7 @@ std::string KeyFieldText(const AnimKey& k, KeyField field)
     case KeyField::USE_START: return Flag(k.useStartAngle);
     case KeyField::START: return WholeDegrees(k.startAngle);
     case KeyField::LOOP: return Flag(k.loopKeys);
+    case KeyField::EASE: return k.ease < EASE_COUNT ? KEY_EASE_NAMES[k.ease] : KEY_EASE_NAMES[EASE_LINEAR];
     case KeyField::USE_CHANGE: return Flag(k.useChangePart);
     case KeyField::CHANGE: return std::to_string(k.changePartSlot) + "," + std::to_string(k.changePartVecPart);
     // No list reads back as an empty one: it shows or hides nothing either.
@@ -680,7 +704,7 @@ std::vector<KeyField> EndsDiffering(const AnimKey& disk, const AnimKey& memory)
 {
     std::vector<KeyField> fields;
     for (KeyField field : {KeyField::USE_START, KeyField::START, KeyField::LOOP, KeyField::USE_CHANGE,
-                           KeyField::CHANGE, KeyField::VISIBLE, KeyField::INVISIBLE}) {
+                           KeyField::CHANGE, KeyField::VISIBLE, KeyField::INVISIBLE, KeyField::EASE}) {
         bool same = KeyFieldText(disk, field) == KeyFieldText(memory, field);
         // What a line without its switch holds means nothing: it is not worth a line. A switch
         // turned on always has its line, so the file says which image it gives.
@@ -740,12 +764,25 @@ void NoteAnimFileKeys(AnimFileRecord& record, const AnimFrame* frames, int numFr
 
 std::string FrameName(int frame)
 {
-    const std::vector<AnimLine>& lines = g_animFileRecord.lines;
+    return FileFrameName(g_animFileRecord, frame);
+}
+
+bool FrameNamesUnsaved(const AnimFileRecord& file)
+{
+    const size_t kept = std::min(g_frameNames.size(), static_cast<size_t>(std::max(file.numFrames, 0)));
+    for (size_t f = 0; f < kept; ++f)
+        if (g_frameNames[f] != FileFrameName(file, static_cast<int>(f))) return true;
+    return false;
+}
+
+std::string FileFrameName(const AnimFileRecord& file, int frame)
+{
+    const std::vector<AnimLine>& lines = file.lines;
     int line = 0;
     for (size_t i = lines.size(); i-- > 0 && line == 0;)
         if (lines[i].kind == AnimLineKind::FRAME && lines[i].frame == frame) line = static_cast<int>(i) + 1;
     if (line < 2) return std::string();
-    const std::string above = LineText(g_animFileRecord.text, line - 1);
+    const std::string above = LineText(file.text, line - 1);
     const size_t start = above.find_first_not_of(" \t");
     if (start == std::string::npos || above.compare(start, 2, "//") != 0) return std::string();
     const size_t name = above.find_first_not_of("/ \t", start);
@@ -759,7 +796,7 @@ SaveResult SaveAnimEdits(const std::vector<ListId>& lists, const std::vector<Key
     AnimFileRecord record = g_animFileRecord;
     count = AnimSaveCount();
     if (record.asRead && record.asRead->numFrames == g_numFrames && UnsavedLists(*record.asRead).empty() &&
-        UnsavedKeyValues(*record.asRead).empty()) {
+        UnsavedKeyValues(*record.asRead).empty() && !FrameNamesUnsaved(*record.asRead)) {
         const std::shared_ptr<const AnimFileRecord> asRead = record.asRead;
         const SaveResult result = WriteFirstReading(g_animFileRecord, ANIM_DATA_FILE, why);
         if (result != SaveResult::SAVED) return result;

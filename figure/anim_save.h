@@ -39,6 +39,7 @@ enum class KeyField : unsigned char {
     CHANGE,      // changepart
     VISIBLE,     // part_visible
     INVISIBLE,   // part_invisible
+    EASE,        // key_ease
 };
 // The file's name of a field; null for OTHER.
 const char* KeyFieldName(KeyField field);
@@ -73,9 +74,12 @@ extern AnimFileRecord g_animFileRecord;
 // save that wrote them all).
 void NoteAnimFileKeys(AnimFileRecord& record, const AnimFrame* frames, int numFrames);
 
-// The frame's name: the comment on the line just above its frame= line, without the
-// comment marks; empty when there is none.
+// The frame's name: the comment on the line just above its (last) frame= line, without the
+// comment marks; empty when there is none. FileFrameName asks a record of the file.
 std::string FrameName(int frame);
+std::string FileFrameName(const AnimFileRecord& file, int frame);
+// Whether a frame the file has is named otherwise in memory (figure/key_edit.h).
+bool FrameNamesUnsaved(const AnimFileRecord& file = g_animFileRecord);
 
 // One value to write: which key (its id), which field, and the value as the file spells it;
 // an empty text removes the key's lines of the field (a visibility list the key no longer has).

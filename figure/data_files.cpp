@@ -76,7 +76,7 @@ DataSet::~DataSet()
 
 bool DocumentsUnsaved()
 {
-    return !UnsavedOffsets().empty() || PartShapesUnsaved() || FigureSetupUnsaved() || !UnsavedLists().empty() ||
+    return !UnsavedOffsets().empty() || PartShapesUnsaved() || FigureSetupUnsaved() || !UnsavedLists().empty() || FrameNamesUnsaved() ||
            !UnsavedKeyValues().empty() ||
            (g_level && LevelUnsaved(*g_level));
 }

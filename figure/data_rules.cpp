@@ -251,6 +251,8 @@ private:
                 if (ListLength(value) > MAX_PART_LIST) Breach(line, key + " names more than 5 slots");
             } else if (key == "use_changepart") {
                 changeLines_.emplace(id, line);
+            } else if (key == "key_ease" && KeyEaseNamed(value) == EASE_COUNT) {
+                Breach(line, "key_ease " + std::string(value) + " is none of linear, in, out, inout, step");
             }
         }
     }

@@ -86,6 +86,17 @@ struct HitBox {
     float halfHeight;
 };
 
+// How a key's turn runs along the way. The key lasts as long whatever it is (its angles and
+// speed give the time); only where the slot stands in between follows the curve.
+enum KeyEase : unsigned char {
+    EASE_LINEAR,  // the same speed all the way
+    EASE_IN,      // starts slow
+    EASE_OUT,     // ends slow
+    EASE_IN_OUT,  // starts and ends slow
+    EASE_STEP,    // holds the start, then jumps to the destination as the key ends
+    EASE_COUNT
+};
+
 // One key of a key list; a list is one contiguous array of these. A key holds what the
 // file says and nothing more: playing it changes the figure's KeyPlayback, never the key.
 struct AnimKey {
@@ -107,6 +118,7 @@ struct AnimKey {
     unsigned char hasInvisibleList;  // at the end: these slots are hidden
     int invisibleParts[MAX_PART_LIST];
     unsigned char loopKeys;  // after this key the list starts again
+    unsigned char ease;      // a KeyEase
     AnimKey* next;
     AnimKey* prev;
     AnimKey* first;

@@ -72,6 +72,8 @@ const KeyHelp POSE_HELP = {EDITOR_SECTION, "F4",
 const KeyHelp POSE_DRAG_HELP = {EDITOR_SECTION, "  drag, Ctrl", "turn the part; in steps of 15 degrees"};
 const KeyHelp POSE_KEYS_HELP = {EDITOR_SECTION, "  Insert, Delete", "split the key in two, delete it"};
 const KeyHelp POSE_CHANGE_HELP = {EDITOR_SECTION, "  - =  i  v", "a tenth longer, shorter; image; show or hide"};
+const KeyHelp POSE_EASE_HELP = {EDITOR_SECTION, "  t  c m p", "easing; copy, mirror, paste the pose"};
+const KeyHelp POSE_FRAME_HELP = {EDITOR_SECTION, "  N  r  Ctrl+Del", "new frame (a copy), rename, delete it"};
 const KeyHelp POSE_PLAY_HELP = {EDITOR_SECTION, "  l  1 2 3", "play in a loop; full, 1/2, 1/4 speed"};
 const KeyHelp LEVEL_HELP = {EDITOR_SECTION, "F6",
                             "build the level: click a piece, drag it;\narrows, wheel move the camera;\n"
@@ -144,7 +146,7 @@ const std::vector<KeyBinding>& KeyTable()
         {MOUSE_BUTTON_DOWN, THRUST_BUTTON, THRUST_MODES, BeginThrust, &THRUST_HELP},
         {MOUSE_BUTTON_UP, THRUST_BUTTON, THRUST_MODES,
          [] { ReleaseThrust(g_mouseButtons[THRUST_BUTTON].heldTime); }, &THRUST_HELP},
-        {WINDOW_CHAR, 'p', ANY_MODE, [] { StartFrameIfIdle(HOLDING_SLOT, PUNCH_FRAME); }, &FRAMES_HELP},
+        {WINDOW_CHAR, 'p', NOT_POSE_MODE, [] { StartFrameIfIdle(HOLDING_SLOT, PUNCH_FRAME); }, &FRAMES_HELP},
         {WINDOW_CHAR, 'k', NOT_FIGURE_MODE, [] { StartFrameIfIdle(FRONT_LEG_SLOT, KICK_FRAME); }, &FRAMES_HELP},
         // The walk frame starts over whatever runs.
         {WINDOW_CHAR, 'w', ANY_MODE,
@@ -167,7 +169,7 @@ const std::vector<KeyBinding>& KeyTable()
         {WINDOW_CHAR, 'f', ANY_MODE, [] { TurnSlot(HOLDING_SLOT, TURN_STEP); }, &LIMBS_HELP},
         {WINDOW_CHAR, 'z', ANY_MODE, [] { TurnSlot(BACK_LEG_SLOT, -TURN_STEP); }, &LIMBS_HELP},
         {WINDOW_CHAR, 'x', NOT_FIGURE_MODE, [] { TurnSlot(BACK_LEG_SLOT, TURN_STEP); }, &LIMBS_HELP},
-        {WINDOW_CHAR, 'c', ANY_MODE, [] { TurnSlot(FRONT_LEG_SLOT, -TURN_STEP); }, &LIMBS_HELP},
+        {WINDOW_CHAR, 'c', NOT_POSE_MODE, [] { TurnSlot(FRONT_LEG_SLOT, -TURN_STEP); }, &LIMBS_HELP},
         {WINDOW_CHAR, 'v', NOT_POSE_MODE, [] { TurnSlot(FRONT_LEG_SLOT, TURN_STEP); }, &LIMBS_HELP},
         {WINDOW_CHAR, '+', ANY_MODE, [] { g_cameraDistance -= CAMERA_STEP; }, &CAMERA_HELP},
         {WINDOW_CHAR, '=', NOT_POSE_MODE, [] { g_cameraDistance -= CAMERA_STEP; }, &CAMERA_HELP},
@@ -199,11 +201,17 @@ const std::vector<KeyBinding>& KeyTable()
         {DEVICE_KEY_UP, DIK_LCONTROL, ANY_MODE, [] { HoldControl(false); }, &POSE_DRAG_HELP},
         {DEVICE_KEY_UP, DIK_RCONTROL, ANY_MODE, [] { HoldControl(false); }, &POSE_DRAG_HELP},
         {WINDOW_KEY_DOWN, VK_INSERT, POSE_MODE, InsertPoseKey, &POSE_KEYS_HELP},
-        {WINDOW_KEY_DOWN, VK_DELETE, POSE_MODE, DeletePoseKey, &POSE_KEYS_HELP},
+        {WINDOW_KEY_DOWN, VK_DELETE, POSE_MODE, DeletePoseKeyOrFrame, &POSE_KEYS_HELP},
         {WINDOW_CHAR, '-', POSE_MODE, [] { RetimePoseKey(1); }, &POSE_CHANGE_HELP},
         {WINDOW_CHAR, '=', POSE_MODE, [] { RetimePoseKey(-1); }, &POSE_CHANGE_HELP},
         {WINDOW_CHAR, 'i', POSE_MODE, CyclePoseKeyImage, &POSE_CHANGE_HELP},
         {WINDOW_CHAR, 'v', POSE_MODE, TogglePoseKeyVisibility, &POSE_CHANGE_HELP},
+        {WINDOW_CHAR, 't', POSE_MODE, CyclePoseKeyEase, &POSE_EASE_HELP},
+        {WINDOW_CHAR, 'c', POSE_MODE, CopyPoseKeyPose, &POSE_EASE_HELP},
+        {WINDOW_CHAR, 'm', POSE_MODE, MirrorCopiedPose, &POSE_EASE_HELP},
+        {WINDOW_CHAR, 'p', POSE_MODE, PastePoseKeyPose, &POSE_EASE_HELP},
+        {WINDOW_CHAR, 'N', POSE_MODE, CopyPoseFrame, &POSE_FRAME_HELP},
+        {WINDOW_CHAR, 'r', POSE_MODE, BeginPoseRename, &POSE_FRAME_HELP},
         {WINDOW_CHAR, 'l', POSE_MODE, TogglePoseLoop, &POSE_PLAY_HELP},
         {WINDOW_CHAR, '1', POSE_MODE, [] { SetPosePlaybackRate(FULL_SPEED); }, &POSE_PLAY_HELP},
         {WINDOW_CHAR, '2', POSE_MODE, [] { SetPosePlaybackRate(HALF_SPEED); }, &POSE_PLAY_HELP},
@@ -262,6 +270,11 @@ const std::vector<KeyBinding>& KeyTable()
 
 bool RunKeyCommand(KeySource source, WPARAM code)
 {
+    // A frame's name being typed takes every character, Enter and Escape among them.
+    if (source == WINDOW_CHAR && PoseRenaming()) {
+        PoseNameChar(static_cast<char>(code));
+        return true;
+    }
     for (const KeyBinding& row : KeyTable()) {
         if (row.source != source || row.code != code || !InMode(row.modes, g_editMode)) continue;
         row.command();

@@ -53,7 +53,7 @@ TEST_F(DataFiles, ABrokenSetIsReadApartWithEveryProblemFromOneCall)
 
     WriteWholeFile(PARTS_DATA_FILE, SmallPartsFile() + "part=2\ntexture=none.bmp\n");
     std::remove(FIGURE_DATA_FILE);
-    WriteWholeFile(ANIM_DATA_FILE, SmallAnimFile() + "mystery=1\n");
+    WriteWholeFile(ANIM_DATA_FILE, SmallAnimFile() + "mystery=1\nkey_ease=sideways\n");
     DataSet broken = LoadDataFiles();
 
     const std::vector<std::string> expected = {
@@ -64,6 +64,7 @@ TEST_F(DataFiles, ABrokenSetIsReadApartWithEveryProblemFromOneCall)
         "vecanim.dat:40: part_visible names slot 6, which does not exist",
         "vecanim.dat:40: part_visible names slot 7, which does not exist",
         "vecanim.dat:41: unknown key \"mystery\"",
+        "vecanim.dat:42: key_ease sideways is none of linear, in, out, inout, step",
     };
     EXPECT_EQ(Texts(broken.problems), expected);
     EXPECT_TRUE(broken.problems[0].missing);

@@ -328,6 +328,8 @@ TEST(KeyTable, HelpPanelListsEachLineOnceUnderItsSection)
         "    drag, Ctrl      turn the part; in steps of 15 degrees",
         "    Insert, Delete  split the key in two, delete it",
         "    - =  i  v       a tenth longer, shorter; image; show or hide",
+        "    t  c m p        easing; copy, mirror, paste the pose",
+        "    N  r  Ctrl+Del  new frame (a copy), rename, delete it",
         "    l  1 2 3        play in a loop; full, 1/2, 1/4 speed",
         "  F5                freeze, toggle the camera following",
         "  F6                build the level: click a piece, drag it;",

@@ -142,7 +142,7 @@ TEST_F(ScreenText, HShowsAndHidesTheHelpInPlayAPageAtATimeOnAShortScreen)
     OnWindowChar('h');
     EXPECT_EQ(CallsToDrawText(), 0u);
     // Tall enough for all of it, h only shows and hides.
-    g_screenHeight = 768.0f;
+    g_screenHeight = 1200.0f;
     OnWindowChar('h');
     OnWindowChar('h');
     EXPECT_FALSE(g_helpShown);

@@ -3,6 +3,7 @@
 #include <map>
 #include <vector>
 
+#include "figure/anim_file.h"
 #include "game/state.h"
 
 static void DumpManPart(JsonWriter& json, const ManPart& p)
@@ -187,6 +188,8 @@ static void DumpKey(JsonWriter& json, const AnimKey& k)
     json.MemberBool("hasInvisibleList", k.hasInvisibleList != 0);
     DumpIntList(json, "invisibleParts", k.invisibleParts, MAX_PART_LIST);
     json.MemberBool("loopKeys", k.loopKeys != 0);
+    // Only where it eases: a dump of older data stays as it was.
+    if (k.ease != EASE_LINEAR) json.Member("ease", KEY_EASE_NAMES[k.ease < EASE_COUNT ? k.ease : 0]);
     json.EndObject();
 }
 
