@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <utility>
 
@@ -600,17 +601,32 @@ void DeleteFigureSlot()
     std::vector<int> renumbered(static_cast<size_t>(SlotCount()), -1);
     for (int i = 0, next = 0; i < SlotCount(); ++i)
         if (std::find(going.begin(), going.end(), i) == going.end()) renumbered[i] = next++;
-    for (int i = going.front(); i < SlotCount(); ++i) {
-        if (renumbered[i] < 0 || renumbered[i] == i) continue;
-        // A slot's children hang from the joints of the image of its number, whatever image
-        // it shows: numbered anew, it would hang them from another image's joints.
-        for (int c = 0; c < SlotCount(); ++c) {
-            if (renumbered[c] >= 0 && g_figureSetup.slots[c].rootpart == i && g_figureSetup.slots[c].rootpoint >= 0) {
-                PostScreenMessage("slot " + std::to_string(c) + " hangs on a joint of slot " + std::to_string(i) +
-                                  ", which would be numbered anew: not deleted");
-                return;
-            }
+    // A slot's children hang from the joints of the image of its number, whatever image it
+    // shows: numbered anew, it takes its children's joints along to the image of its new
+    // number (the same points, after that image's own), so they hang where they hung.
+    std::map<int, std::vector<PartPoint>> joints;  // image -> its joints after
+    std::map<int, int> rehung;                     // slot -> the joint it hangs from after
+    for (int c = 0; c < SlotCount(); ++c) {
+        const SlotSetup& child = g_figureSetup.slots[c];
+        const int parent = child.rootpart;
+        if (renumbered[c] < 0 || parent < 0 || parent >= SlotCount() || renumbered[parent] == parent) continue;
+        const VectorPart* from = PartAt(parent);
+        if (!from || child.rootpoint < 0 || child.rootpoint >= from->numpoints) continue;
+        const int image = renumbered[parent];
+        const VectorPart* to = PartAt(image);
+        if (!to) {
+            PostScreenMessage("slot " + std::to_string(c) + " hangs on a joint of slot " + std::to_string(parent) +
+                              ", and image " + std::to_string(image) + ", whose joints it would hang from as slot " +
+                              std::to_string(image) + ", does not exist: not deleted");
+            return;
         }
+        const PartPoint point = PartPoints(*from)[static_cast<size_t>(child.rootpoint)];
+        auto at = joints.find(image);
+        if (at == joints.end()) at = joints.emplace(image, PartPoints(*to)).first;
+        std::vector<PartPoint>& list = at->second;
+        auto same = std::find_if(list.begin(), list.end(), [&](const PartPoint& p) { return p.x == point.x && p.y == point.y; });
+        if (same == list.end()) same = list.insert(list.end(), point);
+        rehung[c] = static_cast<int>(same - list.begin());
     }
     auto numberOf = [&renumbered](int s) { return s >= 0 && s < static_cast<int>(renumbered.size()) ? renumbered[s] : s; };
     // Each slot's key lists follow it to its number, those of the slots that go go with
@@ -646,9 +662,11 @@ void DeleteFigureSlot()
         if (renumbered[i] < 0) continue;
         SlotSetup kept = g_figureSetup.slots[i];
         kept.rootpart = numberOf(kept.rootpart);
+        if (rehung.count(i)) kept.rootpoint = rehung[i];
         after.slots.push_back(kept);
     }
     BeginEditGroup();
+    for (const auto& [image, points] : joints) SetImageJoints(image, points);
     SetFigureSetup(after);
     SetFrames(frames);
     EndEditGroup();

@@ -262,4 +262,33 @@ TEST_F(FigureMode, DeleteTakesASlotWithWhatHangsBelowItAndTheSlotsAfterItTakeThe
     EXPECT_EQ(shown(1), -1);
     ASSERT_TRUE(SaveEdits());
     EXPECT_EQ(ReadWholeFile("vecanim.dat"), "numframes=1\nframe=0\nkey_part=0\nnumkeys=1\nkey=0\npart_visible=3\n");
+
+    // A slot numbered anew takes the joint its child hangs on to the image of its new
+    // number, so the child hangs where it hung.
+    ForgetEdits();
+    std::string parts = "numparts=12\n";
+    for (int i = 0; i < 12; ++i)
+        parts += "part=" + std::to_string(i) + "\ntexture=body.bmp\n" + (i == 10 ? "numpoints=1\npoints=3,4\n" : "");
+    WriteWholeFile("vecparts.dat", parts);
+    figure = "numparts=12\n";
+    for (int i = 0; i < 12; ++i)
+        figure += "part=" + std::to_string(i) + "\nvecpartnum=1\nrootpart=" + std::to_string(i == 11 ? 10 : -1) +
+                  (i == 11 ? "\nrootpoint=0\n" : "\n");
+    WriteWholeFile("vecman.dat", figure);
+    EnterEditMode(EDIT_PLAY);
+    FreeFigure(g_vectorMan);
+    LoadVectorParts();
+    InitVectorMan();
+    EnterEditMode(EDIT_FIGURE);
+    const D3DXVECTOR2 hung = Centre(11);
+    g_selectedPart = 9;
+    DeleteFigureSlot();
+    ASSERT_EQ(g_figureSetup.slots.size(), 11u);
+    EXPECT_EQ(g_figureSetup.slots[10].rootpart, 9);
+    ASSERT_EQ(g_parts[9].numpoints, 1);
+    EXPECT_EQ(g_parts[9].points[0].x, 3);
+    EXPECT_EQ(Centre(10).x, hung.x);
+    EXPECT_EQ(Centre(10).y, hung.y);
+    ASSERT_TRUE(SaveEdits());
+    EXPECT_NE(ReadWholeFile("vecparts.dat").find("part=9\ntexture=body.bmp\nnumpoints=1\npoints=3,4\n"), std::string::npos);
 }
