@@ -37,6 +37,7 @@
 #include "figure/parts_save.h"
 #include "figure/key_edit.h"
 #include "figure/records.h"
+#include "figure/roles.h"
 #include "game/state.h"
 #include "graphics/device.h"
 #include "level/level.h"
@@ -83,7 +84,7 @@ struct Documents {
 };
 
 Documents Take(const VectorPart* parts, int numParts, const FigureSetup& figure, const AnimFrame* frames, int numFrames,
-               const Level* level)
+               const std::vector<std::string>& names, const Level* level)
 {
     Documents d;
     for (int i = 0; parts && i < numParts; ++i) {
@@ -98,11 +99,13 @@ Documents Take(const VectorPart* parts, int numParts, const FigureSetup& figure,
         d.slots.push_back(std::to_string(std::lround(b.centerX)) + "," + std::to_string(std::lround(b.centerY)) + "," +
                           std::to_string(std::lround(b.halfWidth)) + "," + std::to_string(std::lround(b.halfHeight)));
     for (int f = 0; frames && f < numFrames; ++f) {
+        d.keys.push_back("frame " + std::to_string(f) + " " + std::to_string(frames[f].numparts) + ": " +
+                         (static_cast<size_t>(f) < names.size() ? names[static_cast<size_t>(f)] : std::string()));
         for (int list = 0; list < MAX_FRAME_KEYS; ++list) {
             for (const AnimKey* k = frames[f].keys[list]; k; k = k->next) {
                 std::string text = std::to_string(f) + "/" + std::to_string(list) + ":";
                 for (KeyField field : {KeyField::DEST, KeyField::SPEED, KeyField::USE_START, KeyField::START,
-                                       KeyField::LOOP, KeyField::USE_CHANGE}) {
+                                       KeyField::LOOP, KeyField::USE_CHANGE, KeyField::EASE}) {
                     text += KeyFieldText(*k, field) + ",";
                 }
                 // What a line without its switch says means nothing to the game.
@@ -119,7 +122,9 @@ Documents Take(const VectorPart* parts, int numParts, const FigureSetup& figure,
 
 Documents InUse()
 {
-    return Take(g_parts, g_numParts, g_figureSetup, g_frames, g_numFrames, g_level);
+    std::vector<std::string> names;
+    for (int f = 0; f < g_numFrames; ++f) names.push_back(MemoryFrameName(f));
+    return Take(g_parts, g_numParts, g_figureSetup, g_frames, g_numFrames, names, g_level);
 }
 
 std::vector<int> AllKeys()
@@ -232,6 +237,45 @@ void EditKeys(Input& in, bool& removed)
     }
 }
 
+// The animation's shape: a frame copied to the end with keys of its own, one the game does
+// not start by number taken away, a frame named anew, a key eased.
+void EditFrames(Input& in, bool& removed)
+{
+    FramesCopy frames = CopyFrames();
+    if (frames.empty()) return;
+    const size_t at = in.Byte() % frames.size();
+    switch (in.Byte() % 4) {
+    case 0: {
+        FrameCopy copy = frames[at];
+        for (std::vector<AnimKey>& list : copy.lists)
+            for (AnimKey& key : list) key.id = NewKeyId();
+        copy.name = "copy of " + copy.name;
+        frames.push_back(copy);
+        break;
+    }
+    case 1:
+        if (at < static_cast<size_t>(MIN_FRAMES)) return;
+        frames.erase(frames.begin() + static_cast<std::ptrdiff_t>(at));
+        removed = true;
+        break;
+    case 2:
+        frames[at].name = std::string(in.Byte() % 4, static_cast<char>('a' + in.Byte() % 26));
+        removed = true;  // its comment line is written anew
+        break;
+    default: {
+        const std::vector<int> keys = AllKeys();
+        if (keys.empty()) return;
+        AnimKey* key = KeyById(keys[in.Byte() % keys.size()]);
+        if (!key) return;
+        AnimKey ends = *key;
+        ends.ease = static_cast<unsigned char>(in.Byte() % EASE_COUNT);
+        SetKeyEnds({ends});
+        return;
+    }
+    }
+    SetFrames(frames);
+}
+
 // The figure's setup and its images' joints, kept to what the rules take: a layer drawn,
 // an image that exists, a parent before its child, a joint its parent's image has.
 void EditFigure(Input& in)
@@ -285,7 +329,8 @@ bool MayChange(const std::string& line, bool removed)
         "xoffset", "yoffset", "numkeys", "key", "key_destangle", "key_rotspeed", "use_startangle",
         "key_startangle", "loopkeys", "use_changepart", "changepart", "part_visible", "part_invisible", "piece",
         "move_ymin", "move_ymax", "move_yvel", "move_yloop", "move_xmin", "move_xmax", "move_xvel", "move_xloop",
-        "numparts", "numpoints", "points", "part", "vecpartnum", "layer", "rootpart", "rootpoint", "hitbox"};
+        "numparts", "numpoints", "points", "part", "vecpartnum", "layer", "rootpart", "rootpoint", "hitbox",
+        "numframes", "key_ease"};
     if (written.count(key)) return true;
     return removed;  // a deleted key's block takes whatever stood inside it
 }
@@ -372,13 +417,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Input in{data, size};
     bool removed = false;
     for (size_t edit = 0; edit < MOST_EDITS && !in.Done(); ++edit) {
-        switch (in.Byte() % 7) {
+        switch (in.Byte() % 8) {
         case 0: NudgeOffset(in.Byte() % (g_numParts > 0 ? g_numParts : 1), in.Byte() & 1, (in.Byte() & 1) ? 1.0f : -1.0f); break;
         case 1:
         case 2: EditKeys(in, removed); break;
         case 3: EditLevel(in, removed); break;
         case 4: UndoEdit(); break;
         case 5: EditFigure(in); break;
+        case 6: EditFrames(in, removed); break;
         default: RedoEdit(); break;
         }
     }
@@ -407,7 +453,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (const DataProblem& problem : back.problems) std::fprintf(stderr, "%s\n", problem.text.c_str());
         if (!back.problems.empty()) Fail("the saved data does not read");
         const DataRecords& r = back.records;
-        if (!(Take(r.parts, r.numParts, r.figureSetup, r.frames, r.numFrames, r.level) == edited))
+        std::vector<std::string> names;
+        for (int f = 0; f < r.numFrames; ++f) names.push_back(FileFrameName(r.animFile, f));
+        if (!(Take(r.parts, r.numParts, r.figureSetup, r.frames, r.numFrames, names, r.level) == edited))
             Fail("the saved files do not read back as the edited documents");
     }
     for (size_t i = 0; i < s_original.size(); ++i) ExpectKept(s_original[i], FileText(SAVED_FILES[i]), removed);
