@@ -12,7 +12,7 @@ started=$(date +%s)
 step() { echo "== $(( $(date +%s) - started ))s: $*"; }
 
 bash "$root/tools/install-deps.sh" cmake ninja-build g++ libpng-dev g++-mingw-w64-x86-64-posix wine64 xvfb \
-  xauth dpkg-dev zip unzip
+  xauth dpkg-dev zip unzip nlohmann-json3-dev
 
 linux_replay="$root/build-test/vantrel-replay"
 if [ ! -x "$linux_replay" ]; then
