@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstring>
 #include <numeric>
-#include <set>
 
 #include <nlohmann/json.hpp>
 
@@ -106,12 +105,13 @@ bool SheetWriter::Begin(const FrameLayout& layout, std::string& error)
     movement.layout = layout;
     movement.first = cells_.size();
     // A tag is a movement's name in the readers: the frame's comment, made unique.
-    std::string tag = layout.name.empty() ? "frame " + std::to_string(frame_) : layout.name;
-    const auto taken = [&](const std::string& name) {
-        return std::any_of(movements_.begin(), movements_.end(), [&](const Movement& m) { return m.tag == name; });
+    const std::string name = layout.name.empty() ? "frame " + std::to_string(frame_) : layout.name;
+    const auto taken = [&](const std::string& tag) {
+        return std::any_of(movements_.begin(), movements_.end(), [&](const Movement& m) { return m.tag == tag; });
     };
-    if (taken(tag)) tag += " (frame " + std::to_string(frame_) + ")";
-    for (int n = 2; taken(tag); ++n) tag = movement.layout.name + " (" + std::to_string(n) + ")";
+    std::string tag = name;
+    if (taken(tag)) tag = name + " (frame " + std::to_string(frame_) + ")";
+    for (int n = 2; taken(tag); ++n) tag = name + " (" + std::to_string(n) + ")";
     movement.tag = tag;
     movements_.push_back(movement);
     cells_.reserve(cells_.size() + layout.pictures);

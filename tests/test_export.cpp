@@ -301,6 +301,15 @@ TEST_F(ExportTool, AllFramesGoIntoOneSheetWithATagPerFrame)
         EXPECT_EQ(Untrimmed(all, json.at("frames").at(i)), Untrimmed(swing, one.at("frames").at(i))) << i;
     EXPECT_EQ(json.at("meta").at("size"), (Json{{"w", all.width}, {"h", all.height}}));
 
+    // A tag is an animation's name in the readers: a comment used twice is told apart.
+    std::string anim = ReadWholeFile("data/vecanim.dat");
+    anim.replace(anim.find("frame=3\n"), 8, "// the test swing\nframe=3\n");
+    WriteWholeFile("data/vecanim.dat", anim);
+    ASSERT_EQ(Export("--fps 4 --all twice.png").exitCode, 0);
+    const Json twice = Json::parse(ReadWholeFile("data/twice.json"));
+    EXPECT_EQ(twice.at("meta").at("frameTags").at(2).at("name"), "the test swing (frame 3)");
+    EXPECT_EQ(twice.at("animations").size(), names.size());
+
     // A GIF is one movement.
     const ExportRun gif = Export("--all all.gif");
     EXPECT_EQ(gif.exitCode, 2);
