@@ -1,8 +1,9 @@
-// Exporting one animation frame as pictures: the figure alone, at rest, facing right, plays
-// the frame on a virtual clock; each step is drawn through the game's own figure drawing,
-// read back, and written as a looping animated GIF or as a PNG sheet of cells with a JSON
-// file beside it giving each cell's place and duration. What is exported is what the game
-// draws, centred on a transparent background.
+// Exporting animation frames as pictures: the figure alone, at rest, facing right, plays
+// a frame on a virtual clock; each step is drawn through the game's own figure drawing,
+// read back, and written as a looping animated GIF or as a PNG sheet with a JSON file
+// beside it in the layout game frameworks read (export/sheet_file.h), which may hold every
+// frame of the animation file, one tag each. What is exported is what the game draws,
+// centred on a transparent background.
 //
 // What the caller provides: the loaded records (g_vectorMan, g_frames, and the animation
 // file's record for the frame's name) and a device (g_device) in the game's fixed render

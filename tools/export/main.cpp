@@ -1,6 +1,7 @@
 // vantrel-export: one animation frame of the data in the working directory as an animated
 // GIF or a PNG sheet with its JSON, or every frame in one sheet (export/export.h), drawn
-// headless on OpenGL.
+// headless: on Linux through the stand-in's OpenGL device, on Windows through the
+// platform's Direct3D into a window that is never shown.
 #include <d3d8.h>
 #include <stand_in.h>
 
@@ -122,7 +123,7 @@ bool IsGif(const std::string& path)
     return ending == ".gif";
 }
 
-// The headless OpenGL device, its back buffer the canvas the figure is drawn on.
+// The headless device, its back buffer the canvas the figure is drawn on.
 class ExportDevice {
 public:
     ~ExportDevice()
@@ -131,11 +132,16 @@ public:
         if (g_d3d) g_d3d->Release();
         g_device = nullptr;
         g_d3d = nullptr;
+#ifdef _WIN32
+        if (window_) DestroyWindow(window_);
+#endif
     }
     bool Open(std::string& error)
     {
+#ifndef _WIN32
         // Only the OpenGL device draws; no display is needed or used unless one was chosen.
         setenv("SDL_VIDEODRIVER", "offscreen", 0);
+#endif
         PlatformSetDeviceBackend("opengl");
         g_d3d = Direct3DCreate8(D3D_SDK_VERSION);
         D3DCAPS8 caps;
@@ -160,7 +166,25 @@ public:
         parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
         parameters.EnableAutoDepthStencil = TRUE;
         parameters.AutoDepthStencilFormat = D3DFMT_D16;
-        if (FAILED(g_d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters,
+        HWND focus = nullptr;
+#ifdef _WIN32
+        // The platform's Direct3D draws windowed only into a window, and reads a back buffer
+        // back only where it was made lockable; the window is never shown.
+        D3DDISPLAYMODE mode;
+        std::memset(&mode, 0, sizeof mode);
+        window_ = CreateWindowExA(0, "STATIC", "vantrel-export", WS_POPUP, 0, 0, int(width), int(height), nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+        if (!window_ || FAILED(g_d3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode))) {
+            error = "no window or display mode to draw with";
+            return false;
+        }
+        focus = window_;
+        parameters.Windowed = TRUE;
+        parameters.BackBufferFormat = mode.Format;
+        parameters.hDeviceWindow = window_;
+        parameters.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
+#endif
+        if (FAILED(g_d3d->CreateDevice(0, D3DDEVTYPE_HAL, focus, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters,
                                        &g_device))) {
             g_device = nullptr;
             error = "no " + std::to_string(width) + "x" + std::to_string(height) + " OpenGL device to draw with";
@@ -177,6 +201,9 @@ public:
 
 private:
     unsigned maxWidth_ = 0, maxHeight_ = 0;
+#ifdef _WIN32
+    HWND window_ = nullptr;
+#endif
 };
 
 int Run(int argc, char** argv)
