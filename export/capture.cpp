@@ -352,6 +352,13 @@ std::vector<int> PictureDurations(int pictures, int fps, int unitsPerSecond)
     return durations;
 }
 
+bool FrameDrivesKeys(int frameNumber)
+{
+    if (!g_vectorMan || frameNumber < 0 || frameNumber >= g_numFrames) return false;
+    const AnimFrame* frame = FrameAt(frameNumber);
+    return frame && DrivenLists(*g_vectorMan, *frame) > 0;
+}
+
 bool CountPictures(int frameNumber, const ExportOptions& options, size_t& pictures, std::string& error)
 {
     pictures = 0;

@@ -49,6 +49,9 @@ bool CaptureFrame(int frame, const ExportOptions& options, PictureSink& sink, st
 // so at once. False with CaptureFrame's error for a frame it would refuse.
 bool CountPictures(int frame, const ExportOptions& options, size_t& pictures, std::string& error);
 
+// Whether frame `frame` exists and drives at least one of the figure's key lists.
+bool FrameDrivesKeys(int frame);
+
 // Whole milliseconds (or hundredths) of each picture at fps: their sum is the whole
 // duration rounded once, not every picture's rounding added up.
 std::vector<int> PictureDurations(int pictures, int fps, int unitsPerSecond);

@@ -10,6 +10,7 @@
 #include "export/gif_file.h"
 #include "export/output_files.h"
 #include "export/sheet_file.h"
+#include "figure/records.h"
 
 namespace {
 
@@ -58,11 +59,27 @@ bool WriteText(std::FILE* file, const std::string& text, std::string& error)
     return false;
 }
 
-bool Export(int frame, const ExportOptions& options, const std::string& outPath, ExportResult& result)
+// Plays each of frames and writes outPath (all = every frame of the file, those without
+// keys left out).
+bool Export(const std::vector<int>& frames, bool all, const ExportOptions& options, const std::string& outPath,
+            ExportResult& result)
 {
     const bool gif = EndsWith(outPath, ".gif");
     if (!gif && !EndsWith(outPath, ".png")) {
         result.error = outPath + ": the name must end in .gif or .png";
+        return false;
+    }
+    if (gif && all) {
+        result.error = outPath + ": a GIF is one movement; every frame goes into a .png sheet";
+        return false;
+    }
+    std::vector<int> played;
+    for (int frame : frames) {
+        if (all && !FrameDrivesKeys(frame)) result.leftOut.push_back(frame);
+        else played.push_back(frame);
+    }
+    if (played.empty()) {
+        result.error = "no frame of the animation file drives any keys";
         return false;
     }
     std::vector<std::string> paths{outPath};
@@ -76,45 +93,90 @@ bool Export(int frame, const ExportOptions& options, const std::string& outPath,
     if (gif) {
         GifWriter writer(files.File(0));
         WritingTo to(writer, outPath);
-        written = CaptureFrame(frame, options, to, result.error);
+        written = CaptureFrame(played[0], options, to, result.error);
         if (written && !writer.Finish(why)) {
             result.error = "cannot write " + outPath + ": " + why;
             written = false;
         }
         layout = writer.Layout();
+        result.pictures = int(layout.pictures);
+        result.movements = 1;
+        const std::vector<int> durations = PictureDurations(result.pictures, layout.fps, 1000);
+        result.durationMs = std::accumulate(durations.begin(), durations.end(), 0);
     } else {
         // A sheet of an asked size is weighed before anything is drawn, and is said at
-        // once; one fitted to the figure is weighed once the figure's extent is known.
+        // once; one fitted to the figure is weighed as each movement's extent is known.
         if (options.width != 0) {
             size_t pictures = 0;
-            if (!CountPictures(frame, options, pictures, result.error)) return false;
+            for (int frame : played) {
+                size_t count = 0;
+                if (!CountPictures(frame, options, count, result.error)) return false;
+                pictures += count;
+            }
             if (!SheetFits(pictures, options.width, options.height, why)) {
                 result.error = "cannot write " + outPath + ": " + why;
                 return false;
             }
         }
-        SheetWriter writer;
+        SheetWriter writer(options.trim);
         WritingTo to(writer, outPath);
-        written = CaptureFrame(frame, options, to, result.error);
+        written = true;
+        for (size_t i = 0; written && i < played.size(); ++i) {
+            writer.NextMovement(played[i]);
+            written = CaptureFrame(played[i], options, to, result.error);
+        }
+        if (written && !writer.Pack(why)) {
+            result.error = "cannot write " + outPath + ": " + why;
+            written = false;
+        }
         if (written && !writer.WritePng(files.File(0), why)) {
             result.error = "cannot write " + outPath + ": " + why;
             written = false;
         }
-        if (written && !WriteText(files.File(1), writer.Json(frame, BaseName(outPath)), why)) {
+        if (written && !WriteText(files.File(1), writer.Json(options.json, BaseName(outPath)), why)) {
             result.error = "cannot write " + paths[1] + ": " + why;
             written = false;
         }
-        layout = writer.Layout();
+        if (written) {
+            layout = writer.Layout(0);
+            result.pictures = int(writer.Pictures());
+            result.movements = int(writer.Movements());
+            for (size_t m = 0; m < writer.Movements(); ++m) {
+                const FrameLayout& each = writer.Layout(m);
+                const std::vector<int> durations = PictureDurations(int(each.pictures), each.fps, 1000);
+                result.durationMs += std::accumulate(durations.begin(), durations.end(), 0);
+            }
+            result.sheetWidth = writer.Width();
+            result.sheetHeight = writer.Height();
+        }
     }
     if (!written || !files.PutInPlace(result.error)) return false;
 
     result.files = paths;
-    result.pictures = int(layout.pictures);
-    const std::vector<int> durations = PictureDurations(result.pictures, layout.fps, 1000);
-    result.durationMs = std::accumulate(durations.begin(), durations.end(), 0);
     result.width = layout.width;
     result.height = layout.height;
     return true;
+}
+
+// The export, its results cleared first, with a shortage of memory said as its error.
+bool Guarded(const std::vector<int>& frames, bool all, const ExportOptions& options, const std::string& outPath,
+             ExportResult& result, const std::string& what)
+{
+    result = ExportResult();
+    try {
+        if (Export(frames, all, options, outPath, result)) return true;
+        // Only a whole export's results stand.
+        const std::string error = result.error;
+        result = ExportResult();
+        result.error = error;
+        return false;
+    } catch (const std::bad_alloc&) {
+        // The pictures, the sheet and the device's read-backs are bounded, but the memory a
+        // machine lends may still fall short; the game and the files stay as they were.
+        result = ExportResult();
+        result.error = "not enough memory to export " + what + " as " + outPath;
+        return false;
+    }
 }
 
 }  // namespace
@@ -129,14 +191,12 @@ std::string SheetJsonPath(const std::string& pngPath)
 
 bool ExportFrame(int frame, const ExportOptions& options, const std::string& outPath, ExportResult& result)
 {
-    result = ExportResult();
-    try {
-        return Export(frame, options, outPath, result);
-    } catch (const std::bad_alloc&) {
-        // The pictures, the sheet and the device's read-backs are bounded, but the memory a
-        // machine lends may still fall short; the game and the files stay as they were.
-        result = ExportResult();
-        result.error = "not enough memory to export frame " + std::to_string(frame) + " as " + outPath;
-        return false;
-    }
+    return Guarded({frame}, false, options, outPath, result, "frame " + std::to_string(frame));
+}
+
+bool ExportAllFrames(const ExportOptions& options, const std::string& outPath, ExportResult& result)
+{
+    std::vector<int> frames;
+    for (int frame = 0; frame < g_numFrames; ++frame) frames.push_back(frame);
+    return Guarded(frames, true, options, outPath, result, "every frame");
 }

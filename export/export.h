@@ -1,8 +1,9 @@
-// Exporting one animation frame as pictures: the figure alone, at rest, facing right, plays
-// the frame on a virtual clock; each step is drawn through the game's own figure drawing,
-// read back, and written as a looping animated GIF or as a PNG sheet of cells with a JSON
-// file beside it giving each cell's place and duration. What is exported is what the game
-// draws, centred on a transparent background.
+// Exporting animation frames as pictures: the figure alone, at rest, facing right, plays
+// a frame on a virtual clock; each step is drawn through the game's own figure drawing,
+// read back, and written as a looping animated GIF or as a PNG sheet with a JSON file
+// beside it in the layout game frameworks read (export/sheet_file.h), which may hold every
+// frame of the animation file, one tag each. What is exported is what the game draws,
+// centred on a transparent background.
 //
 // What the caller provides: the loaded records (g_vectorMan, g_frames, and the animation
 // file's record for the frame's name) and a device (g_device) in the game's fixed render
@@ -30,6 +31,10 @@ const float MAX_EXPORT_SCALE = 8.0f;
 // A frame whose lists never all end (a key that never arrives) stops here.
 const int MAX_EXPORT_SECONDS = 20;
 
+// The two forms of a sheet's JSON (export/sheet_file.h): `frames` an array of named
+// pictures, or an object keyed by their names.
+enum class SheetJsonForm { Array, Hash };
+
 struct ExportOptions {
     int fps = DEFAULT_EXPORT_FPS;  // pictures a second, 1 to MAX_EXPORT_FPS
     float scale = 1.0f;            // picture pixels per pixel of the figure's images
@@ -37,14 +42,21 @@ struct ExportOptions {
     // frame, with a small transparent margin.
     unsigned width = 0;
     unsigned height = 0;
+    // A sheet's only: each picture cut to the pixels it covers, and the form of its JSON.
+    bool trim = false;
+    SheetJsonForm json = SheetJsonForm::Array;
 };
 
 struct ExportResult {
     std::vector<std::string> files;  // the paths written, the picture first
     int pictures = 0;
     int durationMs = 0;  // the pictures' durations together
-    unsigned width = 0;  // of one picture
+    unsigned width = 0;  // of one picture (of the first movement's, for several)
     unsigned height = 0;
+    int movements = 0;        // animation frames in the file written
+    std::vector<int> leftOut;  // frames of several asked for that drive no keys, so were not written
+    unsigned sheetWidth = 0;  // of a sheet
+    unsigned sheetHeight = 0;
     std::string error;  // one line, where the export failed
 };
 
@@ -58,6 +70,11 @@ struct ExportResult {
 // its length; a sheet, held whole, is refused above MAX_SHEET_BYTES (export/sheet_file.h),
 // and memory that still runs short is said as the error like any other failure.
 bool ExportFrame(int frame, const ExportOptions& options, const std::string& outPath, ExportResult& result);
+
+// Every frame of the animation file into one sheet (outPath ending in ".png"), one movement
+// after another, each a tag of its own; frames that drive no keys are left out (said in
+// result.leftOut). As ExportFrame otherwise; a GIF is one movement, so ".gif" is refused.
+bool ExportAllFrames(const ExportOptions& options, const std::string& outPath, ExportResult& result);
 
 // Where a sheet's JSON goes: "walk.png" gives "walk.json".
 std::string SheetJsonPath(const std::string& pngPath);

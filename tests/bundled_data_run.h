@@ -5,8 +5,10 @@
 
 #include <string>
 
-#include "json_reader.h"
 #include "support.h"
+#include "tools/dump.h"
+
+using Json = DumpJson;
 
 // Public, so helpers outside a fixture can run the game for it.
 class BundledDataRun : public ::testing::Test {
@@ -23,10 +25,12 @@ public:
         if (!cmdline.empty()) command += " --cmdline " + cmdline;
         return RunCommand(command + " script.txt 2>stderr.txt");
     }
-    JsonValue Dump(const std::string& name)
+    // A dump as nlohmann-json reads it; a member or item that is not there throws, which
+    // fails the test.
+    Json Dump(const std::string& name)
     {
-        JsonValue value;
-        EXPECT_TRUE(JsonReader::Parse(ReadWholeFile(name), value)) << name << " is not a readable dump";
+        Json value = Json::parse(ReadWholeFile(name), nullptr, false);
+        EXPECT_FALSE(value.is_discarded()) << name << " is not a readable dump";
         return value;
     }
     // text with the first from replaced by to; a from not there fails the test.

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "bundled_data_run.h"
-#include "json_reader.h"
 #include "support.h"
 
 namespace {
@@ -34,10 +33,10 @@ TEST_F(EditorStory, NudgedHeadIsSavedAndAChangedAnimationIsTakenInOrRefused)
         "122 char code 19\n"
         "124 dump saved.json\n";
     ASSERT_EQ(Run(130, edit), 0) << ReadWholeFile("stderr.txt");
-    const JsonValue saved = Dump("saved.json");
-    EXPECT_EQ(saved["globals"]["g_selectedPart"].number, HEAD);
-    EXPECT_FALSE(saved["globals"]["g_editsUnsaved"].boolean);
-    EXPECT_EQ(saved["globals"]["screenMessage"].text, "vecparts.dat saved: 1 value written");
+    const Json saved = Dump("saved.json");
+    EXPECT_EQ(saved.at("globals").at("g_selectedPart").get<double>(), HEAD);
+    EXPECT_FALSE(saved.at("globals").at("g_editsUnsaved").get<bool>());
+    EXPECT_EQ(saved.at("globals").at("screenMessage").get<std::string>(), "vecparts.dat saved: 1 value written");
     // One number changed, every other byte (the comments first of all) as it was.
     EXPECT_EQ(ReadWholeFile("vecparts.dat"), Replaced(parts, "texture=head.png\nxoffset=2.0\n",
                                                       "texture=head.png\nxoffset=2.3\n"));
@@ -59,25 +58,25 @@ TEST_F(EditorStory, NudgedHeadIsSavedAndAChangedAnimationIsTakenInOrRefused)
     WriteWholeFile("mended.dat", anim);
     ASSERT_EQ(Run(151, reload), 0) << ReadWholeFile("stderr.txt");
 
-    const JsonValue start = Dump("start.json");
-    EXPECT_FLOAT_EQ(start["parts"][HEAD]["xoffset"].number, 2.3f);
-    const JsonValue turned = Dump("turned.json");
-    EXPECT_EQ(turned["frames"][0]["keys"][1][0]["rotSpeed"].number, -90);
-    EXPECT_EQ(turned["globals"]["screenMessage"].text, "Data reloaded: vecanim.dat");
-    EXPECT_FLOAT_EQ(turned["parts"][HEAD]["xoffset"].number, 2.3f);
+    const Json start = Dump("start.json");
+    EXPECT_FLOAT_EQ(start.at("parts").at(HEAD).at("xoffset").get<double>(), 2.3f);
+    const Json turned = Dump("turned.json");
+    EXPECT_EQ(turned.at("frames").at(0).at("keys").at(1).at(0).at("rotSpeed").get<double>(), -90);
+    EXPECT_EQ(turned.at("globals").at("screenMessage").get<std::string>(), "Data reloaded: vecanim.dat");
+    EXPECT_FLOAT_EQ(turned.at("parts").at(HEAD).at("xoffset").get<double>(), 2.3f);
     // The figure went on from where it was, falling towards the floor as before.
-    EXPECT_LT(turned["figure"]["y"].number, start["figure"]["y"].number);
+    EXPECT_LT(turned.at("figure").at("y").get<double>(), start.at("figure").at("y").get<double>());
 
-    const JsonValue broken = Dump("broken.json");
-    EXPECT_EQ(broken["globals"]["g_numFrames"].number, 6);
-    EXPECT_EQ(broken["frames"][0]["keys"][1][0]["rotSpeed"].number, -90);
+    const Json broken = Dump("broken.json");
+    EXPECT_EQ(broken.at("globals").at("g_numFrames").get<double>(), 6);
+    EXPECT_EQ(broken.at("frames").at(0).at("keys").at(1).at(0).at("rotSpeed").get<double>(), -90);
     const std::string problem = "vecanim.dat:3: numframes=2: the game needs at least 6 frames";
-    EXPECT_EQ(broken["globals"]["screenMessage"].text, problem);
+    EXPECT_EQ(broken.at("globals").at("screenMessage").get<std::string>(), problem);
     EXPECT_NE(ReadWholeFile("log.log").find("\n" + problem + "\n"), std::string::npos);
 
-    const JsonValue mended = Dump("mended.json");
-    EXPECT_EQ(mended["frames"][0]["keys"][1][0]["rotSpeed"].number, -60);
-    EXPECT_EQ(mended["globals"]["screenMessage"].text, "Data reloaded: vecanim.dat");
+    const Json mended = Dump("mended.json");
+    EXPECT_EQ(mended.at("frames").at(0).at("keys").at(1).at(0).at("rotSpeed").get<double>(), -60);
+    EXPECT_EQ(mended.at("globals").at("screenMessage").get<std::string>(), "Data reloaded: vecanim.dat");
 }
 
 const int FRONT_ARM = 3;
@@ -93,20 +92,20 @@ TEST_F(EditorStory, APosedPunchIsWatchedSavedAndPunchedAfterANewStart)
     pose += "120 dump raised.json\n121 char code 13\n125 dump playing.json\n";
     pose += "170 dump played.json\n171 char code 19\n230 dump saved.json\n";
     ASSERT_EQ(Run(231, pose), 0) << ReadWholeFile("stderr.txt");
-    const JsonValue raised = Dump("raised.json");
-    EXPECT_EQ(raised["globals"]["g_editMode"].number, 3);
-    EXPECT_EQ(raised["globals"]["g_selectedPart"].number, FRONT_ARM);
-    EXPECT_EQ(raised["figure"]["parts"][FRONT_ARM]["angle"].number, 95);
-    EXPECT_EQ(raised["frames"][0]["keys"][FRONT_ARM][1]["destAngle"].number, 95);
-    EXPECT_NE(Dump("playing.json")["figure"]["parts"][FRONT_ARM]["angle"].number, 95);
-    const JsonValue played = Dump("played.json");
-    EXPECT_EQ(played["figure"]["parts"][FRONT_ARM]["angle"].number, 95);
-    EXPECT_EQ(played["figure"]["x"].number, raised["figure"]["x"].number);
-    EXPECT_EQ(played["figure"]["y"].number, raised["figure"]["y"].number);
+    const Json raised = Dump("raised.json");
+    EXPECT_EQ(raised.at("globals").at("g_editMode").get<double>(), 3);
+    EXPECT_EQ(raised.at("globals").at("g_selectedPart").get<double>(), FRONT_ARM);
+    EXPECT_EQ(raised.at("figure").at("parts").at(FRONT_ARM).at("angle").get<double>(), 95);
+    EXPECT_EQ(raised.at("frames").at(0).at("keys").at(FRONT_ARM).at(1).at("destAngle").get<double>(), 95);
+    EXPECT_NE(Dump("playing.json").at("figure").at("parts").at(FRONT_ARM).at("angle").get<double>(), 95);
+    const Json played = Dump("played.json");
+    EXPECT_EQ(played.at("figure").at("parts").at(FRONT_ARM).at("angle").get<double>(), 95);
+    EXPECT_EQ(played.at("figure").at("x").get<double>(), raised.at("figure").at("x").get<double>());
+    EXPECT_EQ(played.at("figure").at("y").get<double>(), raised.at("figure").at("y").get<double>());
     // Saved, and not read back as a change by the watch a second later.
-    const JsonValue saved = Dump("saved.json");
-    EXPECT_FALSE(saved["globals"]["g_editsUnsaved"].boolean);
-    EXPECT_EQ(saved["globals"]["screenMessage"].text, "vecanim.dat saved: 3 values written");
+    const Json saved = Dump("saved.json");
+    EXPECT_FALSE(saved.at("globals").at("g_editsUnsaved").get<bool>());
+    EXPECT_EQ(saved.at("globals").at("screenMessage").get<std::string>(), "vecanim.dat saved: 3 values written");
     EXPECT_EQ(ReadWholeFile("log.log").find("Data reloaded"), std::string::npos);
     // The raised key, and the small follow-through after it, which now turns back down
     // the two degrees to 93 (written a turn higher, as the stepping counts a downward turn)
@@ -122,13 +121,13 @@ TEST_F(EditorStory, APosedPunchIsWatchedSavedAndPunchedAfterANewStart)
     ASSERT_EQ(Run(61, punch), 0) << ReadWholeFile("stderr.txt");
     double highest = 0;
     for (int pass = 11; pass <= 60; ++pass) {
-        const double angle = Dump("punch" + std::to_string(pass) + ".json")["figure"]["parts"][FRONT_ARM]["angle"].number;
+        const double angle = Dump("punch" + std::to_string(pass) + ".json").at("figure").at("parts").at(FRONT_ARM).at("angle").get<double>();
         if (angle < 180) highest = std::max(highest, angle);
     }
     EXPECT_EQ(highest, 95);
-    const JsonValue after = Dump("punch60.json");
-    EXPECT_TRUE(after["figure"]["currentKeys"][FRONT_ARM].IsNull()) << "the punch is over";
-    EXPECT_EQ(after["figure"]["parts"][FRONT_ARM]["angle"].number, 0);
+    const Json after = Dump("punch60.json");
+    EXPECT_TRUE(after.at("figure").at("currentKeys").at(FRONT_ARM).is_null()) << "the punch is over";
+    EXPECT_EQ(after.at("figure").at("parts").at(FRONT_ARM).at("angle").get<double>(), 0);
 }
 
 }  // namespace

@@ -18,11 +18,11 @@
 #include "game/actions.h"
 #include "game/state.h"
 #include "graphics/device_setup.h"
-#include "json_reader.h"
 #include "platform/d3dx/image_decode.h"
 #include "tools/dump.h"
 
 namespace fs = std::filesystem;
+using Json = nlohmann::json;
 
 namespace {
 
@@ -160,29 +160,48 @@ TEST_F(ExportTool, GifAndSheetHoldTheSamePicturesOfTheWholeFrameCentred)
     EXPECT_TRUE(gif.loops);
     EXPECT_EQ(gif.delays, std::vector<int>(6, 25));
 
-    JsonValue json;
-    ASSERT_TRUE(JsonReader::Parse(ReadWholeFile("data/swing.json"), json));
-    EXPECT_EQ(json["name"].text, "the test swing");
-    EXPECT_EQ(json["image"].text, "swing.png");
-    EXPECT_EQ(json["count"].number, 6);
-    EXPECT_EQ(json["duration_ms"].number, 1500);
-    EXPECT_EQ(json["cell"]["width"].number, gif.width);
-    EXPECT_EQ(json["cell"]["height"].number, gif.height);
+    // The sheet's JSON in the layout game frameworks read: six pictures named "0" to "5",
+    // one tag (the frame's comment) over all of them, our extras under meta.
+    const Json json = Json::parse(ReadWholeFile("data/swing.json"));
+    const Json& meta = json.at("meta");
+    EXPECT_EQ(meta.at("app"), "vantrel-export");
+    EXPECT_EQ(meta.at("image"), "swing.png");
+    EXPECT_EQ(meta.at("format"), "RGBA8888");
+    EXPECT_EQ(meta.at("scale"), "1");
+    EXPECT_EQ(meta.at("fps"), 4);
+    EXPECT_EQ(meta.at("frameTags"), Json::parse(R"([{"name":"the test swing","from":0,"to":5,"direction":"forward"}])"));
+    EXPECT_EQ(json.at("animations"), Json::parse(R"({"the test swing":["0","1","2","3","4","5"]})"));
+    const Json& movement = meta.at("movements").at(0);
+    EXPECT_EQ(movement.at("frame"), 0);
+    EXPECT_EQ(movement.at("tag"), "the test swing");
+    EXPECT_EQ(movement.at("duration"), 1500);
+    EXPECT_GT(movement.at("origin").at("x").get<int>(), 0);
 
     // Every cell of the sheet is the GIF's picture, pixel for pixel.
     DecodedImage sheet;
     std::string error;
     ASSERT_TRUE(DecodeImageFile("data/swing.png", sheet, error)) << error;
-    ASSERT_EQ(json["pictures"].Size(), gif.pictures.size());
+    EXPECT_EQ(meta.at("size"), (Json{{"w", sheet.width}, {"h", sheet.height}}));
+    const Json& frames = json.at("frames");
+    ASSERT_EQ(frames.size(), gif.pictures.size());
     int left = gif.width, right = -1, top = gif.height, bottom = -1;
     for (size_t i = 0; i < gif.pictures.size(); ++i) {
-        const JsonValue& cell = json["pictures"][i];
-        EXPECT_EQ(cell["duration_ms"].number, 250);
+        const Json& cell = frames.at(i);
+        EXPECT_EQ(cell.at("filename"), std::to_string(i));
+        EXPECT_EQ(cell.at("duration"), 250);
+        EXPECT_EQ(cell.at("rotated"), false);
+        EXPECT_EQ(cell.at("trimmed"), false);
+        EXPECT_EQ(cell.at("sourceSize"), (Json{{"w", gif.width}, {"h", gif.height}}));
+        EXPECT_EQ(cell.at("spriteSourceSize"), (Json{{"x", 0}, {"y", 0}, {"w", gif.width}, {"h", gif.height}}));
+        const Json& rect = cell.at("frame");
+        ASSERT_EQ(rect.at("w"), gif.width);
+        ASSERT_EQ(rect.at("h"), gif.height);
+        const size_t cellX = rect.at("x"), cellY = rect.at("y");
         size_t differing = 0;
         for (int y = 0; y < gif.height; ++y)
             for (int x = 0; x < gif.width; ++x) {
                 const uint32_t drawn = gif.pictures[i][size_t(y) * gif.width + x];
-                uint32_t inSheet = sheet.argb[size_t(cell["y"].number + y) * sheet.width + size_t(cell["x"].number + x)];
+                uint32_t inSheet = sheet.argb[(cellY + y) * sheet.width + cellX + x];
                 if (!(inSheet >> 24)) inSheet = 0;
                 differing += drawn != inSheet;
                 if (drawn) left = std::min(left, x), right = std::max(right, x), top = std::min(top, y),
@@ -204,6 +223,158 @@ TEST_F(ExportTool, GifAndSheetHoldTheSamePicturesOfTheWholeFrameCentred)
     // The data folder keeps only what was exported.
     for (const char* stray : {"data/log.log", "data/veclevel.dat"}) EXPECT_FALSE(fs::exists(stray)) << stray;
     EXPECT_EQ(Temporaries("data"), std::vector<std::string>{});
+}
+
+namespace {
+
+// One picture of a sheet, cut out as ARGB (0 where transparent), by its JSON entry.
+std::vector<uint32_t> Cell(const DecodedImage& sheet, const Json& entry)
+{
+    const Json& rect = entry.at("frame");
+    const size_t x0 = rect.at("x"), y0 = rect.at("y"), w = rect.at("w"), h = rect.at("h");
+    std::vector<uint32_t> cell;
+    for (size_t y = 0; y < h; ++y)
+        for (size_t x = 0; x < w; ++x) {
+            const uint32_t p = sheet.argb[(y0 + y) * sheet.width + x0 + x];
+            cell.push_back(p >> 24 ? p : 0);
+        }
+    return cell;
+}
+
+// The untrimmed picture an entry stands for: its cell put back where spriteSourceSize says.
+std::vector<uint32_t> Untrimmed(const DecodedImage& sheet, const Json& entry)
+{
+    const std::vector<uint32_t> cell = Cell(sheet, entry);
+    const Json& at = entry.at("spriteSourceSize");
+    const size_t sw = entry.at("sourceSize").at("w"), sh = entry.at("sourceSize").at("h");
+    const size_t x0 = at.at("x"), y0 = at.at("y"), w = at.at("w"), h = at.at("h");
+    std::vector<uint32_t> picture(sw * sh, 0);
+    for (size_t y = 0; y < h; ++y)
+        for (size_t x = 0; x < w; ++x) picture[(y0 + y) * sw + x0 + x] = cell[y * w + x];
+    return picture;
+}
+
+DecodedImage Sheet(const std::string& path)
+{
+    DecodedImage sheet;
+    std::string error;
+    EXPECT_TRUE(DecodeImageFile(path.c_str(), sheet, error)) << error;
+    return sheet;
+}
+
+}  // namespace
+
+// --all: every frame that plays, one after another in one sheet, one tag each named from
+// the frame's comment (or its number), the tags covering the pictures in turn.
+TEST_F(ExportTool, AllFramesGoIntoOneSheetWithATagPerFrame)
+{
+    ASSERT_EQ(Export("--fps 4 swing.png").exitCode, 0);
+    const ExportRun run = Export("--fps 4 --all all.png");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("all.png and all.json: 5 frames, "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("frame 1 drives no keys: left out\n"), std::string::npos) << run.out;
+
+    const Json json = Json::parse(ReadWholeFile("data/all.json"));
+    const Json& tags = json.at("meta").at("frameTags");
+    const std::vector<std::string> names{"the test swing", "frame 2", "frame 3", "frame 4", "frame 5"};
+    ASSERT_EQ(tags.size(), names.size());
+    size_t next = 0;
+    for (size_t t = 0; t < tags.size(); ++t) {
+        EXPECT_EQ(tags.at(t).at("name"), names[t]);
+        EXPECT_EQ(tags.at(t).at("direction"), "forward");
+        EXPECT_EQ(tags.at(t).at("from"), next);
+        const size_t to = tags.at(t).at("to");
+        ASSERT_GE(to, next);
+        Json pictures = Json::array();
+        for (size_t i = next; i <= to; ++i) pictures.push_back(std::to_string(i));
+        EXPECT_EQ(json.at("animations").at(names[t]), pictures);
+        EXPECT_EQ(json.at("meta").at("movements").at(t).at("frame"), t == 0 ? 0 : t + 1);
+        next = to + 1;
+    }
+    ASSERT_EQ(json.at("frames").size(), next);
+
+    // The first movement is the one-frame sheet's, picture for picture.
+    const Json one = Json::parse(ReadWholeFile("data/swing.json"));
+    const DecodedImage all = Sheet("data/all.png"), swing = Sheet("data/swing.png");
+    ASSERT_EQ(tags.at(0).at("to"), 5);
+    for (size_t i = 0; i < 6; ++i)
+        EXPECT_EQ(Untrimmed(all, json.at("frames").at(i)), Untrimmed(swing, one.at("frames").at(i))) << i;
+    EXPECT_EQ(json.at("meta").at("size"), (Json{{"w", all.width}, {"h", all.height}}));
+
+    // A tag is an animation's name in the readers: a comment used twice is told apart.
+    std::string anim = ReadWholeFile("data/vecanim.dat");
+    anim.replace(anim.find("frame=3\n"), 8, "// the test swing\nframe=3\n");
+    WriteWholeFile("data/vecanim.dat", anim);
+    ASSERT_EQ(Export("--fps 4 --all twice.png").exitCode, 0);
+    const Json twice = Json::parse(ReadWholeFile("data/twice.json"));
+    EXPECT_EQ(twice.at("meta").at("frameTags").at(2).at("name"), "the test swing (frame 3)");
+    EXPECT_EQ(twice.at("animations").size(), names.size());
+
+    // A GIF is one movement.
+    const ExportRun gif = Export("--all all.gif");
+    EXPECT_EQ(gif.exitCode, 2);
+    EXPECT_EQ(gif.err, "vantrel-export: all.gif: a GIF is one movement; --all writes every frame into a .png sheet\n");
+    EXPECT_FALSE(fs::exists("data/all.gif"));
+    EXPECT_EQ(Export("--all --frame 2 two.png").exitCode, 2);
+    EXPECT_FALSE(fs::exists("data/two.png"));
+}
+
+// --trim: each picture cut to the pixels it covers, spriteSourceSize saying where it was;
+// put back there, it is the untrimmed picture. The sheet gets smaller.
+TEST_F(ExportTool, TrimCutsEachPictureToItsPixelsAndSaysWhereItWas)
+{
+    ASSERT_EQ(Export("--fps 4 --all full.png").exitCode, 0);
+    const ExportRun run = Export("--fps 4 --all --trim trim.png");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const Json full = Json::parse(ReadWholeFile("data/full.json")), trim = Json::parse(ReadWholeFile("data/trim.json"));
+    const DecodedImage fullSheet = Sheet("data/full.png"), trimSheet = Sheet("data/trim.png");
+    ASSERT_EQ(trim.at("frames").size(), full.at("frames").size());
+    EXPECT_EQ(trim.at("meta").at("frameTags"), full.at("meta").at("frameTags"));
+    EXPECT_LT(uint64_t(trimSheet.width) * trimSheet.height, uint64_t(fullSheet.width) * fullSheet.height);
+    for (size_t i = 0; i < trim.at("frames").size(); ++i) {
+        const Json& cut = trim.at("frames").at(i);
+        const Json& whole = full.at("frames").at(i);
+        EXPECT_EQ(cut.at("sourceSize"), whole.at("sourceSize"));
+        EXPECT_EQ(cut.at("duration"), whole.at("duration"));
+        EXPECT_EQ(cut.at("trimmed"), true) << "the figure has a margin round it";
+        EXPECT_EQ(cut.at("frame").at("w"), cut.at("spriteSourceSize").at("w"));
+        EXPECT_EQ(cut.at("frame").at("h"), cut.at("spriteSourceSize").at("h"));
+        EXPECT_EQ(Untrimmed(trimSheet, cut), Untrimmed(fullSheet, whole)) << "picture " << i;
+        // Cut to its pixels: each edge of the cell has one that shows.
+        const std::vector<uint32_t> cell = Cell(trimSheet, cut);
+        const size_t w = cut.at("frame").at("w"), h = cut.at("frame").at("h");
+        bool leftEdge = false, rightEdge = false, topEdge = false, bottomEdge = false;
+        for (size_t y = 0; y < h; ++y) leftEdge |= cell[y * w] != 0, rightEdge |= cell[y * w + w - 1] != 0;
+        for (size_t x = 0; x < w; ++x) topEdge |= cell[x] != 0, bottomEdge |= cell[(h - 1) * w + x] != 0;
+        EXPECT_TRUE(leftEdge && rightEdge && topEdge && bottomEdge) << "picture " << i;
+    }
+}
+
+// --json hash: `frames` an object keyed by the pictures' names, the rest as the array form.
+TEST_F(ExportTool, TheHashFormKeysThePicturesByName)
+{
+    ASSERT_EQ(Export("--fps 4 array.png").exitCode, 0);
+    ASSERT_EQ(Export("--fps 4 --json hash hash.png").exitCode, 0);
+    EXPECT_EQ(ReadWholeFile("data/hash.png"), ReadWholeFile("data/array.png"));
+    const Json array = Json::parse(ReadWholeFile("data/array.json")), hash = Json::parse(ReadWholeFile("data/hash.json"));
+    ASSERT_TRUE(hash.at("frames").is_object());
+    ASSERT_EQ(hash.at("frames").size(), array.at("frames").size());
+    for (const Json& entry : array.at("frames")) {
+        Json unnamed = entry;
+        unnamed.erase("filename");
+        EXPECT_EQ(hash.at("frames").at(entry.at("filename").get<std::string>()), unnamed);
+    }
+    EXPECT_EQ(hash.at("animations"), array.at("animations"));
+    Json meta = hash.at("meta");
+    meta["image"] = "array.png";
+    EXPECT_EQ(meta, array.at("meta"));
+
+    for (const char* gif : {"--trim t.gif", "--json hash h.gif"}) {
+        const ExportRun run = Export(gif);
+        EXPECT_EQ(run.exitCode, 2) << gif;
+        EXPECT_NE(run.err.find("--trim and --json are for a .png sheet"), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(Export("--json tree t.png").exitCode, 2);
 }
 
 TEST_F(ExportTool, BadInputIsOneLineAndExitTwoAndWritesNothing)
@@ -321,12 +492,7 @@ TEST(ExportInGame, LeavesTheGameAsItFoundItAndWritesWhatTheProgramWrites)
     g_vectorMan->x = 120.0f;
     g_vectorMan->yAngle = 180.0f;
     auto playState = [] {
-        JsonWriter json;
-        json.BeginArray();
-        DumpFigure(json);
-        DumpFrames(json);
-        json.EndArray();
-        return json.Text();
+        return DumpText(DumpJson::array({DumpFigure(), DumpFrames()}));
     };
     const std::string before = playState();
     D3DVIEWPORT8 viewport;

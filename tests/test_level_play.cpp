@@ -7,7 +7,6 @@
 #include <string>
 
 #include "bundled_data_run.h"
-#include "json_reader.h"
 #include "support.h"
 
 namespace {
@@ -31,7 +30,7 @@ double LandedAt(LevelPlay& test, const std::string& level)
 {
     WriteWholeFile("veclevel.dat", level);
     EXPECT_EQ(test.Run(100, "95 dump landed.json\n"), 0);
-    return test.Dump("landed.json")["figure"]["y"].number;
+    return test.Dump("landed.json").at("figure").at("y").get<double>();
 }
 
 TEST_F(LevelPlay, TheBundledFileAndTheBuiltInLevelPlayAlike)
@@ -48,7 +47,7 @@ TEST_F(LevelPlay, TheBundledFileAndTheBuiltInLevelPlayAlike)
     const bool pixels = HasOpenGl();
     const std::string fromFile = ReadWholeFile("end.json");
     const std::string fileShot = ReadWholeFile("end.png");
-    EXPECT_NE(Dump("end.json")["figure"]["x"].number, 250) << "the walk went somewhere";
+    EXPECT_NE(Dump("end.json").at("figure").at("x").get<double>(), 250) << "the walk went somewhere";
     std::filesystem::remove("veclevel.dat");
     ASSERT_EQ(Run(221, script, true), 0);
     const std::string builtIn = ReadWholeFile("end.json");
@@ -116,25 +115,25 @@ TEST_F(LevelPlay, PiecesMovedAddedDeletedAndFlaggedInLevelModeAreSavedAndPlayedA
     WriteWholeFile("veclevel.dat", bundled);
     ASSERT_EQ(Run(151, script), 0) << ReadWholeFile("stderr.txt");
 
-    const JsonValue crossed = Dump("crossed.json");
-    EXPECT_EQ(crossed["globals"]["g_editMode"].number, 6);
-    const JsonValue& floorCell = crossed["level"]["cells"][static_cast<size_t>(crossed["level"]["slots"][4].number)];
-    ASSERT_EQ(floorCell["count"].number, 7) << "the crate moved into the cell it stands in";
-    EXPECT_GT(floorCell["pieces"][6]["x"].number, 0);
-    EXPECT_LT(floorCell["pieces"][6]["x"].number, 100);
-    EXPECT_EQ(floorCell["pieces"][6]["y"].number, 260);
+    const Json crossed = Dump("crossed.json");
+    EXPECT_EQ(crossed.at("globals").at("g_editMode").get<double>(), 6);
+    const Json& floorCell = crossed.at("level").at("cells").at(static_cast<size_t>(crossed.at("level").at("slots").at(4).get<double>()));
+    ASSERT_EQ(floorCell.at("count").get<double>(), 7) << "the crate moved into the cell it stands in";
+    EXPECT_GT(floorCell.at("pieces").at(6).at("x").get<double>(), 0);
+    EXPECT_LT(floorCell.at("pieces").at(6).at("x").get<double>(), 100);
+    EXPECT_EQ(floorCell.at("pieces").at(6).at("y").get<double>(), 260);
 
-    const JsonValue saved = Dump("saved.json");
-    EXPECT_EQ(saved["globals"]["screenMessage"].text, "veclevel.dat saved");
-    EXPECT_FALSE(saved["globals"]["g_editsUnsaved"].boolean);
-    const JsonValue& end = saved["level"]["cells"][static_cast<size_t>(saved["level"]["slots"][1].number)];
-    ASSERT_EQ(end["count"].number, 12);  // 13, one moved out, one deleted, one copied
-    const JsonValue& copy = end["pieces"][11];
-    EXPECT_EQ(copy["x"].number, 532);
-    EXPECT_EQ(copy["vecpartnum"].number, 11);
-    EXPECT_EQ(copy["layer"].number, 4);
-    EXPECT_FALSE(copy["solid"].boolean);
-    EXPECT_TRUE(copy["pushable"].boolean);
+    const Json saved = Dump("saved.json");
+    EXPECT_EQ(saved.at("globals").at("screenMessage").get<std::string>(), "veclevel.dat saved");
+    EXPECT_FALSE(saved.at("globals").at("g_editsUnsaved").get<bool>());
+    const Json& end = saved.at("level").at("cells").at(static_cast<size_t>(saved.at("level").at("slots").at(1).get<double>()));
+    ASSERT_EQ(end.at("count").get<double>(), 12);  // 13, one moved out, one deleted, one copied
+    const Json& copy = end.at("pieces").at(11);
+    EXPECT_EQ(copy.at("x").get<double>(), 532);
+    EXPECT_EQ(copy.at("vecpartnum").get<double>(), 11);
+    EXPECT_EQ(copy.at("layer").get<double>(), 4);
+    EXPECT_FALSE(copy.at("solid").get<bool>());
+    EXPECT_TRUE(copy.at("pushable").get<bool>());
 
     // The file keeps its comments and backup; the checker takes it.
     const std::string file = ReadWholeFile("veclevel.dat");
@@ -154,14 +153,14 @@ TEST_F(LevelPlay, PiecesMovedAddedDeletedAndFlaggedInLevelModeAreSavedAndPlayedA
 
     // Undo after the save takes the image back and the level is unsaved again; F1 plays on
     // from where the figure stood, the camera following it again.
-    const JsonValue undone = Dump("undone.json");
-    EXPECT_TRUE(undone["globals"]["g_editsUnsaved"].boolean);
-    const JsonValue& undoneEnd = undone["level"]["cells"][static_cast<size_t>(undone["level"]["slots"][1].number)];
-    EXPECT_EQ(undoneEnd["pieces"][11]["vecpartnum"].number, 10);
-    const JsonValue play = Dump("play.json");
-    EXPECT_EQ(play["globals"]["g_editMode"].number, 0);
-    EXPECT_TRUE(play["globals"]["g_cameraFollows"].boolean);
-    EXPECT_EQ(play["figure"]["x"].number, saved["figure"]["x"].number);
+    const Json undone = Dump("undone.json");
+    EXPECT_TRUE(undone.at("globals").at("g_editsUnsaved").get<bool>());
+    const Json& undoneEnd = undone.at("level").at("cells").at(static_cast<size_t>(undone.at("level").at("slots").at(1).get<double>()));
+    EXPECT_EQ(undoneEnd.at("pieces").at(11).at("vecpartnum").get<double>(), 10);
+    const Json play = Dump("play.json");
+    EXPECT_EQ(play.at("globals").at("g_editMode").get<double>(), 0);
+    EXPECT_TRUE(play.at("globals").at("g_cameraFollows").get<bool>());
+    EXPECT_EQ(play.at("figure").at("x").get<double>(), saved.at("figure").at("x").get<double>());
 
     // A new start plays the level as it was saved.
     const std::string savedDump = ReadWholeFile("saved.json");
@@ -194,7 +193,7 @@ TEST_F(LevelPlay, AnEditKeyWhileDraggingEndsTheDragAsAStepOfItsOwn)
     ASSERT_EQ(Run(131, script), 0) << ReadWholeFile("stderr.txt");
 
     // The drag stopped at the key: the move after it, button still held, is no drag.
-    EXPECT_EQ(Dump("saved.json")["globals"]["screenMessage"].text, "veclevel.dat saved");
+    EXPECT_EQ(Dump("saved.json").at("globals").at("screenMessage").get<std::string>(), "veclevel.dat saved");
     const std::string file = ReadWholeFile("veclevel.dat");
     const size_t at = bundled.find("piece=10,500,130,3,smp\n");
     ASSERT_NE(at, std::string::npos);
@@ -206,8 +205,8 @@ TEST_F(LevelPlay, AnEditKeyWhileDraggingEndsTheDragAsAStepOfItsOwn)
     EXPECT_LT(x, 550) << "moved once, not twice";
     // Two undos take back the two flag changes: the level is the one on disk again. The
     // third takes back the drag.
-    EXPECT_FALSE(Dump("back.json")["globals"]["g_editsUnsaved"].boolean);
-    EXPECT_TRUE(Dump("before.json")["globals"]["g_editsUnsaved"].boolean);
+    EXPECT_FALSE(Dump("back.json").at("globals").at("g_editsUnsaved").get<bool>());
+    EXPECT_TRUE(Dump("before.json").at("globals").at("g_editsUnsaved").get<bool>());
 }
 
 }  // namespace
@@ -235,8 +234,8 @@ TEST_F(LevelPlay, OnAGridADragSnapsThePieceAndControlWithAnArrowMovesItByTheGrid
         "125 char code 19\n";
     const std::string bundled = ReadWholeFile("veclevel.dat");
     ASSERT_EQ(Run(126, script), 0) << ReadWholeFile("stderr.txt");
-    EXPECT_NE(Dump("moved.json")["globals"]["statusLine"].text.find("x 528 y 128 | layer 3 | s m p | cell shared by 2 | grid 16"),
+    EXPECT_NE(Dump("moved.json").at("globals").at("statusLine").get<std::string>().find("x 528 y 128 | layer 3 | s m p | cell shared by 2 | grid 16"),
               std::string::npos)
-        << Dump("moved.json")["globals"]["statusLine"].text;
+        << Dump("moved.json").at("globals").at("statusLine").get<std::string>();
     EXPECT_EQ(ReadWholeFile("veclevel.dat"), Replaced(bundled, "piece=10,500,130,3,smp", "piece=10,528,128,3,smp"));
 }

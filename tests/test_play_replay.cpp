@@ -9,7 +9,6 @@
 #include <string>
 
 #include "bundled_data_run.h"
-#include "json_reader.h"
 #include "platform/d3dx/image_decode.h"
 #include "support.h"
 
@@ -20,52 +19,52 @@ const char* const DIK_RIGHT_HEX = "0xCD";
 class PlayReplay : public BundledDataRun {
 protected:
     // Pieces of the cell that stands in level slot `slot`.
-    static const JsonValue& CellPieces(const JsonValue& dump, size_t slot)
+    static const Json& CellPieces(const Json& dump, size_t slot)
     {
-        const JsonValue& index = dump["level"]["slots"][slot];
-        return dump["level"]["cells"][static_cast<size_t>(index.number)]["pieces"];
+        const Json& index = dump.at("level").at("slots").at(slot);
+        return dump.at("level").at("cells").at(static_cast<size_t>(index.get<double>())).at("pieces");
     }
 };
 
 TEST_F(PlayReplay, BundledDataLoadsTheWholeWorldInOrder)
 {
     ASSERT_EQ(Run(1, "0 dump start.json\n"), 0);
-    const JsonValue start = Dump("start.json");
+    const Json start = Dump("start.json");
 
-    EXPECT_GE(start["parts"].Size(), 13u);
-    EXPECT_GE(start["frames"].Size(), 6u);
-    const JsonValue& figure = start["figure"];
-    EXPECT_GE(figure["numparts"].number, 8);
-    EXPECT_LE(figure["numparts"].number, 10);
-    EXPECT_EQ(figure["parts"].Size(), figure["numparts"].number);
-    EXPECT_EQ(figure["numHitBoxes"].number, 2);
-    EXPECT_EQ(figure["hitBoxes"].Size(), 2u);
+    EXPECT_GE(start.at("parts").size(), 13u);
+    EXPECT_GE(start.at("frames").size(), 6u);
+    const Json& figure = start.at("figure");
+    EXPECT_GE(figure.at("numparts").get<double>(), 8);
+    EXPECT_LE(figure.at("numparts").get<double>(), 10);
+    EXPECT_EQ(figure.at("parts").size(), figure.at("numparts").get<double>());
+    EXPECT_EQ(figure.at("numHitBoxes").get<double>(), 2);
+    EXPECT_EQ(figure.at("hitBoxes").size(), 2u);
     // The first pass integrates a velocity of 0 before gravity works: the figure is still
     // where it starts, with one pass of fall speed.
-    EXPECT_EQ(figure["x"].number, 250);
-    EXPECT_EQ(figure["y"].number, 900);
-    EXPECT_FLOAT_EQ(figure["yVelocity"].number, -2000 * 0.016);
+    EXPECT_EQ(figure.at("x").get<double>(), 250);
+    EXPECT_EQ(figure.at("y").get<double>(), 900);
+    EXPECT_FLOAT_EQ(figure.at("yVelocity").get<double>(), -2000 * 0.016);
 
     // The fixed level: end cell in columns 0 and 4, floor cell in 1 to 3, corner cell below.
-    const JsonValue& slots = start["level"]["slots"];
-    ASSERT_EQ(slots.Size(), 60u);
+    const Json& slots = start.at("level").at("slots");
+    ASSERT_EQ(slots.size(), 60u);
     for (size_t slot = 0; slot < 60; ++slot) {
         const bool used = slot == 0 || slot == 1 || slot == 4 || slot == 7 || slot == 10 || slot == 13;
-        EXPECT_EQ(!slots[slot].IsNull(), used) << "slot " << slot;
+        EXPECT_EQ(!slots.at(slot).is_null(), used) << "slot " << slot;
     }
-    EXPECT_EQ(slots[1].number, slots[13].number);
-    EXPECT_EQ(slots[4].number, slots[7].number);
-    EXPECT_EQ(slots[4].number, slots[10].number);
-    EXPECT_EQ(CellPieces(start, 0).Size(), 1u);
-    EXPECT_EQ(CellPieces(start, 4).Size(), 6u);
-    const JsonValue& end = CellPieces(start, 1);
-    ASSERT_EQ(end.Size(), 13u);
-    EXPECT_EQ(end[8]["x"].number, 500);
-    EXPECT_EQ(end[8]["y"].number, 130);
-    EXPECT_EQ(end[8]["vecpartnum"].number, 10);
-    EXPECT_TRUE(end[8]["pushable"].boolean);
-    EXPECT_EQ(end[12]["layer"].number, 6);
-    EXPECT_FALSE(end[12]["solid"].boolean);
+    EXPECT_EQ(slots.at(1).get<double>(), slots.at(13).get<double>());
+    EXPECT_EQ(slots.at(4).get<double>(), slots.at(7).get<double>());
+    EXPECT_EQ(slots.at(4).get<double>(), slots.at(10).get<double>());
+    EXPECT_EQ(CellPieces(start, 0).size(), 1u);
+    EXPECT_EQ(CellPieces(start, 4).size(), 6u);
+    const Json& end = CellPieces(start, 1);
+    ASSERT_EQ(end.size(), 13u);
+    EXPECT_EQ(end.at(8).at("x").get<double>(), 500);
+    EXPECT_EQ(end.at(8).at("y").get<double>(), 130);
+    EXPECT_EQ(end.at(8).at("vecpartnum").get<double>(), 10);
+    EXPECT_TRUE(end.at(8).at("pushable").get<bool>());
+    EXPECT_EQ(end.at(12).at("layer").get<double>(), 6);
+    EXPECT_FALSE(end.at(12).at("solid").get<bool>());
 
     const std::string log = ReadWholeFile("log.log");
     size_t at = 0;
@@ -82,7 +81,7 @@ TEST_F(PlayReplay, WithoutTheFontTheGamePlaysAndEditsWithoutText)
     std::filesystem::remove("font.dat");
     ASSERT_EQ(Run(12, "2 key down F3\n3 key up F3\n5 char h\n10 dump edit.json\n"), 0)
         << ReadWholeFile("stderr.txt");
-    EXPECT_EQ(Dump("edit.json")["globals"]["g_editMode"].number, 2);
+    EXPECT_EQ(Dump("edit.json").at("globals").at("g_editMode").get<double>(), 2);
     EXPECT_NE(ReadWholeFile("log.log").find("font.dat: missing; no screen text"), std::string::npos);
 }
 
@@ -116,68 +115,68 @@ TEST_F(PlayReplay, FigureFallsWalksJumpsTakesTheItemAndPushesACrate)
         "340 dump pushed.json\n";
     ASSERT_EQ(Run(341, script), 0) << ReadWholeFile("stderr.txt");
 
-    const JsonValue landed = Dump("landed.json");
-    const JsonValue& man = landed["figure"];
-    EXPECT_TRUE(landed["globals"]["g_onGround"].boolean);
-    EXPECT_EQ(man["yVelocity"].number, 0);
+    const Json landed = Dump("landed.json");
+    const Json& man = landed.at("figure");
+    EXPECT_TRUE(landed.at("globals").at("g_onGround").get<bool>());
+    EXPECT_EQ(man.at("yVelocity").get<double>(), 0);
     // The lowest hit box rests on the floor's top edge (row 1, floor 40 high at y 0 of the cell).
-    const JsonValue& legs = man["hitBoxes"][1];
-    EXPECT_EQ(man["y"].number + legs["centerY"].number - legs["halfHeight"].number, 480 + 20);
-    EXPECT_EQ(man["x"].number, 250);
+    const Json& legs = man.at("hitBoxes").at(1);
+    EXPECT_EQ(man.at("y").get<double>() + legs.at("centerY").get<double>() - legs.at("halfHeight").get<double>(), 480 + 20);
+    EXPECT_EQ(man.at("x").get<double>(), 250);
 
-    const JsonValue walking = Dump("walking.json");
-    EXPECT_EQ(walking["globals"]["g_moveDir"].number, 1);
-    EXPECT_EQ(walking["figure"]["xVelocity"].number, 500);
-    EXPECT_GT(walking["figure"]["x"].number, 250);
-    EXPECT_FALSE(walking["figure"]["currentKeys"][2].IsNull()) << "the walk frame drives the arms";
+    const Json walking = Dump("walking.json");
+    EXPECT_EQ(walking.at("globals").at("g_moveDir").get<double>(), 1);
+    EXPECT_EQ(walking.at("figure").at("xVelocity").get<double>(), 500);
+    EXPECT_GT(walking.at("figure").at("x").get<double>(), 250);
+    EXPECT_FALSE(walking.at("figure").at("currentKeys").at(2).is_null()) << "the walk frame drives the arms";
 
-    const JsonValue stopped = Dump("stopped.json");
-    EXPECT_EQ(stopped["globals"]["g_moveDir"].number, 0);
-    EXPECT_EQ(stopped["figure"]["xVelocity"].number, 0);
-    const double jumpX = stopped["figure"]["x"].number;
+    const Json stopped = Dump("stopped.json");
+    EXPECT_EQ(stopped.at("globals").at("g_moveDir").get<double>(), 0);
+    EXPECT_EQ(stopped.at("figure").at("xVelocity").get<double>(), 0);
+    const double jumpX = stopped.at("figure").at("x").get<double>();
 
-    const JsonValue rising = Dump("rising.json");
-    EXPECT_TRUE(rising["globals"]["g_jumping"].boolean);
-    EXPECT_FALSE(rising["globals"]["g_onGround"].boolean);
-    EXPECT_GT(rising["figure"]["y"].number, man["y"].number + 100);
-    EXPECT_GT(rising["figure"]["yVelocity"].number, 0) << "no head bounce: still going up";
+    const Json rising = Dump("rising.json");
+    EXPECT_TRUE(rising.at("globals").at("g_jumping").get<bool>());
+    EXPECT_FALSE(rising.at("globals").at("g_onGround").get<bool>());
+    EXPECT_GT(rising.at("figure").at("y").get<double>(), man.at("y").get<double>() + 100);
+    EXPECT_GT(rising.at("figure").at("yVelocity").get<double>(), 0) << "no head bounce: still going up";
 
-    const JsonValue down = Dump("down.json");
-    EXPECT_FALSE(down["globals"]["g_jumping"].boolean);
-    EXPECT_TRUE(down["globals"]["g_onGround"].boolean);
-    EXPECT_EQ(down["figure"]["y"].number, man["y"].number);
-    EXPECT_EQ(down["figure"]["x"].number, jumpX);
+    const Json down = Dump("down.json");
+    EXPECT_FALSE(down.at("globals").at("g_jumping").get<bool>());
+    EXPECT_TRUE(down.at("globals").at("g_onGround").get<bool>());
+    EXPECT_EQ(down.at("figure").at("y").get<double>(), man.at("y").get<double>());
+    EXPECT_EQ(down.at("figure").at("x").get<double>(), jumpX);
 
     // Both boxes end at x + 24 in front (the file's fitted boxes): one unit short of the
     // crate's left edge (475), and the lower one is not under the crate.
-    const JsonValue atCrate = Dump("at-crate.json");
-    EXPECT_EQ(atCrate["figure"]["x"].number, 475 - 24 - 1);
-    const JsonValue crateJump = Dump("crate-jump.json");
-    EXPECT_TRUE(crateJump["globals"]["g_jumping"].boolean);
-    EXPECT_GT(crateJump["figure"]["y"].number, man["y"].number + 50);
-    EXPECT_GT(crateJump["figure"]["yVelocity"].number, 0) << "bumped its head on the crate";
-    const JsonValue crateLanded = Dump("crate-landed.json");
-    EXPECT_TRUE(crateLanded["globals"]["g_onGround"].boolean);
-    EXPECT_EQ(crateLanded["figure"]["y"].number, man["y"].number);
-    EXPECT_EQ(crateLanded["figure"]["x"].number, 475 - 24 - 1);
+    const Json atCrate = Dump("at-crate.json");
+    EXPECT_EQ(atCrate.at("figure").at("x").get<double>(), 475 - 24 - 1);
+    const Json crateJump = Dump("crate-jump.json");
+    EXPECT_TRUE(crateJump.at("globals").at("g_jumping").get<bool>());
+    EXPECT_GT(crateJump.at("figure").at("y").get<double>(), man.at("y").get<double>() + 50);
+    EXPECT_GT(crateJump.at("figure").at("yVelocity").get<double>(), 0) << "bumped its head on the crate";
+    const Json crateLanded = Dump("crate-landed.json");
+    EXPECT_TRUE(crateLanded.at("globals").at("g_onGround").get<bool>());
+    EXPECT_EQ(crateLanded.at("figure").at("y").get<double>(), man.at("y").get<double>());
+    EXPECT_EQ(crateLanded.at("figure").at("x").get<double>(), 475 - 24 - 1);
 
-    const JsonValue holding = Dump("holding.json");
-    const JsonValue& arm = holding["figure"]["parts"][3];
-    const JsonValue& spear = holding["figure"]["parts"][6];
-    EXPECT_EQ(arm["vecpartnum"].number, 6);
-    EXPECT_TRUE(spear["visible"].boolean);
-    EXPECT_TRUE(spear["tracked"].boolean);
+    const Json holding = Dump("holding.json");
+    const Json& arm = holding.at("figure").at("parts").at(3);
+    const Json& spear = holding.at("figure").at("parts").at(6);
+    EXPECT_EQ(arm.at("vecpartnum").get<double>(), 6);
+    EXPECT_TRUE(spear.at("visible").get<bool>());
+    EXPECT_TRUE(spear.at("tracked").get<bool>());
     for (size_t key = 0; key < 6; ++key)
-        EXPECT_TRUE(holding["figure"]["currentKeys"][key].IsNull()) << "frame 4 still running in slot " << key;
-    EXPECT_EQ(CellPieces(holding, 1)[8]["x"].number, 500);
+        EXPECT_TRUE(holding.at("figure").at("currentKeys").at(key).is_null()) << "frame 4 still running in slot " << key;
+    EXPECT_EQ(CellPieces(holding, 1).at(8).at("x").get<double>(), 500);
 
-    const JsonValue pushed = Dump("pushed.json");
-    const double moved = CellPieces(pushed, 1)[8]["x"].number - 500;
+    const Json pushed = Dump("pushed.json");
+    const double moved = CellPieces(pushed, 1).at(8).at("x").get<double>() - 500;
     EXPECT_GT(moved, 0) << "the crate moves away from the spear";
     EXPECT_EQ(moved, 10 * static_cast<int>(moved / 10));
-    EXPECT_EQ(CellPieces(pushed, 13)[8]["x"].number, 500 + moved) << "the end cell is shared";
-    EXPECT_EQ(pushed["figure"]["parts"][6]["yVelocity"].number, 0) << "the thrust came back to rest";
-    EXPECT_FALSE(pushed["globals"]["g_charging"].boolean);
+    EXPECT_EQ(CellPieces(pushed, 13).at(8).at("x").get<double>(), 500 + moved) << "the end cell is shared";
+    EXPECT_EQ(pushed.at("figure").at("parts").at(6).at("yVelocity").get<double>(), 0) << "the thrust came back to rest";
+    EXPECT_FALSE(pushed.at("globals").at("g_charging").get<bool>());
 }
 
 // Pressed into a crate on the floor, holding the way and jumping: the crate beside the
@@ -189,17 +188,17 @@ TEST_F(PlayReplay, AJumpRisesWhilePressingIntoACrateFromEitherSide)
                        "520 dik up 0xCD\n530 dik down 0xCB\n640 dump left_pressed.json\n"
                        "650 key down SPACE\n655 key up SPACE\n670 dump left_jump.json\n"),
               0);
-    const JsonValue rightPressed = Dump("right_pressed.json");
-    const JsonValue leftPressed = Dump("left_pressed.json");
+    const Json rightPressed = Dump("right_pressed.json");
+    const Json leftPressed = Dump("left_pressed.json");
     // Stopped one unit short of the first crate's faces (x 475 and 525), standing on the floor.
-    EXPECT_EQ(rightPressed["figure"]["x"].number, 450);
-    EXPECT_EQ(leftPressed["figure"]["x"].number, 550);
-    for (const JsonValue* pressed : {&rightPressed, &leftPressed}) {
-        EXPECT_EQ((*pressed)["figure"]["y"].number, 583);
-        EXPECT_TRUE((*pressed)["globals"]["g_onGround"].boolean);
+    EXPECT_EQ(rightPressed.at("figure").at("x").get<double>(), 450);
+    EXPECT_EQ(leftPressed.at("figure").at("x").get<double>(), 550);
+    for (const Json* pressed : {&rightPressed, &leftPressed}) {
+        EXPECT_EQ((*pressed)["figure"]["y"].get<double>(), 583);
+        EXPECT_TRUE((*pressed)["globals"]["g_onGround"].get<bool>());
     }
-    EXPECT_GT(Dump("right_jump.json")["figure"]["y"].number, 583 + 50);
-    EXPECT_GT(Dump("left_jump.json")["figure"]["y"].number, 583 + 50);
+    EXPECT_GT(Dump("right_jump.json").at("figure").at("y").get<double>(), 583 + 50);
+    EXPECT_GT(Dump("left_jump.json").at("figure").at("y").get<double>(), 583 + 50);
 }
 
 TEST_F(PlayReplay, PressedKeysReachTheKeyboardDeviceAndTheWindowAlike)
@@ -215,14 +214,14 @@ TEST_F(PlayReplay, PressedKeysReachTheKeyboardDeviceAndTheWindowAlike)
         "130 dump holding.json\n";
     ASSERT_EQ(Run(131, script), 0) << ReadWholeFile("stderr.txt");
 
-    const JsonValue walking = Dump("walking.json");
-    EXPECT_EQ(walking["globals"]["g_moveDir"].number, 1);
-    EXPECT_GT(walking["figure"]["x"].number, 250);
-    EXPECT_EQ(Dump("stopped.json")["globals"]["g_moveDir"].number, 0);
+    const Json walking = Dump("walking.json");
+    EXPECT_EQ(walking.at("globals").at("g_moveDir").get<double>(), 1);
+    EXPECT_GT(walking.at("figure").at("x").get<double>(), 250);
+    EXPECT_EQ(Dump("stopped.json").at("globals").at("g_moveDir").get<double>(), 0);
 
-    const JsonValue holding = Dump("holding.json");
-    EXPECT_EQ(holding["figure"]["parts"][3]["vecpartnum"].number, 6);
-    EXPECT_TRUE(holding["figure"]["parts"][6]["visible"].boolean);
+    const Json holding = Dump("holding.json");
+    EXPECT_EQ(holding.at("figure").at("parts").at(3).at("vecpartnum").get<double>(), 6);
+    EXPECT_TRUE(holding.at("figure").at("parts").at(6).at("visible").get<bool>());
 }
 
 TEST_F(PlayReplay, CommandsAtTheEdgesOfTheSmallScreen)
@@ -254,24 +253,24 @@ TEST_F(PlayReplay, CommandsAtTheEdgesOfTheSmallScreen)
     ASSERT_NE(log.find(ready), std::string::npos);
     EXPECT_EQ(log.substr(log.find(ready) + ready.size()), "PAGEDOWN DOWN\nPAGEDOWN UP\n");
 
-    const JsonValue far = Dump("far.json");
-    EXPECT_EQ(far["globals"]["g_mouseX"].number, 639);
-    EXPECT_EQ(far["globals"]["g_mouseY"].number, 479);
-    const JsonValue zero = Dump("zero.json");
-    EXPECT_EQ(zero["globals"]["g_mouseX"].number, 0);
-    EXPECT_EQ(zero["globals"]["g_mouseY"].number, 0);
-    const JsonValue near = Dump("near.json");
-    EXPECT_EQ(near["globals"]["g_mouseX"].number, 20);
-    EXPECT_EQ(near["globals"]["g_mouseY"].number, 10);
-    EXPECT_EQ(Dump("wheel.json")["globals"]["g_cameraDistance"].number, 800 - 120);
+    const Json far = Dump("far.json");
+    EXPECT_EQ(far.at("globals").at("g_mouseX").get<double>(), 639);
+    EXPECT_EQ(far.at("globals").at("g_mouseY").get<double>(), 479);
+    const Json zero = Dump("zero.json");
+    EXPECT_EQ(zero.at("globals").at("g_mouseX").get<double>(), 0);
+    EXPECT_EQ(zero.at("globals").at("g_mouseY").get<double>(), 0);
+    const Json near = Dump("near.json");
+    EXPECT_EQ(near.at("globals").at("g_mouseX").get<double>(), 20);
+    EXPECT_EQ(near.at("globals").at("g_mouseY").get<double>(), 10);
+    EXPECT_EQ(Dump("wheel.json").at("globals").at("g_cameraDistance").get<double>(), 800 - 120);
 
-    const JsonValue frozen = Dump("frozen.json");
-    EXPECT_EQ(frozen["globals"]["g_editMode"].number, 5);
-    EXPECT_FALSE(frozen["globals"]["g_cameraFollows"].boolean);
-    const JsonValue again = Dump("again.json");
-    EXPECT_EQ(again["globals"]["g_editMode"].number, 5);
-    EXPECT_TRUE(again["globals"]["g_cameraFollows"].boolean);
-    EXPECT_EQ(again["figure"]["yVelocity"].number, frozen["figure"]["yVelocity"].number)
+    const Json frozen = Dump("frozen.json");
+    EXPECT_EQ(frozen.at("globals").at("g_editMode").get<double>(), 5);
+    EXPECT_FALSE(frozen.at("globals").at("g_cameraFollows").get<bool>());
+    const Json again = Dump("again.json");
+    EXPECT_EQ(again.at("globals").at("g_editMode").get<double>(), 5);
+    EXPECT_TRUE(again.at("globals").at("g_cameraFollows").get<bool>());
+    EXPECT_EQ(again.at("figure").at("yVelocity").get<double>(), frozen.at("figure").at("yVelocity").get<double>())
         << "no gravity while frozen";
 }
 
@@ -291,16 +290,16 @@ TEST_F(PlayReplay, SwitchingAwayAndBackGivesTheKeyboardAndMouseBack)
 
     // Losing the window lets go of Right as if it had been released: the walk stops there
     // and the figure does not walk on, off the level, while the game is in the background.
-    const JsonValue away = Dump("away.json");
-    EXPECT_EQ(away["globals"]["g_moveDir"].number, 0);
-    EXPECT_EQ(away["figure"]["xVelocity"].number, 0);
-    EXPECT_EQ(away["globals"]["g_mouseX"].number, 0);
+    const Json away = Dump("away.json");
+    EXPECT_EQ(away.at("globals").at("g_moveDir").get<double>(), 0);
+    EXPECT_EQ(away.at("figure").at("xVelocity").get<double>(), 0);
+    EXPECT_EQ(away.at("globals").at("g_mouseX").get<double>(), 0);
 
-    const JsonValue back = Dump("back.json");
-    EXPECT_EQ(back["globals"]["g_moveDir"].number, 0) << "the key was let go while away";
-    EXPECT_EQ(back["figure"]["xVelocity"].number, 0);
-    EXPECT_EQ(back["globals"]["g_mouseX"].number, 0) << "motion made while away is dropped";
-    EXPECT_EQ(Dump("moved.json")["globals"]["g_mouseX"].number, 10);
+    const Json back = Dump("back.json");
+    EXPECT_EQ(back.at("globals").at("g_moveDir").get<double>(), 0) << "the key was let go while away";
+    EXPECT_EQ(back.at("figure").at("xVelocity").get<double>(), 0);
+    EXPECT_EQ(back.at("globals").at("g_mouseX").get<double>(), 0) << "motion made while away is dropped";
+    EXPECT_EQ(Dump("moved.json").at("globals").at("g_mouseX").get<double>(), 10);
 }
 
 TEST_F(PlayReplay, AGamepadWalksJumpsAimsAndThrustsAndLetsGoWhenUnplugged)
@@ -331,22 +330,22 @@ TEST_F(PlayReplay, AGamepadWalksJumpsAimsAndThrustsAndLetsGoWhenUnplugged)
         "224 dump thrust.json\n";
     ASSERT_EQ(Run(225, script), 0) << ReadWholeFile("stderr.txt");
 
-    const JsonValue walking = Dump("walking.json");
-    EXPECT_EQ(walking["globals"]["g_moveDir"].number, -1);
-    EXPECT_LT(walking["figure"]["x"].number, 250);
-    EXPECT_EQ(Dump("resting.json")["globals"]["g_moveDir"].number, 0);
-    EXPECT_EQ(Dump("unplugged.json")["globals"]["g_moveDir"].number, 0);
-    EXPECT_TRUE(Dump("rising.json")["globals"]["g_jumping"].boolean);
+    const Json walking = Dump("walking.json");
+    EXPECT_EQ(walking.at("globals").at("g_moveDir").get<double>(), -1);
+    EXPECT_LT(walking.at("figure").at("x").get<double>(), 250);
+    EXPECT_EQ(Dump("resting.json").at("globals").at("g_moveDir").get<double>(), 0);
+    EXPECT_EQ(Dump("unplugged.json").at("globals").at("g_moveDir").get<double>(), 0);
+    EXPECT_TRUE(Dump("rising.json").at("globals").at("g_jumping").get<bool>());
 
-    const JsonValue holding = Dump("holding.json");
-    EXPECT_EQ(holding["figure"]["parts"][3]["vecpartnum"].number, 6);
-    const double turned = holding["figure"]["parts"][3]["angle"].number - Dump("aimed.json")["figure"]["parts"][3]["angle"].number;
+    const Json holding = Dump("holding.json");
+    EXPECT_EQ(holding.at("figure").at("parts").at(3).at("vecpartnum").get<double>(), 6);
+    const double turned = holding.at("figure").at("parts").at(3).at("angle").get<double>() - Dump("aimed.json").at("figure").at("parts").at(3).at("angle").get<double>();
     EXPECT_NEAR(std::fmod(turned + 360, 360), 28, 1) << "the arm turns with the stick held down";
 
-    EXPECT_TRUE(Dump("charging.json")["globals"]["g_charging"].boolean);
-    const JsonValue thrust = Dump("thrust.json");
-    EXPECT_FALSE(thrust["globals"]["g_charging"].boolean);
-    EXPECT_LT(thrust["figure"]["parts"][6]["yVelocity"].number, 0) << "letting go of the trigger thrusts the spear";
+    EXPECT_TRUE(Dump("charging.json").at("globals").at("g_charging").get<bool>());
+    const Json thrust = Dump("thrust.json");
+    EXPECT_FALSE(thrust.at("globals").at("g_charging").get<bool>());
+    EXPECT_LT(thrust.at("figure").at("parts").at(6).at("yVelocity").get<double>(), 0) << "letting go of the trigger thrusts the spear";
 }
 
 class PlayScreen : public PlayReplay {
@@ -413,15 +412,15 @@ TEST_F(PlayScreen, FigureStandsAtTheCentreAndTheEditorShowsWhatItPicks)
     EXPECT_EQ(Rgb(standing, 512, 560), TEAL) << "nothing below the floor";
 
     // Cell outlines run the whole height of the screen; nothing white does without them.
-    EXPECT_TRUE(Dump("boxes.json")["globals"]["g_showHitBoxes"].boolean);
+    EXPECT_TRUE(Dump("boxes.json").at("globals").at("g_showHitBoxes").get<bool>());
     EXPECT_GE(WhiteColumn(boxes, 0, 1024, 0, 768), 760);
     EXPECT_LT(WhiteColumn(standing, 0, 1024, 0, 768), 100);
 
-    const JsonValue pickedDump = Dump("picked.json");
-    EXPECT_EQ(pickedDump["globals"]["g_editMode"].number, 1);
-    EXPECT_EQ(pickedDump["globals"]["g_cursorPos"]["x"].number, 516);
-    EXPECT_EQ(pickedDump["globals"]["g_cursorPos"]["y"].number, 298);
-    EXPECT_EQ(pickedDump["globals"]["g_selectedPart"].number, 8);
+    const Json pickedDump = Dump("picked.json");
+    EXPECT_EQ(pickedDump.at("globals").at("g_editMode").get<double>(), 1);
+    EXPECT_EQ(pickedDump.at("globals").at("g_cursorPos").at("x").get<double>(), 516);
+    EXPECT_EQ(pickedDump.at("globals").at("g_cursorPos").at("y").get<double>(), 298);
+    EXPECT_EQ(pickedDump.at("globals").at("g_selectedPart").get<double>(), 8);
     // The head's outline: a white edge left of the cursor, where the plain frame has none.
     EXPECT_GE(WhiteColumn(picked, 480, 514, 260, 340), 20);
     EXPECT_LT(WhiteColumn(standing, 480, 514, 260, 340), 5);

@@ -18,7 +18,6 @@
 #include "figure/parts_file.h"
 #include "figure/records.h"
 #include "bundled_data_run.h"
-#include "json_reader.h"
 #include "support.h"
 
 namespace {
@@ -65,19 +64,19 @@ TEST_F(PoseAuthoring, ASplitKeyTurnedRetimedAndGivenAnImageSavesOnlyItsLinesAndU
 
     // The split: the first half ends halfway (8 of the 15 degrees), the second where the
     // key ended, a turn higher as the stepping counts a downward turn; same speed, same time.
-    const JsonValue split = Dump("split.json");
-    EXPECT_EQ(split["globals"]["g_selectedPart"].number, FRONT_ARM);
-    const JsonValue& keys = split["frames"][0]["keys"][FRONT_ARM];
-    ASSERT_EQ(keys.items.size(), 5u);
-    EXPECT_EQ(keys[0]["destAngle"].number, -8);
-    EXPECT_EQ(keys[1]["destAngle"].number, 705);
-    EXPECT_EQ(keys[1]["rotSpeed"].number, -200);
-    EXPECT_NE(split["globals"]["statusLine"].text.find("dest -8  speed -200  40 ms"), std::string::npos)
-        << split["globals"]["statusLine"].text;
+    const Json split = Dump("split.json");
+    EXPECT_EQ(split.at("globals").at("g_selectedPart").get<double>(), FRONT_ARM);
+    const Json& keys = split.at("frames").at(0).at("keys").at(FRONT_ARM);
+    ASSERT_EQ(keys.size(), 5u);
+    EXPECT_EQ(keys.at(0).at("destAngle").get<double>(), -8);
+    EXPECT_EQ(keys.at(1).at("destAngle").get<double>(), 705);
+    EXPECT_EQ(keys.at(1).at("rotSpeed").get<double>(), -200);
+    EXPECT_NE(split.at("globals").at("statusLine").get<std::string>().find("dest -8  speed -200  40 ms"), std::string::npos)
+        << split.at("globals").at("statusLine").get<std::string>();
 
-    const JsonValue saved = Dump("saved.json");
-    EXPECT_EQ(saved["globals"]["screenMessage"].text, "vecanim.dat saved: 1 key added, 4 values written");
-    EXPECT_FALSE(saved["globals"]["g_editsUnsaved"].boolean);
+    const Json saved = Dump("saved.json");
+    EXPECT_EQ(saved.at("globals").at("screenMessage").get<std::string>(), "vecanim.dat saved: 1 key added, 4 values written");
+    EXPECT_FALSE(saved.at("globals").at("g_editsUnsaved").get<bool>());
     const std::string edited =
         "key_part=3\nnumkeys=5\nkey=0\nuse_startangle=1\nkey_startangle=0\nkey_destangle=2\nkey_rotspeed=247\n"
         "use_changepart=1\nchangepart=3,0\nkey=1\nkey_destangle=345\nkey_rotspeed=-200\n"
@@ -88,12 +87,12 @@ TEST_F(PoseAuthoring, ASplitKeyTurnedRetimedAndGivenAnImageSavesOnlyItsLinesAndU
     EXPECT_EQ(RunCommand("'" VANTREL_CHECK_PATH "' . >check.txt 2>&1"), 0) << ReadWholeFile("check.txt");
 
     // Undo takes back the image, then the speeds, the turns, the split itself; then nothing.
-    EXPECT_FALSE(Dump("undo1.json")["frames"][0]["keys"][FRONT_ARM][0]["useChangePart"].boolean);
-    EXPECT_EQ(Dump("undo3.json")["frames"][0]["keys"][FRONT_ARM][0]["rotSpeed"].number, 200);
-    const JsonValue undone = Dump("undo14.json");
-    EXPECT_EQ(undone["frames"][0]["keys"][FRONT_ARM].items.size(), 4u);
-    EXPECT_EQ(undone["frames"][0]["keys"][FRONT_ARM][0]["destAngle"].number, -15);
-    EXPECT_EQ(Dump("none.json")["globals"]["screenMessage"].text, "Nothing to undo");
+    EXPECT_FALSE(Dump("undo1.json").at("frames").at(0).at("keys").at(FRONT_ARM).at(0).at("useChangePart").get<bool>());
+    EXPECT_EQ(Dump("undo3.json").at("frames").at(0).at("keys").at(FRONT_ARM).at(0).at("rotSpeed").get<double>(), 200);
+    const Json undone = Dump("undo14.json");
+    EXPECT_EQ(undone.at("frames").at(0).at("keys").at(FRONT_ARM).size(), 4u);
+    EXPECT_EQ(undone.at("frames").at(0).at("keys").at(FRONT_ARM).at(0).at("destAngle").get<double>(), -15);
+    EXPECT_EQ(Dump("none.json").at("globals").at("screenMessage").get<std::string>(), "Nothing to undo");
 
     // Started again, p punches through the new key: the arm takes image 0 when it ends,
     // the list reaches its fifth key and the punch is over well within a second.
@@ -102,14 +101,14 @@ TEST_F(PoseAuthoring, ASplitKeyTurnedRetimedAndGivenAnImageSavesOnlyItsLinesAndU
     ASSERT_EQ(Run(61, punch), 0) << ReadWholeFile("stderr.txt");
     bool reachedFifth = false;
     for (int pass = 11; pass <= 60; ++pass) {
-        const JsonValue dump = Dump("punch" + std::to_string(pass) + ".json");
-        const JsonValue& at = dump["figure"]["currentKeys"][FRONT_ARM];
-        if (!at.IsNull() && at[2].number == 4) reachedFifth = true;
+        const Json dump = Dump("punch" + std::to_string(pass) + ".json");
+        const Json& at = dump.at("figure").at("currentKeys").at(FRONT_ARM);
+        if (!at.is_null() && at.at(2).get<double>() == 4) reachedFifth = true;
     }
     EXPECT_TRUE(reachedFifth);
-    const JsonValue after = Dump("punch60.json");
-    EXPECT_TRUE(after["figure"]["currentKeys"][FRONT_ARM].IsNull());
-    EXPECT_EQ(after["figure"]["parts"][FRONT_ARM]["vecpartnum"].number, 0);
+    const Json after = Dump("punch60.json");
+    EXPECT_TRUE(after.at("figure").at("currentKeys").at(FRONT_ARM).is_null());
+    EXPECT_EQ(after.at("figure").at("parts").at(FRONT_ARM).at("vecpartnum").get<double>(), 0);
 }
 
 TEST_F(PoseAuthoring, ADeletedKeyTakesItsBlockAwayAndTheNextIsRetimedAndHidesTheArm)
@@ -122,10 +121,10 @@ TEST_F(PoseAuthoring, ADeletedKeyTakesItsBlockAwayAndTheNextIsRetimedAndHidesThe
     edit += "110 key down DELETE\n111 key up DELETE\n112 char -\n113 char v\n114 dump edited.json\n";
     edit += "115 char code 19\n116 dump saved.json\n";
     ASSERT_EQ(Run(120, edit), 0) << ReadWholeFile("stderr.txt");
-    const JsonValue edited = Dump("edited.json");
-    EXPECT_EQ(edited["globals"]["g_poseKey"].number, 1);
-    EXPECT_EQ(edited["figure"]["parts"][FRONT_ARM]["visible"].number, 0) << "the pose shows the key's end";
-    EXPECT_EQ(Dump("saved.json")["globals"]["screenMessage"].text, "vecanim.dat saved: 1 key removed, 2 values written");
+    const Json edited = Dump("edited.json");
+    EXPECT_EQ(edited.at("globals").at("g_poseKey").get<double>(), 1);
+    EXPECT_FALSE(edited.at("figure").at("parts").at(FRONT_ARM).at("visible").get<bool>()) << "the pose shows the key's end";
+    EXPECT_EQ(Dump("saved.json").at("globals").at("screenMessage").get<std::string>(), "vecanim.dat saved: 1 key removed, 2 values written");
     const std::string after =
         "key_part=3\nnumkeys=3\nkey=0\nuse_startangle=1\nkey_startangle=0\nkey_destangle=-15\nkey_rotspeed=-200\n"
         "key=1\nkey_destangle=93\nkey_rotspeed=27\npart_invisible=3\n"
@@ -143,7 +142,7 @@ TEST_F(PoseAuthoring, ASplitHandsTheKeysEndActionsToItsSecondHalf)
     edit += "104 mouse move 277 163\n106 mouse down 0\n108 mouse up 0\n";
     edit += "110 key down INSERT\n111 key up INSERT\n112 char code 19\n113 dump saved.json\n";
     ASSERT_EQ(Run(115, edit), 0) << ReadWholeFile("stderr.txt");
-    EXPECT_EQ(Dump("saved.json")["globals"]["screenMessage"].text, "vecanim.dat saved: 1 key added, 2 values written");
+    EXPECT_EQ(Dump("saved.json").at("globals").at("screenMessage").get<std::string>(), "vecanim.dat saved: 1 key added, 2 values written");
     const std::string after =
         "key_part=3\nnumkeys=5\nkey=0\nuse_startangle=1\nkey_startangle=0\nkey_destangle=-15\nkey_rotspeed=-200\n"
         "key=1\nkey_destangle=38\nkey_rotspeed=1000\nkey=2\nkey_destangle=90\nkey_rotspeed=1000\npart_visible=7\n"
@@ -161,21 +160,21 @@ TEST_F(PoseAuthoring, ATimelineClickChoosesTheKeyAndTheLoopPlaysAtHalfSpeedUntil
         "108 dump chosen.json\n110 char 2\n111 char l\n112 dump looping.json\n"
         "200 dump later.json\n201 char l\n202 dump stopped.json\n203 char 1\n204 dump full.json\n";
     ASSERT_EQ(Run(205, script), 0) << ReadWholeFile("stderr.txt");
-    const JsonValue chosen = Dump("chosen.json")["globals"];
-    EXPECT_EQ(chosen["g_selectedPart"].number, FRONT_ARM);
-    EXPECT_EQ(chosen["g_poseKey"].number, 1);
-    EXPECT_EQ(chosen["statusLine"].text, "pose | frame 0 punch with the front arm | key 1 | slot 3 | dest 90  speed 1000  105 ms");
+    const Json chosen = Dump("chosen.json").at("globals");
+    EXPECT_EQ(chosen.at("g_selectedPart").get<double>(), FRONT_ARM);
+    EXPECT_EQ(chosen.at("g_poseKey").get<double>(), 1);
+    EXPECT_EQ(chosen.at("statusLine").get<std::string>(), "pose | frame 0 punch with the front arm | key 1 | slot 3 | dest 90  speed 1000  105 ms");
     // 88 passes of 16 ms at half speed are more than the whole punch (about half a second):
     // it has started again.
-    const JsonValue later = Dump("later.json");
-    EXPECT_TRUE(later["globals"]["g_posePlaying"].boolean);
-    EXPECT_TRUE(later["globals"]["g_poseLooping"].boolean);
-    EXPECT_EQ(later["globals"]["g_posePlaybackRate"].number, 0.5);
-    EXPECT_EQ(later["figure"]["zAngularVelocity"].number, 0);
-    const JsonValue stopped = Dump("stopped.json")["globals"];
-    EXPECT_FALSE(stopped["g_posePlaying"].boolean);
-    EXPECT_FALSE(stopped["g_poseLooping"].boolean);
-    EXPECT_EQ(Dump("full.json")["globals"]["g_posePlaybackRate"].number, 1);
+    const Json later = Dump("later.json");
+    EXPECT_TRUE(later.at("globals").at("g_posePlaying").get<bool>());
+    EXPECT_TRUE(later.at("globals").at("g_poseLooping").get<bool>());
+    EXPECT_EQ(later.at("globals").at("g_posePlaybackRate").get<double>(), 0.5);
+    EXPECT_EQ(later.at("figure").at("zAngularVelocity").get<double>(), 0);
+    const Json stopped = Dump("stopped.json").at("globals");
+    EXPECT_FALSE(stopped.at("g_posePlaying").get<bool>());
+    EXPECT_FALSE(stopped.at("g_poseLooping").get<bool>());
+    EXPECT_EQ(Dump("full.json").at("globals").at("g_posePlaybackRate").get<double>(), 1);
 }
 
 // A frame of two lists: slot 1 with two keys (the first moves it, the second loops and

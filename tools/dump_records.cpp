@@ -1,228 +1,194 @@
 #include "tools/dump.h"
 
+#include <cstdint>
 #include <map>
 #include <vector>
 
 #include "figure/anim_file.h"
 #include "game/state.h"
 
-static void DumpManPart(JsonWriter& json, const ManPart& p)
+static DumpJson DumpManPart(const ManPart& p)
 {
-    json.BeginObject();
-    json.MemberBool("visible", p.visible != 0);
-    json.Member("x", p.x);
-    json.Member("y", p.y);
-    json.Member("z", p.z);
-    json.Member("xVelocity", p.xVelocity);
-    json.Member("yVelocity", p.yVelocity);
-    json.Member("yMin", p.yMin);
-    json.Member("yMax", p.yMax);
-    json.MemberBool("yBounce", p.yBounce != 0);
-    json.Member("rootpart", p.rootpart);
-    json.Member("rootpoint", p.rootpoint);
-    json.Member("layer", p.layer);
-    json.Member("angle", p.angle);
-    json.Member("angularVelocity", p.angularVelocity);
-    json.Member("vecpartnum", p.vecpartnum);
-    json.MemberBool("tracked", p.tracked != 0);
-    json.Member("worldX", p.worldX);
-    json.Member("worldY", p.worldY);
-    json.MemberBool("solid", p.solid != 0);
-    json.MemberBool("movable", p.movable != 0);
-    json.MemberBool("pushable", p.pushable != 0);
-    json.EndObject();
+    DumpJson json = DumpJson::object();
+    json["visible"] = p.visible != 0;
+    json["x"] = p.x;
+    json["y"] = p.y;
+    json["z"] = p.z;
+    json["xVelocity"] = p.xVelocity;
+    json["yVelocity"] = p.yVelocity;
+    json["yMin"] = p.yMin;
+    json["yMax"] = p.yMax;
+    json["yBounce"] = p.yBounce != 0;
+    json["rootpart"] = p.rootpart;
+    json["rootpoint"] = p.rootpoint;
+    json["layer"] = p.layer;
+    json["angle"] = p.angle;
+    json["angularVelocity"] = p.angularVelocity;
+    json["vecpartnum"] = p.vecpartnum;
+    json["tracked"] = p.tracked != 0;
+    json["worldX"] = p.worldX;
+    json["worldY"] = p.worldY;
+    json["solid"] = p.solid != 0;
+    json["movable"] = p.movable != 0;
+    json["pushable"] = p.pushable != 0;
+    return json;
 }
 
 // A key named by where it lives: [frame, list, key], or null when it is in no frame.
-static void DumpKeyPosition(JsonWriter& json, const AnimKey* key)
+static DumpJson DumpKeyPosition(const AnimKey* key)
 {
     if (key && g_frames) {
         for (int f = 0; f < g_numFrames; ++f) {
             for (int k = 0; k < MAX_FRAME_KEYS; ++k) {
                 const AnimKey* first = g_frames[f].keys[k];
                 if (!first || key->first != first) continue;
-                json.BeginArray();
-                json.Int(f);
-                json.Int(k);
-                json.Int(key - first);
-                json.EndArray();
-                return;
+                return {f, k, static_cast<int64_t>(key - first)};
             }
         }
     }
-    json.Null();
+    return nullptr;
 }
 
-void DumpFigure(JsonWriter& json)
+DumpJson DumpFigure()
 {
     const VectorMan* man = g_vectorMan;
-    if (!man) {
-        json.Null();
-        return;
-    }
-    json.BeginObject();
-    json.Member("numparts", man->numparts);
-    json.Member("x", man->x);
-    json.Member("y", man->y);
-    json.Member("z", man->z);
-    json.Member("xVelocity", man->xVelocity);
-    json.Member("yVelocity", man->yVelocity);
-    json.Member("zVelocity", man->zVelocity);
-    json.Member("yAngle", man->yAngle);
-    json.Member("zAngle", man->zAngle);
-    json.Member("zAngularVelocity", man->zAngularVelocity);
-    json.Member("maxKeys", man->maxKeys);
-    json.Member("numHitBoxes", man->numHitBoxes);
-    json.Key("parts");
-    json.BeginArray();
-    for (int i = 0; man->parts && i < man->numparts; ++i) DumpManPart(json, man->parts[i]);
-    json.EndArray();
-    json.Key("hitBoxes");
-    json.BeginArray();
+    if (!man) return nullptr;
+    DumpJson json = DumpJson::object();
+    json["numparts"] = man->numparts;
+    json["x"] = man->x;
+    json["y"] = man->y;
+    json["z"] = man->z;
+    json["xVelocity"] = man->xVelocity;
+    json["yVelocity"] = man->yVelocity;
+    json["zVelocity"] = man->zVelocity;
+    json["yAngle"] = man->yAngle;
+    json["zAngle"] = man->zAngle;
+    json["zAngularVelocity"] = man->zAngularVelocity;
+    json["maxKeys"] = man->maxKeys;
+    json["numHitBoxes"] = man->numHitBoxes;
+    DumpJson& parts = json["parts"] = DumpJson::array();
+    for (int i = 0; man->parts && i < man->numparts; ++i) parts.push_back(DumpManPart(man->parts[i]));
+    DumpJson& boxes = json["hitBoxes"] = DumpJson::array();
     for (int i = 0; man->hitBoxes && i < man->numHitBoxes; ++i) {
         const HitBox& box = man->hitBoxes[i];
-        json.BeginObject();
-        json.Member("centerX", box.centerX);
-        json.Member("centerY", box.centerY);
-        json.Member("halfWidth", box.halfWidth);
-        json.Member("halfHeight", box.halfHeight);
-        json.EndObject();
+        DumpJson& item = boxes.emplace_back(DumpJson::object());
+        item["centerX"] = box.centerX;
+        item["centerY"] = box.centerY;
+        item["halfWidth"] = box.halfWidth;
+        item["halfHeight"] = box.halfHeight;
     }
-    json.EndArray();
-    json.Key("currentKeys");
-    json.BeginArray();
-    for (const AnimKey* key : man->currentKeys) DumpKeyPosition(json, key);
-    json.EndArray();
-    json.Key("playback");
-    json.BeginArray();
+    DumpJson& keys = json["currentKeys"] = DumpJson::array();
+    for (const AnimKey* key : man->currentKeys) keys.push_back(DumpKeyPosition(key));
+    DumpJson& playback = json["playback"] = DumpJson::array();
     for (const KeyPlayback& at : man->playback) {
-        json.BeginObject();
-        json.Member("startAngle", at.startAngle);
-        json.Member("turned", at.turned);
-        json.EndObject();
+        DumpJson& item = playback.emplace_back(DumpJson::object());
+        item["startAngle"] = at.startAngle;
+        item["turned"] = at.turned;
     }
-    json.EndArray();
-    json.EndObject();
+    return json;
 }
 
 // Only the tiles in use, column by column.
 template <typename Grid>
-static void DumpTileGrid(JsonWriter& json, const char* name, const Grid& grid, int across, int down)
+static DumpJson DumpTileGrid(const Grid& grid, int across, int down)
 {
-    json.Key(name);
-    json.BeginArray();
+    DumpJson columns = DumpJson::array();
     for (int c = 0; c < across; ++c) {
-        json.BeginArray();
-        for (int r = 0; r < down; ++r) json.Int(grid[c][r]);
-        json.EndArray();
+        DumpJson& column = columns.emplace_back(DumpJson::array());
+        for (int r = 0; r < down; ++r) column.push_back(static_cast<int64_t>(grid[c][r]));
     }
-    json.EndArray();
+    return columns;
 }
 
-void DumpParts(JsonWriter& json)
+DumpJson DumpParts()
 {
-    json.BeginArray();
+    DumpJson parts = DumpJson::array();
     for (int i = 0; g_parts && i < g_numParts; ++i) {
         const VectorPart& part = g_parts[i];
-        json.BeginObject();
-        json.Member("index", part.index);
-        json.Member("textureFile", part.textureFile);
-        json.Member("imageWidth", part.imageWidth);
-        json.Member("imageHeight", part.imageHeight);
-        json.Member("width", part.width);
-        json.Member("height", part.height);
-        json.Member("tilesAcross", part.tilesAcross);
-        json.Member("tilesDown", part.tilesDown);
+        DumpJson& json = parts.emplace_back(DumpJson::object());
+        json["index"] = part.index;
+        json["textureFile"] = DumpString(part.textureFile);
+        json["imageWidth"] = part.imageWidth;
+        json["imageHeight"] = part.imageHeight;
+        json["width"] = part.width;
+        json["height"] = part.height;
+        json["tilesAcross"] = part.tilesAcross;
+        json["tilesDown"] = part.tilesDown;
         const int across = part.tilesAcross < TILE_GRID ? part.tilesAcross : TILE_GRID;
         const int down = part.tilesDown < TILE_GRID ? part.tilesDown : TILE_GRID;
-        DumpTileGrid(json, "tileWidths", part.tileWidths, across, down);
-        DumpTileGrid(json, "tileHeights", part.tileHeights, across, down);
-        json.MemberBool("primaryVertexBuffer", part.primaryVertexBuffer != nullptr);
-        json.Member("xoffset", part.xoffset);
-        json.Member("yoffset", part.yoffset);
-        json.Member("numpoints", part.numpoints);
-        json.Key("points");
-        json.BeginArray();
-        for (int p = 0; part.points && p < part.numpoints; ++p) {
-            json.BeginArray();
-            json.Int(part.points[p].x);
-            json.Int(part.points[p].y);
-            json.EndArray();
-        }
-        json.EndArray();
-        json.EndObject();
+        json["tileWidths"] = DumpTileGrid(part.tileWidths, across, down);
+        json["tileHeights"] = DumpTileGrid(part.tileHeights, across, down);
+        json["primaryVertexBuffer"] = part.primaryVertexBuffer != nullptr;
+        json["xoffset"] = part.xoffset;
+        json["yoffset"] = part.yoffset;
+        json["numpoints"] = part.numpoints;
+        DumpJson& points = json["points"] = DumpJson::array();
+        for (int p = 0; part.points && p < part.numpoints; ++p)
+            points.push_back({static_cast<int64_t>(part.points[p].x), static_cast<int64_t>(part.points[p].y)});
     }
-    json.EndArray();
+    return parts;
 }
 
-static void DumpIntList(JsonWriter& json, const char* name, const int* items, int count)
+static DumpJson DumpIntList(const int* items, int count)
 {
-    json.Key(name);
-    json.BeginArray();
-    for (int i = 0; i < count; ++i) json.Int(items[i]);
-    json.EndArray();
+    DumpJson list = DumpJson::array();
+    for (int i = 0; i < count; ++i) list.push_back(items[i]);
+    return list;
 }
 
-static void DumpKey(JsonWriter& json, const AnimKey& k)
+static DumpJson DumpKey(const AnimKey& k)
 {
-    json.BeginObject();
-    json.MemberBool("useStartAngle", k.useStartAngle != 0);
-    json.Member("startAngle", k.startAngle);
-    json.Member("destAngle", k.destAngle);
-    json.Member("rotSpeed", k.rotSpeed);
-    json.MemberBool("moveX", k.moveX != 0);
-    json.MemberBool("moveY", k.moveY != 0);
-    json.Member("xMin", k.xMin);
-    json.Member("yMin", k.yMin);
-    json.Member("xMax", k.xMax);
-    json.Member("yMax", k.yMax);
-    json.Member("xVel", k.xVel);
-    json.Member("yVel", k.yVel);
-    json.MemberBool("xLoop", k.xLoop != 0);
-    json.MemberBool("yLoop", k.yLoop != 0);
-    json.MemberBool("useChangePart", k.useChangePart != 0);
-    json.Member("changePartSlot", k.changePartSlot);
-    json.Member("changePartVecPart", k.changePartVecPart);
-    json.MemberBool("hasVisibleList", k.hasVisibleList != 0);
-    DumpIntList(json, "visibleParts", k.visibleParts, MAX_PART_LIST);
-    json.MemberBool("hasInvisibleList", k.hasInvisibleList != 0);
-    DumpIntList(json, "invisibleParts", k.invisibleParts, MAX_PART_LIST);
-    json.MemberBool("loopKeys", k.loopKeys != 0);
+    DumpJson json = DumpJson::object();
+    json["useStartAngle"] = k.useStartAngle != 0;
+    json["startAngle"] = k.startAngle;
+    json["destAngle"] = k.destAngle;
+    json["rotSpeed"] = k.rotSpeed;
+    json["moveX"] = k.moveX != 0;
+    json["moveY"] = k.moveY != 0;
+    json["xMin"] = k.xMin;
+    json["yMin"] = k.yMin;
+    json["xMax"] = k.xMax;
+    json["yMax"] = k.yMax;
+    json["xVel"] = k.xVel;
+    json["yVel"] = k.yVel;
+    json["xLoop"] = k.xLoop != 0;
+    json["yLoop"] = k.yLoop != 0;
+    json["useChangePart"] = k.useChangePart != 0;
+    json["changePartSlot"] = k.changePartSlot;
+    json["changePartVecPart"] = k.changePartVecPart;
+    json["hasVisibleList"] = k.hasVisibleList != 0;
+    json["visibleParts"] = DumpIntList(k.visibleParts, MAX_PART_LIST);
+    json["hasInvisibleList"] = k.hasInvisibleList != 0;
+    json["invisibleParts"] = DumpIntList(k.invisibleParts, MAX_PART_LIST);
+    json["loopKeys"] = k.loopKeys != 0;
     // Only where it eases: a dump of older data stays as it was.
-    if (k.ease != EASE_LINEAR) json.Member("ease", KEY_EASE_NAMES[k.ease < EASE_COUNT ? k.ease : 0]);
-    json.EndObject();
+    if (k.ease != EASE_LINEAR) json["ease"] = KEY_EASE_NAMES[k.ease < EASE_COUNT ? k.ease : 0];
+    return json;
 }
 
-void DumpFrames(JsonWriter& json)
+DumpJson DumpFrames()
 {
-    json.BeginArray();
+    DumpJson frames = DumpJson::array();
     for (int f = 0; g_frames && f < g_numFrames; ++f) {
         const AnimFrame& frame = g_frames[f];
-        json.BeginObject();
-        json.Member("numparts", frame.numparts);
-        json.Key("keys");
-        json.BeginArray();
+        DumpJson& json = frames.emplace_back(DumpJson::object());
+        json["numparts"] = frame.numparts;
+        DumpJson& keys = json["keys"] = DumpJson::array();
         for (const AnimKey* first : frame.keys) {
             if (!first) {
-                json.Null();
+                keys.push_back(nullptr);
                 continue;
             }
-            json.BeginArray();
-            for (const AnimKey* key = first; key; key = key->next) DumpKey(json, *key);
-            json.EndArray();
+            DumpJson& list = keys.emplace_back(DumpJson::array());
+            for (const AnimKey* key = first; key; key = key->next) list.push_back(DumpKey(*key));
         }
-        json.EndArray();
-        json.EndObject();
     }
-    json.EndArray();
+    return frames;
 }
 
-void DumpLevel(JsonWriter& json)
+DumpJson DumpLevel()
 {
-    if (!g_level) {
-        json.Null();
-        return;
-    }
+    if (!g_level) return nullptr;
     std::map<const LevelCell*, int> cellIndex;
     for (const LevelCell* cell : g_level->slots) {
         if (cell && !cellIndex.count(cell)) {
@@ -230,30 +196,23 @@ void DumpLevel(JsonWriter& json)
             cellIndex[cell] = next;
         }
     }
-    json.BeginObject();
-    json.Key("slots");
-    json.BeginArray();
+    DumpJson json = DumpJson::object();
+    DumpJson& slots = json["slots"] = DumpJson::array();
     for (const LevelCell* cell : g_level->slots) {
-        if (cell) json.Int(cellIndex[cell]);
-        else json.Null();
+        if (cell) slots.push_back(cellIndex[cell]);
+        else slots.push_back(nullptr);
     }
-    json.EndArray();
     std::vector<const LevelCell*> cells(cellIndex.size());
     for (const auto& entry : cellIndex) cells[entry.second] = entry.first;
-    json.Key("cells");
-    json.BeginArray();
+    DumpJson& list = json["cells"] = DumpJson::array();
     for (const LevelCell* cell : cells) {
-        json.BeginObject();
-        json.Member("count", cell->count);
-        json.Key("pieces");
-        json.BeginArray();
+        DumpJson& item = list.emplace_back(DumpJson::object());
+        item["count"] = cell->count;
+        DumpJson& pieces = item["pieces"] = DumpJson::array();
         for (int i = 0; i < cell->count && i < MAX_CELL_PIECES; ++i) {
-            if (cell->pieces[i]) DumpManPart(json, *cell->pieces[i]);
-            else json.Null();
+            if (cell->pieces[i]) pieces.push_back(DumpManPart(*cell->pieces[i]));
+            else pieces.push_back(nullptr);
         }
-        json.EndArray();
-        json.EndObject();
     }
-    json.EndArray();
-    json.EndObject();
+    return json;
 }

@@ -11,27 +11,40 @@
 
 std::string DumpState(int pass, uint32_t tick)
 {
-    JsonWriter json;
-    json.BeginObject();
-    json.Member("pass", pass);
-    json.Member("tick", static_cast<int64_t>(tick));
-    json.Key("globals");
-    DumpGlobals(json);
-    json.Key("figure");
-    DumpFigure(json);
-    json.Key("parts");
-    DumpParts(json);
-    json.Key("frames");
-    DumpFrames(json);
-    json.Key("level");
-    DumpLevel(json);
-    json.Key("process");
-    DumpProcess(json);
-    json.EndObject();
-    return json.Text();
+    DumpJson json = DumpJson::object();
+    json["pass"] = pass;
+    json["tick"] = static_cast<int64_t>(tick);
+    json["globals"] = DumpGlobals();
+    json["figure"] = DumpFigure();
+    json["parts"] = DumpParts();
+    json["frames"] = DumpFrames();
+    json["level"] = DumpLevel();
+    json["process"] = DumpProcess();
+    return DumpText(json);
 }
 
-void DumpProcess(JsonWriter& json)
+std::string DumpText(const DumpJson& value)
+{
+    // Compact, ASCII only; non-finite floats are written as null.
+    return value.dump(-1, ' ', true);
+}
+
+DumpJson DumpString(const char* text)
+{
+    if (!text) return nullptr;
+    std::string utf8;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
+        if (*p < 0x80) {
+            utf8 += static_cast<char>(*p);
+        } else {
+            utf8 += static_cast<char>(0xC0 | (*p >> 6));
+            utf8 += static_cast<char>(0x80 | (*p & 0x3F));
+        }
+    }
+    return utf8;
+}
+
+DumpJson DumpProcess()
 {
     // Resident and peak resident size, so long runs can show they do not grow.
     int64_t rss = -1, hwm = -1;
@@ -44,82 +57,68 @@ void DumpProcess(JsonWriter& json)
         }
         std::fclose(status);
     }
-    json.BeginObject();
-    json.Member("vmRssKiB", rss);
-    json.Member("vmHwmKiB", hwm);
-    json.EndObject();
+    DumpJson json = DumpJson::object();
+    json["vmRssKiB"] = rss;
+    json["vmHwmKiB"] = hwm;
+    return json;
 }
 
-static void DumpKeyState(JsonWriter& json, const char* name, const KeyState& state)
+static DumpJson DumpKeyState(const KeyState& state)
 {
-    json.Key(name);
-    json.BeginObject();
-    json.Member("lastState", static_cast<int>(state.lastState));
-    json.Member("heldTime", state.heldTime);
-    json.MemberBool("changed", state.changed != 0);
-    json.MemberBool("down", state.down != 0);
-    json.EndObject();
+    DumpJson json = DumpJson::object();
+    json["lastState"] = static_cast<int>(state.lastState);
+    json["heldTime"] = state.heldTime;
+    json["changed"] = state.changed != 0;
+    json["down"] = state.down != 0;
+    return json;
 }
 
-void DumpGlobals(JsonWriter& json)
+DumpJson DumpGlobals()
 {
-    json.BeginObject();
-    json.Member("g_screenWidth", g_screenWidth);
-    json.Member("g_screenHeight", g_screenHeight);
-    json.Member("g_maxTextureWidth", static_cast<int64_t>(g_maxTextureWidth));
-    json.Member("g_maxTextureHeight", static_cast<int64_t>(g_maxTextureHeight));
-    json.Member("g_mouseX", g_mouseX);
-    json.Member("g_mouseY", g_mouseY);
-    json.Key("g_cursorPos");
-    json.BeginObject();
-    json.Member("x", static_cast<int>(g_cursorPos.x));
-    json.Member("y", static_cast<int>(g_cursorPos.y));
-    json.EndObject();
-    json.Member("g_lastTick", static_cast<int64_t>(g_lastTick));
-    json.Member("g_cameraX", g_cameraX);
-    json.Member("g_cameraY", g_cameraY);
-    json.Member("g_cameraDistance", g_cameraDistance);
-    json.Member("g_cameraPitch", g_cameraPitch);
-    json.Member("g_cameraYaw", g_cameraYaw);
-    json.MemberBool("g_cameraFollows", g_cameraFollows != 0);
-    json.MemberBool("g_showHitBoxes", g_showHitBoxes != 0);
-    json.Member("g_editMode", g_editMode);
-    json.Member("g_selectedPart", g_selectedPart);
-    json.MemberBool("g_leftButtonDown", g_leftButtonDown != 0);
-    json.Member("g_moveDir", g_moveDir);
-    json.MemberBool("g_jumping", g_jumping != 0);
-    json.MemberBool("g_onGround", g_onGround != 0);
-    json.MemberBool("g_jumpKeyHeld", g_jumpKeyHeld != 0);
-    json.MemberBool("g_charging", g_charging != 0);
-    json.MemberBool("g_editsUnsaved", g_editsUnsaved);
-    json.Member("screenMessage", CurrentScreenMessage().c_str());
-    json.Member("statusLine", StatusLineText().c_str());
-    json.Member("g_poseFrame", g_poseFrame);
-    json.Member("g_poseKey", g_poseKey);
-    json.MemberBool("g_posePlaying", g_posePlaying);
-    json.MemberBool("g_poseLooping", g_poseLooping);
-    json.Member("g_posePlaybackRate", g_posePlaybackRate);
-    json.Member("g_numParts", g_numParts);
-    json.Member("g_numFrames", g_numFrames);
+    DumpJson json = DumpJson::object();
+    json["g_screenWidth"] = g_screenWidth;
+    json["g_screenHeight"] = g_screenHeight;
+    json["g_maxTextureWidth"] = static_cast<int64_t>(g_maxTextureWidth);
+    json["g_maxTextureHeight"] = static_cast<int64_t>(g_maxTextureHeight);
+    json["g_mouseX"] = g_mouseX;
+    json["g_mouseY"] = g_mouseY;
+    json["g_cursorPos"] = {{"x", static_cast<int>(g_cursorPos.x)}, {"y", static_cast<int>(g_cursorPos.y)}};
+    json["g_lastTick"] = static_cast<int64_t>(g_lastTick);
+    json["g_cameraX"] = g_cameraX;
+    json["g_cameraY"] = g_cameraY;
+    json["g_cameraDistance"] = g_cameraDistance;
+    json["g_cameraPitch"] = g_cameraPitch;
+    json["g_cameraYaw"] = g_cameraYaw;
+    json["g_cameraFollows"] = g_cameraFollows != 0;
+    json["g_showHitBoxes"] = g_showHitBoxes != 0;
+    json["g_editMode"] = g_editMode;
+    json["g_selectedPart"] = g_selectedPart;
+    json["g_leftButtonDown"] = g_leftButtonDown != 0;
+    json["g_moveDir"] = g_moveDir;
+    json["g_jumping"] = g_jumping != 0;
+    json["g_onGround"] = g_onGround != 0;
+    json["g_jumpKeyHeld"] = g_jumpKeyHeld != 0;
+    json["g_charging"] = g_charging != 0;
+    json["g_editsUnsaved"] = g_editsUnsaved;
+    json["screenMessage"] = DumpString(CurrentScreenMessage().c_str());
+    json["statusLine"] = DumpString(StatusLineText().c_str());
+    json["g_poseFrame"] = g_poseFrame;
+    json["g_poseKey"] = g_poseKey;
+    json["g_posePlaying"] = g_posePlaying;
+    json["g_poseLooping"] = g_poseLooping;
+    json["g_posePlaybackRate"] = g_posePlaybackRate;
+    json["g_numParts"] = g_numParts;
+    json["g_numFrames"] = g_numFrames;
 
-    json.Key("g_keyStates");
-    json.BeginObject();
-    DumpKeyState(json, "LEFT", g_keyStates[DIK_LEFT]);
-    DumpKeyState(json, "RIGHT", g_keyStates[DIK_RIGHT]);
-    DumpKeyState(json, "UP", g_keyStates[DIK_UP]);
-    DumpKeyState(json, "DOWN", g_keyStates[DIK_DOWN]);
-    DumpKeyState(json, "NEXT", g_keyStates[DIK_NEXT]);
-    json.EndObject();
-    json.Key("g_mouseButtons");
-    json.BeginArray();
-    for (const KeyState& button : g_mouseButtons) {
-        json.BeginObject();
-        json.Member("lastState", static_cast<int>(button.lastState));
-        json.Member("heldTime", button.heldTime);
-        json.MemberBool("changed", button.changed != 0);
-        json.MemberBool("down", button.down != 0);
-        json.EndObject();
-    }
-    json.EndArray();
-    json.EndObject();
+    DumpJson keys = DumpJson::object();
+    keys["LEFT"] = DumpKeyState(g_keyStates[DIK_LEFT]);
+    keys["RIGHT"] = DumpKeyState(g_keyStates[DIK_RIGHT]);
+    keys["UP"] = DumpKeyState(g_keyStates[DIK_UP]);
+    keys["DOWN"] = DumpKeyState(g_keyStates[DIK_DOWN]);
+    keys["NEXT"] = DumpKeyState(g_keyStates[DIK_NEXT]);
+    json["g_keyStates"] = keys;
+    DumpJson buttons = DumpJson::array();
+    for (const KeyState& button : g_mouseButtons) buttons.push_back(DumpKeyState(button));
+    json["g_mouseButtons"] = buttons;
+    return json;
 }

@@ -6,7 +6,7 @@ packages=("$@")
 if [ ${#packages[@]} -eq 0 ]; then
   packages=(cmake ninja-build g++ clang pkg-config libsdl2-dev libepoxy-dev libpng-dev zlib1g-dev
             libjpeg62-turbo-dev libfreetype-dev fonts-dejavu-core libgtest-dev libbenchmark-dev libgl1-mesa-dri libegl-mesa0 libegl1
-            libgif-dev xvfb xauth desktop-file-utils dpkg-dev file)
+            libgif-dev nlohmann-json3-dev xvfb xauth desktop-file-utils dpkg-dev file)
 fi
 missing=()
 for package in "${packages[@]}"; do

@@ -1,9 +1,12 @@
 // vantrel-export: one animation frame of the data in the working directory as an animated
-// GIF or a PNG sheet with its JSON (export/export.h), drawn headless on OpenGL.
+// GIF or a PNG sheet with its JSON, or every frame in one sheet (export/export.h), drawn
+// headless: on Linux through the stand-in's OpenGL device, on Windows through the
+// platform's Direct3D into a window that is never shown.
 #include <d3d8.h>
 #include <stand_in.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -25,12 +28,17 @@ const int EXIT_BAD_INPUT = 2;
 const int EXIT_NO_DEVICE = 1;
 
 const char USAGE[] =
-    "usage: vantrel-export [--frame N] [--fps F] [--scale S] [--size WxH] OUT.gif|OUT.png\n"
+    "usage: vantrel-export [--frame N | --all] [--fps F] [--scale S] [--size WxH] [--trim]\n"
+    "                      [--json array|hash] OUT.gif|OUT.png\n"
     "Run in a data folder. Plays animation frame N (default 0) from rest at F pictures a\n"
     "second (default 30, at most 50) and writes the figure alone, centred, on a transparent\n"
     "background: OUT.gif an animated GIF that loops, OUT.png a sheet of the pictures with\n"
-    "OUT.json beside it. --scale S draws S picture pixels per image pixel (0.125 to 8,\n"
-    "default 1); --size WxH sets the picture's size (default: fits the figure).\n";
+    "OUT.json beside it, in the layout sprite packers write and game frameworks read, each\n"
+    "frame a tag named from its comment. --all puts every frame of the animation file into\n"
+    "the one sheet (a GIF is one movement). --scale S draws S picture pixels per image pixel\n"
+    "(0.125 to 8, default 1); --size WxH sets the picture's size (default: fits the figure).\n"
+    "A sheet's own: --trim cuts each picture to its pixels; --json hash writes `frames` as\n"
+    "an object keyed by the pictures' names instead of an array.\n";
 
 int Usage()
 {
@@ -60,6 +68,9 @@ bool ParseSize(const char* text, unsigned& width, unsigned& height)
 
 struct Arguments {
     int frame = 0;
+    bool frameGiven = false;
+    bool all = false;
+    bool sheetOptions = false;  // --trim or --json
     ExportOptions options;
     std::string out;
 };
@@ -74,6 +85,17 @@ bool ParseArguments(int argc, char** argv, Arguments& args)
         if (arg == "--frame" && hasValue) {
             if (!ParseInt(argv[++i], 0, 1L << 30, number)) return false;
             args.frame = int(number);
+            args.frameGiven = true;
+        } else if (arg == "--all") {
+            args.all = true;
+        } else if (arg == "--trim") {
+            args.options.trim = true;
+            args.sheetOptions = true;
+        } else if (arg == "--json" && hasValue) {
+            const std::string form = argv[++i];
+            if (form != "array" && form != "hash") return false;
+            args.options.json = form == "hash" ? SheetJsonForm::Hash : SheetJsonForm::Array;
+            args.sheetOptions = true;
         } else if (arg == "--fps" && hasValue) {
             if (!ParseInt(argv[++i], 1, MAX_EXPORT_FPS, number)) return false;
             args.options.fps = int(number);
@@ -91,10 +113,17 @@ bool ParseArguments(int argc, char** argv, Arguments& args)
             return false;
         }
     }
-    return !args.out.empty();
+    return !args.out.empty() && !(args.all && args.frameGiven);
 }
 
-// The headless OpenGL device, its back buffer the canvas the figure is drawn on.
+bool IsGif(const std::string& path)
+{
+    std::string ending = path.size() >= 4 ? path.substr(path.size() - 4) : "";
+    for (char& c : ending) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return ending == ".gif";
+}
+
+// The headless device, its back buffer the canvas the figure is drawn on.
 class ExportDevice {
 public:
     ~ExportDevice()
@@ -103,11 +132,16 @@ public:
         if (g_d3d) g_d3d->Release();
         g_device = nullptr;
         g_d3d = nullptr;
+#ifdef _WIN32
+        if (window_) DestroyWindow(window_);
+#endif
     }
     bool Open(std::string& error)
     {
+#ifndef _WIN32
         // Only the OpenGL device draws; no display is needed or used unless one was chosen.
         setenv("SDL_VIDEODRIVER", "offscreen", 0);
+#endif
         PlatformSetDeviceBackend("opengl");
         g_d3d = Direct3DCreate8(D3D_SDK_VERSION);
         D3DCAPS8 caps;
@@ -132,7 +166,25 @@ public:
         parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
         parameters.EnableAutoDepthStencil = TRUE;
         parameters.AutoDepthStencilFormat = D3DFMT_D16;
-        if (FAILED(g_d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters,
+        HWND focus = nullptr;
+#ifdef _WIN32
+        // The platform's Direct3D draws windowed only into a window, and reads a back buffer
+        // back only where it was made lockable; the window is never shown.
+        D3DDISPLAYMODE mode;
+        std::memset(&mode, 0, sizeof mode);
+        window_ = CreateWindowExA(0, "STATIC", "vantrel-export", WS_POPUP, 0, 0, int(width), int(height), nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+        if (!window_ || FAILED(g_d3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode))) {
+            error = "no window or display mode to draw with";
+            return false;
+        }
+        focus = window_;
+        parameters.Windowed = TRUE;
+        parameters.BackBufferFormat = mode.Format;
+        parameters.hDeviceWindow = window_;
+        parameters.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
+#endif
+        if (FAILED(g_d3d->CreateDevice(0, D3DDEVTYPE_HAL, focus, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters,
                                        &g_device))) {
             g_device = nullptr;
             error = "no " + std::to_string(width) + "x" + std::to_string(height) + " OpenGL device to draw with";
@@ -149,6 +201,9 @@ public:
 
 private:
     unsigned maxWidth_ = 0, maxHeight_ = 0;
+#ifdef _WIN32
+    HWND window_ = nullptr;
+#endif
 };
 
 int Run(int argc, char** argv)
@@ -161,6 +216,12 @@ int Run(int argc, char** argv)
     }
     Arguments args;
     if (!ParseArguments(argc, argv, args)) return Usage();
+    if (IsGif(args.out) && (args.all || args.sheetOptions)) {
+        std::fprintf(stderr, "vantrel-export: %s: %s\n", args.out.c_str(),
+                     args.all ? "a GIF is one movement; --all writes every frame into a .png sheet"
+                              : "--trim and --json are for a .png sheet");
+        return EXIT_BAD_INPUT;
+    }
 
     ExportDevice device;
     std::string error;
@@ -201,14 +262,26 @@ int Run(int argc, char** argv)
     } logRemover{!hadLog};
 
     ExportResult result;
-    if (!ExportFrame(args.frame, options, args.out, result)) {
+    const bool done = args.all ? ExportAllFrames(options, args.out, result)
+                               : ExportFrame(args.frame, options, args.out, result);
+    if (!done) {
         std::fprintf(stderr, "vantrel-export: %s\n", result.error.c_str());
         return EXIT_BAD_INPUT;
     }
     std::string files;
     for (const std::string& file : result.files) files += (files.empty() ? "" : " and ") + file;
-    std::printf("%s: frame %d, %d pictures of %ux%u, %d ms\n", files.c_str(), args.frame, result.pictures,
-                result.width, result.height, result.durationMs);
+    if (args.all) {
+        std::printf("%s: %d frames, %d pictures, %d ms, a %ux%u sheet\n", files.c_str(), result.movements,
+                    result.pictures, result.durationMs, result.sheetWidth, result.sheetHeight);
+        for (int frame : result.leftOut) std::printf("frame %d drives no keys: left out\n", frame);
+    } else if (result.sheetWidth != 0) {
+        std::printf("%s: frame %d, %d pictures of %ux%u, %d ms, a %ux%u sheet\n", files.c_str(), args.frame,
+                    result.pictures, result.width, result.height, result.durationMs, result.sheetWidth,
+                    result.sheetHeight);
+    } else {
+        std::printf("%s: frame %d, %d pictures of %ux%u, %d ms\n", files.c_str(), args.frame, result.pictures,
+                    result.width, result.height, result.durationMs);
+    }
     return 0;
 }
 

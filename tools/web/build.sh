@@ -14,7 +14,7 @@ jobs="${VANTREL_JOBS:-$(nproc)}"
 # Node.js and npm: Debian's, unless the machine has its own already.
 node_packages=()
 if ! command -v node >/dev/null || ! command -v npm >/dev/null; then node_packages=(nodejs npm); fi
-bash "$root/tools/install-deps.sh" emscripten cmake ninja-build dpkg-dev "${node_packages[@]}"
+bash "$root/tools/install-deps.sh" emscripten cmake ninja-build dpkg-dev nlohmann-json3-dev "${node_packages[@]}"
 # Emscripten's tools need the acorn parser that Debian installs for its own Node.js.
 export NODE_PATH="${NODE_PATH:-/usr/share/nodejs}"
 

@@ -5,9 +5,11 @@
 # tools/test.sh): exit code, log, state dumps and screenshot. Then it plays the page, saves
 # an edit in the part editor and reloads: the edit must still be there and in the .zip
 # "Download data" gives. Last, data goes in and out of the page (tools/web/test/data-test.mjs):
-# opened, dropped, refused, handed over, reset, and shared by a link. The page's .zip reader
-# is tried first on its own in Node.js (tools/web/test/zip-test.mjs) on what no player's
-# .zip holds: entries that unpack to far more than they state, and names twinned by case.
+# opened, dropped, refused, handed over, reset, and shared by a link. The exporter's sheet of
+# every frame is loaded by PixiJS and Phaser from npm (tools/web/test/sheet-test.mjs). The
+# page's .zip reader is tried first on its own in Node.js (tools/web/test/zip-test.mjs) on
+# what no player's .zip holds: entries that unpack to far more than they state, and names
+# twinned by case.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 out="$root/build-web"
@@ -28,7 +30,7 @@ fi
 
 step "the page"
 bash "$root/tools/web/build.sh" "$out/page"
-step "puppeteer-core"
+step "puppeteer-core, PixiJS and Phaser"
 (cd "$root/tools/web/test" && npm ci --no-audit --no-fund --loglevel=error)
 g++ -std=c++17 -O2 -Wall -Wextra "$root/tools/windows/image_diff.cpp" -lpng -o "$out/image-diff"
 
@@ -42,6 +44,19 @@ if node "$root/tools/web/test/zip-test.mjs"; then
   pass "the .zip reader holds entries to their stated sizes, lets the page go on and refuses names twinned by case"
 else
   fail "the .zip reader (above)"
+fi
+
+# The sheet vantrel-export writes of every frame, trimmed, as the README shows it, read by
+# PixiJS and Phaser in the same headless Chromium (tools/web/test/sheet-test.mjs).
+step "the exported sheet in PixiJS and Phaser"
+rm -rf "$out/run-sheet"
+mkdir -p "$out/run-sheet"
+cp "$root"/data/* "$out/run-sheet/"
+if (cd "$out/run-sheet" && "$root/build-test/vantrel-export" --all --trim all.png) &&
+   node "$root/tools/web/test/sheet-test.mjs" "$out/run-sheet/all.json"; then
+  pass "PixiJS and Phaser load every picture, tag and duration of the exported sheet, and PixiJS draws it as written"
+else
+  fail "the exported sheet in PixiJS and Phaser (above)"
 fi
 
 step "the script on the desktop runner"

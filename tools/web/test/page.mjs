@@ -12,7 +12,7 @@ export const RUN_TIMEOUT_MS = 300000;
 // A download of a few hundred kilobytes lands well within this.
 const DOWNLOAD_TIMEOUT_MS = 20000;
 const types = { ".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm",
-                ".png": "image/png", ".txt": "text/plain", ".zip": "application/zip" };
+                ".png": "image/png", ".txt": "text/plain", ".zip": "application/zip", ".json": "application/json" };
 export const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
 let failed = false;
