@@ -16,13 +16,27 @@ struct LevelDeleter {
     void operator()(Level* level) const;
 };
 
-// Level mode: the picked piece, by the slot it was picked in and its index in that slot's
-// cell, and the drag in progress.
+// Level mode: a piece of the selection, by its id and the slot (column, row) it was picked
+// in: in a cell several slots share, the slot says where in the world it is seen.
+struct LevelPick {
+    int id = 0;
+    int column = -1, row = -1;
+};
+
+// Level mode: the selection, the drag or box in progress, what Ctrl+C copied, and what
+// the reach and the replay last found (editor/level_reach.h, editor/level_replay.h).
 struct LevelToolState {
-    int column = -1, row = -1, index = -1;
+    std::vector<LevelPick> selection;  // in the order picked; the last is the one described
     bool pickDue = false;
+    bool pasteDue = false;  // Ctrl+V waits for the next step, which knows the cursor
     bool dragging = false;
-    float grabX = 0.0f, grabY = 0.0f;              // cursor minus piece centre, in the world
+    bool shiftHeld = false;  // a click adds a piece to the selection or takes it out
+    int grabbed = -1;        // the selection's entry the drag holds by the cursor
+    float grabX = 0.0f, grabY = 0.0f;           // cursor minus that piece's centre, in the world
+    std::vector<std::pair<float, float>> dragFrom;  // the selection's centres as the drag found them
+    bool boxing = false;                        // a drag begun on no piece: the box it draws
+    float boxX0 = 0.0f, boxY0 = 0.0f, boxX1 = 0.0f, boxY1 = 0.0f;
+    std::vector<ManPart> clipboard;  // copies; x and y relative to the first one's centre
     std::unique_ptr<Level, LevelDeleter> beforeDrag;  // the level as the drag found it, for its step
     bool moved = false;
     unsigned char followed = 1;  // the camera's following before the mode

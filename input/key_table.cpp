@@ -83,7 +83,9 @@ const KeyHelp FIGURE_JOINT_HELP = {EDITOR_SECTION, "  a  x", "a joint at the cur
 const KeyHelp FIGURE_HANG_HELP = {EDITOR_SECTION, "  j  k", "hang from the next joint, the next slot"};
 const KeyHelp FIGURE_LOOK_HELP = {EDITOR_SECTION, "  [ ]  l", "image (new ones from the folder), layer"};
 const KeyHelp FIGURE_SLOT_HELP = {EDITOR_SECTION, "  Insert, Delete", "a slot on the nearest joint; this one goes"};
-const KeyHelp LEVEL_GRID_HELP = {EDITOR_SECTION, "  g, Ctrl+arrows", "grid 8, 16, 32, off; move the piece by it"};
+const KeyHelp LEVEL_GRID_HELP = {EDITOR_SECTION, "  g, Ctrl+arrows", "grid 8, 16, 32, off; move the pieces by it"};
+const KeyHelp LEVEL_SELECT_HELP = {EDITOR_SECTION, "  Shift+click", "add a piece or take it out; a drag\non no piece selects what it boxes"};
+const KeyHelp LEVEL_COPY_HELP = {EDITOR_SECTION, "  Ctrl+C, Ctrl+V", "copy the pieces, paste at the cursor"};
 const KeyHelp FREEZE_HELP = {EDITOR_SECTION, "F5", "freeze, toggle the camera following"};
 const KeyHelp FOLLOW_HELP = {EDITOR_SECTION, "F12", "toggle the camera following"};
 const KeyHelp BOXES_HELP = {EDITOR_SECTION, "Tab", "hit boxes and level cells"};
@@ -227,6 +229,12 @@ const std::vector<KeyBinding>& KeyTable()
         {WINDOW_CHAR, '[', LEVEL_MODE, [] { ChangeLevelImage(-1); }, &LEVEL_HELP},
         {WINDOW_CHAR, 'l', LEVEL_MODE, CycleLevelLayer, &LEVEL_HELP},
         {WINDOW_CHAR, 'g', LEVEL_MODE, CycleLevelGrid, &LEVEL_GRID_HELP},
+        {DEVICE_KEY_DOWN, DIK_LSHIFT, ANY_MODE, [] { HoldLevelShift(true); }, &LEVEL_SELECT_HELP},
+        {DEVICE_KEY_DOWN, DIK_RSHIFT, ANY_MODE, [] { HoldLevelShift(true); }, &LEVEL_SELECT_HELP},
+        {DEVICE_KEY_UP, DIK_LSHIFT, ANY_MODE, [] { HoldLevelShift(false); }, &LEVEL_SELECT_HELP},
+        {DEVICE_KEY_UP, DIK_RSHIFT, ANY_MODE, [] { HoldLevelShift(false); }, &LEVEL_SELECT_HELP},
+        {WINDOW_CHAR, CHAR_CTRL_C, LEVEL_MODE, CopyLevelSelection, &LEVEL_COPY_HELP},
+        {WINDOW_CHAR, CHAR_CTRL_V, LEVEL_MODE, PasteLevelSelection, &LEVEL_COPY_HELP},
         {WINDOW_CHAR, 'o', LEVEL_MODE, [] { ToggleLevelFlag(SOLID_FLAG); }, &LEVEL_HELP},
         {WINDOW_CHAR, 'm', LEVEL_MODE, [] { ToggleLevelFlag(MOVABLE_FLAG); }, &LEVEL_HELP},
         {WINDOW_CHAR, 'u', LEVEL_MODE, [] { ToggleLevelFlag(PUSHABLE_FLAG); }, &LEVEL_HELP},

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
 #include <filesystem>
+#include <vector>
 #include <string>
 
 #include "bundled_data_run.h"
@@ -239,4 +242,125 @@ TEST_F(LevelPlay, OnAGridADragSnapsThePieceAndControlWithAnArrowMovesItByTheGrid
               std::string::npos)
         << Dump("moved.json")["globals"]["statusLine"].text;
     EXPECT_EQ(ReadWholeFile("veclevel.dat"), Replaced(bundled, "piece=10,500,130,3,smp", "piece=10,528,128,3,smp"));
+}
+
+TEST_F(LevelPlay, ABoxSelectsThreePiecesThatCopyAndPasteIntoAnotherCellAsOneStep)
+{
+    // Grid 16; a drag from empty ground boxes the three crates at the start cell's top left
+    // (20,340, 70,340, 320,320); Ctrl+C; a click on the empty cell below; Ctrl+V, Ctrl+S;
+    // then Ctrl+Z.
+    const char* script =
+        "100 key down F6\n"
+        "101 key up F6\n"
+        "102 char g\n"
+        "103 char g\n"
+        "110 mouse move 318 90\n"
+        "112 mouse down 0\n"
+        "114 mouse move -216 -52\n"
+        "116 mouse up 0\n"
+        "117 dump boxed.json\n"
+        "118 char code 3\n"
+        "120 mouse move -2000 -2000\n"
+        "121 mouse move 150 300\n"
+        "122 mouse down 0\n"
+        "124 mouse up 0\n"
+        "126 char code 22\n"
+        "128 dump pasted.json\n"
+        "129 char code 19\n"
+        "130 dump saved.json\n"
+        "131 char code 26\n"
+        "132 dump undone.json\n";
+    const std::string bundled = ReadWholeFile("veclevel.dat");
+    ASSERT_EQ(Run(133, script), 0) << ReadWholeFile("stderr.txt");
+
+    const JsonValue boxed = Dump("boxed.json");
+    ASSERT_EQ(boxed["levelTool"]["selection"].Size(), 3u) << boxed["globals"]["statusLine"].text;
+    EXPECT_NE(boxed["globals"]["statusLine"].text.find("3 pieces in 1 cell"), std::string::npos)
+        << boxed["globals"]["statusLine"].text;
+    const JsonValue pasted = Dump("pasted.json");
+    EXPECT_EQ(pasted["levelTool"]["selection"].Size(), 3u) << "the pasted pieces are selected";
+
+    // Three more pieces in the cell below the start, where the copies keep their offsets
+    // from the first (50,0 and 300,-20) and the first stands on the grid.
+    const std::string file = ReadWholeFile("veclevel.dat");
+    const size_t cell = file.find("cell=0,0\n");
+    ASSERT_NE(cell, std::string::npos);
+    const size_t next = file.find("cell=", cell + 1);
+    std::string block = file.substr(cell, next - cell);
+    std::vector<std::array<int, 2>> pieces;
+    for (size_t at = block.find("piece=10,"); at != std::string::npos; at = block.find("piece=10,", at + 1)) {
+        int x = 0, y = 0;
+        ASSERT_EQ(std::sscanf(block.c_str() + at, "piece=10,%d,%d", &x, &y), 2) << block;
+        pieces.push_back({x, y});
+    }
+    ASSERT_EQ(pieces.size(), 3u) << block;
+    EXPECT_EQ(pieces[0][0] % 16, 0) << block;
+    EXPECT_EQ(pieces[0][1] % 16, 0) << block;
+    EXPECT_EQ(pieces[1][0] - pieces[0][0], 50) << block;
+    EXPECT_EQ(pieces[1][1] - pieces[0][1], 0) << block;
+    EXPECT_EQ(pieces[2][0] - pieces[0][0], 300) << block;
+    EXPECT_EQ(pieces[2][1] - pieces[0][1], -20) << block;
+    EXPECT_NE(block.find(",3,s\n"), std::string::npos) << "flags copied";
+    EXPECT_EQ(file.substr(0, cell), bundled.substr(0, cell)) << "nothing else changed above";
+    EXPECT_EQ(RunCommand("'" VANTREL_CHECK_PATH "' . > check.txt 2>&1"), 0) << ReadWholeFile("check.txt");
+
+    // One undo takes the paste back whole.
+    EXPECT_EQ(Section(ReadWholeFile("undone.json"), "level", "process"), Section(ReadWholeFile("boxed.json"), "level", "process"));
+}
+
+TEST_F(LevelPlay, ShiftClickBuildsASelectionThatMovesDeletesAndFlagsAsOneStepEach)
+{
+    // The crate in front of the tree, Shift+click the high crate and the crate at the edge:
+    // three; Shift+click the high crate again: two. Control+Right moves both, Delete takes
+    // both, each one step.
+    const char* script =
+        "100 key down F6\n"
+        "101 key up F6\n"
+        "110 mouse move 400 176\n"
+        "112 mouse down 0\n"
+        "114 mouse up 0\n"
+        "115 press SHIFT\n"
+        "116 mouse move -2000 -2000\n"
+        "117 mouse move 296 66\n"
+        "118 mouse down 0\n"
+        "120 mouse up 0\n"
+        "121 mouse move -2000 -2000\n"
+        "122 mouse move 479 101\n"
+        "124 mouse down 0\n"
+        "126 mouse up 0\n"
+        "127 dump three.json\n"
+        "128 mouse move -2000 -2000\n"
+        "129 mouse move 296 66\n"
+        "130 mouse down 0\n"
+        "132 mouse up 0\n"
+        "133 release SHIFT\n"
+        "134 dump two.json\n"
+        "135 press CONTROL\n"
+        "136 key down RIGHT\n"
+        "137 key up RIGHT\n"
+        "138 release CONTROL\n"
+        "139 char code 19\n"
+        "140 key down DELETE\n"
+        "141 key up DELETE\n"
+        "142 dump deleted.json\n"
+        "143 char code 26\n"
+        "144 dump undone.json\n";
+    const std::string bundled = ReadWholeFile("veclevel.dat");
+    ASSERT_EQ(Run(145, script), 0) << ReadWholeFile("stderr.txt");
+    EXPECT_EQ(Dump("three.json")["levelTool"]["selection"].Size(), 3u);
+    const JsonValue two = Dump("two.json");
+    EXPECT_EQ(two["levelTool"]["selection"].Size(), 2u);
+    EXPECT_NE(two["globals"]["statusLine"].text.find("2 pieces in 1 cell | 1 cell shared"), std::string::npos)
+        << two["globals"]["statusLine"].text;
+    EXPECT_EQ(ReadWholeFile("veclevel.dat"),
+              Replaced(Replaced(bundled, "piece=10,500,130,3,smp", "piece=10,501,130,3,smp"), "piece=10,635,260,3,smp",
+                       "piece=10,636,260,3,smp"));
+    const JsonValue deleted = Dump("deleted.json");
+    const JsonValue undone = Dump("undone.json");
+    const auto count = [](const JsonValue& dump) {
+        return dump["level"]["cells"][static_cast<size_t>(dump["level"]["slots"][1].number)]["count"].number;
+    };
+    EXPECT_EQ(count(deleted), 11);
+    EXPECT_EQ(count(undone), 13);
+    EXPECT_FALSE(undone["globals"]["g_editsUnsaved"].boolean) << "back to the saved level in one step";
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/screen_message.h"
+#include "editor/editor_state.h"
 #include "editor/pose.h"
 #include "editor/status_line.h"
 #include "game/state.h"
@@ -27,6 +28,8 @@ std::string DumpState(int pass, uint32_t tick)
     DumpLevel(json);
     json.Key("process");
     DumpProcess(json);
+    json.Key("levelTool");
+    DumpLevelTool(json);
     json.EndObject();
     return json.Text();
 }
@@ -121,5 +124,24 @@ void DumpGlobals(JsonWriter& json)
         json.EndObject();
     }
     json.EndArray();
+    json.EndObject();
+}
+
+void DumpLevelTool(JsonWriter& json)
+{
+    const LevelToolState& state = g_editor.level;
+    json.BeginObject();
+    json.Key("selection");
+    json.BeginArray();
+    for (const LevelPick& pick : state.selection) {
+        json.BeginObject();
+        json.Member("id", pick.id);
+        json.Member("column", pick.column);
+        json.Member("row", pick.row);
+        json.EndObject();
+    }
+    json.EndArray();
+    json.Member("clipboard", static_cast<int>(state.clipboard.size()));
+    json.Member("grid", state.grid);
     json.EndObject();
 }
