@@ -5,6 +5,7 @@
 // The names the dumps and tests know (g_poseFrame and the like) refer into this record.
 #pragma once
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -21,6 +22,22 @@ struct LevelDeleter {
 struct LevelPick {
     int id = 0;
     int column = -1, row = -1;
+};
+
+// Level mode's `r`: what the figure can reach, as last worked out (editor/level_reach.h).
+struct LevelReachState {
+    bool shown = false;
+    std::string levelText;  // the level it was worked out for (LevelText): another is an edit
+    std::vector<LevelPick> landable;     // pieces the figure can land on, by the slot seen in
+    std::vector<LevelPick> unreachable;  // solid pieces on screen it lands on from nowhere reached
+    // The region its hit boxes reach: rows of REACH_CELL squares, as world boxes.
+    struct Box {
+        float left, bottom, right, top;
+    };
+    std::vector<Box> region;
+    int spots = 0;   // standing places the search started runs from
+    int passes = 0;  // game steps it ran
+    double milliseconds = 0.0;
 };
 
 // Level mode: the selection, the drag or box in progress, what Ctrl+C copied, and what
@@ -41,6 +58,7 @@ struct LevelToolState {
     bool moved = false;
     unsigned char followed = 1;  // the camera's following before the mode
     int grid = 1;                // units a drag snaps to and Control+arrows move by; 1: off
+    LevelReachState reach;
 };
 
 // Pose mode: what is chosen and played, and the figure at rest it is posed from.

@@ -11,6 +11,7 @@
 #include "editor/edits.h"
 #include "editor/tool.h"
 #include "editor/editor_state.h"
+#include "editor/level_reach.h"
 #include "editor/overlays.h"
 #include "figure/records.h"
 #include "figure/roles.h"
@@ -515,6 +516,7 @@ void PickLevelPiece(const SceneView& scene)
     } else if (State().dragging) {
         Drag(scene);
     }
+    UpdateLevelReach();
 }
 
 namespace {
@@ -576,6 +578,7 @@ void DrawLevelLines(IDirect3DDevice8* device, const std::vector<std::pair<float,
 void DrawLevelMarks(IDirect3DDevice8* device)
 {
     if (!g_level || !device) return;
+    DrawLevelReach(device);
     for (const LevelPick& pick : State().selection) {
         const ManPart* piece = PieceOf(pick);
         const VectorPart* image = piece ? PartAt(piece->vecpartnum) : nullptr;
@@ -593,7 +596,8 @@ void DrawLevelMarks(IDirect3DDevice8* device)
 
 std::string LevelStatusText()
 {
-    const std::string grid = State().grid > 1 ? " | grid " + std::to_string(State().grid) : std::string();
+    const std::string grid =
+        (State().grid > 1 ? " | grid " + std::to_string(State().grid) : std::string()) + LevelReachStatus();
     std::vector<LevelPick> selection;
     for (const LevelPick& pick : State().selection) {
         if (PieceOf(pick)) selection.push_back(pick);
@@ -635,6 +639,11 @@ void ForgetLevelPick()
     state.dragging = state.moved = state.boxing = false;
     state.grabbed = -1;
     state.dragFrom.clear();
+}
+
+void ForgetLevelRuns()
+{
+    State().reach = LevelReachState();
 }
 
 namespace {

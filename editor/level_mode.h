@@ -79,3 +79,5 @@ std::string LevelStatusText();
 
 // The selection names nothing any more (the level was replaced, a new game).
 void ForgetLevelPick();
+// The reach and the replayed run go (new records: the run's figures named the old keys).
+void ForgetLevelRuns();

@@ -10,12 +10,14 @@
 #include "editor/edits.h"
 #include "editor/figure_mode.h"
 #include "editor/level_mode.h"
+#include "editor/level_reach.h"
 #include "editor/pose.h"
 #include "editor/status_line.h"
 #include "figure/roles.h"
 #include "input/key_state.h"
 #include "game/actions.h"
 #include "game/figure_access.h"
+#include "game/play_record.h"
 #include "game/state.h"
 #include "level/level_file.h"
 
@@ -74,7 +76,7 @@ const KeyHelp POSE_KEYS_HELP = {EDITOR_SECTION, "  Insert, Delete", "split the k
 const KeyHelp POSE_CHANGE_HELP = {EDITOR_SECTION, "  - =  i  v", "a tenth longer, shorter; image; show or hide"};
 const KeyHelp POSE_PLAY_HELP = {EDITOR_SECTION, "  l  1 2 3", "play in a loop; full, 1/2, 1/4 speed"};
 const KeyHelp LEVEL_HELP = {EDITOR_SECTION, "F6",
-                            "build the level: click a piece, drag it;\narrows, wheel move the camera;\n"
+                            "build the level: click, Shift+click, box\npieces, drag them; arrows, wheel camera;\n"
                             "Insert copy, Delete remove, [ ] image,\nl layer, o m u solid, movable, pushable"};
 const KeyHelp FIGURE_HELP = {EDITOR_SECTION, "F7",
                              "build the figure: click a part, drag it\nabout its pivot; right drag a joint;\n"
@@ -84,8 +86,7 @@ const KeyHelp FIGURE_HANG_HELP = {EDITOR_SECTION, "  j  k", "hang from the next 
 const KeyHelp FIGURE_LOOK_HELP = {EDITOR_SECTION, "  [ ]  l", "image (new ones from the folder), layer"};
 const KeyHelp FIGURE_SLOT_HELP = {EDITOR_SECTION, "  Insert, Delete", "a slot on the nearest joint; this one goes"};
 const KeyHelp LEVEL_GRID_HELP = {EDITOR_SECTION, "  g, Ctrl+arrows", "grid 8, 16, 32, off; move the pieces by it"};
-const KeyHelp LEVEL_SELECT_HELP = {EDITOR_SECTION, "  Shift+click", "add a piece or take it out; a drag\non no piece selects what it boxes"};
-const KeyHelp LEVEL_COPY_HELP = {EDITOR_SECTION, "  Ctrl+C, Ctrl+V", "copy the pieces, paste at the cursor"};
+const KeyHelp LEVEL_SELECT_HELP = {EDITOR_SECTION, "  Ctrl+C V, r", "copy, paste; the figure's reach"};
 const KeyHelp FREEZE_HELP = {EDITOR_SECTION, "F5", "freeze, toggle the camera following"};
 const KeyHelp FOLLOW_HELP = {EDITOR_SECTION, "F12", "toggle the camera following"};
 const KeyHelp BOXES_HELP = {EDITOR_SECTION, "Tab", "hit boxes and level cells"};
@@ -233,8 +234,9 @@ const std::vector<KeyBinding>& KeyTable()
         {DEVICE_KEY_DOWN, DIK_RSHIFT, ANY_MODE, [] { HoldLevelShift(true); }, &LEVEL_SELECT_HELP},
         {DEVICE_KEY_UP, DIK_LSHIFT, ANY_MODE, [] { HoldLevelShift(false); }, &LEVEL_SELECT_HELP},
         {DEVICE_KEY_UP, DIK_RSHIFT, ANY_MODE, [] { HoldLevelShift(false); }, &LEVEL_SELECT_HELP},
-        {WINDOW_CHAR, CHAR_CTRL_C, LEVEL_MODE, CopyLevelSelection, &LEVEL_COPY_HELP},
-        {WINDOW_CHAR, CHAR_CTRL_V, LEVEL_MODE, PasteLevelSelection, &LEVEL_COPY_HELP},
+        {WINDOW_CHAR, CHAR_CTRL_C, LEVEL_MODE, CopyLevelSelection, &LEVEL_SELECT_HELP},
+        {WINDOW_CHAR, CHAR_CTRL_V, LEVEL_MODE, PasteLevelSelection, &LEVEL_SELECT_HELP},
+        {WINDOW_CHAR, 'r', LEVEL_MODE, ToggleLevelReach, &LEVEL_SELECT_HELP},
         {WINDOW_CHAR, 'o', LEVEL_MODE, [] { ToggleLevelFlag(SOLID_FLAG); }, &LEVEL_HELP},
         {WINDOW_CHAR, 'm', LEVEL_MODE, [] { ToggleLevelFlag(MOVABLE_FLAG); }, &LEVEL_HELP},
         {WINDOW_CHAR, 'u', LEVEL_MODE, [] { ToggleLevelFlag(PUSHABLE_FLAG); }, &LEVEL_HELP},
@@ -272,6 +274,9 @@ bool RunKeyCommand(KeySource source, WPARAM code)
 {
     for (const KeyBinding& row : KeyTable()) {
         if (row.source != source || row.code != code || !InMode(row.modes, g_editMode)) continue;
+        // Play's own keys are kept for level mode's replay (game/play_record.h).
+        if (g_editMode == EDIT_PLAY && row.help && row.help->section == PLAY_SECTION && row.help != &QUIT_HELP)
+            NotePlayKey(source, code);
         row.command();
         return true;
     }

@@ -364,3 +364,40 @@ TEST_F(LevelPlay, ShiftClickBuildsASelectionThatMovesDeletesAndFlagsAsOneStepEac
     EXPECT_EQ(count(undone), 13);
     EXPECT_FALSE(undone["globals"]["g_editsUnsaved"].boolean) << "back to the saved level in one step";
 }
+
+TEST_F(LevelPlay, TheReachMarksTheCratesTheFigureCanClimbAndIsWorkedOutAgainAfterAnEdit)
+{
+    // A crate 600 units above the floor's top is out of reach; the first crate is in it,
+    // and the crates above it only through it: deleted, they are out of reach too.
+    WriteWholeFile("veclevel.dat", ReadWholeFile("veclevel.dat") + "cell=0,2\npiece=10,300,140,3,s\n");
+    const char* script =
+        "100 key down F6\n"
+        "101 key up F6\n"
+        "102 char r\n"
+        "104 dump reach.json\n"
+        "110 mouse move 400 176\n"
+        "112 mouse down 0\n"
+        "114 mouse up 0\n"
+        "115 key down DELETE\n"
+        "116 key up DELETE\n"
+        "118 dump deleted.json\n";
+    ASSERT_EQ(Run(119, script), 0) << ReadWholeFile("stderr.txt");
+    const auto has = [](const JsonValue& list, double x, double y) {
+        for (const JsonValue& pick : list.items) {
+            if (pick["x"].number == x && pick["y"].number == y) return true;
+        }
+        return false;
+    };
+    const JsonValue reach = Dump("reach.json")["levelTool"]["reach"];
+    EXPECT_TRUE(has(reach["landable"], 500, 130));
+    EXPECT_TRUE(has(reach["landable"], 635, 260));
+    EXPECT_TRUE(has(reach["landable"], 20, 340));
+    EXPECT_TRUE(has(reach["unreachable"], 300, 140));
+    EXPECT_FALSE(has(reach["landable"], 300, 140));
+    EXPECT_GT(reach["regionBoxes"].number, 0);
+    const JsonValue deleted = Dump("deleted.json")["levelTool"]["reach"];
+    EXPECT_FALSE(has(deleted["landable"], 500, 130));
+    EXPECT_TRUE(has(deleted["unreachable"], 635, 260));
+    EXPECT_TRUE(has(deleted["unreachable"], 20, 340));
+    EXPECT_TRUE(has(deleted["landable"], 270, 0));
+}

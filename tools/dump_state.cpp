@@ -127,21 +127,49 @@ void DumpGlobals(JsonWriter& json)
     json.EndObject();
 }
 
+// A piece level mode names: its id, the slot it is seen in and where it stands in its cell.
+static void DumpPick(JsonWriter& json, const LevelPick& pick)
+{
+    json.BeginObject();
+    json.Member("id", pick.id);
+    json.Member("column", pick.column);
+    json.Member("row", pick.row);
+    const LevelCell* cell = g_level ? g_level->CellAt(pick.column, pick.row) : nullptr;
+    for (int i = 0; cell && i < cell->count && i < MAX_CELL_PIECES; ++i) {
+        if (!cell->pieces[i] || cell->pieces[i]->id != pick.id) continue;
+        json.Member("x", cell->pieces[i]->x);
+        json.Member("y", cell->pieces[i]->y);
+    }
+    json.EndObject();
+}
+
 void DumpLevelTool(JsonWriter& json)
 {
     const LevelToolState& state = g_editor.level;
     json.BeginObject();
     json.Key("selection");
     json.BeginArray();
-    for (const LevelPick& pick : state.selection) {
-        json.BeginObject();
-        json.Member("id", pick.id);
-        json.Member("column", pick.column);
-        json.Member("row", pick.row);
-        json.EndObject();
-    }
+    for (const LevelPick& pick : state.selection) DumpPick(json, pick);
     json.EndArray();
     json.Member("clipboard", static_cast<int>(state.clipboard.size()));
     json.Member("grid", state.grid);
+    const LevelReachState& reach = state.reach;
+    json.Key("reach");
+    json.BeginObject();
+    json.MemberBool("shown", reach.shown);
+    json.Member("spots", reach.spots);
+    json.Member("passes", reach.passes);
+    json.Key("milliseconds");
+    json.Float(reach.milliseconds);
+    json.Member("regionBoxes", static_cast<int>(reach.region.size()));
+    const auto picks = [&json](const char* name, const std::vector<LevelPick>& list) {
+        json.Key(name);
+        json.BeginArray();
+        for (const LevelPick& pick : list) DumpPick(json, pick);
+        json.EndArray();
+    };
+    picks("landable", reach.landable);
+    picks("unreachable", reach.unreachable);
+    json.EndObject();
     json.EndObject();
 }
