@@ -11,6 +11,7 @@
 
 #include "editor/timeline.h"
 #include "figure/records.h"
+#include "game/play_record.h"
 
 struct Level;
 struct LevelDeleter {
@@ -40,6 +41,19 @@ struct LevelReachState {
     double milliseconds = 0.0;
 };
 
+// Level mode's `y`: the last run of play, drawn as played and as played again on the edited
+// level (editor/level_replay.h).
+struct LevelReplayState {
+    bool shown = false;
+    PlayRecord play;             // the run, taken at `y`
+    std::string levelText;       // the level at `y`: any other is an edit
+    std::string replayedOn;      // the level the replayed path was worked out on
+    typedef std::vector<std::pair<float, float>> Path;
+    Path played, replayed;       // the figure's place as each pass began, and at the end
+    std::vector<FigureCopy> playedFigures, replayedFigures;  // every REPLAY_FIGURE_SECONDS
+    double milliseconds = 0.0;
+};
+
 // Level mode: the selection, the drag or box in progress, what Ctrl+C copied, and what
 // the reach and the replay last found (editor/level_reach.h, editor/level_replay.h).
 struct LevelToolState {
@@ -59,6 +73,7 @@ struct LevelToolState {
     unsigned char followed = 1;  // the camera's following before the mode
     int grid = 1;                // units a drag snaps to and Control+arrows move by; 1: off
     LevelReachState reach;
+    LevelReplayState replay;
 };
 
 // Pose mode: what is chosen and played, and the figure at rest it is posed from.

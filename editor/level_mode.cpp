@@ -12,6 +12,7 @@
 #include "editor/tool.h"
 #include "editor/editor_state.h"
 #include "editor/level_reach.h"
+#include "editor/level_replay.h"
 #include "editor/overlays.h"
 #include "figure/records.h"
 #include "figure/roles.h"
@@ -517,6 +518,7 @@ void PickLevelPiece(const SceneView& scene)
         Drag(scene);
     }
     UpdateLevelReach();
+    UpdateLevelReplay();
 }
 
 namespace {
@@ -579,6 +581,7 @@ void DrawLevelMarks(IDirect3DDevice8* device)
 {
     if (!g_level || !device) return;
     DrawLevelReach(device);
+    DrawLevelReplay(device);
     for (const LevelPick& pick : State().selection) {
         const ManPart* piece = PieceOf(pick);
         const VectorPart* image = piece ? PartAt(piece->vecpartnum) : nullptr;
@@ -597,7 +600,7 @@ void DrawLevelMarks(IDirect3DDevice8* device)
 std::string LevelStatusText()
 {
     const std::string grid =
-        (State().grid > 1 ? " | grid " + std::to_string(State().grid) : std::string()) + LevelReachStatus();
+        (State().grid > 1 ? " | grid " + std::to_string(State().grid) : std::string()) + LevelReachStatus() + LevelReplayStatus();
     std::vector<LevelPick> selection;
     for (const LevelPick& pick : State().selection) {
         if (PieceOf(pick)) selection.push_back(pick);
@@ -644,6 +647,7 @@ void ForgetLevelPick()
 void ForgetLevelRuns()
 {
     State().reach = LevelReachState();
+    State().replay = LevelReplayState();
 }
 
 namespace {

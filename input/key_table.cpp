@@ -11,6 +11,7 @@
 #include "editor/figure_mode.h"
 #include "editor/level_mode.h"
 #include "editor/level_reach.h"
+#include "editor/level_replay.h"
 #include "editor/pose.h"
 #include "editor/status_line.h"
 #include "figure/roles.h"
@@ -86,7 +87,7 @@ const KeyHelp FIGURE_HANG_HELP = {EDITOR_SECTION, "  j  k", "hang from the next 
 const KeyHelp FIGURE_LOOK_HELP = {EDITOR_SECTION, "  [ ]  l", "image (new ones from the folder), layer"};
 const KeyHelp FIGURE_SLOT_HELP = {EDITOR_SECTION, "  Insert, Delete", "a slot on the nearest joint; this one goes"};
 const KeyHelp LEVEL_GRID_HELP = {EDITOR_SECTION, "  g, Ctrl+arrows", "grid 8, 16, 32, off; move the pieces by it"};
-const KeyHelp LEVEL_SELECT_HELP = {EDITOR_SECTION, "  Ctrl+C V, r", "copy, paste; the figure's reach"};
+const KeyHelp LEVEL_SELECT_HELP = {EDITOR_SECTION, "  Ctrl+C V, r, y", "copy, paste; reach; the last run again"};
 const KeyHelp FREEZE_HELP = {EDITOR_SECTION, "F5", "freeze, toggle the camera following"};
 const KeyHelp FOLLOW_HELP = {EDITOR_SECTION, "F12", "toggle the camera following"};
 const KeyHelp BOXES_HELP = {EDITOR_SECTION, "Tab", "hit boxes and level cells"};
@@ -237,6 +238,7 @@ const std::vector<KeyBinding>& KeyTable()
         {WINDOW_CHAR, CHAR_CTRL_C, LEVEL_MODE, CopyLevelSelection, &LEVEL_SELECT_HELP},
         {WINDOW_CHAR, CHAR_CTRL_V, LEVEL_MODE, PasteLevelSelection, &LEVEL_SELECT_HELP},
         {WINDOW_CHAR, 'r', LEVEL_MODE, ToggleLevelReach, &LEVEL_SELECT_HELP},
+        {WINDOW_CHAR, 'y', LEVEL_MODE, ToggleLevelReplay, &LEVEL_SELECT_HELP},
         {WINDOW_CHAR, 'o', LEVEL_MODE, [] { ToggleLevelFlag(SOLID_FLAG); }, &LEVEL_HELP},
         {WINDOW_CHAR, 'm', LEVEL_MODE, [] { ToggleLevelFlag(MOVABLE_FLAG); }, &LEVEL_HELP},
         {WINDOW_CHAR, 'u', LEVEL_MODE, [] { ToggleLevelFlag(PUSHABLE_FLAG); }, &LEVEL_HELP},

@@ -335,7 +335,7 @@ TEST(KeyTable, HelpPanelListsEachLineOnceUnderItsSection)
         "                    Insert copy, Delete remove, [ ] image,",
         "                    l layer, o m u solid, movable, pushable",
         "    g, Ctrl+arrows  grid 8, 16, 32, off; move the pieces by it",
-        "    Ctrl+C V, r     copy, paste; the figure's reach",
+        "    Ctrl+C V, r, y  copy, paste; reach; the last run again",
         "  F7                build the figure: click a part, drag it",
         "                    about its pivot; right drag a joint;",
         "                    drag a hit box's middle or corner",

@@ -401,3 +401,46 @@ TEST_F(LevelPlay, TheReachMarksTheCratesTheFigureCanClimbAndIsWorkedOutAgainAfte
     EXPECT_TRUE(has(deleted["unreachable"], 20, 340));
     EXPECT_TRUE(has(deleted["landable"], 270, 0));
 }
+
+TEST_F(LevelPlay, YDrawsThePlayedRunAndPlaysItAgainOnTheEditedLevel)
+{
+    // A walking jump let go of over the first crate lands on it; in level mode y takes the
+    // run, played again to the same end; the crate moved 100 units up (Control and Up, a
+    // unit a step), the same input no longer lands on it.
+    std::string script =
+        "60 press RIGHT\n"
+        "85 press SPACE\n"
+        "86 release SPACE\n"
+        "103 release RIGHT\n"
+        "150 key down F6\n"
+        "151 key up F6\n"
+        "152 char y\n"
+        "153 dump taken.json\n"
+        "156 mouse move 271 255\n"
+        "158 mouse down 0\n"
+        "160 mouse up 0\n"
+        "161 press CONTROL\n";
+    int pass = 162;
+    for (int step = 0; step < 100; ++step) script += std::to_string(pass++) + " key down UP\n";
+    script += std::to_string(pass) + " release CONTROL\n" + std::to_string(pass + 1) + " dump moved.json\n";
+    ASSERT_EQ(Run(pass + 2, script), 0) << ReadWholeFile("stderr.txt");
+
+    const JsonValue taken = Dump("taken.json")["levelTool"]["replay"];
+    ASSERT_TRUE(taken["shown"].boolean);
+    const JsonValue& played = taken["played"];
+    ASSERT_GT(played.Size(), 100u);
+    const JsonValue& landed = played[played.Size() - 1];
+    EXPECT_EQ(landed[1].number, 718) << "on the crate: its top at 635, the feet 83 below the figure's place";
+    EXPECT_EQ(taken["replayed"][played.Size() - 1][0].number, landed[0].number) << "played again alike";
+    EXPECT_EQ(taken["replayed"][played.Size() - 1][1].number, landed[1].number);
+
+    const JsonValue moved = Dump("moved.json");
+    EXPECT_NE(moved["globals"]["statusLine"].text.find("x 500 y 230"), std::string::npos)
+        << moved["globals"]["statusLine"].text;
+    const JsonValue& replay = moved["levelTool"]["replay"];
+    EXPECT_TRUE(replay["edited"].boolean);
+    EXPECT_EQ(replay["played"].Size(), played.Size()) << "the run as played stays";
+    const JsonValue& now = replay["replayed"][replay["replayed"].Size() - 1];
+    EXPECT_NE(now[1].number, 718);
+    EXPECT_NE(now[1].number, 818) << "nor on the crate where it now stands";
+}

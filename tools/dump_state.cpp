@@ -171,5 +171,25 @@ void DumpLevelTool(JsonWriter& json)
     picks("landable", reach.landable);
     picks("unreachable", reach.unreachable);
     json.EndObject();
+    const LevelReplayState& replay = state.replay;
+    json.Key("replay");
+    json.BeginObject();
+    json.MemberBool("shown", replay.shown);
+    json.Member("passes", static_cast<int>(replay.play.passes.size()));
+    json.MemberBool("edited", replay.replayedOn != replay.levelText);
+    const auto path = [&json](const char* name, const LevelReplayState::Path& points) {
+        json.Key(name);
+        json.BeginArray();
+        for (const auto& [x, y] : points) {
+            json.BeginArray();
+            json.Float(x);
+            json.Float(y);
+            json.EndArray();
+        }
+        json.EndArray();
+    };
+    path("played", replay.played);
+    path("replayed", replay.replayed);
+    json.EndObject();
     json.EndObject();
 }
