@@ -125,8 +125,8 @@ void ToggleLevelReplay()
     TakePlayedPath(replay);
     PlayAgain(replay);
     char line[160];
-    std::snprintf(line, sizeof line, "Replay: %zu passes, %.1f s of play, played again in %.1f ms",
-                  replay.play.passes.size(), static_cast<double>(RunSeconds(replay.play)), replay.milliseconds);
+    std::snprintf(line, sizeof line, "Replay: %d passes, %.1f s of play, played again in %.1f ms",
+                  static_cast<int>(replay.play.passes.size()), static_cast<double>(RunSeconds(replay.play)), replay.milliseconds);
     WriteLog(line);
 }
 
@@ -141,12 +141,13 @@ void DrawLevelReplay(IDirect3DDevice8* device)
 {
     const LevelReplayState& replay = Replay();
     if (!replay.shown || !device) return;
-    DrawFigures(device, replay.playedFigures, PLAYED_FIGURE_COLOUR);
-    DrawLevelLines(device, replay.played, PLAYED_COLOUR);
+    // The new run under the old, so that where they part both show.
     if (Edited(replay)) {
         DrawFigures(device, replay.replayedFigures, REPLAYED_FIGURE_COLOUR);
         DrawLevelLines(device, replay.replayed, REPLAYED_COLOUR);
     }
+    DrawFigures(device, replay.playedFigures, PLAYED_FIGURE_COLOUR);
+    DrawLevelLines(device, replay.played, PLAYED_COLOUR);
 }
 
 std::string LevelReplayStatus()
