@@ -1,5 +1,7 @@
 #include "game/play_record.h"
 
+#include <deque>
+
 #include "animation/figure_pose.h"
 #include "game/frame.h"
 #include "game/pass_hooks.h"
@@ -81,7 +83,7 @@ FigureCopy CopyOfFigure()
     return copy;
 }
 
-void NotePlayKey(int source, unsigned long code)
+void NotePlayKey(int source, uintptr_t code)
 {
     if (g_sandboxes > 0) return;
     StartPass();

@@ -4,7 +4,7 @@
 // keys the key table ran in play, the mouse's aim and the pass's length, with the figure
 // as it stood at the start of the first pass kept.
 #pragma once
-#include <deque>
+#include <cstdint>
 #include <vector>
 
 #include "figure/records.h"
@@ -31,7 +31,7 @@ FigureCopy CopyOfFigure();
 // One key-table row run in play: its source (input/key_table.h's KeySource) and code.
 struct PlayKey {
     int source;
-    unsigned long code;
+    uintptr_t code;  // WPARAM
 };
 struct PlayPass {
     float seconds = 0.0f;
@@ -51,7 +51,7 @@ struct PlayRecord {
 // The input layer's notes, as a pass goes: a key-table row ran (in play), the poll is done
 // with its aim and length (the step follows). A pass out of play ends the record's stretch:
 // the next pass in play starts a new one.
-void NotePlayKey(int source, unsigned long code);
+void NotePlayKey(int source, uintptr_t code);
 void NotePlayPass(float seconds, long aim);
 // The last stretch of play, at most PLAY_RECORD_SECONDS long; empty passes when there was none.
 PlayRecord LastPlay();
