@@ -18,11 +18,13 @@ struct KeptPass {
 
 struct Recorder {
     std::deque<KeptPass> kept;
-    float seconds = 0.0f;  // of the kept passes together
+    double seconds = 0.0;  // of the kept passes together: a sum kept over hours of play
     bool started = false;  // the pass under way has its figure taken
     bool broken = false;   // a pass out of play came after the kept ones
     KeptPass pending;
 };
+
+const double ROUNDING_SECONDS = 1e-6;
 
 // Sandboxes living: what they play is no play to keep.
 int g_sandboxes = 0;
@@ -106,7 +108,7 @@ void NotePlayPass(float seconds, long aim)
     }
     if (r.broken) {
         r.kept.clear();
-        r.seconds = 0.0f;
+        r.seconds = 0.0;
         r.broken = false;
     }
     r.pending.pass.seconds = seconds;
@@ -114,7 +116,9 @@ void NotePlayPass(float seconds, long aim)
     r.seconds += seconds;
     r.kept.push_back(std::move(r.pending));
     r.pending = KeptPass();
-    while (r.kept.size() > 1 && r.seconds - r.kept.front().pass.seconds >= PLAY_RECORD_SECONDS) {
+    // Passes of 16 ms make 10 s in 625 of them, give or take the sums' rounding.
+    const double enough = static_cast<double>(PLAY_RECORD_SECONDS) - ROUNDING_SECONDS;
+    while (r.kept.size() > 1 && r.seconds - static_cast<double>(r.kept.front().pass.seconds) >= enough) {
         r.seconds -= r.kept.front().pass.seconds;
         r.kept.pop_front();
     }
