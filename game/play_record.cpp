@@ -85,11 +85,11 @@ FigureCopy CopyOfFigure()
     return copy;
 }
 
-void NotePlayKey(int source, uintptr_t code)
+void NotePlayKey(int source, uintptr_t code, float held)
 {
     if (g_sandboxes > 0) return;
     StartPass();
-    Record().pending.pass.keys.push_back({source, code});
+    Record().pending.pass.keys.push_back({source, code, held});
 }
 
 void NotePlayPass(float seconds, long aim)

@@ -28,10 +28,12 @@ struct FigureCopy {
 // The player's figure and its globals as they stand now.
 FigureCopy CopyOfFigure();
 
-// One key-table row run in play: its source (input/key_table.h's KeySource) and code.
+// One key-table row run in play: its source (input/key_table.h's KeySource) and code, and
+// how long the key or button had been held, which a thrust's release reads.
 struct PlayKey {
     int source;
     uintptr_t code;  // WPARAM
+    float held;
 };
 struct PlayPass {
     float seconds = 0.0f;
@@ -51,7 +53,7 @@ struct PlayRecord {
 // The input layer's notes, as a pass goes: a key-table row ran (in play), the poll is done
 // with its aim and length (the step follows). A pass out of play ends the record's stretch:
 // the next pass in play starts a new one.
-void NotePlayKey(int source, uintptr_t code);
+void NotePlayKey(int source, uintptr_t code, float held);
 void NotePlayPass(float seconds, long aim);
 // The last stretch of play, at most PLAY_RECORD_SECONDS long; empty passes when there was none.
 PlayRecord LastPlay();

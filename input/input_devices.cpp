@@ -38,7 +38,20 @@ void AimHeldItem(LONG dy);
 // A recorded pass of play, played again in a sandbox (game/play_record.h).
 void ReplayPass(const PlayPass& pass)
 {
-    for (const PlayKey& key : pass.keys) RunKeyCommand(static_cast<KeySource>(key.source), key.code);
+    for (const PlayKey& key : pass.keys) {
+        // A thrust's release reads the button's held time: the one it had in play.
+        const KeySource source = static_cast<KeySource>(key.source);
+        const bool mouse = source == MOUSE_BUTTON_DOWN || source == MOUSE_BUTTON_UP;
+        if (!mouse || key.code >= sizeof g_mouseButtons / sizeof g_mouseButtons[0]) {
+            RunKeyCommand(source, key.code);
+            continue;
+        }
+        KeyState& button = g_mouseButtons[key.code];
+        const float held = button.heldTime;
+        button.heldTime = key.held;
+        RunKeyCommand(source, key.code);
+        button.heldTime = held;
+    }
     AimHeldItem(static_cast<LONG>(pass.aim));
 }
 

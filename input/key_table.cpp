@@ -127,6 +127,16 @@ void ToggleKeyHelp()
     ToggleHelp();
 }
 
+// How long the key or button of a device edge had been held (0 for a window message).
+float HeldTime(KeySource source, WPARAM code)
+{
+    const bool mouse = source == MOUSE_BUTTON_DOWN || source == MOUSE_BUTTON_UP;
+    const bool key = source == DEVICE_KEY_DOWN || source == DEVICE_KEY_UP;
+    if (mouse && code < sizeof g_mouseButtons / sizeof g_mouseButtons[0]) return g_mouseButtons[code].heldTime;
+    if (key && code < sizeof g_keyStates / sizeof g_keyStates[0]) return g_keyStates[code].heldTime;
+    return 0.0f;
+}
+
 bool InMode(ModeMask modes, int mode)
 {
     return (modes & ModeBit(mode)) != 0;
@@ -278,7 +288,7 @@ bool RunKeyCommand(KeySource source, WPARAM code)
         if (row.source != source || row.code != code || !InMode(row.modes, g_editMode)) continue;
         // Play's own keys are kept for level mode's replay (game/play_record.h).
         if (g_editMode == EDIT_PLAY && row.help && row.help->section == PLAY_SECTION && row.help != &QUIT_HELP)
-            NotePlayKey(source, code);
+            NotePlayKey(source, code, HeldTime(source, code));
         row.command();
         return true;
     }

@@ -66,7 +66,7 @@ TEST_F(PlayRecordWorld, TheRecordKeepsTheLastTenSecondsOfPlayAndStartsAgainAfter
 {
     EXPECT_TRUE(LastPlay().passes.empty());
     for (int i = 0; i < 1000; ++i) {
-        if (i == 10) NotePlayKey(1, 42);
+        if (i == 10) NotePlayKey(1, 42, 0.0f);
         NotePlayPass(0.016f, i);
         man->x += 1.0f;  // the pass's step
     }
@@ -84,7 +84,7 @@ TEST_F(PlayRecordWorld, TheRecordKeepsTheLastTenSecondsOfPlayAndStartsAgainAfter
     NotePlayPass(0.016f, 0);
     EXPECT_EQ(LastPlay().passes.size(), 625u) << "kept while out of play";
     g_editMode = EDIT_PLAY;
-    NotePlayKey(1, 7);
+    NotePlayKey(1, 7, 0.0f);
     NotePlayPass(0.016f, 0);
     play = LastPlay();
     ASSERT_EQ(play.passes.size(), 1u);
