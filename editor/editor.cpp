@@ -70,6 +70,7 @@ void RecordsReplaced(bool sameEditedFiles)
     }
     PoseRecordsReplaced();
     ForgetLevelPick();
+    ForgetLevelRuns();
 }
 
 void ForgetEditor()

@@ -11,23 +11,69 @@
 
 #include "editor/timeline.h"
 #include "figure/records.h"
+#include "game/play_record.h"
 
 struct Level;
 struct LevelDeleter {
     void operator()(Level* level) const;
 };
 
-// Level mode: the picked piece, by the slot it was picked in and its index in that slot's
-// cell, and the drag in progress.
+// Level mode: a piece of the selection, by its id and the slot (column, row) it was picked
+// in: in a cell several slots share, the slot says where in the world it is seen.
+struct LevelPick {
+    int id = 0;
+    int column = -1, row = -1;
+};
+
+// Level mode's `r`: what the figure can reach, as last worked out (editor/level_reach.h).
+struct LevelReachState {
+    bool shown = false;
+    std::string levelText;  // the level it was worked out for (LevelText): another is an edit
+    std::vector<LevelPick> landable;     // pieces the figure can land on, by the slot seen in
+    std::vector<LevelPick> unreachable;  // solid pieces on screen it lands on from nowhere reached
+    // The region its hit boxes reach: rows of REACH_CELL squares, as world boxes.
+    struct Box {
+        float left, bottom, right, top;
+    };
+    std::vector<Box> region;
+    int spots = 0;   // standing places the search started runs from
+    int passes = 0;  // game steps it ran
+    double milliseconds = 0.0;
+};
+
+// Level mode's `y`: the last run of play, drawn as played and as played again on the edited
+// level (editor/level_replay.h).
+struct LevelReplayState {
+    bool shown = false;
+    PlayRecord play;             // the run, taken at `y`
+    std::string levelText;       // the level at `y`: any other is an edit
+    std::string replayedOn;      // the level the replayed path was worked out on
+    typedef std::vector<std::pair<float, float>> Path;
+    Path played, replayed;       // the figure's place as each pass began, and at the end
+    std::vector<FigureCopy> playedFigures, replayedFigures;  // every REPLAY_FIGURE_SECONDS
+    double milliseconds = 0.0;
+};
+
+// Level mode: the selection, the drag or box in progress, what Ctrl+C copied, and what
+// the reach and the replay last found (editor/level_reach.h, editor/level_replay.h).
 struct LevelToolState {
-    int column = -1, row = -1, index = -1;
+    std::vector<LevelPick> selection;  // in the order picked; the last is the one described
     bool pickDue = false;
+    bool pasteDue = false;  // Ctrl+V waits for the next step, which knows the cursor
     bool dragging = false;
-    float grabX = 0.0f, grabY = 0.0f;              // cursor minus piece centre, in the world
+    bool shiftHeld = false;  // a click adds a piece to the selection or takes it out
+    int grabbed = -1;        // the selection's entry the drag holds by the cursor
+    float grabX = 0.0f, grabY = 0.0f;           // cursor minus that piece's centre, in the world
+    std::vector<std::pair<float, float>> dragFrom;  // the selection's centres as the drag found them
+    bool boxing = false;                        // a drag begun on no piece: the box it draws
+    float boxX0 = 0.0f, boxY0 = 0.0f, boxX1 = 0.0f, boxY1 = 0.0f;
+    std::vector<ManPart> clipboard;  // copies; x and y relative to the first one's centre
     std::unique_ptr<Level, LevelDeleter> beforeDrag;  // the level as the drag found it, for its step
     bool moved = false;
     unsigned char followed = 1;  // the camera's following before the mode
     int grid = 1;                // units a drag snaps to and Control+arrows move by; 1: off
+    LevelReachState reach;
+    LevelReplayState replay;
 };
 
 // Pose mode: what is chosen and played, and the figure at rest it is posed from.

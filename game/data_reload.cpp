@@ -19,6 +19,7 @@
 #include "figure/records.h"
 #include "game/figure_access.h"
 #include "game/pass_hooks.h"
+#include "game/play_record.h"
 #include "level/level.h"
 
 namespace {
@@ -132,6 +133,8 @@ void CarryOver(const Records& old, bool sameEditedFiles)
             g_parts[i].yoffset = old.parts[i].yoffset;
         }
     }
+    // The kept run's figures point into the old key lists.
+    ForgetPlay();
     if (Hooks().recordsReplaced) Hooks().recordsReplaced(sameEditedFiles);
 }
 

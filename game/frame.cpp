@@ -178,6 +178,22 @@ static void CollisionStep(VectorMan& man, float dt, float oldX, float oldY, floa
     if (!anyOverlap) g_onGround = 0;
 }
 
+void StepFigure(float dt)
+{
+    VectorMan* man = g_vectorMan;
+    if (!man) return;
+    const float oldX = man->x, oldY = man->y;
+    man->zAngle += dt * man->zAngularVelocity;
+    man->x += dt * man->xVelocity;
+    man->y += dt * man->yVelocity;
+    if (man->y < 0.0f) man->y = 0.0f;
+    const float newX = man->x, newY = man->y;
+
+    if (PhysicsRuns()) CollisionStep(*man, dt, oldX, oldY, newX, newY);
+    if (g_onGround && WalkBegunInAir(g_moveDir)) man->xVelocity = 0.0f;
+    man->StepAnimation(dt);
+}
+
 int UpdateFrame()
 {
     const DWORD now = GetTickCount();
@@ -193,19 +209,7 @@ int UpdateFrame()
 
     // In pose mode the editor takes the pass: the figure holds still, only its slots move.
     const bool stepped = Hooks().stepInstead && Hooks().stepInstead(dt);
-    if (!stepped && g_vectorMan) {
-        VectorMan* man = g_vectorMan;
-        const float oldX = man->x, oldY = man->y;
-        man->zAngle += dt * man->zAngularVelocity;
-        man->x += dt * man->xVelocity;
-        man->y += dt * man->yVelocity;
-        if (man->y < 0.0f) man->y = 0.0f;
-        const float newX = man->x, newY = man->y;
-
-        if (PhysicsRuns()) CollisionStep(*man, dt, oldX, oldY, newX, newY);
-        if (g_onGround && WalkBegunInAir(g_moveDir)) man->xVelocity = 0.0f;
-        man->StepAnimation(dt);
-    }
+    if (!stepped) StepFigure(dt);
 
     // The next pass's strikes read where the tracked slots stand in the pose drawn now.
     if (g_vectorMan) StoreTrackedPositions(*g_vectorMan);

@@ -17,3 +17,7 @@ struct Box {
 
 bool BoxesOverlap(const Box& a, const Box& b);
 int UpdateFrame();
+// The pass's step of the figure (g_vectorMan) by dt seconds: its motion, and in play the
+// collisions with the level and the walk's landing; then its animation. UpdateFrame runs
+// it unless the editor takes the pass; level mode's reach and replay run it on copies.
+void StepFigure(float dt);

@@ -5,6 +5,8 @@
 // made of the game alone (a benchmark, the exporter) plays without them.
 #pragma once
 
+struct PlayPass;
+
 struct PassHooks {
     // Reads keyboard and mouse and runs the key and button commands, before anything moves.
     void (*pollInput)(float seconds) = nullptr;
@@ -16,6 +18,9 @@ struct PassHooks {
     // The live reload put new records in place; sameEditedFiles: the files the editor
     // writes are still the ones its history applies to.
     void (*recordsReplaced)(bool sameEditedFiles) = nullptr;
+    // Runs a recorded pass's keys through the key table and applies its aim (a replay,
+    // game/play_record.h).
+    void (*replayPass)(const PlayPass& pass) = nullptr;
     // A new game in the same process: each upper layer back to its start.
     void (*forgetInput)() = nullptr;
     void (*forgetEditor)() = nullptr;

@@ -9,6 +9,7 @@
 #include "base/log.h"
 
 #include "game/pass_hooks.h"
+#include "game/play_record.h"
 #include "input/key_state.h"
 
 #include <cstdint>
@@ -29,6 +30,29 @@ void ForgetInput()
     g_mouse = nullptr;
     std::memset(g_keyStates, 0, sizeof g_keyStates);
     std::memset(g_mouseButtons, 0, sizeof g_mouseButtons);
+    ForgetPlay();
+}
+
+void AimHeldItem(LONG dy);
+
+// A recorded pass of play, played again in a sandbox (game/play_record.h).
+void ReplayPass(const PlayPass& pass)
+{
+    for (const PlayKey& key : pass.keys) {
+        // A thrust's release reads the button's held time: the one it had in play.
+        const KeySource source = static_cast<KeySource>(key.source);
+        const bool mouse = source == MOUSE_BUTTON_DOWN || source == MOUSE_BUTTON_UP;
+        if (!mouse || key.code >= sizeof g_mouseButtons / sizeof g_mouseButtons[0]) {
+            RunKeyCommand(source, key.code);
+            continue;
+        }
+        KeyState& button = g_mouseButtons[key.code];
+        const float held = button.heldTime;
+        button.heldTime = key.held;
+        RunKeyCommand(source, key.code);
+        button.heldTime = held;
+    }
+    AimHeldItem(static_cast<LONG>(pass.aim));
 }
 
 }  // namespace
@@ -38,6 +62,7 @@ void InstallInput()
     // The game polls the devices through its pass hooks: it sits below this layer.
     Hooks().pollInput = PollInput;
     Hooks().forgetInput = ForgetInput;
+    Hooks().replayPass = ReplayPass;
 }
 
 // Creates one device, gives it its data format and cooperation, and takes it; the first
@@ -111,7 +136,9 @@ static void MoveGameCursor(LONG dx, LONG dy)
     if (static_cast<float>(g_mouseY) >= g_screenHeight) g_mouseY = static_cast<int>(g_screenHeight - 1.0f);
 }
 
-static void AimHeldItem(LONG dy)
+namespace {
+
+void AimHeldItem(LONG dy)
 {
     ManPart* holder = SlotAt(HOLDING_SLOT);
     if (!holder || holder->vecpartnum != GRIP_IMAGE) return;
@@ -119,6 +146,8 @@ static void AimHeldItem(LONG dy)
     if (holder->angle > 359.0f) holder->angle -= 360.0f;
     if (holder->angle < 0.0f) holder->angle += 360.0f;
 }
+
+}  // namespace
 
 // Reads one device's state bytes into its key states and calls the handler on each edge;
 // a state byte of 0 for every entry is how a lost device lets go of what it held.
@@ -158,12 +187,15 @@ void PollInput(float dt)
         RunKeyCommand(down ? MOUSE_BUTTON_DOWN : MOUSE_BUTTON_UP, button);
     };
     DIMOUSESTATE mouse;
+    long aim = 0;
     if (g_mouse && ReadDevice(g_mouse, sizeof mouse, &mouse) == DI_OK) {
         g_cameraDistance = g_cameraDistance - static_cast<float>(mouse.lZ);
         MoveGameCursor(mouse.lX, mouse.lY);
         AimHeldItem(mouse.lY);
+        aim = mouse.lY;
         ApplyStates(g_mouseButtons, 4, mouse.rgbButtons, dt, onButton);
     } else if (g_mouse) {
         ReleaseHeld(g_mouseButtons, 4, onButton);
     }
+    NotePlayPass(dt, aim);
 }

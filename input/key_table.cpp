@@ -10,12 +10,15 @@
 #include "editor/edits.h"
 #include "editor/figure_mode.h"
 #include "editor/level_mode.h"
+#include "editor/level_reach.h"
+#include "editor/level_replay.h"
 #include "editor/pose.h"
 #include "editor/status_line.h"
 #include "figure/roles.h"
 #include "input/key_state.h"
 #include "game/actions.h"
 #include "game/figure_access.h"
+#include "game/play_record.h"
 #include "game/state.h"
 #include "level/level_file.h"
 
@@ -76,7 +79,7 @@ const KeyHelp POSE_EASE_HELP = {EDITOR_SECTION, "  t  c m p", "easing; copy, mir
 const KeyHelp POSE_FRAME_HELP = {EDITOR_SECTION, "  N  r  Ctrl+Del", "new frame (a copy), rename, delete it"};
 const KeyHelp POSE_PLAY_HELP = {EDITOR_SECTION, "  l  1 2 3", "play in a loop; full, 1/2, 1/4 speed"};
 const KeyHelp LEVEL_HELP = {EDITOR_SECTION, "F6",
-                            "build the level: click a piece, drag it;\narrows, wheel move the camera;\n"
+                            "build the level: click, Shift+click, box\npieces, drag them; arrows, wheel camera;\n"
                             "Insert copy, Delete remove, [ ] image,\nl layer, o m u solid, movable, pushable"};
 const KeyHelp FIGURE_HELP = {EDITOR_SECTION, "F7",
                              "build the figure: click a part, drag it\nabout its pivot; right drag a joint;\n"
@@ -85,7 +88,8 @@ const KeyHelp FIGURE_JOINT_HELP = {EDITOR_SECTION, "  a  x", "a joint at the cur
 const KeyHelp FIGURE_HANG_HELP = {EDITOR_SECTION, "  j  k", "hang from the next joint, the next slot"};
 const KeyHelp FIGURE_LOOK_HELP = {EDITOR_SECTION, "  [ ]  l", "image (new ones from the folder), layer"};
 const KeyHelp FIGURE_SLOT_HELP = {EDITOR_SECTION, "  Insert, Delete", "a slot on the nearest joint; this one goes"};
-const KeyHelp LEVEL_GRID_HELP = {EDITOR_SECTION, "  g, Ctrl+arrows", "grid 8, 16, 32, off; move the piece by it"};
+const KeyHelp LEVEL_GRID_HELP = {EDITOR_SECTION, "  g, Ctrl+arrows", "grid 8, 16, 32, off; move the pieces by it"};
+const KeyHelp LEVEL_SELECT_HELP = {EDITOR_SECTION, "  Ctrl+C V, r, y", "copy, paste; reach; the last run again"};
 const KeyHelp FREEZE_HELP = {EDITOR_SECTION, "F5", "freeze, toggle the camera following"};
 const KeyHelp FOLLOW_HELP = {EDITOR_SECTION, "F12", "toggle the camera following"};
 const KeyHelp BOXES_HELP = {EDITOR_SECTION, "Tab", "hit boxes and level cells"};
@@ -123,6 +127,16 @@ void ToggleKeyHelp()
 {
     SetHelpLines(KeyHelpLines());
     ToggleHelp();
+}
+
+// How long the key or button of a device edge had been held (0 for a window message).
+float HeldTime(KeySource source, WPARAM code)
+{
+    const bool mouse = source == MOUSE_BUTTON_DOWN || source == MOUSE_BUTTON_UP;
+    const bool key = source == DEVICE_KEY_DOWN || source == DEVICE_KEY_UP;
+    if (mouse && code < sizeof g_mouseButtons / sizeof g_mouseButtons[0]) return g_mouseButtons[code].heldTime;
+    if (key && code < sizeof g_keyStates / sizeof g_keyStates[0]) return g_keyStates[code].heldTime;
+    return 0.0f;
 }
 
 bool InMode(ModeMask modes, int mode)
@@ -235,6 +249,14 @@ const std::vector<KeyBinding>& KeyTable()
         {WINDOW_CHAR, '[', LEVEL_MODE, [] { ChangeLevelImage(-1); }, &LEVEL_HELP},
         {WINDOW_CHAR, 'l', LEVEL_MODE, CycleLevelLayer, &LEVEL_HELP},
         {WINDOW_CHAR, 'g', LEVEL_MODE, CycleLevelGrid, &LEVEL_GRID_HELP},
+        {DEVICE_KEY_DOWN, DIK_LSHIFT, ANY_MODE, [] { HoldLevelShift(true); }, &LEVEL_SELECT_HELP},
+        {DEVICE_KEY_DOWN, DIK_RSHIFT, ANY_MODE, [] { HoldLevelShift(true); }, &LEVEL_SELECT_HELP},
+        {DEVICE_KEY_UP, DIK_LSHIFT, ANY_MODE, [] { HoldLevelShift(false); }, &LEVEL_SELECT_HELP},
+        {DEVICE_KEY_UP, DIK_RSHIFT, ANY_MODE, [] { HoldLevelShift(false); }, &LEVEL_SELECT_HELP},
+        {WINDOW_CHAR, CHAR_CTRL_C, LEVEL_MODE, CopyLevelSelection, &LEVEL_SELECT_HELP},
+        {WINDOW_CHAR, CHAR_CTRL_V, LEVEL_MODE, PasteLevelSelection, &LEVEL_SELECT_HELP},
+        {WINDOW_CHAR, 'r', LEVEL_MODE, ToggleLevelReach, &LEVEL_SELECT_HELP},
+        {WINDOW_CHAR, 'y', LEVEL_MODE, ToggleLevelReplay, &LEVEL_SELECT_HELP},
         {WINDOW_CHAR, 'o', LEVEL_MODE, [] { ToggleLevelFlag(SOLID_FLAG); }, &LEVEL_HELP},
         {WINDOW_CHAR, 'm', LEVEL_MODE, [] { ToggleLevelFlag(MOVABLE_FLAG); }, &LEVEL_HELP},
         {WINDOW_CHAR, 'u', LEVEL_MODE, [] { ToggleLevelFlag(PUSHABLE_FLAG); }, &LEVEL_HELP},
@@ -277,6 +299,9 @@ bool RunKeyCommand(KeySource source, WPARAM code)
     }
     for (const KeyBinding& row : KeyTable()) {
         if (row.source != source || row.code != code || !InMode(row.modes, g_editMode)) continue;
+        // Play's own keys are kept for level mode's replay (game/play_record.h).
+        if (g_editMode == EDIT_PLAY && row.help && row.help->section == PLAY_SECTION && row.help != &QUIT_HELP)
+            NotePlayKey(source, code, HeldTime(source, code));
         row.command();
         return true;
     }

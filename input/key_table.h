@@ -10,7 +10,9 @@
 
 // The control characters WM_CHAR carries for these keys (the message translation gives
 // Ctrl plus a letter as the letter's place in the alphabet).
+const WPARAM CHAR_CTRL_C = 3;
 const WPARAM CHAR_CTRL_S = 19;
+const WPARAM CHAR_CTRL_V = 22;
 const WPARAM CHAR_CTRL_Y = 25;
 const WPARAM CHAR_CTRL_Z = 26;
 const WPARAM CHAR_TAB = 9;

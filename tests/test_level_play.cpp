@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
 #include <filesystem>
+#include <vector>
 #include <string>
 
 #include "bundled_data_run.h"
@@ -238,4 +241,205 @@ TEST_F(LevelPlay, OnAGridADragSnapsThePieceAndControlWithAnArrowMovesItByTheGrid
               std::string::npos)
         << Dump("moved.json").at("globals").at("statusLine").get<std::string>();
     EXPECT_EQ(ReadWholeFile("veclevel.dat"), Replaced(bundled, "piece=10,500,130,3,smp", "piece=10,528,128,3,smp"));
+}
+
+TEST_F(LevelPlay, ABoxSelectsThreePiecesThatCopyAndPasteIntoAnotherCellAsOneStep)
+{
+    // Grid 16; a drag from empty ground boxes the three crates at the start cell's top left
+    // (20,340, 70,340, 320,320); Ctrl+C; a click on the empty cell below; Ctrl+V, Ctrl+S;
+    // then Ctrl+Z.
+    const char* script =
+        "100 key down F6\n"
+        "101 key up F6\n"
+        "102 char g\n"
+        "103 char g\n"
+        "110 mouse move 318 90\n"
+        "112 mouse down 0\n"
+        "114 mouse move -216 -52\n"
+        "116 mouse up 0\n"
+        "117 dump boxed.json\n"
+        "118 char code 3\n"
+        "120 mouse move -2000 -2000\n"
+        "121 mouse move 150 300\n"
+        "122 mouse down 0\n"
+        "124 mouse up 0\n"
+        "126 char code 22\n"
+        "128 dump pasted.json\n"
+        "129 char code 19\n"
+        "130 dump saved.json\n"
+        "131 char code 26\n"
+        "132 dump undone.json\n";
+    const std::string bundled = ReadWholeFile("veclevel.dat");
+    ASSERT_EQ(Run(133, script), 0) << ReadWholeFile("stderr.txt");
+
+    const Json boxed = Dump("boxed.json");
+    ASSERT_EQ(boxed.at("levelTool").at("selection").size(), 3u) << boxed.at("globals").at("statusLine").get<std::string>();
+    EXPECT_NE(boxed.at("globals").at("statusLine").get<std::string>().find("3 pieces in 1 cell"), std::string::npos)
+        << boxed.at("globals").at("statusLine").get<std::string>();
+    const Json pasted = Dump("pasted.json");
+    EXPECT_EQ(pasted.at("levelTool").at("selection").size(), 3u) << "the pasted pieces are selected";
+
+    // Three more pieces in the cell below the start, where the copies keep their offsets
+    // from the first (50,0 and 300,-20) and the first stands on the grid.
+    const std::string file = ReadWholeFile("veclevel.dat");
+    const size_t cell = file.find("cell=0,0\n");
+    ASSERT_NE(cell, std::string::npos);
+    const size_t next = file.find("cell=", cell + 1);
+    std::string block = file.substr(cell, next - cell);
+    std::vector<std::array<int, 2>> pieces;
+    for (size_t at = block.find("piece=10,"); at != std::string::npos; at = block.find("piece=10,", at + 1)) {
+        int x = 0, y = 0;
+        ASSERT_EQ(std::sscanf(block.c_str() + at, "piece=10,%d,%d", &x, &y), 2) << block;
+        pieces.push_back({x, y});
+    }
+    ASSERT_EQ(pieces.size(), 3u) << block;
+    EXPECT_EQ(pieces[0][0] % 16, 0) << block;
+    EXPECT_EQ(pieces[0][1] % 16, 0) << block;
+    EXPECT_EQ(pieces[1][0] - pieces[0][0], 50) << block;
+    EXPECT_EQ(pieces[1][1] - pieces[0][1], 0) << block;
+    EXPECT_EQ(pieces[2][0] - pieces[0][0], 300) << block;
+    EXPECT_EQ(pieces[2][1] - pieces[0][1], -20) << block;
+    EXPECT_NE(block.find(",3,s\n"), std::string::npos) << "flags copied";
+    EXPECT_EQ(file.substr(0, cell), bundled.substr(0, cell)) << "nothing else changed above";
+    EXPECT_EQ(RunCommand("'" VANTREL_CHECK_PATH "' . > check.txt 2>&1"), 0) << ReadWholeFile("check.txt");
+
+    // One undo takes the paste back whole.
+    EXPECT_EQ(Section(ReadWholeFile("undone.json"), "level", "process"), Section(ReadWholeFile("boxed.json"), "level", "process"));
+}
+
+TEST_F(LevelPlay, ShiftClickBuildsASelectionThatMovesDeletesAndFlagsAsOneStepEach)
+{
+    // The crate in front of the tree, Shift+click the high crate and the crate at the edge:
+    // three; Shift+click the high crate again: two. Control+Right moves both, Delete takes
+    // both, each one step.
+    const char* script =
+        "100 key down F6\n"
+        "101 key up F6\n"
+        "110 mouse move 400 176\n"
+        "112 mouse down 0\n"
+        "114 mouse up 0\n"
+        "115 press SHIFT\n"
+        "116 mouse move -2000 -2000\n"
+        "117 mouse move 296 66\n"
+        "118 mouse down 0\n"
+        "120 mouse up 0\n"
+        "121 mouse move -2000 -2000\n"
+        "122 mouse move 479 101\n"
+        "124 mouse down 0\n"
+        "126 mouse up 0\n"
+        "127 dump three.json\n"
+        "128 mouse move -2000 -2000\n"
+        "129 mouse move 296 66\n"
+        "130 mouse down 0\n"
+        "132 mouse up 0\n"
+        "133 release SHIFT\n"
+        "134 dump two.json\n"
+        "135 press CONTROL\n"
+        "136 key down RIGHT\n"
+        "137 key up RIGHT\n"
+        "138 release CONTROL\n"
+        "139 char code 19\n"
+        "140 key down DELETE\n"
+        "141 key up DELETE\n"
+        "142 dump deleted.json\n"
+        "143 char code 26\n"
+        "144 dump undone.json\n";
+    const std::string bundled = ReadWholeFile("veclevel.dat");
+    ASSERT_EQ(Run(145, script), 0) << ReadWholeFile("stderr.txt");
+    EXPECT_EQ(Dump("three.json").at("levelTool").at("selection").size(), 3u);
+    const Json two = Dump("two.json");
+    EXPECT_EQ(two.at("levelTool").at("selection").size(), 2u);
+    EXPECT_NE(two.at("globals").at("statusLine").get<std::string>().find("2 pieces in 1 cell | 1 cell shared"), std::string::npos)
+        << two.at("globals").at("statusLine").get<std::string>();
+    EXPECT_EQ(ReadWholeFile("veclevel.dat"),
+              Replaced(Replaced(bundled, "piece=10,500,130,3,smp", "piece=10,501,130,3,smp"), "piece=10,635,260,3,smp",
+                       "piece=10,636,260,3,smp"));
+    const Json deleted = Dump("deleted.json");
+    const Json undone = Dump("undone.json");
+    const auto count = [](const Json& dump) {
+        return dump.at("level").at("cells")[static_cast<size_t>(dump.at("level").at("slots")[1].get<double>())].at("count").get<double>();
+    };
+    EXPECT_EQ(count(deleted), 11);
+    EXPECT_EQ(count(undone), 13);
+    EXPECT_FALSE(undone.at("globals").at("g_editsUnsaved").get<bool>()) << "back to the saved level in one step";
+}
+
+TEST_F(LevelPlay, TheReachMarksTheCratesTheFigureCanClimbAndIsWorkedOutAgainAfterAnEdit)
+{
+    // A crate 600 units above the floor's top is out of reach; the first crate is in it,
+    // and the crates above it only through it: deleted, they are out of reach too.
+    WriteWholeFile("veclevel.dat", ReadWholeFile("veclevel.dat") + "cell=0,2\npiece=10,300,140,3,s\n");
+    const char* script =
+        "100 key down F6\n"
+        "101 key up F6\n"
+        "102 char r\n"
+        "104 dump reach.json\n"
+        "110 mouse move 400 176\n"
+        "112 mouse down 0\n"
+        "114 mouse up 0\n"
+        "115 key down DELETE\n"
+        "116 key up DELETE\n"
+        "118 dump deleted.json\n";
+    ASSERT_EQ(Run(119, script), 0) << ReadWholeFile("stderr.txt");
+    const auto has = [](const Json& list, double x, double y) {
+        for (const Json& pick : list) {
+            if (pick.at("x").get<double>() == x && pick.at("y").get<double>() == y) return true;
+        }
+        return false;
+    };
+    const Json reach = Dump("reach.json").at("levelTool").at("reach");
+    EXPECT_TRUE(has(reach.at("landable"), 500, 130));
+    EXPECT_TRUE(has(reach.at("landable"), 635, 260));
+    EXPECT_TRUE(has(reach.at("landable"), 20, 340));
+    EXPECT_TRUE(has(reach.at("unreachable"), 300, 140));
+    EXPECT_FALSE(has(reach.at("landable"), 300, 140));
+    EXPECT_GT(reach.at("regionBoxes").get<double>(), 0);
+    const Json deleted = Dump("deleted.json").at("levelTool").at("reach");
+    EXPECT_FALSE(has(deleted.at("landable"), 500, 130));
+    EXPECT_TRUE(has(deleted.at("unreachable"), 635, 260));
+    EXPECT_TRUE(has(deleted.at("unreachable"), 20, 340));
+    EXPECT_TRUE(has(deleted.at("landable"), 270, 0));
+}
+
+TEST_F(LevelPlay, YDrawsThePlayedRunAndPlaysItAgainOnTheEditedLevel)
+{
+    // A walking jump let go of over the first crate lands on it; in level mode y takes the
+    // run, played again to the same end; the crate moved 100 units up (Control and Up, a
+    // unit a step), the same input no longer lands on it.
+    std::string script =
+        "60 press RIGHT\n"
+        "85 press SPACE\n"
+        "86 release SPACE\n"
+        "103 release RIGHT\n"
+        "150 key down F6\n"
+        "151 key up F6\n"
+        "152 char y\n"
+        "153 dump taken.json\n"
+        "156 mouse move 271 255\n"
+        "158 mouse down 0\n"
+        "160 mouse up 0\n"
+        "161 press CONTROL\n";
+    int pass = 162;
+    for (int step = 0; step < 100; ++step) script += std::to_string(pass++) + " key down UP\n";
+    script += std::to_string(pass) + " release CONTROL\n" + std::to_string(pass + 1) + " dump moved.json\n";
+    ASSERT_EQ(Run(pass + 2, script), 0) << ReadWholeFile("stderr.txt");
+
+    const Json taken = Dump("taken.json").at("levelTool").at("replay");
+    ASSERT_TRUE(taken.at("shown").get<bool>());
+    const Json& played = taken.at("played");
+    ASSERT_GT(played.size(), 100u);
+    const Json& landed = played[played.size() - 1];
+    EXPECT_EQ(landed[1].get<double>(), 718) << "on the crate: its top at 635, the feet 83 below the figure's place";
+    EXPECT_EQ(taken.at("replayed")[played.size() - 1][0].get<double>(), landed[0].get<double>()) << "played again alike";
+    EXPECT_EQ(taken.at("replayed")[played.size() - 1][1].get<double>(), landed[1].get<double>());
+
+    const Json moved = Dump("moved.json");
+    EXPECT_NE(moved.at("globals").at("statusLine").get<std::string>().find("x 500 y 230"), std::string::npos)
+        << moved.at("globals").at("statusLine").get<std::string>();
+    const Json& replay = moved.at("levelTool").at("replay");
+    EXPECT_TRUE(replay.at("edited").get<bool>());
+    EXPECT_EQ(replay.at("played").size(), played.size()) << "the run as played stays";
+    const Json& now = replay.at("replayed")[replay.at("replayed").size() - 1];
+    EXPECT_NE(now[1].get<double>(), 718);
+    EXPECT_NE(now[1].get<double>(), 818) << "nor on the crate where it now stands";
 }

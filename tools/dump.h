@@ -10,7 +10,8 @@
 using DumpJson =
     nlohmann::basic_json<nlohmann::ordered_map, std::vector, std::string, bool, std::int64_t, std::uint64_t, float>;
 
-// The whole dump: pass, tick, globals, figure, parts, frames, level, process, on one line.
+// The whole dump: pass, tick, globals, figure, parts, frames, level, process, levelTool,
+// on one line.
 std::string DumpState(int pass, uint32_t tick);
 // A value as a dump writes it: ASCII only, a byte outside it shown as its Latin-1 code
 // point (the data files are single-byte text of unknown encoding).
@@ -24,5 +25,7 @@ DumpJson DumpFigure();
 DumpJson DumpParts();
 DumpJson DumpFrames();
 DumpJson DumpLevel();
+// Level mode's own: the selection, the copies, the grid, the reach and the replayed paths.
+DumpJson DumpLevelTool();
 // Resident sizes of this process in KiB (-1 where the system does not tell).
 DumpJson DumpProcess();

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/screen_message.h"
+#include "editor/editor_state.h"
 #include "editor/pose.h"
 #include "editor/status_line.h"
 #include "game/state.h"
@@ -20,6 +21,7 @@ std::string DumpState(int pass, uint32_t tick)
     json["frames"] = DumpFrames();
     json["level"] = DumpLevel();
     json["process"] = DumpProcess();
+    json["levelTool"] = DumpLevelTool();
     return DumpText(json);
 }
 
@@ -120,5 +122,59 @@ DumpJson DumpGlobals()
     DumpJson buttons = DumpJson::array();
     for (const KeyState& button : g_mouseButtons) buttons.push_back(DumpKeyState(button));
     json["g_mouseButtons"] = buttons;
+    return json;
+}
+
+// A piece level mode names: its id, the slot it is seen in and where it stands in its cell.
+static DumpJson DumpPick(const LevelPick& pick)
+{
+    DumpJson json = DumpJson::object();
+    json["id"] = pick.id;
+    json["column"] = pick.column;
+    json["row"] = pick.row;
+    const LevelCell* cell = g_level ? g_level->CellAt(pick.column, pick.row) : nullptr;
+    for (int i = 0; cell && i < cell->count && i < MAX_CELL_PIECES; ++i) {
+        if (!cell->pieces[i] || cell->pieces[i]->id != pick.id) continue;
+        json["x"] = cell->pieces[i]->x;
+        json["y"] = cell->pieces[i]->y;
+    }
+    return json;
+}
+
+DumpJson DumpLevelTool()
+{
+    const LevelToolState& state = g_editor.level;
+    const auto picks = [](const std::vector<LevelPick>& list) {
+        DumpJson array = DumpJson::array();
+        for (const LevelPick& pick : list) array.push_back(DumpPick(pick));
+        return array;
+    };
+    DumpJson json = DumpJson::object();
+    json["selection"] = picks(state.selection);
+    json["clipboard"] = static_cast<int>(state.clipboard.size());
+    json["grid"] = state.grid;
+    const LevelReachState& reach = state.reach;
+    DumpJson reachJson = DumpJson::object();
+    reachJson["shown"] = reach.shown;
+    reachJson["spots"] = reach.spots;
+    reachJson["passes"] = reach.passes;
+    reachJson["milliseconds"] = reach.milliseconds;
+    reachJson["regionBoxes"] = static_cast<int>(reach.region.size());
+    reachJson["landable"] = picks(reach.landable);
+    reachJson["unreachable"] = picks(reach.unreachable);
+    json["reach"] = reachJson;
+    const LevelReplayState& replay = state.replay;
+    const auto path = [](const LevelReplayState::Path& points) {
+        DumpJson array = DumpJson::array();
+        for (const auto& [x, y] : points) array.push_back(DumpJson::array({x, y}));
+        return array;
+    };
+    DumpJson replayJson = DumpJson::object();
+    replayJson["shown"] = replay.shown;
+    replayJson["passes"] = static_cast<int>(replay.play.passes.size());
+    replayJson["edited"] = replay.replayedOn != replay.levelText;
+    replayJson["played"] = path(replay.played);
+    replayJson["replayed"] = path(replay.replayed);
+    json["replay"] = replayJson;
     return json;
 }

@@ -26,7 +26,7 @@ const NamedKey kNamedKeys[] = {
     {"F9", VK_F9, 0x43},       {"F10", VK_F10, 0x44},   {"F11", VK_F11, 0x57},
     {"F12", VK_F12, 0x58},     {"INSERT", VK_INSERT, DIK_INSERT}, {"DELETE", VK_DELETE, DIK_DELETE},
     {"RETURN", VK_RETURN, DIK_RETURN},
-    {"CONTROL", VK_CONTROL, DIK_LCONTROL},
+    {"CONTROL", VK_CONTROL, DIK_LCONTROL}, {"SHIFT", VK_SHIFT, DIK_LSHIFT},
 };
 
 bool ParseInteger(const std::string& word, long long low, long long high, long long& value)
