@@ -1,6 +1,8 @@
 #include "game/play_record.h"
 
+#include <algorithm>
 #include <deque>
+#include <iterator>
 
 #include "animation/figure_pose.h"
 #include "game/frame.h"
@@ -52,6 +54,7 @@ FigureCopy& FigureCopy::operator=(const FigureCopy& other)
     if (this == &other) return *this;
     valid = other.valid;
     man = other.man;
+    std::copy(std::begin(other.keyIds), std::end(other.keyIds), keyIds);
     parts = other.parts;
     boxes = other.boxes;
     man.parts = parts.empty() ? nullptr : parts.data();
@@ -72,6 +75,7 @@ FigureCopy CopyOfFigure()
     const VectorMan& man = *g_vectorMan;
     copy.valid = true;
     copy.man = man;
+    for (int i = 0; i < MAX_FRAME_KEYS; ++i) copy.keyIds[i] = man.currentKeys[i] ? man.currentKeys[i]->id : 0;
     if (man.parts && man.numparts > 0) copy.parts.assign(man.parts, man.parts + man.numparts);
     if (man.hitBoxes && man.numHitBoxes > 0) copy.boxes.assign(man.hitBoxes, man.hitBoxes + man.numHitBoxes);
     copy.man.parts = copy.parts.empty() ? nullptr : copy.parts.data();
@@ -177,6 +181,7 @@ Sandbox::~Sandbox()
 void Sandbox::Load(const FigureCopy& from)
 {
     figure_ = from;
+    for (int i = 0; i < MAX_FRAME_KEYS; ++i) figure_.man.currentKeys[i] = KeyById(from.keyIds[i]);
     g_vectorMan = figure_.valid ? &figure_.man : nullptr;
     g_moveDir = from.moveDir;
     g_jumping = from.jumping;

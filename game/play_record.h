@@ -20,6 +20,9 @@ struct FigureCopy {
 
     bool valid = false;  // false: there was no figure
     VectorMan man = {};
+    // The running keys by id: an edit to a list puts its keys in a new array, so a run
+    // played again later finds them by id, never through the pointers taken here.
+    int keyIds[MAX_FRAME_KEYS] = {};
     std::vector<ManPart> parts;
     std::vector<HitBox> boxes;
     int moveDir = 0;

@@ -93,3 +93,25 @@ TEST_F(PlayRecordWorld, TheRecordKeepsTheLastTenSecondsOfPlayAndStartsAgainAfter
 }
 
 }  // namespace
+
+namespace {
+
+// An edit puts a list's keys in a new array: a figure kept from before finds its running
+// key there by id, not in the array it was taken from.
+TEST_F(PlayRecordWorld, AKeptFigureFindsItsRunningKeysByIdAfterTheirListMoved)
+{
+    AnimKey* was = GiveFrameKey(0, 2);
+    was->id = 77;
+    man->currentKeys[2] = was;
+    const FigureCopy start = CopyOfFigure();
+    AnimKey* now = GiveFrameKey(0, 2);
+    now->id = 77;
+    Level* copy = CopyLevel(*g_level);
+    {
+        Sandbox sandbox(start, copy);
+        EXPECT_EQ(sandbox.Man().currentKeys[2], now);
+    }
+    DeleteLevel(copy);
+}
+
+}  // namespace
