@@ -177,9 +177,9 @@ void Search::Stand(const FigureCopy& figure)
     }
     // It stands still there: no walk, no jump under way.
     FigureCopy standing = figure;
-    standing.moveDir = MOVE_STILL;
-    standing.jumping = 0;
-    standing.jumpKeyHeld = 0;
+    standing.globals.moveDir = MOVE_STILL;
+    standing.globals.jumping = 0;
+    standing.globals.jumpKeyHeld = 0;
     standing.man.xVelocity = 0.0f;
     spots_.push_back(standing);
     waiting_.push_back(spots_.size() - 1);

@@ -348,6 +348,16 @@ void SaveValue(AnimSave& save, const KeyValue& value)
     save.edits.Set(KeyOwner(value.key), name, text, header, noted);
 }
 
+// The file's lines with the save's edits made; false, with why, where a line read in
+// pieces stands in the way.
+bool EditedLines(const AnimSave& save, std::vector<TaggedLine>& lines, std::string& why)
+{
+    int cut = 0;
+    if (ApplyLineEdits(save.lines, save.edits, lines, cut)) return true;
+    why = LineInPiecesWhy(ANIM_DATA_FILE, cut);
+    return false;
+}
+
 // Where the file's frames and lists are in memory. Keys keep their ids through every edit,
 // so a list moved to another slot, or a frame to another number, is found by its keys.
 struct Shape {
@@ -626,11 +636,7 @@ SaveResult SaveShape(AnimSave& save, const AnimFileRecord& record, const Shape& 
     for (const KeyValue& value : values) SaveValue(save, value);
 
     std::vector<TaggedLine> result;
-    int cut = 0;
-    if (!ApplyLineEdits(save.lines, save.edits, result, cut)) {
-        why = LineInPiecesWhy(ANIM_DATA_FILE, cut);
-        return SaveResult::REFUSED;
-    }
+    if (!EditedLines(save, result, why)) return SaveResult::REFUSED;
     const std::string text = JoinLines(result);
     AnimDocument read = ReadAnimText(text);
     if (!ReadsAsMemory(read)) {
@@ -829,11 +835,7 @@ SaveResult SaveAnimEdits(const std::vector<ListId>& lists, const std::vector<Key
     for (const KeyValue& value : values) SaveValue(save, value);
 
     std::vector<TaggedLine> lines;
-    int cut = 0;
-    if (!ApplyLineEdits(save.lines, save.edits, lines, cut)) {
-        why = LineInPiecesWhy(ANIM_DATA_FILE, cut);
-        return SaveResult::REFUSED;
-    }
+    if (!EditedLines(save, lines, why)) return SaveResult::REFUSED;
     const std::string text = JoinLines(lines);
     const std::vector<AnimLine> notes = NotesOf(save, lines);
     const SaveResult result = WriteSavedText(ANIM_DATA_FILE, record.text, text, why);

@@ -47,6 +47,16 @@ void StartPass()
     r.started = true;
 }
 
+void PutPlayGlobals(const PlayGlobals& globals)
+{
+    g_moveDir = globals.moveDir;
+    g_jumping = globals.jumping;
+    g_onGround = globals.onGround;
+    g_jumpKeyHeld = globals.jumpKeyHeld;
+    g_charging = globals.charging;
+    g_leftButtonDown = globals.leftButtonDown;
+}
+
 }  // namespace
 
 FigureCopy& FigureCopy::operator=(const FigureCopy& other)
@@ -59,12 +69,7 @@ FigureCopy& FigureCopy::operator=(const FigureCopy& other)
     boxes = other.boxes;
     man.parts = parts.empty() ? nullptr : parts.data();
     man.hitBoxes = boxes.empty() ? nullptr : boxes.data();
-    moveDir = other.moveDir;
-    jumping = other.jumping;
-    onGround = other.onGround;
-    jumpKeyHeld = other.jumpKeyHeld;
-    charging = other.charging;
-    leftButtonDown = other.leftButtonDown;
+    globals = other.globals;
     return *this;
 }
 
@@ -80,12 +85,12 @@ FigureCopy CopyOfFigure()
     if (man.hitBoxes && man.numHitBoxes > 0) copy.boxes.assign(man.hitBoxes, man.hitBoxes + man.numHitBoxes);
     copy.man.parts = copy.parts.empty() ? nullptr : copy.parts.data();
     copy.man.hitBoxes = copy.boxes.empty() ? nullptr : copy.boxes.data();
-    copy.moveDir = g_moveDir;
-    copy.jumping = g_jumping;
-    copy.onGround = g_onGround;
-    copy.jumpKeyHeld = g_jumpKeyHeld;
-    copy.charging = g_charging;
-    copy.leftButtonDown = g_leftButtonDown;
+    copy.globals.moveDir = g_moveDir;
+    copy.globals.jumping = g_jumping;
+    copy.globals.onGround = g_onGround;
+    copy.globals.jumpKeyHeld = g_jumpKeyHeld;
+    copy.globals.charging = g_charging;
+    copy.globals.leftButtonDown = g_leftButtonDown;
     return copy;
 }
 
@@ -99,7 +104,7 @@ void NotePlayKey(int source, uintptr_t code, float held)
 void NotePlayPass(float seconds, long aim)
 {
     Recorder& r = Record();
-    if (g_editMode != EDIT_PLAY) {
+    if (!PhysicsRuns()) {
         r.started = false;
         r.broken = true;
         return;
@@ -169,12 +174,7 @@ Sandbox::~Sandbox()
     g_editMode = savedMode_;
     g_cameraDistance = savedCameraDistance_;
     g_selectedPart = savedSelected_;
-    g_moveDir = saved_.moveDir;
-    g_jumping = saved_.jumping;
-    g_onGround = saved_.onGround;
-    g_jumpKeyHeld = saved_.jumpKeyHeld;
-    g_charging = saved_.charging;
-    g_leftButtonDown = saved_.leftButtonDown;
+    PutPlayGlobals(saved_.globals);
     --g_sandboxes;
 }
 
@@ -183,12 +183,7 @@ void Sandbox::Load(const FigureCopy& from)
     figure_ = from;
     for (int i = 0; i < MAX_FRAME_KEYS; ++i) figure_.man.currentKeys[i] = KeyById(from.keyIds[i]);
     g_vectorMan = figure_.valid ? &figure_.man : nullptr;
-    g_moveDir = from.moveDir;
-    g_jumping = from.jumping;
-    g_onGround = from.onGround;
-    g_jumpKeyHeld = from.jumpKeyHeld;
-    g_charging = from.charging;
-    g_leftButtonDown = from.leftButtonDown;
+    PutPlayGlobals(from.globals);
 }
 
 void Sandbox::Restart(const FigureCopy& start)

@@ -11,8 +11,14 @@
 
 struct Level;
 
-// The figure with its slots and hit boxes, and the globals the game's step reads and
-// writes beside it (the walk, the jump, the thrust).
+// The globals the game's step reads and writes beside the figure: the walk, the jump, the
+// thrust.
+struct PlayGlobals {
+    int moveDir = 0;
+    unsigned char jumping = 0, onGround = 0, jumpKeyHeld = 0, charging = 0, leftButtonDown = 0;
+};
+
+// The figure with its slots and hit boxes, and the globals beside it.
 struct FigureCopy {
     FigureCopy() = default;
     FigureCopy(const FigureCopy& other) { *this = other; }
@@ -25,8 +31,7 @@ struct FigureCopy {
     int keyIds[MAX_FRAME_KEYS] = {};
     std::vector<ManPart> parts;
     std::vector<HitBox> boxes;
-    int moveDir = 0;
-    unsigned char jumping = 0, onGround = 0, jumpKeyHeld = 0, charging = 0, leftButtonDown = 0;
+    PlayGlobals globals;
 };
 // The player's figure and its globals as they stand now.
 FigureCopy CopyOfFigure();
